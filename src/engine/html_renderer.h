@@ -1,0 +1,15 @@
+#pragma once
+// Renders an HTML document to the text a browser's select-all + copy yields, following
+// the rendered-text collection steps that define innerText, applied to the body.
+
+#include <string_view>
+
+#include "common/text.h"
+
+namespace sorvane {
+
+// Decodes `bytes` as a browser would (BOM, then the <meta> prescan, then detection) and
+// renders the document. Every line break is CR LF; a no-break space becomes a space.
+Text renderHtml(std::string_view bytes);
+
+}  // namespace sorvane

@@ -1,0 +1,91 @@
+#include "engine/plain_text_renderer.h"
+
+#include "engine/codepage.h"
+
+namespace sorvane {
+
+bool isValidUtf8(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        // Skip ASCII eight bytes at a time: most documents are mostly ASCII markup.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            __builtin_memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ULL)
+                break;
+            p += 8;
+        }
+        if (p >= end)
+            break;
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int extra;
+        std::uint32_t cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p <= extra)
+            return false;
+        for (int i = 1; i <= extra; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        p += extra + 1;
+    }
+    return true;
+}
+
+Text normaliseLineBreaks(TextView text)
+{
+    Text out;
+    out.reserve(text.size() + text.size() / 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r') {
+            out += u"\r\n";
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else if (c == u'\n') {
+            out += u"\r\n";
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+Text renderPlainText(std::string_view bytes)
+{
+    Text decoded;
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        decoded = fromUtf8(bytes.substr(3));
+    else if (bytes.starts_with("\xFF\xFE"))
+        decoded = decodeWith("UTF-16LE", bytes.substr(2)).value_or(Text());
+    else if (bytes.starts_with("\xFE\xFF"))
+        decoded = decodeWith("UTF-16BE", bytes.substr(2)).value_or(Text());
+    else if (isValidUtf8(bytes))
+        decoded = fromUtf8(bytes);
+    else
+        decoded = decodeCp936(bytes);
+    return normaliseLineBreaks(decoded);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,41 @@
+#pragma once
+// The window T1: shows a document's rendered text (replacement mode) or the preview's
+// converted text (preview mode), and lets the user enter replacement pairs into the
+// main window's replacement list.
+
+#include <filesystem>
+
+#include <QDialog>
+#include <QString>
+
+#include "common/replacement_list.h"
+
+namespace sorvane::ui {
+
+class T1 : public QDialog {
+    Q_OBJECT
+public:
+    // mode: "4" = preview mode (shows `document`, the scratch file); any other text =
+    // replacement mode (shows `document`, the first selected source). `list` is the
+    // main window's replacement list: it is applied to the shown text, and confirmed
+    // pairs are written into it.
+    T1(const QString& mode, std::filesystem::path document, ReplacementList& list,
+       QWidget* parent = nullptr);
+    ~T1() override;
+
+    // Renders the document and fills the text box. Returns false, after telling the user
+    // why in a message box, when the document cannot be read; the caller then does not
+    // show the window.
+    bool Read_T();
+
+signals:
+    // A pair was confirmed: `row` of the list was appended or updated, and should be
+    // shown and selected in the main window's list.
+    void rowConfirmed(int row);
+
+private:
+    struct Private;
+    Private* d;
+};
+
+}  // namespace sorvane::ui
