@@ -15,26 +15,50 @@ std::filesystem::path executableFolder()
     return exe.parent_path();
 }
 
-std::filesystem::path configFolder()
+std::optional<std::string> environmentValue(const char* name)
 {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        return std::filesystem::path(xdg) / "sorvane";
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::filesystem::path(home) / ".config" / "sorvane";
-    return std::filesystem::temp_directory_path() / "sorvane";
+    if (const char* value = std::getenv(name))
+        return std::string(value);
+    return std::nullopt;
+}
+
+std::filesystem::path configFolder(const std::optional<std::string>& xdgConfigHome,
+                                   const std::optional<std::string>& home)
+{
+    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/')
+        return std::filesystem::path(*xdgConfigHome) / "sorvane";
+    if (home && !home->empty())
+        return std::filesystem::path(*home) / ".config" / "sorvane";
+    std::error_code ec;
+    return std::filesystem::temp_directory_path(ec) / "sorvane";
 }
 
 }  // namespace
 
-std::filesystem::path resolveProgramFolder()
+bool isWritableFolder(const std::filesystem::path& folder)
 {
-    const auto folder = executableFolder();
-    if (::access(folder.c_str(), W_OK) == 0)
-        return folder;
-    const auto fallback = configFolder();
+    std::error_code ec;
+    // access() also refuses a folder on a read-only file system, even to root.
+    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::filesystem::path resolveProgramFolder(const std::filesystem::path& executableFolder,
+                                           const std::optional<std::string>& xdgConfigHome,
+                                           const std::optional<std::string>& home)
+{
+    if (isWritableFolder(executableFolder))
+        return executableFolder;
+    const auto fallback = configFolder(xdgConfigHome, home);
+    // A folder that cannot be created shows up later as a save error, which is reported.
     std::error_code ec;
     std::filesystem::create_directories(fallback, ec);
     return fallback;
+}
+
+std::filesystem::path resolveProgramFolder()
+{
+    return resolveProgramFolder(executableFolder(), environmentValue("XDG_CONFIG_HOME"),
+                                environmentValue("HOME"));
 }
 
 }  // namespace sorvane

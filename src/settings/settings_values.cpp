@@ -1,0 +1,47 @@
+#include "settings/settings_values.h"
+
+#include "common/number_value.h"
+
+namespace sorvane {
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Whether the text, after leading blanks, begins with a number: a digit, or a sign
+// and/or a decimal point followed by one.
+bool beginsWithNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i < text.size() && text[i] == '.')
+        ++i;
+    return i < text.size() && isDigit(text[i]);
+}
+
+}  // namespace
+
+std::string maxValueForm(std::string_view boxText)
+{
+    const std::int64_t n = wholeNumberValue(boxText);
+    return n == 0 ? std::string() : std::to_string(n);
+}
+
+std::optional<int> storedIndex(std::string_view value)
+{
+    // A value that holds no number at all (empty, or damaged) leaves the box on its
+    // default, like one whose number is no index of the box.
+    if (!beginsWithNumber(value))
+        return std::nullopt;
+    const std::int64_t n = wholeNumberValue(value);
+    if (n < -1 || n > 9)
+        return std::nullopt;
+    return static_cast<int>(n);
+}
+
+}  // namespace sorvane
