@@ -12,6 +12,7 @@
 #include "common/conversion_params.h"
 #include "common/replacement_list.h"
 #include "common/result.h"
+#include "engine/line_pipeline.h"
 #include "engine/renderer.h"
 
 namespace sorvane {
@@ -44,5 +45,15 @@ struct ConversionReport {
 Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
                                 const ConversionParams& params, const ReplacementList& list,
                                 const EngineContext& context);
+
+// The path of the first part: the source's output name in conversion mode, "TEMP.TXT" in
+// the program folder in preview mode. Further parts are named by partPath.
+std::filesystem::path outputBase(const std::filesystem::path& source, int preview,
+                                 const ConversionParams& params, const EngineContext& context);
+
+// Renders the document (context.render, or renderDocument) and cleans its text, writing
+// nothing: what ch_txt would write, in memory. Fails as the renderer fails.
+Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
+                                      const ReplacementList& list, const EngineContext& context);
 
 }  // namespace sorvane

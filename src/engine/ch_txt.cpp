@@ -1,0 +1,86 @@
+#include "engine/ch_txt.h"
+
+#include <system_error>
+
+#include "common/program_paths.h"
+#include "engine/output_naming.h"
+#include "engine/part_writer.h"
+
+namespace sorvane {
+namespace {
+
+// Whether writing `output` would replace the document at `source`.
+bool isSameFile(const std::filesystem::path& output, const std::filesystem::path& source)
+{
+    std::error_code ec;
+    if (std::filesystem::equivalent(output, source, ec))
+        return true;
+    // equivalent() needs both to exist; compare the resolved names as well.
+    const auto a = std::filesystem::weakly_canonical(std::filesystem::absolute(output, ec), ec);
+    if (ec)
+        return false;
+    const auto b = std::filesystem::weakly_canonical(std::filesystem::absolute(source, ec), ec);
+    return !ec && a == b;
+}
+
+}  // namespace
+
+std::filesystem::path outputBase(const std::filesystem::path& source, int preview,
+                                 const ConversionParams& params, const EngineContext& context)
+{
+    if (preview != 0)
+        return programFile(context.programFolder, kScratchFileName);
+    return outputBasePath(source, namingWidth(params.naming));
+}
+
+Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
+                                      const ReplacementList& list, const EngineContext& context)
+{
+    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source);
+    if (!rendered)
+        return rendered.error();
+    ProgressFn progress;
+    if (context.progress)
+        progress = [&context](double done) { context.progress(0.1 + 0.5 * done); };
+    return convertText(std::move(rendered).value(), params, list, progress);
+}
+
+Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
+                                const ConversionParams& params, const ReplacementList& list,
+                                const EngineContext& context)
+{
+    const std::filesystem::path base = outputBase(source, preview, params, context);
+    if (preview == 0 && context.setCaption)
+        context.setCaption("正在转换 " + source.string() + " ...");
+
+    Result<ConvertedText> converted = convertDocument(source, params, list, context);
+    if (!converted)
+        return converted.error();
+    const ConvertedText& text = *converted;
+
+    // Every name is known before the first write, so a conversion that would replace its
+    // own source is refused with nothing touched.
+    std::vector<std::filesystem::path> names;
+    names.reserve(text.parts.size());
+    for (const TextPart& part : text.parts) {
+        names.push_back(partPath(base, part.start));
+        if (isSameFile(names.back(), source))
+            return Error{ErrorCode::WouldOverwrite, "输出文件就是源文件本身，转换会覆盖源文件，已跳过",
+                         source.string()};
+    }
+
+    ConversionReport report;
+    report.lostCharacters = text.lostCharacters;
+    report.lines = text.lines;
+    for (size_t k = 0; k < names.size(); ++k) {
+        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters);
+        if (!written)
+            return written.error();
+        report.files.push_back(names[k]);
+        if (context.progress)
+            context.progress(0.6 + 0.4 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
+    }
+    return report;
+}
+
+}  // namespace sorvane
