@@ -33,7 +33,20 @@ signals:
     // shown and selected in the main window's list.
     void rowConfirmed(int row);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void Form_Load();
+    void MENU_0_Click(int Index);
+    void Command1_Click();
+    void Check1_Click();
+    void Text1_GotFocus(int Index);
+    void Text1_Validate(int Index, bool& Cancel);
+    void setShownText(const QString& text);
+    QString selectedSourceText() const;
+
     struct Private;
     Private* d;
 };
