@@ -9,10 +9,14 @@
 
 namespace sorvane {
 
-// Creates (or empties) `file` and writes `content` encoded in code page 936 with one
-// write. Adds the characters the code page lacks (written as '?') to `lost`.
-// Fails with Unwritable (cannot create or write, naming the reason) or DiskFull; a file
-// that could not be written completely is removed, so no half-written part is left.
+// Writes `content` encoded in code page 936 to `file`, creating it or replacing what it
+// held. The bytes go to a temporary file in the same folder first, which is then renamed
+// over `file`, so two conversions writing the same name never mix their bytes and a
+// failed write never leaves a partial file under the name. Adds the characters the code
+// page lacks (written as '?') to `lost`.
+// Fails with Unwritable (cannot create, write or rename, naming the reason) or DiskFull;
+// on failure the temporary file is removed and so is any older file named `file`, so no
+// part that does not belong to this conversion is left looking complete.
 Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost);
 
 }  // namespace sorvane
