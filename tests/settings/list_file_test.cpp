@@ -1,0 +1,138 @@
+#include "settings/list_file.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+
+namespace sorvane {
+namespace {
+
+using test::readBytes;
+using test::TempFolder;
+using test::writeBytes;
+
+ReplacementRow row(std::u16string search, std::u16string replacement, std::string keep = "Y")
+{
+    return ReplacementRow{std::move(search), std::move(replacement), std::move(keep)};
+}
+
+// (search, replacement) pairs of a loaded list; every loaded row must be permanent.
+std::vector<std::pair<std::u16string, std::u16string>> pairs(const ReplacementList& list)
+{
+    std::vector<std::pair<std::u16string, std::u16string>> out;
+    for (const ReplacementRow& r : list) {
+        EXPECT_EQ(r.keep, "Y");
+        out.emplace_back(r.search, r.replacement);
+    }
+    return out;
+}
+
+TEST(ListFile, SavesPermanentRowsInListOrder)
+{
+    TempFolder dir;
+    const auto dat = dir / "KELDRAN.DAT";
+    const ReplacementList list = {
+        row(u"A", u""),
+        row(u"temp", u"x", "N"),
+        row(u"中", u" "),
+        row(u"lower", u"y", "y"),   // only an upper-case "Y" is permanent
+        row(u"", u"lost?"),          // would end the list on loading: not written
+        row(u"广告", u"\u3000"),
+    };
+    ASSERT_TRUE(saveListFile(dat, list).ok());
+    EXPECT_EQ(readBytes(dat), "8040\r\n\r\n56CF\r\n801F\r\n" + std::string("39E238E5\r\n21A0\r\n"));
+    using P = std::pair<std::u16string, std::u16string>;
+    EXPECT_EQ(pairs(loadListFile(dat)), (std::vector<P>{{u"A", u""}, {u"中", u" "}, {u"广告", u"\u3000"}}));
+
+    // Saving an empty list leaves an empty file, and loading it an empty list.
+    ASSERT_TRUE(saveListFile(dat, {}).ok());
+    EXPECT_EQ(readBytes(dat), "");
+    EXPECT_TRUE(loadListFile(dat).empty());
+    EXPECT_EQ(test::entryCount(dir.path()), 1u);
+}
+
+TEST(ListFile, LoadsHandWrittenFiles)
+{
+    using P = std::pair<std::u16string, std::u16string>;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<P> rows;
+    };
+    const Case cases[] = {
+        {"pairs", "8040\r\n\r\n56CF\r\n801F\r\n", {{u"A", u""}, {u"中", u" "}}},
+        {"odd last line", "8040\r\n801F\r\n56CF\r\n", {{u"A", u" "}, {u"中", u"中"}}},
+        {"odd, no line end", "8040\r\n801F\r\n56CF", {{u"A", u" "}, {u"中", u"中"}}},
+        {"empty search line ends", "8040\r\n801F\r\n\r\n56CF\r\n801F\r\n", {{u"A", u" "}}},
+        {"empty first line", "\r\n8040\r\n801F\r\n", {}},
+        {"LF line ends", "8040\n801F\n56CF\n\n", {{u"A", u" "}, {u"中", u""}}},
+        {"damaged groups", "80G0\r\n80\r\n", {{u"?", u"?"}}},
+        {"empty file", "", {}},
+    };
+    for (const Case& c : cases) {
+        TempFolder dir;
+        writeBytes(dir / "KELDRAN.DAT", c.bytes);
+        EXPECT_EQ(pairs(loadListFile(dir / "KELDRAN.DAT")), c.rows) << c.name;
+        // Loading never changes the file.
+        EXPECT_EQ(readBytes(dir / "KELDRAN.DAT"), c.bytes) << c.name;
+    }
+
+    TempFolder dir;
+    EXPECT_TRUE(loadListFile(dir / "KELDRAN.DAT").empty());  // absent
+    std::filesystem::create_directory(dir / "KELDRAN.DAT");
+    EXPECT_TRUE(loadListFile(dir / "KELDRAN.DAT").empty());  // a folder
+}
+
+// A file whose reading stopped early is saved back without what followed the stop, so
+// the caller saves only when the list changed; a load-save round trip of a well-formed
+// file gives the same bytes.
+TEST(ListFile, LoadThenSaveGivesTheSameBytes)
+{
+    TempFolder dir;
+    const auto dat = dir / "KELDRAN.DAT";
+    const std::string bytes = "8040\r\n\r\n56CF\r\n801F\r\n7FFF\r\n21A0807F\r\n";
+    writeBytes(dat, bytes);
+    ASSERT_TRUE(saveListFile(dat, loadListFile(dat)).ok());
+    EXPECT_EQ(readBytes(dat), bytes);
+
+    writeBytes(dat, "8040\r\n801F\r\n\r\n56CF\r\n801F\r\n");
+    ASSERT_TRUE(saveListFile(dat, loadListFile(dat)).ok());
+    EXPECT_EQ(readBytes(dat), "8040\r\n801F\r\n");
+}
+
+TEST(ListFile, FailedSaveLeavesTheOldFile)
+{
+    TempFolder dir;
+    const auto dat = dir / "KELDRAN.DAT";
+    const std::string before = "8040\r\n\r\n";
+    writeBytes(dat, before);
+    ReplacementList big;
+    for (int i = 0; i < 100; ++i)
+        big.push_back(row(u"很长的搜索文字", u"替换"));
+
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit{};
+    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+    rlimit small = oldLimit;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Status st = saveListFile(dat, big);
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_FALSE(st.ok());
+    EXPECT_FALSE(st.error().message.empty());
+    EXPECT_EQ(readBytes(dat), before);
+    EXPECT_EQ(test::entryCount(dir.path()), 1u);
+
+    writeBytes(dir / "plain", "x");
+    const Status noFolder = saveListFile(dir / "plain" / "KELDRAN.DAT", big);
+    ASSERT_FALSE(noFolder.ok());
+    EXPECT_EQ(noFolder.error().code, ErrorCode::Unwritable);
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -1,0 +1,32 @@
+#include "settings/settings_values.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvane {
+namespace {
+
+TEST(SettingsValues, MaxValueForm)
+{
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"12.6", "13"}, {"7 lines", "7"}, {"-3", "-3"}, {"30", "30"}, {"  30", "30"},
+        {"0", ""},      {"", ""},         {"abc", ""},  {"0.4", ""},  {"-0.4", ""},
+        {"12.5", "12"}, {"13.5", "14"},   {"-2.5", "-2"}, {"1e3", "1000"}, {"100K", "100"},
+    };
+    for (const auto& [box, stored] : cases)
+        EXPECT_EQ(maxValueForm(box), stored) << box;
+}
+
+TEST(SettingsValues, StoredIndex)
+{
+    const std::pair<std::string_view, std::optional<int>> cases[] = {
+        {"", std::nullopt},  {"0", 0},   {"9", 9},         {"-1", -1},
+        {" 3", 3},           {"2.5", 2}, {"-1.4", -1},     {"10", std::nullopt},
+        {"9.6", std::nullopt}, {"-2", std::nullopt}, {"abc", std::nullopt},
+        {"-", std::nullopt}, {"99999999999999999999", std::nullopt},
+    };
+    for (const auto& [value, index] : cases)
+        EXPECT_EQ(storedIndex(value), index) << value;
+}
+
+}  // namespace
+}  // namespace sorvane

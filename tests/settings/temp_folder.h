@@ -1,0 +1,66 @@
+#pragma once
+// A fresh folder for one test, removed with everything in it at the end.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+namespace sorvane::test {
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sorvane-settings-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::filesystem::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
+        m_path = pattern;
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(m_path, ec);
+    }
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(std::string_view name) const { return m_path / std::string(name); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline void writeBytes(const std::filesystem::path& file, std::string_view bytes)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The names in a folder, to see that no temporary file was left behind.
+inline std::size_t entryCount(const std::filesystem::path& folder)
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+inline bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
+}  // namespace sorvane::test
