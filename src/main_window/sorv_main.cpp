@@ -1,0 +1,818 @@
+#include "main_window/sorv_main.h"
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "about_window/about.h"
+#include "common/program_paths.h"
+#include "common/site.h"
+#include "common/ui/center_form.h"
+#include "common/ui/message_box.h"
+#include "main_window/caption_button_frame.h"
+#include "main_window/link_label.h"
+#include "main_window/source_lists.h"
+#include "main_window/source_paths.h"
+#include "replace_window/t1.h"
+#include "settings/ini_file.h"
+#include "settings/list_file.h"
+#include "settings/settings_values.h"
+
+namespace sorvane::ui {
+namespace {
+
+constexpr std::string_view kSection = "SET";
+constexpr int kProgressSteps = 100;  // progress bar units per document
+// Client area of the window's design, 8610 x 6615 twips at 15 twips per pixel.
+constexpr int kDesignWidth = 574;
+constexpr int kDesignHeight = 441;
+
+const QColor kLinkRed(255, 0, 0);
+
+std::filesystem::path toFsPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QString objectNameOf(const char* name, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+QLabel* makeLabel(const QString& text, Qt::Alignment alignment, const QString& objectName)
+{
+    auto* label = new QLabel(text);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setObjectName(objectName);
+    return label;
+}
+
+}  // namespace
+
+SorvMain::SorvMain(std::filesystem::path programFolder, QWidget* parent)
+    : QWidget(parent), m_programFolder(std::move(programFolder)), m_convert(ch_txt),
+      m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); })
+{
+    setObjectName(QStringLiteral("SorvMain"));
+    setWindowTitle(QStringLiteral("Sorvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/sorvane/sorvane.png")));
+
+    createSourceFrame();
+    createParameterFrame();
+    createCommandButtons();
+    createListFrame();
+    createLinkLine();
+    createLayout();
+    createFocusOrder();
+    connectHandlers();
+    Form_Load();
+}
+
+SorvMain::~SorvMain() = default;
+
+void SorvMain::setConvertFunction(ConvertFunction convert)
+{
+    m_convert = std::move(convert);
+}
+
+void SorvMain::setUrlOpener(UrlOpener opener)
+{
+    m_openUrl = std::move(opener);
+}
+
+// ---------------------------------------------------------------- controls and layout
+
+void SorvMain::createSourceFrame()
+{
+    Frame1 = new QGroupBox(QStringLiteral("选择源文件"));
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+
+    Drive1 = new DriveListBox;
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1 = new DirListBox;
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    File1 = new FileListBox;
+    File1->setObjectName(QStringLiteral("File1"));
+
+    Label2[6] = makeLabel(QStringLiteral("文档类型："), Qt::AlignLeft, objectNameOf("Label2", 6));
+    Combo1[0] = new QComboBox;
+    Combo1[0]->setObjectName(objectNameOf("Combo1", 0));
+    Combo1[0]->setEditable(true);
+    Combo1[0]->setInsertPolicy(QComboBox::NoInsert);
+    Label2[6]->setBuddy(Combo1[0]);
+
+    auto* grid = new QGridLayout(Frame1);
+    grid->addWidget(Drive1, 0, 0);
+    grid->addWidget(Dir1, 1, 0, 3, 1);
+    grid->addWidget(File1, 0, 1, 2, 1);
+    grid->addWidget(Label2[6], 2, 1);
+    grid->addWidget(Combo1[0], 3, 1);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+}
+
+void SorvMain::createParameterFrame()
+{
+    Frame2[0] = new QGroupBox(QStringLiteral("转换参数"));
+    Frame2[0]->setObjectName(objectNameOf("Frame2", 0));
+
+    const auto label = [this](int i, const QString& text, Qt::Alignment alignment) {
+        Label2[static_cast<std::size_t>(i)] = makeLabel(text, alignment, objectNameOf("Label2", i));
+        return Label2[static_cast<std::size_t>(i)];
+    };
+    Combo1[1] = new QComboBox;
+    Combo1[1]->setObjectName(objectNameOf("Combo1", 1));
+    for (std::size_t i = 0; i < Combo2.size(); ++i) {
+        Combo2[i] = new QComboBox;
+        Combo2[i]->setObjectName(objectNameOf("Combo2", static_cast<int>(i)));
+    }
+    for (std::size_t i = 0; i < Text2.size(); ++i) {
+        Text2[i] = new QLineEdit;
+        Text2[i]->setObjectName(objectNameOf("Text2", static_cast<int>(i)));
+    }
+    // Text2 holds short numbers: as wide as the boxes of the same column.
+    const int columnWidth = Text2[0]->fontMetrics().horizontalAdvance(QStringLiteral("00000000"));
+    for (QLineEdit* box : Text2)
+        box->setMinimumWidth(columnWidth);
+
+    // Each row reads left to right as one sentence; rows 2 to 5 share the column of
+    // Combo2(1), Combo2(2), Text2(0) and Text2(1) (grid column 3).
+    auto* grid = new QGridLayout(Frame2[0]);
+    grid->addWidget(label(0, QStringLiteral("目标文档命名方法"), Qt::AlignRight), 0, 0);
+    grid->addWidget(Combo1[1], 0, 1, 1, 4);
+
+    grid->addWidget(label(1, QStringLiteral("开头"), Qt::AlignRight), 1, 0);
+    grid->addWidget(Combo2[0], 1, 1);
+    grid->addWidget(label(2, QStringLiteral("行内，最多允许"), Qt::AlignHCenter), 1, 2);
+    grid->addWidget(Combo2[1], 1, 3);
+    grid->addWidget(label(3, QStringLiteral("行空行。"), Qt::AlignLeft), 1, 4);
+
+    grid->addWidget(label(4, QStringLiteral("其余部分，最多允许"), Qt::AlignRight), 2, 0, 1, 3);
+    grid->addWidget(Combo2[2], 2, 3);
+    grid->addWidget(label(5, QStringLiteral("行空行。"), Qt::AlignLeft), 2, 4);
+
+    grid->addWidget(label(7, QStringLiteral("每行连续字符最多"), Qt::AlignRight), 3, 0, 1, 3);
+    grid->addWidget(Text2[0], 3, 3);
+    grid->addWidget(label(8, QStringLiteral("个。"), Qt::AlignLeft), 3, 4);
+
+    grid->addWidget(label(10, QStringLiteral("目标文档最大字节数"), Qt::AlignRight), 4, 0, 1, 3);
+    grid->addWidget(Text2[1], 4, 3);
+    grid->addWidget(label(9, QStringLiteral("K"), Qt::AlignLeft), 4, 4);
+    grid->setColumnStretch(4, 1);
+}
+
+void SorvMain::createCommandButtons()
+{
+    const std::array<QString, 7> captions = {
+        QStringLiteral("退　出(&X)"),      QStringLiteral("转换开始(&K)"),
+        QStringLiteral("确定替换内容(&R)"), QStringLiteral("删除"),
+        QStringLiteral("预览转换后内容(&W)"), QStringLiteral("帮助(F1)"),
+        QStringLiteral("关于...")};
+    for (std::size_t i = 0; i < Command1.size(); ++i) {
+        Command1[i] = new QPushButton(captions[i]);
+        Command1[i]->setObjectName(objectNameOf("Command1", static_cast<int>(i)));
+        Command1[i]->setAutoDefault(false);
+    }
+    QFont bold = Command1[1]->font();
+    bold.setBold(true);
+    Command1[1]->setFont(bold);
+}
+
+void SorvMain::createListFrame()
+{
+    auto* frame = new CaptionButtonFrame(QStringLiteral("替换列表"));
+    Frame2[1] = frame;
+    Frame2[1]->setObjectName(objectNameOf("Frame2", 1));
+    List1_0 = new QListWidget;
+    List1_0->setObjectName(QStringLiteral("List1_0"));
+    List1_0->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto* box = new QVBoxLayout(frame);
+    box->addWidget(List1_0);
+    frame->setCaptionButton(Command1[3]);
+}
+
+void SorvMain::createLinkLine()
+{
+    Label1[1] = new LinkLabel(QStringLiteral("Sorvane 的姊妹软件“书签夹”帮您整理收藏的网页，欢迎试用，请访问: "));
+    Label1[1]->setObjectName(objectNameOf("Label1", 1));
+    Label1[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label1[0] = new LinkLabel(QString::fromUtf8(kMakerAddress));
+    Label1[0]->setObjectName(objectNameOf("Label1", 0));
+    Label1[0]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (LinkLabel* label : Label1)
+        label->setTextColour(kLinkRed);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    progressBar = new QProgressBar;
+    progressBar->setObjectName(QStringLiteral("progressBar"));
+    progressBar->setFocusPolicy(Qt::NoFocus);
+    progressBar->setFormat(QStringLiteral("%v / %m"));
+    progressBar->hide();
+}
+
+void SorvMain::createLayout()
+{
+    auto* left = new QVBoxLayout;
+    left->addWidget(Frame1, 3);
+    left->addWidget(Frame2[0], 0);
+
+    // Two buttons per row, then two wide ones, then the replacement list.
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(Command1[0], 0, 0);
+    buttons->addWidget(Command1[5], 0, 1);
+    buttons->addWidget(Command1[1], 1, 0);
+    buttons->addWidget(Command1[6], 1, 1);
+    buttons->addWidget(Command1[4], 2, 0, 1, 2);
+    buttons->addWidget(Command1[2], 3, 0, 1, 2);
+    buttons->setColumnStretch(0, 3);
+    buttons->setColumnStretch(1, 2);
+    auto* right = new QVBoxLayout;
+    right->addLayout(buttons);
+    right->addWidget(Frame2[1], 1);
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 2);
+    columns->addLayout(right, 1);
+
+    // The address follows the advertisement directly, on one line.
+    auto* linkLine = new QHBoxLayout;
+    linkLine->setSpacing(0);
+    linkLine->addWidget(Label1[1], 1);
+    linkLine->addWidget(Label1[0], 0);
+
+    auto* window = new QVBoxLayout(this);
+    window->addLayout(columns, 1);
+    window->addLayout(linkLine);
+    window->addWidget(progressBar);
+
+    resize(sizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
+}
+
+void SorvMain::createFocusOrder()
+{
+    const std::array<QWidget*, 18> order = {
+        File1,       Drive1,      Dir1,        Combo1[0],   Combo1[1],   Combo2[0],
+        Combo2[1],   Combo2[2],   Text2[0],    Text2[1],    Command1[0], Command1[1],
+        Command1[4], Command1[2], List1_0,     Command1[3], Command1[5], Command1[6]};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    for (LinkLabel* label : Label1)
+        label->setFocusPolicy(Qt::NoFocus);
+    File1->setFocus();
+}
+
+void SorvMain::connectHandlers()
+{
+    for (std::size_t i = 0; i < Command1.size(); ++i) {
+        connect(Command1[i], &QPushButton::clicked, this,
+                [this, i] { Command1_Click(static_cast<int>(i)); });
+    }
+    // Esc presses the exit button.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, Command1[0], &QPushButton::click);
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
+    connect(Dir1, &DirListBox::pathChanged, this, [this] { Dir1_Change(); });
+    connect(Dir1, &DirListBox::folderActivated, this, &SorvMain::openFolder);
+    for (int i = 0; i < 2; ++i) {
+        QComboBox* box = Combo1[static_cast<std::size_t>(i)];
+        connect(box, &QComboBox::editTextChanged, this, [this, i] { Combo1_Change(i); });
+        connect(box, &QComboBox::currentIndexChanged, this, [this, i] { Combo1_Click(i); });
+    }
+    for (int i = 0; i < 2; ++i) {
+        connect(Label1[static_cast<std::size_t>(i)], &LinkLabel::clicked, this, [this, i] { Label1_Click(i); });
+    }
+    connect(Timer1, &QTimer::timeout, this, &SorvMain::Timer1_Timer);
+    // Key preview: key releases anywhere in this window pass Form_KeyUp first.
+    qApp->installEventFilter(this);
+    // A session that ends without closing the window still saves.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!m_unloaded) {
+            m_unloaded = true;
+            Form_QueryUnload();
+        }
+    });
+}
+
+// ---------------------------------------------------------------- start-up, shut-down
+
+void SorvMain::Form_Load()
+{
+    const auto settingsFile = programFile(m_programFolder, kSettingsFileName);
+
+    Center_Form(this);
+
+    const QStringList digits = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
+                                QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5"),
+                                QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8"),
+                                QStringLiteral("9")};
+    for (QComboBox* box : Combo2)
+        box->addItems(digits);
+
+    m_list = loadListFile(programFile(m_programFolder, kListFileName));
+    refreshList1(-1);
+
+    Combo2[0]->setCurrentIndex(0);
+    Combo2[1]->setCurrentIndex(1);
+    Combo2[2]->setCurrentIndex(1);
+
+    Combo1[1]->clear();
+    Combo1[1]->addItem(QStringLiteral("不变化"));
+    for (int n = 2; n <= 9; ++n)
+        Combo1[1]->addItem(QStringLiteral("将文件名尾部数字变为%1位").arg(n));
+    Combo1[1]->setCurrentIndex(0);
+
+    // The lists start on the process's current folder.
+    m_quiet = true;
+    Drive1->refreshDrives();
+    QString start = QDir::currentPath();
+    if (!folderProblem(start).isEmpty())
+        start = QDir::homePath();
+    {
+        const bool blocked = Drive1->blockSignals(true);
+        Drive1->setDrive(Drive1->driveFor(start));
+        Drive1->blockSignals(blocked);
+    }
+    setDir1Path(start, nullptr);
+
+    // The stored folder: drive, folder and file list in turn, each failure ignored.
+    const QString usePath = QString::fromStdString(Read_INI(settingsFile, kSection, "USE_PATH"));
+    if (!usePath.isEmpty()) {
+        Drive1->setDrive(Drive1->driveFor(QDir::cleanPath(usePath)));
+        setDir1Path(usePath, nullptr);
+        File1->setPath(usePath);
+    }
+    m_quiet = false;
+
+    for (std::size_t i = 0; i < Combo2.size(); ++i) {
+        const std::string key = "Value" + std::to_string(i);
+        if (const auto index = storedIndex(Read_INI(settingsFile, kSection, key)))
+            Combo2[i]->setCurrentIndex(*index);
+    }
+    Text2[0]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_L")));
+    Text2[1]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_Len")));
+
+    Combo1[0]->addItems({QStringLiteral("*.*"), QStringLiteral("*.htm"), QStringLiteral("*.html")});
+    Combo1[0]->setCurrentIndex(1);
+    Combo1_Click(0);
+
+    Timer1->setInterval(50);
+    Timer1->start();
+
+    List_Changed = 0;
+}
+
+QStringList SorvMain::Form_QueryUnload()
+{
+    const auto settingsFile = programFile(m_programFolder, kSettingsFileName);
+    QStringList problems;
+    const auto write = [&](std::string_view key, const std::string& value) {
+        const Status written = Write_INI(settingsFile, kSection, key, value);
+        if (!written)
+            problems << QString::fromStdString(written.error().describe());
+    };
+    write("USE_PATH", File1->path().toStdString());
+    for (std::size_t i = 0; i < Combo2.size(); ++i)
+        write("Value" + std::to_string(i), std::to_string(Combo2[i]->currentIndex()));
+    write("MAX_L", maxValueForm(Text2[0]->text().toStdString()));
+    write("MAX_Len", maxValueForm(Text2[1]->text().toStdString()));
+
+    if (List_Changed == 1) {
+        const Status saved = saveListFile(programFile(m_programFolder, kListFileName), m_list);
+        if (!saved)
+            problems << QString::fromStdString(saved.error().describe());
+    }
+
+    // The preview's scratch file, and the further parts previews of this run wrote.
+    std::error_code ignored;
+    std::filesystem::remove(programFile(m_programFolder, kScratchFileName), ignored);
+    for (const auto& file : m_scratchFiles)
+        std::filesystem::remove(file, ignored);
+    m_scratchFiles.clear();
+
+    problems.removeDuplicates();
+    return problems;
+}
+
+void SorvMain::closeEvent(QCloseEvent* event)
+{
+    if (m_busy) {
+        // Closing waits for the document being converted; the run stops after it and
+        // then closes the window.
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Timer1->stop();
+        const QStringList problems = Form_QueryUnload();
+        if (!problems.isEmpty()) {
+            msgBox(this, QStringLiteral("设置没有保存成功：\n") + problems.join(QLatin1Char('\n')),
+                   MsgOkExclamation);
+        }
+    }
+    event->accept();
+}
+
+// ---------------------------------------------------------------- source selection
+
+QString SorvMain::driveFolder(const QString& drive) const
+{
+    if (const auto it = m_driveFolders.find(drive); it != m_driveFolders.end())
+        return it->second;
+    const QString current = QDir::currentPath();
+    if (Drive1->driveFor(current) == drive)
+        return current;
+    return drive;
+}
+
+bool SorvMain::setDir1Path(const QString& folder, QString* problem)
+{
+    const QString clean = QDir::cleanPath(folder);
+    return Dir1->setPath(clean, Drive1->driveFor(clean), problem);
+}
+
+void SorvMain::Drive1_Change()
+{
+    const QString drive = Drive1->drive();
+    QString problem;
+    if (setDir1Path(driveFolder(drive), &problem))
+        return;
+    // The drive cannot be read: the lists stay where they were.
+    const bool blocked = Drive1->blockSignals(true);
+    Drive1->setDrive(Drive1->driveFor(Dir1->path()));
+    Drive1->blockSignals(blocked);
+    if (!m_quiet)
+        msgBox(this, QStringLiteral("无法读取 %1：%2").arg(drive, problem), MsgOkExclamation);
+}
+
+void SorvMain::Dir1_Change()
+{
+    const QString folder = Dir1->path();
+    m_driveFolders[Drive1->driveFor(folder)] = folder;
+    QString problem;
+    if (!File1->setPath(folder, &problem) && !m_quiet)
+        msgBox(this, QStringLiteral("无法读取 %1：%2").arg(folder, problem), MsgOkExclamation);
+}
+
+void SorvMain::openFolder(const QString& folder)
+{
+    QString problem;
+    if (!setDir1Path(folder, &problem))
+        msgBox(this, QStringLiteral("无法打开文件夹 %1：%2").arg(folder, problem), MsgOkExclamation);
+}
+
+void SorvMain::Combo1_Change(int Index)
+{
+    Combo1_Click(Index);
+}
+
+void SorvMain::Combo1_Click(int Index)
+{
+    if (Index == 0)
+        File1->setPattern(Combo1[0]->currentText());
+}
+
+// ---------------------------------------------------------------- commands
+
+void SorvMain::Command1_Click(int Index)
+{
+    switch (Index) {
+    case 0:
+        close();
+        return;
+    case 1:
+        convertSelected();
+        return;
+    case 2:
+        confirmReplacement();
+        return;
+    case 3:
+        deleteReplacement();
+        return;
+    case 4:
+        previewFirstSelected();
+        return;
+    case 5:
+        Label1_Click(0);
+        focusFile1();
+        return;
+    case 6:
+        showAbout();
+        return;
+    default:
+        return;
+    }
+}
+
+void SorvMain::focusFile1()
+{
+    File1->setFocus();
+}
+
+QString SorvMain::firstSelectedPath() const
+{
+    const int bound = File1->count() - 1;
+    for (int i = 0; i <= bound; ++i) {
+        if (File1->isEntrySelected(i))
+            return fullPath(File1->path(), File1->fileName(i));
+    }
+    return {};
+}
+
+void SorvMain::convertSelected()
+{
+    // One run at a time: a click during a run is refused, not queued.
+    if (m_busy)
+        return;
+    if (msgBox(this, QStringLiteral("确实要转换吗?"), MsgYesNoQuestion) == AnswerNo) {
+        focusFile1();
+        return;
+    }
+
+    const int bound = File1->count() - 1;
+    int total = 0;
+    for (int i = 0; i <= bound; ++i)
+        total += File1->isEntrySelected(i) ? 1 : 0;
+
+    m_failures.clear();
+    int converted = 0;
+    bool anySelected = false;
+    setBusy(true, total);
+    for (int i = 0; i <= bound && !m_closePending; ++i) {
+        // Read at every step: an entry the user deselects during the run is skipped.
+        if (!File1->isEntrySelected(i))
+            continue;
+        anySelected = true;
+        const QString path = fullPath(File1->path(), File1->fileName(i));
+        const Result<ConversionReport> report = runEngine(path, 0);
+        if (report) {
+            ++converted;
+            File1->setEntrySelected(i, false);
+        } else {
+            // A failed entry stays selected; the run goes on with the next one.
+            m_failures << QString::fromStdString(report.error().describe());
+        }
+        ++m_runDone;
+        showDocumentProgress(0.0);
+    }
+    setBusy(false, 0);
+    setWindowTitle(QStringLiteral("Sorvane"));
+
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+        return;
+    }
+    if (!anySelected) {
+        msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
+    } else if (m_failures.isEmpty()) {
+        msgBox(this, QStringLiteral("转换完毕!"), MsgOkExclamation);
+    } else {
+        const QString head = converted > 0
+            ? QStringLiteral("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(converted).arg(m_failures.size())
+            : QStringLiteral("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
+        msgBox(this, head + m_failures.join(QLatin1Char('\n')), MsgOkExclamation);
+    }
+    focusFile1();
+}
+
+void SorvMain::deleteReplacement()
+{
+    if (m_list.empty())
+        return;
+    int k = selectedReplacement();
+    if (k < 0)
+        return;  // nothing selected: nothing to delete
+    List_Changed = 1;
+    m_list.erase(m_list.begin() + k);
+    const int last = static_cast<int>(m_list.size()) - 1;
+    if (k > last)
+        k = last;
+    refreshList1(k);
+    focusFile1();
+}
+
+void SorvMain::previewFirstSelected()
+{
+    if (m_busy)
+        return;
+    const QString path = firstSelectedPath();
+    if (path.isEmpty()) {
+        msgBox(this, QStringLiteral("请选中一个要转换的文件!"), MsgOkExclamation);
+        focusFile1();
+        return;
+    }
+    setBusy(true, 1);
+    const Result<ConversionReport> report = runEngine(path, 1);
+    setBusy(false, 0);
+    if (report) {
+        for (const auto& file : report->files)
+            m_scratchFiles.push_back(file);
+    }
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+        return;
+    }
+    if (!report) {
+        msgBox(this, QString::fromStdString(report.error().describe()), MsgOkExclamation);
+        focusFile1();
+        return;
+    }
+    T1_Mode = QStringLiteral("4");
+    T1 t1(T1_Mode, programFile(m_programFolder, kScratchFileName), m_list, this);
+    if (t1.Read_T())
+        t1.exec();
+    focusFile1();
+}
+
+void SorvMain::confirmReplacement()
+{
+    if (m_busy)
+        return;
+    const QString path = firstSelectedPath();
+    if (path.isEmpty()) {
+        msgBox(this, QStringLiteral("请选中一个要转换的文件!"), MsgOkExclamation);
+        focusFile1();
+        return;
+    }
+    T1_Mode = QStringLiteral("2");
+    T1 t1(T1_Mode, toFsPath(path), m_list, this);
+    connect(&t1, &T1::rowConfirmed, this, [this](int row) { refreshList1(row); });
+    if (t1.Read_T()) {
+        t1.exec();
+        List_Changed = 1;
+    }
+    refreshList1(selectedReplacement());
+    focusFile1();
+}
+
+void SorvMain::showAbout()
+{
+    about box(this);
+    box.exec();
+    focusFile1();
+}
+
+// ---------------------------------------------------------------- conversion on a worker
+
+ConversionParams SorvMain::currentParams() const
+{
+    ConversionParams params;
+    params.naming = Combo1[1]->currentIndex();
+    params.head = Combo2[0]->currentText().toStdString();
+    params.headBlank = Combo2[1]->currentText().toStdString();
+    params.restBlank = Combo2[2]->currentText().toStdString();
+    params.maxRun = Text2[0]->text().toStdString();
+    params.maxSize = Text2[1]->text().toStdString();
+    return params;
+}
+
+Result<ConversionReport> SorvMain::runEngine(const QString& source, int preview)
+{
+    // The worker gets copies: the list and the boxes may change while it runs.
+    const ConversionParams params = currentParams();
+    const ReplacementList list = m_list;
+    const std::filesystem::path path = toFsPath(source);
+    const ConvertFunction convert = m_convert;
+
+    EngineContext context;
+    context.programFolder = m_programFolder;
+    context.setCaption = [this](const std::string& caption) {
+        QMetaObject::invokeMethod(
+            this, [this, text = QString::fromStdString(caption)] { setWindowTitle(text); },
+            Qt::QueuedConnection);
+    };
+    context.progress = [this](double share) {
+        QMetaObject::invokeMethod(this, [this, share] { showDocumentProgress(share); }, Qt::QueuedConnection);
+    };
+
+    std::optional<Result<ConversionReport>> result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            result.emplace(convert(path, preview, params, list, context));
+        } catch (const std::exception& e) {
+            result.emplace(Error{ErrorCode::BadInput, std::string("内部错误：") + e.what(), source.toStdString()});
+        }
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    return std::move(*result);
+}
+
+void SorvMain::setBusy(bool busy, int total)
+{
+    m_busy = busy;
+    m_runDone = 0;
+    m_runTotal = total;
+    // Commands that convert or open documents wait for the run; so does the choice of
+    // folder and pattern, which would replace the entries being converted.
+    for (QWidget* w : {static_cast<QWidget*>(Command1[1]), static_cast<QWidget*>(Command1[2]),
+                       static_cast<QWidget*>(Command1[4]), static_cast<QWidget*>(Drive1),
+                       static_cast<QWidget*>(Dir1), static_cast<QWidget*>(Combo1[0])})
+        w->setEnabled(!busy);
+    progressBar->setRange(0, std::max(1, total) * kProgressSteps);
+    progressBar->setValue(0);
+    progressBar->setVisible(busy);
+}
+
+void SorvMain::showDocumentProgress(double share)
+{
+    if (!m_busy)
+        return;
+    const double clamped = std::clamp(share, 0.0, 1.0);
+    const int value = m_runDone * kProgressSteps + static_cast<int>(clamped * kProgressSteps);
+    progressBar->setValue(std::min(value, progressBar->maximum()));
+    progressBar->setFormat(QStringLiteral("%1 / %2").arg(m_runDone).arg(m_runTotal));
+}
+
+// ---------------------------------------------------------------- replacement list view
+
+void SorvMain::refreshList1(int selectRow)
+{
+    List1_0->clear();
+    for (const ReplacementRow& row : m_list)
+        List1_0->addItem(QString::fromStdU16String(row.search));
+    if (selectRow >= 0 && selectRow < List1_0->count()) {
+        List1_0->setCurrentRow(selectRow);
+        List1_0->item(selectRow)->setSelected(true);
+    }
+}
+
+int SorvMain::selectedReplacement() const
+{
+    const QList<QListWidgetItem*> selected = List1_0->selectedItems();
+    return selected.isEmpty() ? -1 : List1_0->row(selected.first());
+}
+
+// ---------------------------------------------------------------- link line, keys
+
+void SorvMain::Label1_Click(int /*Index*/)
+{
+    m_openUrl(QUrl(Label1[0]->text()));
+}
+
+void SorvMain::Timer1_Timer()
+{
+    Color_Step = static_cast<std::int16_t>(Color_Step % kColourCount);
+    Label1[1]->setTextColour(cycleColour(Color_Step));
+    ++Color_Step;
+}
+
+bool SorvMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyRelease && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat() && Form_KeyUp(key->key(), key->modifiers()))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool SorvMain::Form_KeyUp(int key, Qt::KeyboardModifiers shift)
+{
+    const Qt::KeyboardModifiers held = shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (held == Qt::ControlModifier && key == Qt::Key_A) {
+        // One redraw for the whole selection.
+        File1->setUpdatesEnabled(false);
+        File1->selectAll();
+        File1->setUpdatesEnabled(true);
+        return true;
+    }
+    if (key == Qt::Key_F1) {
+        Command1_Click(5);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace sorvane::ui

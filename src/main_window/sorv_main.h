@@ -1,0 +1,163 @@
+#pragma once
+// The main window: source selection, conversion parameters, the command buttons, the
+// replacement list and the link line along the bottom.
+//
+// Controls keep their names as members and as objectName. A control array element
+// `Name(i)` is the member `Name[i]` with objectName "Name_i" (e.g. Command1[1] is
+// "Command1_1"); single controls use their plain name ("File1", "Drive1", "Timer1").
+// Of the replacement list only the search texts are shown, in List1_0 ("List1_0"); the
+// replacement texts and keep flags are data in replacementList().
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QWidget>
+
+#include "common/conversion_params.h"
+#include "common/replacement_list.h"
+#include "common/result.h"
+#include "engine/ch_txt.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace sorvane::ui {
+
+class CaptionButtonFrame;
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class LinkLabel;
+
+class SorvMain : public QWidget {
+    Q_OBJECT
+public:
+    // The conversion of one document; ch_txt unless a test puts its own in place. It runs
+    // on a worker thread and must not touch the window.
+    using ConvertFunction = std::function<Result<ConversionReport>(
+        const std::filesystem::path& source, int preview, const ConversionParams& params,
+        const ReplacementList& list, const EngineContext& context)>;
+    // Hands a web address to the system's default browser.
+    using UrlOpener = std::function<void(const QUrl& url)>;
+
+    // `programFolder` holds KELDRAN.INI, KELDRAN.DAT and the preview's TEMP.TXT. The
+    // constructor runs the start-up: stored settings and list are applied here.
+    explicit SorvMain(std::filesystem::path programFolder, QWidget* parent = nullptr);
+    ~SorvMain() override;
+
+    void setConvertFunction(ConvertFunction convert);
+    void setUrlOpener(UrlOpener opener);
+
+    // The click handler of the command buttons; Index 0 to 6.
+    void Command1_Click(int Index);
+    // Opens the address shown by Label1(0), whichever label was clicked.
+    void Label1_Click(int Index);
+    // One step of the advertisement's colour cycle.
+    void Timer1_Timer();
+
+    const ReplacementList& replacementList() const { return m_list; }
+    const std::filesystem::path& programFolder() const { return m_programFolder; }
+    // Whether a conversion (run or preview) is in progress.
+    bool isBusy() const { return m_busy; }
+    // The documents of the last run that failed, each "path: reason".
+    const QStringList& lastFailures() const { return m_failures; }
+
+    // 1 once the replacement list was changed during this run; the list file is
+    // rewritten at close only then.
+    int List_Changed = 0;
+    // The mode T1 is opened in: "2" replacement, "4" preview.
+    QString T1_Mode;
+    // Position in the colour cycle of Label1(1).
+    std::int16_t Color_Step = 0;
+
+    std::array<QPushButton*, 7> Command1{};
+    std::array<QComboBox*, 2> Combo1{};
+    std::array<QComboBox*, 3> Combo2{};
+    std::array<QLineEdit*, 2> Text2{};
+    std::array<QLabel*, 11> Label2{};  // Label2(6) belongs to Frame1, the rest to Frame2(0)
+    std::array<LinkLabel*, 2> Label1{};
+    std::array<QGroupBox*, 2> Frame2{};
+    QGroupBox* Frame1 = nullptr;
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    QListWidget* List1_0 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QProgressBar* progressBar = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createSourceFrame();
+    void createParameterFrame();
+    void createCommandButtons();
+    void createListFrame();
+    void createLinkLine();
+    void createLayout();
+    void createFocusOrder();
+    void connectHandlers();
+
+    void Form_Load();
+    // Writes the settings, the list file when it was changed, and removes the preview's
+    // scratch files. Returns what could not be saved, one line each.
+    QStringList Form_QueryUnload();
+    // Key preview: true when the key was handled here.
+    bool Form_KeyUp(int key, Qt::KeyboardModifiers shift);
+
+    void Drive1_Change();
+    void Dir1_Change();
+    void Combo1_Change(int Index);
+    void Combo1_Click(int Index);
+    void openFolder(const QString& folder);
+    bool setDir1Path(const QString& folder, QString* problem);
+    QString driveFolder(const QString& drive) const;
+
+    void convertSelected();
+    void deleteReplacement();
+    void previewFirstSelected();
+    void confirmReplacement();
+    void showAbout();
+    // The full path of the topmost selected entry of File1, or empty.
+    QString firstSelectedPath() const;
+
+    ConversionParams currentParams() const;
+    // Runs the conversion function on a worker thread while this thread keeps handling
+    // window events; caption and progress reports arrive here in order.
+    Result<ConversionReport> runEngine(const QString& source, int preview);
+    void setBusy(bool busy, int total);
+    void showDocumentProgress(double share);
+    void refreshList1(int selectRow);
+    int selectedReplacement() const;
+    void focusFile1();
+
+    std::filesystem::path m_programFolder;
+    ReplacementList m_list;
+    ConvertFunction m_convert;
+    UrlOpener m_openUrl;
+    std::map<QString, QString> m_driveFolders;  // last folder shown per drive
+    std::vector<std::filesystem::path> m_scratchFiles;  // preview parts written this run
+    QStringList m_failures;
+    bool m_busy = false;
+    bool m_closePending = false;
+    bool m_unloaded = false;
+    bool m_quiet = false;  // start-up applies the stored folder without messages
+    int m_runDone = 0;
+    int m_runTotal = 0;
+};
+
+}  // namespace sorvane::ui

@@ -1,0 +1,31 @@
+#pragma once
+// Path and name rules of the source selection: which mounted file systems are offered
+// as drives, which file names a document-type pattern lets through, and how a document's
+// full path is built.
+
+#include <QString>
+#include <QStringList>
+
+namespace sorvane::ui {
+
+// Whether a mounted file system is one a user would pick documents from: the root, home
+// folders, removable media and other real disks. Pseudo file systems (proc, sysfs,
+// tmpfs, cgroup, ...) and mounts under system folders (/proc, /sys, /dev, /run except
+// /run/media, /etc, /boot, /snap) are not.
+bool isUserVolume(const QString& rootPath, const QString& fileSystemType);
+
+// Whether `name` matches `patterns`: one or more file-name patterns separated by ";",
+// each with "*" (any run of characters) and "?" (exactly one character), compared
+// without regard to case. Blanks around each pattern are ignored. A pattern ending in
+// ".*" also matches a name without extension ("*.*" matches every name). Patterns that
+// are empty after trimming are skipped; when none is left, every name matches.
+bool matchesPattern(const QString& name, const QString& patterns);
+
+// The folder, one "/" unless the folder already ends in one, and the name.
+QString fullPath(const QString& folder, const QString& name);
+
+// Sorts file names the way the file list shows them: alphabetically without regard to
+// case, names equal but for case in code point order.
+void sortFileNames(QStringList& names);
+
+}  // namespace sorvane::ui
