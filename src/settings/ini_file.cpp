@@ -149,6 +149,8 @@ std::optional<std::string> toCp936(std::string_view utf8)
 std::string Read_INI(const std::filesystem::path& file, std::string_view section,
                      std::string_view key, std::string_view defaultValue)
 {
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     std::string value;
     if (!section.empty() && !key.empty()) {
         if (const Result<std::string> bytes = readFileBytes(file); bytes.ok()) {
@@ -166,12 +168,19 @@ std::string Read_INI(const std::filesystem::path& file, std::string_view section
 Status Write_INI(const std::filesystem::path& file, std::string_view section,
                  std::string_view key, std::string_view value)
 {
+    // Blanks around a name are not part of it, as on reading.
+    section = trimBlanks(section);
+    key = trimBlanks(key);
     if (section.empty() || key.empty())
         return Ok{};
     const std::string where = utf8Of(file);
+    // Names and values that would read back as something else: a line break splits the
+    // line, "]" ends a section name, "=" ends a key name, and a key line beginning with
+    // ";" or "[" reads as a comment or a section.
     if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
-        section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos)
-        return Error{ErrorCode::BadInput, "设置的名称或值含有无法保存的字符（换行、“]”或“=”）", where};
+        section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
+        key.front() == ';' || key.front() == '[')
+        return Error{ErrorCode::BadInput, "设置的名称或值含有无法保存的字符（换行、“]”“=”或开头的“;”“[”）", where};
     const std::optional<std::string> sectionBytes = toCp936(section);
     const std::optional<std::string> keyBytes = toCp936(key);
     const std::optional<std::string> valueBytes = toCp936(value);

@@ -72,6 +72,7 @@ TEST(IniFile, ReadsHandWrittenFiles)
     for (const auto& [key, value] : cases)
         EXPECT_EQ(Read_INI(ini, "SET", key), value) << key;
     EXPECT_EQ(Read_INI(ini, "other", "use_path"), "wrong");
+    EXPECT_EQ(Read_INI(ini, " SET ", "\tValue1 "), "5");  // blanks around names are no part of them
 
     // The default only stands in for an empty or absent value.
     EXPECT_EQ(Read_INI(ini, "SET", "Value0", "d"), "d");
@@ -127,7 +128,7 @@ TEST(IniFile, RefusesWhatItCannotStoreAndLeavesTheFile)
     const std::string before = "[SET]\r\nValue0=2\r\n";
     writeBytes(ini, before);
     const std::pair<const char*, const char*> bad[] = {
-        {"Value0", "1\r\nValue1=9"}, {"Value0", "1\n"}, {"Value0", "ไทย"}, {"Key=", "1"}, {"K\n", "1"},
+        {"Value0", "1\r\nValue1=9"}, {"Value0", "1\n"}, {"Value0", "ไทย"}, {"Key=", "1"}, {"K\n", "1"}, {";Key", "1"}, {" [Key", "1"},
     };
     for (const auto& [key, value] : bad) {
         const Status st = Write_INI(ini, "SET", key, value);
@@ -141,6 +142,7 @@ TEST(IniFile, RefusesWhatItCannotStoreAndLeavesTheFile)
     // An empty section or key name writes nothing, not even a new file.
     EXPECT_TRUE(Write_INI(dir / "new.ini", "", "k", "v").ok());
     EXPECT_TRUE(Write_INI(dir / "new.ini", "SET", "", "v").ok());
+    EXPECT_TRUE(Write_INI(dir / "new.ini", "SET", "  ", "v").ok());
     EXPECT_FALSE(std::filesystem::exists(dir / "new.ini"));
 }
 
