@@ -1,13 +1,862 @@
-// Placeholder until the HTML renderer lands: the markup's text is passed through as is.
+// The text of a rendered HTML document, as the rendered-text collection steps that
+// define innerText produce it, with the HTML standard's default stylesheet and the
+// elements' own style attributes deciding what is a block, a table part, an inline
+// box or hidden.
 #include "engine/html_renderer.h"
 
-#include "engine/plain_text_renderer.h"
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/encoding_detect.h"
+#include "engine/html_document.h"
 
 namespace sorvane {
+namespace {
+
+using Node = HtmlDocument::Node;
+
+enum class Display : std::uint8_t {
+    None,
+    Inline,
+    Block,  // block, list-item, flow-root, and any block-level box without a kind of its own
+    InlineBlock,
+    Table,
+    InlineTable,
+    TableRowGroup,
+    TableRow,
+    TableCell,
+    TableCaption,
+    TableColumn,
+    Contents,
+    Flex,  // flex and grid containers: their children are blockified
+    InlineFlex,
+};
+
+enum class WhiteSpace : std::uint8_t { Normal, Pre, Nowrap, PreWrap, PreLine, BreakSpaces };
+
+// What the default stylesheet and the element's nature say about a tag.
+struct TagInfo {
+    Display display = Display::Inline;
+    std::int8_t whiteSpace = -1;  // -1 inherit, else a WhiteSpace
+    bool replaced = false;        // an atomic box whose children are never rendered
+    bool skip = false;            // never rendered, whatever its style says
+    bool paragraph = false;       // <p>: two required line breaks around it
+    bool lineBreak = false;       // <br>
+};
+
+TagInfo defaultInfo(std::string_view n)
+{
+    TagInfo t;
+    auto is = [&](std::initializer_list<std::string_view> list) {
+        return std::find(list.begin(), list.end(), n) != list.end();
+    };
+    if (is({"area", "base", "basefont", "datalist", "head", "link", "meta", "noembed", "noframes", "param",
+            "rp", "script", "style", "title", "frameset", "frame"}))
+        t.display = Display::None;
+    else if (is({"noscript", "template"}))
+        t.skip = true;
+    else if (is({"html", "body", "address", "blockquote", "center", "dialog", "div", "figure", "figcaption",
+                 "footer", "form", "header", "hr", "legend", "listing", "main", "p", "plaintext", "pre",
+                 "search", "xmp", "details", "summary", "dir", "dd", "dl", "dt", "menu", "ol", "ul", "li",
+                 "h1", "h2", "h3", "h4", "h5", "h6", "hgroup", "nav", "section", "article", "aside",
+                 "fieldset", "optgroup", "option"}))
+        t.display = Display::Block;
+    else if (n == "table")
+        t.display = Display::Table;
+    else if (n == "caption")
+        t.display = Display::TableCaption;
+    else if (n == "colgroup" || n == "col")
+        t.display = Display::TableColumn;
+    else if (is({"thead", "tbody", "tfoot"}))
+        t.display = Display::TableRowGroup;
+    else if (n == "tr")
+        t.display = Display::TableRow;
+    else if (n == "td" || n == "th")
+        t.display = Display::TableCell;
+    else if (is({"img", "input", "textarea", "iframe", "video", "audio", "canvas", "object", "embed", "meter",
+                 "progress", "image"}))
+        t.replaced = true;
+    else if (n == "button" || n == "marquee")
+        t.display = Display::InlineBlock;
+    if (is({"pre", "listing", "plaintext", "xmp"}))
+        t.whiteSpace = static_cast<std::int8_t>(WhiteSpace::Pre);
+    else if (n == "textarea")
+        t.whiteSpace = static_cast<std::int8_t>(WhiteSpace::PreWrap);
+    else if (n == "nobr")
+        t.whiteSpace = static_cast<std::int8_t>(WhiteSpace::Nowrap);
+    t.paragraph = n == "p";
+    t.lineBreak = n == "br";
+    return t;
+}
+
+// Tag information indexed by the parser's tag code.
+const std::vector<TagInfo>& tagTable()
+{
+    static const std::vector<TagInfo> table = [] {
+        std::vector<TagInfo> v(static_cast<size_t>(HtmlDocument::tagCodeCount()));
+        for (int code = 0; code < HtmlDocument::tagCodeCount(); ++code)
+            v[static_cast<size_t>(code)] = defaultInfo(HtmlDocument::tagNameOfCode(code));
+        return v;
+    }();
+    return table;
+}
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool isCssSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && isCssSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isCssSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The declarations of a style attribute that decide what text is shown.
+struct InlineStyle {
+    std::optional<Display> display;
+    std::optional<bool> visible;
+    std::optional<WhiteSpace> whiteSpace;
+    bool outOfFlow = false;  // float or absolute/fixed position: the box is blockified
+};
+
+std::optional<Display> parseDisplay(std::string_view v)
+{
+    static const std::pair<std::string_view, Display> single[] = {
+        {"none", Display::None},
+        {"inline", Display::Inline},
+        {"block", Display::Block},
+        {"list-item", Display::Block},
+        {"flow-root", Display::Block},
+        {"run-in", Display::Block},
+        {"inline-block", Display::InlineBlock},
+        {"table", Display::Table},
+        {"inline-table", Display::InlineTable},
+        {"table-row-group", Display::TableRowGroup},
+        {"table-header-group", Display::TableRowGroup},
+        {"table-footer-group", Display::TableRowGroup},
+        {"table-row", Display::TableRow},
+        {"table-cell", Display::TableCell},
+        {"table-caption", Display::TableCaption},
+        {"table-column", Display::TableColumn},
+        {"table-column-group", Display::TableColumn},
+        {"contents", Display::Contents},
+        {"flex", Display::Flex},
+        {"grid", Display::Flex},
+        {"inline-flex", Display::InlineFlex},
+        {"inline-grid", Display::InlineFlex},
+        {"ruby", Display::Inline},
+        {"ruby-base", Display::Inline},
+        {"ruby-text", Display::Inline},
+        {"ruby-base-container", Display::Inline},
+        {"ruby-text-container", Display::Inline},
+    };
+    for (const auto& [name, d] : single)
+        if (v == name)
+            return d;
+    // Two keywords: an outer ("block", "inline") and an inner display type.
+    const size_t space = v.find(' ');
+    if (space == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view outer = v.substr(0, space);
+    std::string_view inner = trim(v.substr(space + 1));
+    if (inner.ends_with(" list-item") || inner == "list-item")
+        return Display::Block;
+    const bool inlineOuter = outer == "inline";
+    if (!inlineOuter && outer != "block" && outer != "run-in")
+        return std::nullopt;
+    if (inner == "flow")
+        return inlineOuter ? Display::Inline : Display::Block;
+    if (inner == "flow-root")
+        return inlineOuter ? Display::InlineBlock : Display::Block;
+    if (inner == "table")
+        return inlineOuter ? Display::InlineTable : Display::Table;
+    if (inner == "flex" || inner == "grid")
+        return inlineOuter ? Display::InlineFlex : Display::Flex;
+    if (inner == "ruby")
+        return inlineOuter ? Display::Inline : Display::Block;
+    return std::nullopt;
+}
+
+std::optional<WhiteSpace> parseWhiteSpace(std::string_view v)
+{
+    if (v == "normal")
+        return WhiteSpace::Normal;
+    if (v == "pre")
+        return WhiteSpace::Pre;
+    if (v == "nowrap")
+        return WhiteSpace::Nowrap;
+    if (v == "pre-wrap")
+        return WhiteSpace::PreWrap;
+    if (v == "pre-line")
+        return WhiteSpace::PreLine;
+    if (v == "break-spaces")
+        return WhiteSpace::BreakSpaces;
+    return std::nullopt;
+}
+
+InlineStyle parseStyle(std::string_view style)
+{
+    InlineStyle result;
+    std::string lowered;
+    size_t pos = 0;
+    while (pos <= style.size()) {
+        size_t end = style.find(';', pos);
+        if (end == std::string_view::npos)
+            end = style.size();
+        const std::string_view decl = style.substr(pos, end - pos);
+        pos = end + 1;
+        const size_t colon = decl.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        lowered.assign(decl);
+        for (char& c : lowered)
+            c = lowerAscii(c);
+        const std::string_view low = lowered;
+        const std::string_view name = trim(low.substr(0, colon));
+        std::string_view value = trim(low.substr(colon + 1));
+        if (const size_t bang = value.find('!'); bang != std::string_view::npos)
+            value = trim(value.substr(0, bang));
+        if (name == "display") {
+            if (auto d = parseDisplay(value))
+                result.display = d;
+        } else if (name == "visibility") {
+            if (value == "visible")
+                result.visible = true;
+            else if (value == "hidden" || value == "collapse")
+                result.visible = false;
+        } else if (name == "white-space") {
+            if (auto w = parseWhiteSpace(value))
+                result.whiteSpace = w;
+        } else if (name == "float") {
+            if (value == "left" || value == "right" || value == "inline-start" || value == "inline-end")
+                result.outOfFlow = true;
+        } else if (name == "position") {
+            if (value == "absolute" || value == "fixed")
+                result.outOfFlow = true;
+        }
+    }
+    return result;
+}
+
+bool isBlockLevel(Display d)
+{
+    return d == Display::Block || d == Display::Table || d == Display::TableCaption || d == Display::Flex;
+}
+
+bool isAtomicInline(Display d)
+{
+    return d == Display::InlineBlock || d == Display::InlineTable || d == Display::InlineFlex;
+}
+
+// The box kind a float, an absolutely positioned box or a flex item gets.
+Display blockified(Display d)
+{
+    switch (d) {
+    case Display::Inline:
+    case Display::InlineBlock:
+    case Display::TableRowGroup:
+    case Display::TableRow:
+    case Display::TableCell:
+    case Display::TableCaption:
+    case Display::TableColumn:
+        return Display::Block;
+    case Display::InlineTable:
+        return Display::Table;
+    case Display::InlineFlex:
+        return Display::Flex;
+    default:
+        return d;
+    }
+}
+
+// Which children of an element get boxes.
+enum class ChildFilter : std::uint8_t {
+    All,
+    OptionsAndGroups,  // <select>: only its <option> and <optgroup> children
+    Options,           // <optgroup>: only its <option> children
+    Summary,           // a closed <details>: only its first <summary>
+    SvgText,           // SVG outside a text element: only elements, no text
+};
+
+// What an element's children inherit, and what its own box is.
+struct Context {
+    bool visible = true;
+    WhiteSpace whiteSpace = WhiteSpace::Normal;
+    ChildFilter filter = ChildFilter::All;
+    bool blockifyChildren = false;
+    bool tableWrapper = false;  // white space between table parts gets no box
+    bool svg = false;
+    bool svgText = false;
+};
+
+// The resolved box of one element.
+struct Box {
+    Display display = Display::Inline;
+    bool visible = true;
+    WhiteSpace whiteSpace = WhiteSpace::Normal;
+    bool replaced = false;
+    bool paragraph = false;
+    bool lineBreak = false;
+    bool svg = false;
+    bool svgText = false;
+    ChildFilter filter = ChildFilter::All;
+};
+
+bool svgRenders(std::string_view n)
+{
+    return n == "svg" || n == "g" || n == "text" || n == "tspan" || n == "textpath" || n == "a" ||
+           n == "switch" || n == "foreignobject";
+}
+
+bool svgIsText(std::string_view n)
+{
+    return n == "text" || n == "tspan" || n == "textpath";
+}
+
+class TextCollector {
+public:
+    explicit TextCollector(const HtmlDocument& doc) : m_doc(doc), m_tags(tagTable()) {}
+
+    Text run(Node root)
+    {
+        Context ctx;
+        // The root's own style: white space and visibility inherit from it. A hidden
+        // <body> or <html> is shown all the same: pages that hide it until a script
+        // reveals them would otherwise give no text at all.
+        for (Node n : {m_doc.documentElement(), root}) {
+            if (!n || HtmlDocument::kind(n) != HtmlNodeKind::Element)
+                continue;
+            if (auto style = HtmlDocument::attribute(n, "style")) {
+                const InlineStyle s = parseStyle(*style);
+                if (s.whiteSpace)
+                    ctx.whiteSpace = *s.whiteSpace;
+                ctx.blockifyChildren = s.display == Display::Flex || s.display == Display::InlineFlex;
+            } else {
+                ctx.blockifyChildren = false;
+            }
+        }
+        m_stack.push_back(Frame{root, 0, HtmlDocument::childCount(root), ctx, {}, {}});
+        walk();
+        return std::move(m_out);
+    }
+
+private:
+    struct Frame {
+        Node node;
+        size_t next;
+        size_t count;
+        Context ctx;  // for the children
+        Box box;
+        // Exit actions.
+        struct {
+            std::uint8_t breaks = 0;
+            bool blockLevel = false;
+            bool atomic = false;
+            bool cell = false;
+            bool row = false;
+            bool sawSummary = false;
+        } on;
+    };
+
+    void walk()
+    {
+        while (!m_stack.empty()) {
+            Frame& f = m_stack.back();
+            if (f.next == f.count) {
+                leave(f);
+                m_stack.pop_back();
+                continue;
+            }
+            const Node c = HtmlDocument::child(f.node, f.next++);
+            switch (HtmlDocument::kind(c)) {
+            case HtmlNodeKind::Element:
+                enter(c, f);  // may grow the stack: f is not used after this
+                break;
+            case HtmlNodeKind::Whitespace:
+                if (f.ctx.tableWrapper)
+                    break;
+                [[fallthrough]];
+            case HtmlNodeKind::Text:
+            case HtmlNodeKind::CData:
+                if (f.ctx.visible && f.ctx.filter == ChildFilter::All && (!f.ctx.svg || f.ctx.svgText))
+                    text(HtmlDocument::text(c), f.ctx.whiteSpace);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+    const TagInfo& info(Node n, std::string_view& name, TagInfo& scratch) const
+    {
+        const int code = HtmlDocument::tagCode(n);
+        if (code != HtmlDocument::unknownTag) {
+            name = HtmlDocument::tagNameOfCode(code);
+            return m_tags[static_cast<size_t>(code)];
+        }
+        name = m_doc.tagName(n);
+        scratch = TagInfo{};
+        return scratch;
+    }
+
+    // Resolves the box of element `n` whose parent's children context is `parent`.
+    // Returns nothing when the element gets no box at all (display: none, filtered).
+    std::optional<Box> resolve(Node n, const Context& parent, bool* isSummary = nullptr) const
+    {
+        std::string_view name;
+        TagInfo scratch;
+        const HtmlNamespace ns = HtmlDocument::ns(n);
+        const TagInfo& t = ns == HtmlNamespace::Html ? info(n, name, scratch) : scratch;
+        if (ns != HtmlNamespace::Html)
+            name = m_doc.tagName(n);
+        if (isSummary)
+            *isSummary = ns == HtmlNamespace::Html && name == "summary";
+
+        switch (parent.filter) {
+        case ChildFilter::All:
+        case ChildFilter::SvgText:
+            break;
+        case ChildFilter::OptionsAndGroups:
+            if (name != "option" && name != "optgroup")
+                return std::nullopt;
+            break;
+        case ChildFilter::Options:
+            if (name != "option")
+                return std::nullopt;
+            break;
+        case ChildFilter::Summary:
+            if (name != "summary")
+                return std::nullopt;
+            break;
+        }
+
+        Box box;
+        box.visible = parent.visible;
+        box.whiteSpace = parent.whiteSpace;
+        if (ns == HtmlNamespace::Svg || (parent.svg && ns != HtmlNamespace::Html)) {
+            if (!svgRenders(name))
+                return std::nullopt;
+            box.svg = name != "foreignobject";
+            box.svgText = parent.svgText || svgIsText(name);
+            // The <svg> element itself is an atomic inline box; its parts are inline.
+            box.display = name == "svg" && !parent.svg ? Display::InlineBlock : Display::Inline;
+            box.filter = box.svgText || !box.svg ? ChildFilter::All : ChildFilter::SvgText;
+        } else {
+            if (t.skip)
+                return std::nullopt;
+            box.display = t.display;
+            box.replaced = t.replaced;
+            box.paragraph = t.paragraph && ns == HtmlNamespace::Html;
+            box.lineBreak = t.lineBreak;
+            if (t.whiteSpace >= 0)
+                box.whiteSpace = static_cast<WhiteSpace>(t.whiteSpace);
+            if (ns == HtmlNamespace::Html) {
+                if (HtmlDocument::attribute(n, "hidden"))
+                    box.display = Display::None;
+                if (name == "input") {
+                    if (auto type = HtmlDocument::attribute(n, "type"); type && equalsNoCase(*type, "hidden"))
+                        box.display = Display::None;
+                } else if (name == "dialog") {
+                    if (!HtmlDocument::attribute(n, "open"))
+                        box.display = Display::None;
+                } else if (name == "select") {
+                    box.filter = ChildFilter::OptionsAndGroups;
+                } else if (name == "optgroup") {
+                    box.filter = ChildFilter::Options;
+                } else if (name == "details") {
+                    if (!HtmlDocument::attribute(n, "open"))
+                        box.filter = ChildFilter::Summary;
+                } else if (name == "audio") {
+                    if (!HtmlDocument::attribute(n, "controls"))
+                        box.display = Display::None;
+                } else if ((name == "td" || name == "th") && HtmlDocument::attribute(n, "nowrap")) {
+                    box.whiteSpace = WhiteSpace::Nowrap;
+                }
+            }
+        }
+        bool outOfFlow = false;
+        if (auto style = HtmlDocument::attribute(n, "style")) {
+            const InlineStyle s = parseStyle(*style);
+            if (s.display)
+                box.display = *s.display;
+            if (s.visible)
+                box.visible = *s.visible;
+            if (s.whiteSpace)
+                box.whiteSpace = *s.whiteSpace;
+            outOfFlow = s.outOfFlow;
+        }
+        if (box.display == Display::None)
+            return std::nullopt;
+        if ((outOfFlow || parent.blockifyChildren) && box.display != Display::Contents)
+            box.display = blockified(box.display);
+        return box;
+    }
+
+    static bool equalsNoCase(std::string_view a, std::string_view b)
+    {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    }
+
+    void enter(Node n, Frame& parentFrame)
+    {
+        bool isSummary = false;
+        std::optional<Box> resolved = resolve(n, parentFrame.ctx, &isSummary);
+        if (parentFrame.ctx.filter == ChildFilter::Summary) {
+            if (!resolved || parentFrame.on.sawSummary)
+                return;
+            parentFrame.on.sawSummary = true;
+        }
+        if (!resolved)
+            return;
+        const Box box = *resolved;
+        const Context parentCtx = parentFrame.ctx;
+
+        if (box.lineBreak) {
+            if (box.visible)
+                lineFeed();
+            return;
+        }
+        const bool blockLevel = isBlockLevel(box.display);
+        std::uint8_t breaks = 0;
+        if (box.visible) {
+            if (box.paragraph)
+                breaks = 2;
+            else if (blockLevel)
+                breaks = 1;
+        }
+        if (breaks)
+            requireBreaks(breaks);
+        else if (blockLevel)
+            lineBoundary();
+
+        const bool atomic = !blockLevel && (box.replaced || isAtomicInline(box.display));
+        if (atomic)
+            atomicBoundary();
+        if (box.replaced) {
+            // Replaced content (images, form controls, embedded documents) gives no text.
+            if (breaks)
+                requireBreaks(breaks);
+            else if (blockLevel)
+                lineBoundary();
+            return;
+        }
+
+        Frame f{n, 0, HtmlDocument::childCount(n), parentCtx, box, {}};
+        f.ctx.visible = box.visible;
+        f.ctx.whiteSpace = box.whiteSpace;
+        f.ctx.filter = box.filter;
+        f.ctx.svg = box.svg;
+        f.ctx.svgText = box.svgText;
+        if (box.display != Display::Contents) {
+            f.ctx.blockifyChildren = box.display == Display::Flex || box.display == Display::InlineFlex;
+            f.ctx.tableWrapper = box.display == Display::Table || box.display == Display::InlineTable ||
+                                 box.display == Display::TableRowGroup || box.display == Display::TableRow ||
+                                 box.display == Display::TableColumn;
+        }
+        if (box.display == Display::TableColumn) {
+            f.count = 0;  // columns hold no content boxes
+        }
+        f.on.breaks = breaks;
+        f.on.blockLevel = blockLevel;
+        f.on.atomic = atomic;
+        f.on.cell = box.display == Display::TableCell;
+        f.on.row = box.display == Display::TableRow;
+        if (f.on.cell || f.on.atomic)
+            lineBoundary();
+        m_stack.push_back(f);
+    }
+
+    void leave(const Frame& f)
+    {
+        if (f.on.atomic) {
+            m_pendingSpace = false;
+            m_lineStart = false;
+        }
+        if (f.on.cell) {
+            lineBoundary();
+            if (f.box.visible && hasLaterSibling(f.node, Display::TableCell))
+                emit(u"\t");
+        }
+        if (f.on.row) {
+            lineBoundary();
+            if (f.box.visible && !isLastRow(f.node))
+                lineFeed();
+        }
+        if (f.on.breaks)
+            requireBreaks(f.on.breaks);
+        else if (f.on.blockLevel)
+            lineBoundary();
+    }
+
+    // Whether an element after `n` among its siblings gets a box of kind `d`.
+    bool hasLaterSibling(Node n, Display d) const
+    {
+        const Node parent = HtmlDocument::parent(n);
+        if (!parent)
+            return false;
+        const size_t count = HtmlDocument::childCount(parent);
+        bool after = false;
+        const Context plain;
+        for (size_t i = 0; i < count; ++i) {
+            const Node c = HtmlDocument::child(parent, i);
+            if (c == n) {
+                after = true;
+                continue;
+            }
+            if (!after || HtmlDocument::kind(c) != HtmlNodeKind::Element)
+                continue;
+            if (auto box = resolve(c, plain); box && box->display == d)
+                return true;
+        }
+        return false;
+    }
+
+    // Whether `row` is the last row of its table: no later row beside it, nor in a
+    // later row group of the same table.
+    bool isLastRow(Node row) const
+    {
+        if (hasLaterSibling(row, Display::TableRow))
+            return false;
+        const Node group = HtmlDocument::parent(row);
+        if (!group || HtmlDocument::kind(group) != HtmlNodeKind::Element)
+            return true;
+        const Context plain;
+        const auto groupBox = resolve(group, plain);
+        if (!groupBox || groupBox->display != Display::TableRowGroup)
+            return true;
+        const Node table = HtmlDocument::parent(group);
+        if (!table)
+            return true;
+        const size_t count = HtmlDocument::childCount(table);
+        bool after = false;
+        for (size_t i = 0; i < count; ++i) {
+            const Node g = HtmlDocument::child(table, i);
+            if (g == group) {
+                after = true;
+                continue;
+            }
+            if (!after || HtmlDocument::kind(g) != HtmlNodeKind::Element)
+                continue;
+            const auto box = resolve(g, plain);
+            if (!box || box->display != Display::TableRowGroup)
+                continue;
+            const size_t rows = HtmlDocument::childCount(g);
+            for (size_t r = 0; r < rows; ++r) {
+                const Node c = HtmlDocument::child(g, r);
+                if (HtmlDocument::kind(c) != HtmlNodeKind::Element)
+                    continue;
+                if (auto rb = resolve(c, plain); rb && rb->display == Display::TableRow)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // --- The list of strings and required line break counts, built as it goes. ---
+
+    // A required line break count: runs of them merge to their largest, and those at the
+    // start and at the end of the text are dropped.
+    void requireBreaks(std::uint8_t count)
+    {
+        m_pendingBreaks = std::max(m_pendingBreaks, count);
+        lineBoundary();
+    }
+
+    // The start or end of a line box: pending collapsible spaces are dropped, and
+    // spaces that follow are at the start of a line.
+    void lineBoundary()
+    {
+        m_pendingSpace = false;
+        m_lineStart = true;
+    }
+
+    // An atomic inline box: a space before it is kept, and spaces after it are not at
+    // the start of a line.
+    void atomicBoundary()
+    {
+        if (m_pendingSpace)
+            emit(u" ");
+        m_pendingSpace = false;
+        m_lineStart = false;
+    }
+
+    void lineFeed()
+    {
+        m_pendingSpace = false;
+        emit(u"\n");
+        m_lineStart = true;
+    }
+
+    // Starts a non-empty string: required line breaks before it become line feeds.
+    void beginString()
+    {
+        if (m_pendingBreaks) {
+            if (!m_out.empty())
+                for (int i = 0; i < m_pendingBreaks; ++i)
+                    m_out += u"\r\n";
+            m_pendingBreaks = 0;
+        }
+    }
+
+    void emit(std::u16string_view s)
+    {
+        beginString();
+        for (char16_t c : s) {
+            if (c == u'\n')
+                m_out += u"\r\n";
+            else
+                m_out.push_back(c);
+        }
+    }
+
+    void flushSpace()
+    {
+        if (m_pendingSpace) {
+            m_pendingSpace = false;
+            m_out.push_back(u' ');
+        }
+    }
+
+    // Appends one character that is not collapsible white space.
+    void put(char32_t cp)
+    {
+        if (cp == 0xA0)
+            cp = u' ';  // a browser's plain-text copy gives a plain space
+        if (cp < 0x10000) {
+            m_out.push_back(static_cast<char16_t>(cp));
+        } else {
+            cp -= 0x10000;
+            m_out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            m_out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        }
+    }
+
+    // Decodes one UTF-8 sequence at s[i] (the parser's output is valid UTF-8).
+    static char32_t decode(std::string_view s, size_t& i)
+    {
+        const auto c = static_cast<unsigned char>(s[i]);
+        auto cont = [&](size_t k) -> char32_t {
+            return k < s.size() ? static_cast<char32_t>(static_cast<unsigned char>(s[k]) & 0x3F) : 0;
+        };
+        if (c < 0x80) {
+            ++i;
+            return c;
+        }
+        if (c < 0xE0) {
+            const char32_t cp = (static_cast<char32_t>(c & 0x1F) << 6) | cont(i + 1);
+            i += 2;
+            return cp;
+        }
+        if (c < 0xF0) {
+            const char32_t cp = (static_cast<char32_t>(c & 0x0F) << 12) | (cont(i + 1) << 6) | cont(i + 2);
+            i += 3;
+            return cp;
+        }
+        const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) | (cont(i + 1) << 12) | (cont(i + 2) << 6) |
+                            cont(i + 3);
+        i += 4;
+        return cp;
+    }
+
+    // A text node's text after the white-space processing rules.
+    void text(std::string_view s, WhiteSpace ws)
+    {
+        if (s.empty())
+            return;
+        const bool preserve = ws == WhiteSpace::Pre || ws == WhiteSpace::PreWrap || ws == WhiteSpace::BreakSpaces;
+        const bool keepLineFeeds = preserve || ws == WhiteSpace::PreLine;
+        size_t i = 0;
+        while (i < s.size()) {
+            const char c = s[i];
+            if (c == '\n' || c == '\r') {
+                // The parser has turned CR LF and CR into LF already; a CR from a
+                // character reference counts as a line break as well.
+                ++i;
+                if (c == '\r' && i < s.size() && s[i] == '\n')
+                    ++i;
+                if (keepLineFeeds) {
+                    if (preserve && m_pendingSpace) {
+                        beginString();
+                        flushSpace();
+                    }
+                    lineFeed();
+                } else if (!m_lineStart) {
+                    m_pendingSpace = true;
+                }
+                continue;
+            }
+            if (c == ' ' || c == '\t' || c == '\f') {
+                ++i;
+                if (preserve) {
+                    beginString();
+                    flushSpace();
+                    m_out.push_back(static_cast<char16_t>(c == '\f' ? ' ' : c));
+                    m_lineStart = false;
+                } else if (!m_lineStart) {
+                    m_pendingSpace = true;
+                }
+                continue;
+            }
+            beginString();
+            flushSpace();
+            // A run of characters that are not white space.
+            while (i < s.size()) {
+                const auto b = static_cast<unsigned char>(s[i]);
+                if (b < 0x80) {
+                    if (b == ' ' || b == '\t' || b == '\n' || b == '\r' || b == '\f')
+                        break;
+                    m_out.push_back(static_cast<char16_t>(b));
+                    ++i;
+                } else {
+                    put(decode(s, i));
+                }
+            }
+            m_lineStart = false;
+        }
+    }
+
+    const HtmlDocument& m_doc;
+    const std::vector<TagInfo>& m_tags;
+    std::vector<Frame> m_stack;
+    Text m_out;
+    std::uint8_t m_pendingBreaks = 0;
+    bool m_pendingSpace = false;
+    bool m_lineStart = true;
+};
+
+}  // namespace
+
+Text renderHtmlUtf8(std::string_view utf8)
+{
+    const HtmlDocument doc(utf8);
+    HtmlDocument::Node root = doc.body();
+    if (!root)
+        root = doc.documentElement();
+    if (!root)
+        return {};
+    return TextCollector(doc).run(root);
+}
 
 Text renderHtml(std::string_view bytes)
 {
-    return renderPlainText(bytes);
+    const DocumentEncoding encoding = detectEncoding(bytes);
+    if (encoding.name == "UTF-8")
+        return renderHtmlUtf8(bytes.substr(encoding.bomLength));
+    std::string utf8 = toUtf8(decodeDocument(bytes, encoding));
+    return renderHtmlUtf8(utf8);
 }
 
 }  // namespace sorvane

@@ -12,4 +12,7 @@ namespace sorvane {
 // renders the document. Every line break is CR LF; a no-break space becomes a space.
 Text renderHtml(std::string_view bytes);
 
+// Renders markup that is already UTF-8 (invalid sequences become U+FFFD).
+Text renderHtmlUtf8(std::string_view utf8);
+
 }  // namespace sorvane
