@@ -1,8 +1,5 @@
 #include "settings/ini_file.h"
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include "engine/codepage.h"
@@ -185,16 +182,12 @@ TEST(IniFile, FailedWriteLeavesTheOldFile)
     const std::string before = "[SET]\r\nUSE_PATH=/old\r\n";
     writeBytes(ini, before);
 
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit oldLimit{};
-    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-    rlimit small = oldLimit;
-    small.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const Status st = Write_INI(ini, "SET", "USE_PATH", std::string(200, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-    std::signal(SIGXFSZ, oldHandler);
-
+    Status st = Ok{};
+    {
+        test::FileSizeLimit limit(64);
+        ASSERT_TRUE(limit.active());
+        st = Write_INI(ini, "SET", "USE_PATH", std::string(200, 'x'));
+    }
     ASSERT_FALSE(st.ok());
     EXPECT_EQ(readBytes(ini), before);
     EXPECT_EQ(test::entryCount(dir.path()), 1u);

@@ -1,8 +1,5 @@
 #include "settings/list_file.h"
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include "temp_folder.h"
@@ -113,16 +110,12 @@ TEST(ListFile, FailedSaveLeavesTheOldFile)
     for (int i = 0; i < 100; ++i)
         big.push_back(row(u"很长的搜索文字", u"替换"));
 
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit oldLimit{};
-    ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-    rlimit small = oldLimit;
-    small.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const Status st = saveListFile(dat, big);
-    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-    std::signal(SIGXFSZ, oldHandler);
-
+    Status st = Ok{};
+    {
+        test::FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.active());
+        st = saveListFile(dat, big);
+    }
     ASSERT_FALSE(st.ok());
     EXPECT_FALSE(st.error().message.empty());
     EXPECT_EQ(readBytes(dat), before);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace sorvane::test {
@@ -57,6 +59,32 @@ inline std::size_t entryCount(const std::filesystem::path& folder)
         ++n;
     return n;
 }
+
+// While alive, writes past `bytes` into any file fail (EFBIG) instead of raising SIGXFSZ:
+// a failing write that binds root too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        m_active = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    void (*m_oldHandler)(int);
+    rlimit m_old{};
+    bool m_active = false;
+};
 
 inline bool runningAsRoot()
 {
