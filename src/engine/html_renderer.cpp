@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
 #include "engine/encoding_detect.h"
 #include "engine/html_document.h"
 
@@ -36,6 +40,7 @@ enum class Display : std::uint8_t {
 };
 
 enum class WhiteSpace : std::uint8_t { Normal, Pre, Nowrap, PreWrap, PreLine, BreakSpaces };
+enum class Transform : std::uint8_t { None, Upper, Lower, Capitalize };
 
 // What the default stylesheet and the element's nature say about a tag.
 struct TagInfo {
@@ -128,6 +133,7 @@ struct InlineStyle {
     std::optional<Display> display;
     std::optional<bool> visible;
     std::optional<WhiteSpace> whiteSpace;
+    std::optional<Transform> transform;
     bool outOfFlow = false;  // float or absolute/fixed position: the box is blockified
 };
 
@@ -239,6 +245,15 @@ InlineStyle parseStyle(std::string_view style)
         } else if (name == "white-space") {
             if (auto w = parseWhiteSpace(value))
                 result.whiteSpace = w;
+        } else if (name == "text-transform") {
+            if (value == "none")
+                result.transform = Transform::None;
+            else if (value == "uppercase")
+                result.transform = Transform::Upper;
+            else if (value == "lowercase")
+                result.transform = Transform::Lower;
+            else if (value == "capitalize")
+                result.transform = Transform::Capitalize;
         } else if (name == "float") {
             if (value == "left" || value == "right" || value == "inline-start" || value == "inline-end")
                 result.outOfFlow = true;
@@ -294,6 +309,8 @@ enum class ChildFilter : std::uint8_t {
 struct Context {
     bool visible = true;
     WhiteSpace whiteSpace = WhiteSpace::Normal;
+    Transform transform = Transform::None;
+    std::string_view lang;  // the language case mapping follows
     ChildFilter filter = ChildFilter::All;
     bool blockifyChildren = false;
     bool tableWrapper = false;  // white space between table parts gets no box
@@ -306,6 +323,8 @@ struct Box {
     Display display = Display::Inline;
     bool visible = true;
     WhiteSpace whiteSpace = WhiteSpace::Normal;
+    Transform transform = Transform::None;
+    std::string_view lang;
     bool replaced = false;
     bool paragraph = false;
     bool lineBreak = false;
@@ -390,13 +409,49 @@ private:
                 [[fallthrough]];
             case HtmlNodeKind::Text:
             case HtmlNodeKind::CData:
-                if (f.ctx.visible && f.ctx.filter == ChildFilter::All && (!f.ctx.svg || f.ctx.svgText))
-                    text(HtmlDocument::text(c), f.ctx.whiteSpace);
+                if (f.ctx.visible && f.ctx.filter == ChildFilter::All && (!f.ctx.svg || f.ctx.svgText)) {
+                    if (f.ctx.transform == Transform::None)
+                        text(HtmlDocument::text(c), f.ctx.whiteSpace);
+                    else
+                        text(transformed(HtmlDocument::text(c), f.ctx.transform, f.ctx.lang), f.ctx.whiteSpace);
+                }
                 break;
             default:
                 break;
             }
         }
+    }
+
+    // The text after text-transform, with the case rules of the element's language.
+    static std::string transformed(std::string_view utf8, Transform transform, std::string_view lang)
+    {
+        icu::UnicodeString u = icu::UnicodeString::fromUTF8(
+            icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+        const icu::Locale locale(std::string(lang).c_str());
+        if (transform == Transform::Upper) {
+            u.toUpper(locale);
+        } else if (transform == Transform::Lower) {
+            u.toLower(locale);
+        } else {
+            // Capitalize: the first letter of every word in title case.
+            bool wordStart = true;
+            icu::UnicodeString out;
+            for (int32_t i = 0; i < u.length();) {
+                const UChar32 c = u.char32At(i);
+                i += U16_LENGTH(c);
+                if (u_isalpha(c) || u_isdigit(c)) {
+                    out.append(wordStart ? u_totitle(c) : c);
+                    wordStart = false;
+                } else {
+                    out.append(c);
+                    wordStart = u_isspace(c) || c == 0xA0;
+                }
+            }
+            u = out;
+        }
+        std::string result;
+        u.toUTF8String(result);
+        return result;
     }
 
     const TagInfo& info(Node n, std::string_view& name, TagInfo& scratch) const
@@ -445,6 +500,10 @@ private:
         Box box;
         box.visible = parent.visible;
         box.whiteSpace = parent.whiteSpace;
+        box.transform = parent.transform;
+        box.lang = parent.lang;
+        if (auto lang = HtmlDocument::attribute(n, "lang"))
+            box.lang = *lang;
         if (ns == HtmlNamespace::Svg || (parent.svg && ns != HtmlNamespace::Html)) {
             if (!svgRenders(name))
                 return std::nullopt;
@@ -495,6 +554,8 @@ private:
                 box.visible = *s.visible;
             if (s.whiteSpace)
                 box.whiteSpace = *s.whiteSpace;
+            if (s.transform)
+                box.transform = *s.transform;
             outOfFlow = s.outOfFlow;
         }
         if (box.display == Display::None)
@@ -557,6 +618,8 @@ private:
         Frame f{n, 0, HtmlDocument::childCount(n), parentCtx, box, {}};
         f.ctx.visible = box.visible;
         f.ctx.whiteSpace = box.whiteSpace;
+        f.ctx.transform = box.transform;
+        f.ctx.lang = box.lang;
         f.ctx.filter = box.filter;
         f.ctx.svg = box.svg;
         f.ctx.svgText = box.svgText;
