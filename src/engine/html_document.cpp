@@ -183,6 +183,7 @@ private:
             ++i;
         }
         // Attributes: quoted values may hold '>'.
+        const size_t attributesStart = i;
         bool selfClosing = false;
         while (i < n && m_s[i] != '>') {
             const char c = m_s[i];
@@ -205,7 +206,7 @@ private:
         const size_t after = i + 1;
         if (endTag)
             return endTagSeen(pos, after, name);
-        return startTagSeen(pos, after, name, selfClosing);
+        return startTagSeen(pos, after, name, m_s.substr(attributesStart, i - attributesStart), selfClosing);
     }
 
     bool inForeign() const { return !m_stack.empty() && m_stack.back().foreign; }
@@ -216,11 +217,67 @@ private:
                                             "annotation-xml"});
     }
 
+    static bool isMarker(std::string_view n)
+    {
+        return inList(n, {"td", "th", "caption", "applet", "object", "marquee", "template"});
+    }
+
     // Pops the open elements above index k and k itself.
     void popTo(size_t k)
     {
+        for (size_t j = k; j < m_stack.size(); ++j) {
+            if (!m_stack[j].foreign && isMarker(m_stack[j].name) && !m_markers.empty()) {
+                m_formatting.resize(std::min(m_formatting.size(), m_markers.back()));
+                m_markers.pop_back();
+            }
+        }
         m_stack.erase(m_stack.begin() + static_cast<std::ptrdiff_t>(k), m_stack.end());
     }
+
+    size_t formattingSinceMarker() const
+    {
+        return m_formatting.size() - (m_markers.empty() ? 0 : m_markers.back());
+    }
+
+    void removeLastFormatting(std::string_view name)
+    {
+        const size_t from = m_markers.empty() ? 0 : m_markers.back();
+        for (size_t j = m_formatting.size(); j-- > from;) {
+            if (std::string_view(m_formatting[j]).substr(0, m_formatting[j].find(' ')) == name) {
+                m_formatting.erase(m_formatting.begin() + static_cast<std::ptrdiff_t>(j));
+                return;
+            }
+        }
+    }
+
+    // Models the list of active formatting elements, which the tree builder re-opens
+    // (clones) inside every new block: the list is kept short so that a long run of
+    // different unclosed formatting elements cannot multiply the tree. Returns false
+    // when the start tag is to be dropped.
+    bool addFormatting(const std::string& name, std::string_view attributes)
+    {
+        while (!attributes.empty() && (isAsciiSpace(attributes.back()) || attributes.back() == '/'))
+            attributes.remove_suffix(1);
+        std::string key = name + ' ';
+        key.append(attributes);
+        const size_t from = m_markers.empty() ? 0 : m_markers.back();
+        // Three identical entries at most, the earliest giving way.
+        size_t same = 0, earliest = 0;
+        for (size_t j = m_formatting.size(); j-- > from;) {
+            if (m_formatting[j] == key) {
+                ++same;
+                earliest = j;
+            }
+        }
+        if (same >= 3)
+            m_formatting.erase(m_formatting.begin() + static_cast<std::ptrdiff_t>(earliest));
+        if (formattingSinceMarker() >= kMaxActiveFormatting)
+            return false;
+        m_formatting.push_back(std::move(key));
+        return true;
+    }
+
+    static constexpr size_t kMaxActiveFormatting = 12;
 
     // Index of the nearest open element named `name` above any scope boundary.
     std::optional<size_t> inScope(std::string_view name, std::initializer_list<std::string_view> moreBoundaries = {})
@@ -278,10 +335,13 @@ private:
                 closeIfInScope(g);
         } else if (name == "a" || name == "nobr" || name == "button") {
             closeIfInScope(name);
+            if (name != "button")
+                removeLastFormatting(name);
         }
     }
 
-    size_t startTagSeen(size_t pos, size_t after, const std::string& name, bool selfClosing)
+    size_t startTagSeen(size_t pos, size_t after, const std::string& name, std::string_view attributes,
+                        bool selfClosing)
     {
         if (name == "html" || name == "head" || name == "body")
             return after;
@@ -296,11 +356,12 @@ private:
                 return after;
             if (name == "plaintext")
                 return m_s.size();
-            if (isFormatting(name) && ++m_unclosedFormatting > m_max) {
-                // Formatting elements reopened again and again would nest without bound.
+            if (isFormatting(name) && !addFormatting(name, attributes)) {
                 rewrite(pos, after, "");
                 return after;
             }
+            if (isMarker(name))
+                m_markers.push_back(m_formatting.size());
         } else if (selfClosing) {
             return after;
         }
@@ -341,8 +402,8 @@ private:
     {
         if (name == "html" || name == "head" || name == "body")
             return after;
-        if (isFormatting(name) && m_unclosedFormatting > 0)
-            --m_unclosedFormatting;
+        if (isFormatting(name))
+            removeLastFormatting(name);
         if (!m_stack.empty() && !m_stack.back().dropEnds.empty() && m_stack.back().dropEnds.back() == name) {
             // The end tag of an element closed early to keep the depth limit.
             m_stack.back().dropEnds.pop_back();
@@ -387,7 +448,8 @@ private:
     std::string_view m_s;
     size_t m_max;
     std::vector<Open> m_stack;
-    size_t m_unclosedFormatting = 0;
+    std::vector<std::string> m_formatting;  // "name attributes" of active formatting elements
+    std::vector<size_t> m_markers;          // list sizes where markers were pushed
     bool m_rewritten = false;
     std::string m_out;
     size_t m_copied = 0;
