@@ -60,6 +60,16 @@ QString objectNameOf(const char* name, int index)
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
+// "source: reason", and the file concerned when it is not the source itself.
+QString describeFailure(const QString& source, const Error& error)
+{
+    QString text = source + QStringLiteral(": ") + QString::fromStdString(error.message);
+    const QString where = QString::fromStdString(error.where);
+    if (!where.isEmpty() && where != source)
+        text += QStringLiteral(" (") + where + QLatin1Char(')');
+    return text;
+}
+
 QLabel* makeLabel(const QString& text, Qt::Alignment alignment, const QString& objectName)
 {
     auto* label = new QLabel(text);
@@ -76,7 +86,6 @@ SorvMain::SorvMain(std::filesystem::path programFolder, QWidget* parent)
 {
     setObjectName(QStringLiteral("SorvMain"));
     setWindowTitle(QStringLiteral("Sorvane"));
-    setWindowIcon(QIcon(QStringLiteral(":/sorvane/sorvane.png")));
 
     createSourceFrame();
     createParameterFrame();
@@ -576,7 +585,7 @@ void SorvMain::convertSelected()
             File1->setEntrySelected(i, false);
         } else {
             // A failed entry stays selected; the run goes on with the next one.
-            m_failures << QString::fromStdString(report.error().describe());
+            m_failures << describeFailure(path, report.error());
         }
         ++m_runDone;
         showDocumentProgress(0.0);
