@@ -274,6 +274,33 @@ std::optional<std::string> detectLegacy(std::string_view bytes)
     return icu;
 }
 
+// Whether every non-ASCII byte pairs up as a GBK double-byte character (lead 0x81-0xFE,
+// trail 0x40-0xFE but not 0x7F); 0x80 alone is the euro sign.
+bool structurallyGbk(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p++;
+        if (c < 0x80 || c == 0x80)
+            continue;
+        if (c == 0xFF || p == end)
+            return false;
+        const unsigned char t = *p++;
+        if (t < 0x40 || t == 0x7F || t == 0xFF)
+            return false;
+    }
+    return true;
+}
+
+// The single-byte encodings the detector names for short or sparse non-ASCII text.
+bool isSingleByte(const std::string& icuName)
+{
+    return icuName.starts_with("windows-12") || icuName.starts_with("ISO-8859") || icuName.starts_with("KOI8") ||
+           icuName == "IBM866" || icuName == "IBM855" || icuName == "macintosh" || icuName == "x-mac-cyrillic" ||
+           icuName == "windows-874";
+}
+
 }  // namespace
 
 std::optional<std::string> encodingForLabel(std::string_view label)
@@ -386,8 +413,15 @@ DocumentEncoding detectEncoding(std::string_view bytes)
         return {*declared, Source::Meta, 0};
     if (isValidUtf8(bytes))
         return {"UTF-8", Source::Utf8Valid, 0};
-    if (auto detected = detectLegacy(bytes))
-        return {*detected, Source::Detector, 0};
+    if (auto detected = detectLegacy(bytes)) {
+        // With only a few non-ASCII bytes the detector tends to name a single-byte
+        // code page. Text whose bytes all pair up as GBK characters is far more
+        // likely Chinese for the readers this is made for, whose system code page
+        // is 936; real Western text breaks the pairs (an accented letter before a
+        // space or a full stop).
+        if (!isSingleByte(*detected) || !structurallyGbk(bytes))
+            return {*detected, Source::Detector, 0};
+    }
     return {std::string(cp936Name), Source::Default, 0};
 }
 
