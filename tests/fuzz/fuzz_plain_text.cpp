@@ -1,0 +1,50 @@
+// Fuzz target: the plain-text renderer on arbitrary bytes. Besides not crashing it
+// checks that every line break comes out as CR LF, that normalising again changes
+// nothing, and that valid UTF-8 without a byte-order mark or line breaks is passed
+// through unchanged.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "common/text.h"
+#include "engine/plain_text_renderer.h"
+#include "engine/renderer.h"
+
+#define FUZZ_CHECK(condition)                                                  \
+    do {                                                                       \
+        if (!(condition)) {                                                    \
+            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition,     \
+                         __FILE__, __LINE__);                                  \
+            std::abort();                                                      \
+        }                                                                      \
+    } while (0)
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace sorvane;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    const Text text = renderPlainText(bytes);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r')
+            FUZZ_CHECK(i + 1 < text.size() && text[i + 1] == u'\n');
+        if (text[i] == u'\n')
+            FUZZ_CHECK(i > 0 && text[i - 1] == u'\r');
+    }
+    FUZZ_CHECK(normaliseLineBreaks(text) == text);
+
+    const bool valid = isValidUtf8(bytes);
+    if (valid)
+        FUZZ_CHECK(toUtf8(fromUtf8(bytes)) == bytes);
+    const bool hasBom = bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") ||
+                        bytes.starts_with("\xFE\xFF");
+    if (valid && !hasBom && bytes.find_first_of("\r\n") == std::string_view::npos)
+        FUZZ_CHECK(text == fromUtf8(bytes));
+
+    // The sniffing that picks the renderer for names without a known extension.
+    (void)documentKind("document", bytes);
+    return 0;
+}
