@@ -592,7 +592,7 @@ private:
         }
         const bool blockLevel = isBlockLevel(box.display);
         std::uint8_t breaks = 0;
-        if (box.visible) {
+        if (box.visible && box.display != Display::Contents) {
             if (box.paragraph)
                 breaks = 2;
             else if (blockLevel)
