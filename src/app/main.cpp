@@ -1,9 +1,48 @@
 // The desktop program: one main window over the program folder's settings.
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QIcon>
+#include <QSessionManager>
+#include <QSocketNotifier>
 
 #include "main_window/sorv_main.h"
 #include "settings/settings_paths.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+// Only writes a byte: the window is closed from the event loop, where saving is safe.
+void onTerminate(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[0], &byte, 1);
+}
+
+// A logout or shutdown that ends the program by signal closes the window first, so the
+// settings are saved as for any other close.
+void closeOnTermination(QWidget& window)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(g_signalPipe[1], &byte, 1);
+        window.close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -17,6 +56,9 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(icon);
 
     sorvane::ui::SorvMain window(sorvane::resolveProgramFolder());
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.close(); });
+    closeOnTermination(window);
     window.show();
     return app.exec();
 }
