@@ -2,12 +2,16 @@
 #include <chrono>
 #include <thread>
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -396,6 +400,83 @@ TEST_F(CommandTest, AboutOpensModallyAndGivesTheFocusBack)
     w->Command1[6]->click();
     EXPECT_EQ(closer.closed, QStringList{"sorvane::ui::about"});
     EXPECT_EQ(w->focusWidget(), w->File1);
+}
+
+
+TEST_F(CommandTest, AccessKeysPressTheirButtons)
+{
+    struct Case {
+        Qt::Key key;
+        QString message;  // what the pressed button shows first
+    };
+    const Case cases[] = {
+        {Qt::Key_K, QStringLiteral("确实要转换吗?")},
+        {Qt::Key_R, QStringLiteral("请选中一个要转换的文件!")},
+        {Qt::Key_W, QStringLiteral("请选中一个要转换的文件!")},
+    };
+    auto w = makeWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    for (const Case& c : cases) {
+        shown.clear();
+        answers = {AnswerNo};
+        QTest::keyClick(w->File1, c.key, Qt::AltModifier);
+        // An access key animates the press: the click follows a moment later.
+        for (int waited = 0; shown.empty() && waited < 2000; waited += 20)
+            QTest::qWait(20);
+        ASSERT_FALSE(shown.empty()) << c.key;
+        EXPECT_EQ(shown[0].text, c.message);
+    }
+    EXPECT_TRUE(calls.empty());
+}
+
+
+TEST_F(CommandTest, PairConfirmedInTheEditorAppearsSelectedAndIsSavedAtClose)
+{
+    writeDoc(QStringLiteral("a.htm"), "<html><body><p>one two three</p></body></html>");
+    ASSERT_TRUE(saveListFile(listFile(), {{u"zero", u"0", "Y"}}));
+    auto w = makeWindow();
+    select(*w, {0});
+    bool drove = false;
+    QTimer driver;
+    driver.setInterval(10);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || drove)
+            return;
+        drove = true;
+        auto* text = modal->findChild<QPlainTextEdit*>(QStringLiteral("Text1_1"));
+        auto* replacement = modal->findChild<QLineEdit*>(QStringLiteral("Text1_0"));
+        auto* temporary = modal->findChild<QCheckBox*>(QStringLiteral("Check1"));
+        auto* confirm = modal->findChild<QAction*>(QStringLiteral("MENU_0_2"));
+        if (text && replacement && temporary && confirm) {
+            const int at = text->toPlainText().indexOf(QStringLiteral("two"));
+            QTextCursor cursor = text->textCursor();
+            cursor.setPosition(at);
+            cursor.setPosition(at + 3, QTextCursor::KeepAnchor);
+            text->setTextCursor(cursor);
+            replacement->setText(QStringLiteral("2"));
+            temporary->setChecked(false);
+            confirm->trigger();
+        }
+        modal->close();
+    });
+    driver.start();
+    w->Command1_Click(2);
+    driver.stop();
+
+    ASSERT_TRUE(drove);
+    ASSERT_EQ(w->List1_0->count(), 2);
+    EXPECT_EQ(w->List1_0->item(1)->text(), QStringLiteral("two"));
+    EXPECT_TRUE(w->List1_0->item(1)->isSelected());
+    ASSERT_EQ(w->replacementList().size(), 2u);
+    EXPECT_EQ(w->replacementList()[1].replacement, u"2");
+    EXPECT_EQ(w->List_Changed, 1);
+    w->close();
+    const ReplacementList saved = loadListFile(listFile());
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[1].search, u"two");
 }
 
 }  // namespace
