@@ -1,5 +1,6 @@
 #include "engine/ch_txt.h"
 
+#include <new>
 #include <system_error>
 
 #include "common/program_paths.h"
@@ -45,9 +46,11 @@ Result<ConvertedText> convertDocument(const std::filesystem::path& source, const
     return convertText(std::move(rendered).value(), params, list, progress);
 }
 
-Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
-                                const ConversionParams& params, const ReplacementList& list,
-                                const EngineContext& context)
+namespace {
+
+Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, int preview,
+                                         const ConversionParams& params, const ReplacementList& list,
+                                         const EngineContext& context)
 {
     const std::filesystem::path base = outputBase(source, preview, params, context);
     if (preview == 0 && context.setCaption)
@@ -81,6 +84,21 @@ Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview
             context.progress(0.6 + 0.4 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
     }
     return report;
+}
+
+}  // namespace
+
+Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
+                                const ConversionParams& params, const ReplacementList& list,
+                                const EngineContext& context)
+{
+    // A document too large for memory is reported like any other failure, so no caller
+    // (and no window's event loop) ever sees the exception.
+    try {
+        return convertAndWrite(source, preview, params, list, context);
+    } catch (const std::bad_alloc&) {
+        return Error{ErrorCode::BadInput, "文档太大，内存不足，无法转换", source.string()};
+    }
 }
 
 }  // namespace sorvane
