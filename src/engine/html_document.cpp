@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace sorvane {
@@ -41,57 +43,80 @@ const GumboVector* childrenOf(const GumboNode* node)
 
 namespace {
 
-bool inList(std::string_view name, std::initializer_list<std::string_view> list)
+// What the limiter needs to know about a tag name, as bits.
+enum TagFlag : std::uint32_t {
+    Void = 1u << 0,           // no end tag, never open
+    RawText = 1u << 1,        // content is text up to the matching end tag
+    ClosesP = 1u << 2,        // its start tag closes an open <p>
+    ScopeBoundary = 1u << 3,  // "has an element in scope" stops here
+    Formatting = 1u << 4,     // kept in the list of active formatting elements
+    Special = 1u << 5,        // the tree builder's "special" category
+    BreaksForeign = 1u << 6,  // its start tag leaves SVG / MathML content
+    Marker = 1u << 7,         // pushes a marker on the list of active formatting elements
+    Integration = 1u << 8,    // an SVG / MathML element whose content is HTML again
+    Heading = 1u << 9,
+    Ignored = 1u << 10,  // html, head, body: never counted
+};
+
+struct TagKind {
+    std::uint16_t id = 0;  // 0 for names not in the table
+    std::uint32_t flags = 0;
+};
+
+const std::unordered_map<std::string_view, TagKind>& tagKinds()
 {
-    return std::find(list.begin(), list.end(), name) != list.end();
+    static const auto* table = [] {
+        auto* t = new std::unordered_map<std::string_view, TagKind>;
+        auto add = [&](std::initializer_list<std::string_view> names, std::uint32_t flag) {
+            for (std::string_view n : names) {
+                TagKind& k = (*t)[n];
+                if (k.id == 0)
+                    k.id = static_cast<std::uint16_t>(t->size());
+                k.flags |= flag;
+            }
+        };
+        add({"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "image", "img", "input",
+             "keygen", "link", "meta", "param", "source", "track", "wbr"},
+            Void | Special);
+        add({"script", "style", "xmp", "iframe", "noembed", "noframes", "title", "textarea"}, RawText);
+        add({"address", "article", "aside", "blockquote", "center", "details", "dialog", "dir", "div", "dl",
+             "fieldset", "figcaption", "figure", "footer", "header", "hgroup", "main", "menu", "nav", "ol", "p",
+             "search", "section", "summary", "ul", "h1", "h2", "h3", "h4", "h5", "h6", "pre", "listing", "form",
+             "li", "dd", "dt", "plaintext", "table", "hr", "xmp"},
+            ClosesP | Special);
+        add({"applet", "caption", "html", "table", "td", "th", "marquee", "object", "template"},
+            ScopeBoundary | Special);
+        add({"foreignobject", "desc", "title", "mi", "mo", "mn", "ms", "mtext", "annotation-xml"},
+            ScopeBoundary | Integration);
+        add({"a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong", "tt", "u"},
+            Formatting);
+        add({"body", "button", "colgroup", "frameset", "head", "iframe", "noembed", "noframes", "noscript",
+             "script", "select", "style", "tbody", "textarea", "tfoot", "thead", "tr", "title", "xmp"},
+            Special);
+        add({"b", "big", "blockquote", "body", "br", "center", "code", "dd", "div", "dl", "dt", "em", "embed",
+             "h1", "h2", "h3", "h4", "h5", "h6", "head", "hr", "i", "img", "li", "listing", "menu", "meta", "nobr",
+             "ol", "p", "pre", "ruby", "s", "small", "span", "strong", "strike", "sub", "sup", "table", "tt", "u",
+             "ul", "var"},
+            BreaksForeign);
+        add({"td", "th", "caption", "applet", "object", "marquee", "template"}, Marker);
+        add({"h1", "h2", "h3", "h4", "h5", "h6"}, Heading);
+        add({"html", "head", "body"}, Ignored);
+        add({"option", "optgroup", "tr", "tbody", "thead", "tfoot", "svg", "math"}, 0);
+        return t;
+    }();
+    return *table;
 }
 
-bool isVoid(std::string_view n)
+TagKind kindOf(std::string_view name)
 {
-    return inList(n, {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "image",
-                      "img", "input", "keygen", "link", "meta", "param", "source", "track", "wbr"});
+    const auto& table = tagKinds();
+    const auto it = table.find(name);
+    return it == table.end() ? TagKind{} : it->second;
 }
 
-bool isRawText(std::string_view n)
+std::uint16_t idOf(std::string_view name)
 {
-    return inList(n, {"script", "style", "xmp", "iframe", "noembed", "noframes", "title", "textarea"});
-}
-
-bool closesParagraph(std::string_view n)
-{
-    return inList(n, {"address", "article", "aside", "blockquote", "center", "details", "dialog", "dir",
-                      "div", "dl", "fieldset", "figcaption", "figure", "footer", "header", "hgroup", "main",
-                      "menu", "nav", "ol", "p", "search", "section", "summary", "ul", "h1", "h2", "h3", "h4",
-                      "h5", "h6", "pre", "listing", "form", "li", "dd", "dt", "plaintext", "table", "hr",
-                      "xmp"});
-}
-
-bool isScopeBoundary(std::string_view n)
-{
-    return inList(n, {"applet", "caption", "html", "table", "td", "th", "marquee", "object", "template",
-                      "foreignobject", "desc", "title", "mi", "mo", "mn", "ms", "mtext", "annotation-xml"});
-}
-
-bool isFormatting(std::string_view n)
-{
-    return inList(n, {"a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong",
-                      "tt", "u"});
-}
-
-bool isSpecial(std::string_view n)
-{
-    return isScopeBoundary(n) || isVoid(n) || closesParagraph(n) ||
-           inList(n, {"body", "button", "colgroup", "frameset", "head", "iframe", "noembed", "noframes",
-                      "noscript", "script", "select", "style", "tbody", "textarea", "tfoot", "thead",
-                      "tr"});
-}
-
-bool breaksOutOfForeign(std::string_view n)
-{
-    return inList(n, {"b", "big", "blockquote", "body", "br", "center", "code", "dd", "div", "dl", "dt",
-                      "em", "embed", "h1", "h2", "h3", "h4", "h5", "h6", "head", "hr", "i", "img", "li",
-                      "listing", "menu", "meta", "nobr", "ol", "p", "pre", "ruby", "s", "small", "span",
-                      "strong", "strike", "sub", "sup", "table", "tt", "u", "ul", "var"});
+    return kindOf(name).id;
 }
 
 bool isAsciiSpace(char c)
@@ -116,7 +141,32 @@ bool matchesNoCase(std::string_view s, size_t pos, std::string_view lower)
 
 class NestingLimiter {
 public:
-    NestingLimiter(std::string_view s, int maxDepth) : m_s(s), m_max(static_cast<size_t>(std::max(maxDepth, 1))) {}
+    NestingLimiter(std::string_view s, int maxDepth)
+        : m_s(s), m_max(static_cast<size_t>(std::max(maxDepth, 1))), m_openCount(tagKinds().size() + 1, 0)
+    {
+        m_p = idOf("p");
+        m_li = idOf("li");
+        m_dd = idOf("dd");
+        m_dt = idOf("dt");
+        m_td = idOf("td");
+        m_th = idOf("th");
+        m_tr = idOf("tr");
+        m_option = idOf("option");
+        m_optgroup = idOf("optgroup");
+        m_ol = idOf("ol");
+        m_ul = idOf("ul");
+        m_button = idOf("button");
+        m_svg = idOf("svg");
+        m_math = idOf("math");
+        m_plaintext = idOf("plaintext");
+        m_groups[0] = idOf("tbody");
+        m_groups[1] = idOf("thead");
+        m_groups[2] = idOf("tfoot");
+        m_address = idOf("address");
+        m_div = idOf("div");
+        m_a = idOf("a");
+        m_nobr = idOf("nobr");
+    }
 
     std::optional<std::string> run()
     {
@@ -138,6 +188,7 @@ public:
 private:
     struct Open {
         std::string name;
+        TagKind kind;
         bool foreign = false;
         std::vector<std::string> dropEnds;  // end tags still to come for closed siblings
     };
@@ -177,9 +228,9 @@ private:
         if (!isLetter(m_s[nameStart]))
             return pos + 1;
         size_t i = nameStart;
-        std::string name;
+        m_name.clear();
         while (i < n && !isAsciiSpace(m_s[i]) && m_s[i] != '/' && m_s[i] != '>') {
-            name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(m_s[i]))));
+            m_name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(m_s[i]))));
             ++i;
         }
         // Attributes: quoted values may hold '>'.
@@ -204,29 +255,29 @@ private:
         if (i >= n)
             return n;  // a tag cut off at the end is dropped by the tokenizer
         const size_t after = i + 1;
+        const TagKind kind = kindOf(m_name);
         if (endTag)
-            return endTagSeen(pos, after, name);
-        return startTagSeen(pos, after, name, m_s.substr(attributesStart, i - attributesStart), selfClosing);
+            return endTagSeen(pos, after, kind);
+        return startTagSeen(pos, after, kind, m_s.substr(attributesStart, i - attributesStart), selfClosing);
     }
 
     bool inForeign() const { return !m_stack.empty() && m_stack.back().foreign; }
 
-    static bool integrationPoint(const Open& o)
-    {
-        return o.foreign && inList(o.name, {"foreignobject", "desc", "title", "mi", "mo", "mn", "ms", "mtext",
-                                            "annotation-xml"});
-    }
+    static bool integrationPoint(const Open& o) { return o.foreign && (o.kind.flags & Integration); }
 
-    static bool isMarker(std::string_view n)
+    void push(Open&& o)
     {
-        return inList(n, {"td", "th", "caption", "applet", "object", "marquee", "template"});
+        ++m_openCount[o.kind.id];
+        m_stack.push_back(std::move(o));
     }
 
     // Pops the open elements above index k and k itself.
     void popTo(size_t k)
     {
         for (size_t j = k; j < m_stack.size(); ++j) {
-            if (!m_stack[j].foreign && isMarker(m_stack[j].name) && !m_markers.empty()) {
+            const Open& o = m_stack[j];
+            --m_openCount[o.kind.id];
+            if (!o.foreign && (o.kind.flags & Marker) && !m_markers.empty()) {
                 m_formatting.resize(std::min(m_formatting.size(), m_markers.back()));
                 m_markers.pop_back();
             }
@@ -234,10 +285,28 @@ private:
         m_stack.erase(m_stack.begin() + static_cast<std::ptrdiff_t>(k), m_stack.end());
     }
 
-    size_t formattingSinceMarker() const
+    // Index of the nearest open HTML element with this id above any scope boundary.
+    std::optional<size_t> inScope(std::uint16_t id, std::uint16_t extra1 = 0, std::uint16_t extra2 = 0) const
     {
-        return m_formatting.size() - (m_markers.empty() ? 0 : m_markers.back());
+        if (id == 0 || m_openCount[id] == 0)
+            return std::nullopt;
+        for (size_t k = m_stack.size(); k-- > 0;) {
+            const Open& o = m_stack[k];
+            if (!o.foreign && o.kind.id == id)
+                return k;
+            if ((o.kind.flags & ScopeBoundary) || (extra1 && o.kind.id == extra1) || (extra2 && o.kind.id == extra2))
+                return std::nullopt;
+        }
+        return std::nullopt;
     }
+
+    void closeIfInScope(std::uint16_t id, std::uint16_t extra1 = 0, std::uint16_t extra2 = 0)
+    {
+        if (auto k = inScope(id, extra1, extra2))
+            popTo(*k);
+    }
+
+    size_t formattingSinceMarker() const { return m_formatting.size() - (m_markers.empty() ? 0 : m_markers.back()); }
 
     void removeLastFormatting(std::string_view name)
     {
@@ -279,112 +348,98 @@ private:
 
     static constexpr size_t kMaxActiveFormatting = 12;
 
-    // Index of the nearest open element named `name` above any scope boundary.
-    std::optional<size_t> inScope(std::string_view name, std::initializer_list<std::string_view> moreBoundaries = {})
+    // The end tags the tree builder implies before this start tag.
+    void impliedEnds(const TagKind& kind)
     {
-        for (size_t k = m_stack.size(); k-- > 0;) {
-            const Open& o = m_stack[k];
-            if (!o.foreign && o.name == name)
-                return k;
-            if (isScopeBoundary(o.name) || inList(o.name, moreBoundaries))
-                return std::nullopt;
-        }
-        return std::nullopt;
-    }
-
-    void closeIfInScope(std::string_view name, std::initializer_list<std::string_view> moreBoundaries = {})
-    {
-        if (auto k = inScope(name, moreBoundaries))
-            popTo(*k);
-    }
-
-    void impliedEnds(const std::string& name)
-    {
-        if (closesParagraph(name))
-            closeIfInScope("p", {"button"});
-        if (name == "li") {
-            closeIfInScope("li", {"ol", "ul"});
-        } else if (name == "dd" || name == "dt") {
+        const std::uint16_t id = kind.id;
+        if (kind.flags & ClosesP)
+            closeIfInScope(m_p, m_button);
+        if (id == 0)
+            return;
+        if (id == m_li) {
+            closeIfInScope(m_li, m_ol, m_ul);
+        } else if (id == m_dd || id == m_dt) {
+            if (m_openCount[m_dd] + m_openCount[m_dt] == 0)
+                return;
             for (size_t k = m_stack.size(); k-- > 0;) {
-                const std::string& o = m_stack[k].name;
-                if (o == "dd" || o == "dt") {
+                const Open& o = m_stack[k];
+                if (o.kind.id == m_dd || o.kind.id == m_dt) {
                     popTo(k);
                     break;
                 }
-                if (isSpecial(o) && o != "address" && o != "div" && o != "p")
+                if ((o.kind.flags & Special) && o.kind.id != m_address && o.kind.id != m_div && o.kind.id != m_p)
                     break;
             }
-        } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
-            const std::string& top = m_stack.empty() ? name : m_stack.back().name;
-            if (m_stack.size() && top.size() == 2 && top[0] == 'h' && top[1] >= '1' && top[1] <= '6')
-                m_stack.pop_back();
-        } else if (name == "option" || name == "optgroup") {
-            if (!m_stack.empty() && m_stack.back().name == "option")
-                m_stack.pop_back();
-            if (name == "optgroup" && !m_stack.empty() && m_stack.back().name == "optgroup")
-                m_stack.pop_back();
-        } else if (name == "td" || name == "th") {
-            if (auto k = inScope("td"))
+        } else if (kind.flags & Heading) {
+            if (!m_stack.empty() && (m_stack.back().kind.flags & Heading))
+                popTo(m_stack.size() - 1);
+        } else if (id == m_option || id == m_optgroup) {
+            if (!m_stack.empty() && m_stack.back().kind.id == m_option)
+                popTo(m_stack.size() - 1);
+            if (id == m_optgroup && !m_stack.empty() && m_stack.back().kind.id == m_optgroup)
+                popTo(m_stack.size() - 1);
+        } else if (id == m_td || id == m_th) {
+            if (auto k = inScope(m_td))
                 popTo(*k);
-            else if (auto h = inScope("th"))
+            else if (auto h = inScope(m_th))
                 popTo(*h);
-        } else if (name == "tr") {
-            closeIfInScope("tr");
-        } else if (name == "tbody" || name == "thead" || name == "tfoot") {
-            for (const char* g : {"tbody", "thead", "tfoot"})
+        } else if (id == m_tr) {
+            closeIfInScope(m_tr);
+        } else if (id == m_groups[0] || id == m_groups[1] || id == m_groups[2]) {
+            for (std::uint16_t g : m_groups)
                 closeIfInScope(g);
-        } else if (name == "a" || name == "nobr" || name == "button") {
-            closeIfInScope(name);
-            if (name != "button")
-                removeLastFormatting(name);
+        } else if (id == m_a || id == m_nobr || id == m_button) {
+            closeIfInScope(id);
+            if (id != m_button)
+                removeLastFormatting(m_name);
         }
     }
 
-    size_t startTagSeen(size_t pos, size_t after, const std::string& name, std::string_view attributes,
-                        bool selfClosing)
+    size_t startTagSeen(size_t pos, size_t after, const TagKind& kind, std::string_view attributes, bool selfClosing)
     {
-        if (name == "html" || name == "head" || name == "body")
+        if (kind.flags & Ignored)
             return after;
-        if (inForeign() && breaksOutOfForeign(name)) {
+        if (inForeign() && (kind.flags & BreaksForeign)) {
             while (!m_stack.empty() && m_stack.back().foreign && !integrationPoint(m_stack.back()))
-                m_stack.pop_back();
+                popTo(m_stack.size() - 1);
         }
-        const bool foreign = (inForeign() && !integrationPoint(m_stack.back())) || name == "svg" || name == "math";
+        const bool foreign =
+            (inForeign() && !integrationPoint(m_stack.back())) || kind.id == m_svg || kind.id == m_math;
         if (!foreign) {
-            impliedEnds(name);
-            if (isVoid(name))
+            impliedEnds(kind);
+            if (kind.flags & Void)
                 return after;
-            if (name == "plaintext")
+            if (kind.id == m_plaintext)
                 return m_s.size();
-            if (isFormatting(name) && !addFormatting(name, attributes)) {
+            if ((kind.flags & Formatting) && !addFormatting(m_name, attributes)) {
                 rewrite(pos, after, "");
                 return after;
             }
-            if (isMarker(name))
+            if (kind.flags & Marker)
                 m_markers.push_back(m_formatting.size());
         } else if (selfClosing) {
             return after;
         }
         if (m_stack.size() >= m_max) {
             // Too deep: close the innermost element so the new one becomes its sibling.
-            Open closed = std::move(m_stack.back());
-            m_stack.pop_back();
-            std::string replacement = "</" + closed.name + ">";
+            const std::string closedName = m_stack.back().name;
+            std::vector<std::string> pending = std::move(m_stack.back().dropEnds);
+            popTo(m_stack.size() - 1);
+            std::string replacement = "</" + closedName + ">";
             replacement.append(m_s.substr(pos, after - pos));
             rewrite(pos, after, replacement);
-            Open opened{name, foreign, std::move(closed.dropEnds)};
-            opened.dropEnds.push_back(std::move(closed.name));
-            m_stack.push_back(std::move(opened));
+            pending.push_back(closedName);
+            push(Open{m_name, kind, foreign, std::move(pending)});
         } else {
-            m_stack.push_back(Open{name, foreign, {}});
+            push(Open{m_name, kind, foreign, {}});
         }
-        if (!foreign && isRawText(name))
-            return skipRawText(after, name);
+        if (!foreign && (kind.flags & RawText))
+            return skipRawText(after, m_stack.back().name);
         return after;
     }
 
     // Skips the content of a raw-text element up to its end tag (left for the scanner).
-    size_t skipRawText(size_t pos, std::string_view name)
+    size_t skipRawText(size_t pos, std::string_view name) const
     {
         const size_t n = m_s.size();
         for (;;) {
@@ -392,28 +447,32 @@ private:
             if (lt == std::string_view::npos)
                 return n;
             const size_t end = lt + 2 + name.size();
-            if (matchesNoCase(m_s, lt + 2, name) && (end >= n || isAsciiSpace(m_s[end]) || m_s[end] == '/' || m_s[end] == '>'))
+            if (matchesNoCase(m_s, lt + 2, name) &&
+                (end >= n || isAsciiSpace(m_s[end]) || m_s[end] == '/' || m_s[end] == '>'))
                 return lt;
             pos = lt + 2;
         }
     }
 
-    size_t endTagSeen(size_t pos, size_t after, const std::string& name)
+    size_t endTagSeen(size_t pos, size_t after, const TagKind& kind)
     {
-        if (name == "html" || name == "head" || name == "body")
+        if (kind.flags & Ignored)
             return after;
-        if (isFormatting(name))
-            removeLastFormatting(name);
-        if (!m_stack.empty() && !m_stack.back().dropEnds.empty() && m_stack.back().dropEnds.back() == name) {
+        if (kind.flags & Formatting)
+            removeLastFormatting(m_name);
+        if (!m_stack.empty() && !m_stack.back().dropEnds.empty() && m_stack.back().dropEnds.back() == m_name) {
             // The end tag of an element closed early to keep the depth limit.
             m_stack.back().dropEnds.pop_back();
             rewrite(pos, after, "");
             return after;
         }
-        const bool special = isSpecial(name) || isFormatting(name);
+        // Known HTML names that are not open anywhere need no search.
+        if (kind.id != 0 && m_openCount[kind.id] == 0)
+            return after;
+        const bool special = kind.flags & (Special | Formatting);
         for (size_t k = m_stack.size(); k-- > 0;) {
             Open& o = m_stack[k];
-            if (o.name == name) {
+            if (o.name == m_name) {
                 std::vector<std::string> pending = std::move(o.dropEnds);
                 popTo(k);
                 if (!pending.empty() && !m_stack.empty()) {
@@ -427,7 +486,7 @@ private:
             }
             if (o.foreign)
                 continue;
-            if (special ? isScopeBoundary(o.name) : isSpecial(o.name))
+            if (special ? (o.kind.flags & ScopeBoundary) : (o.kind.flags & Special))
                 break;
         }
         return after;
@@ -448,11 +507,16 @@ private:
     std::string_view m_s;
     size_t m_max;
     std::vector<Open> m_stack;
+    std::vector<int> m_openCount;  // open elements per known tag id
+    std::string m_name;            // lower-case name of the tag being handled
     std::vector<std::string> m_formatting;  // "name attributes" of active formatting elements
     std::vector<size_t> m_markers;          // list sizes where markers were pushed
     bool m_rewritten = false;
     std::string m_out;
     size_t m_copied = 0;
+    std::uint16_t m_p, m_li, m_dd, m_dt, m_td, m_th, m_tr, m_option, m_optgroup, m_ol, m_ul, m_button, m_svg,
+        m_math, m_plaintext, m_address, m_div, m_a, m_nobr;
+    std::uint16_t m_groups[3];
 };
 
 }  // namespace
