@@ -718,7 +718,12 @@ Result<ConversionReport> SorvMain::runEngine(const QString& source, int preview)
             this, [this, text = QString::fromStdString(caption)] { setWindowTitle(text); },
             Qt::QueuedConnection);
     };
-    context.progress = [this](double share) {
+    // Called on the worker only; reports are passed on in steps of 1 % at most.
+    double lastShare = -1.0;
+    context.progress = [this, &lastShare](double share) {
+        if (share - lastShare < 0.01 && share < 1.0)
+            return;
+        lastShare = share;
         QMetaObject::invokeMethod(this, [this, share] { showDocumentProgress(share); }, Qt::QueuedConnection);
     };
 

@@ -108,6 +108,7 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent)
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(false);
+    setExpandsOnDoubleClick(false);  // a double click opens the folder instead
     setIndentation(12);
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) {
