@@ -10,19 +10,38 @@
 namespace sorvane {
 namespace {
 
-// Whether writing `output` would replace the document at `source`.
-bool isSameFile(const std::filesystem::path& output, const std::filesystem::path& source)
-{
-    std::error_code ec;
-    if (std::filesystem::equivalent(output, source, ec))
-        return true;
-    // equivalent() needs both to exist; compare the resolved names as well.
-    const auto a = std::filesystem::weakly_canonical(std::filesystem::absolute(output, ec), ec);
-    if (ec)
-        return false;
-    const auto b = std::filesystem::weakly_canonical(std::filesystem::absolute(source, ec), ec);
-    return !ec && a == b;
-}
+// Tells whether writing a file would replace the source document. The source and the
+// output folder are resolved once, so checking many parts stays cheap.
+class SourceGuard {
+public:
+    SourceGuard(const std::filesystem::path& source, const std::filesystem::path& outputFolder)
+        : m_source(source)
+    {
+        std::error_code ec;
+        m_canonicalSource = std::filesystem::weakly_canonical(std::filesystem::absolute(source, ec), ec);
+        if (ec)
+            m_canonicalSource.clear();
+        m_canonicalFolder = std::filesystem::weakly_canonical(std::filesystem::absolute(outputFolder, ec), ec);
+        if (ec)
+            m_canonicalFolder.clear();
+    }
+
+    bool wouldReplace(const std::filesystem::path& output) const
+    {
+        // equivalent() catches hard links and other spellings of an existing file; the
+        // resolved names catch the rest.
+        std::error_code ec;
+        if (std::filesystem::equivalent(output, m_source, ec))
+            return true;
+        return !m_canonicalSource.empty() && !m_canonicalFolder.empty() &&
+               m_canonicalFolder / output.filename() == m_canonicalSource;
+    }
+
+private:
+    std::filesystem::path m_source;
+    std::filesystem::path m_canonicalSource;
+    std::filesystem::path m_canonicalFolder;
+};
 
 }  // namespace
 
@@ -63,11 +82,12 @@ Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, in
 
     // Every name is known before the first write, so a conversion that would replace its
     // own source is refused with nothing touched.
+    const SourceGuard guard(source, base.parent_path());
     std::vector<std::filesystem::path> names;
     names.reserve(text.parts.size());
     for (const TextPart& part : text.parts) {
         names.push_back(partPath(base, part.start));
-        if (isSameFile(names.back(), source))
+        if (guard.wouldReplace(names.back()))
             return Error{ErrorCode::WouldOverwrite, "输出文件就是源文件本身，转换会覆盖源文件，已跳过",
                          source.string()};
     }
