@@ -214,7 +214,7 @@ int main(int argc, char** argv)
     if (!listFile.empty()) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(listFile, ec)) {
-            std::cerr << "sorvane-cli: " << listFile << ": 替换列表文件不存在\n" << kUsage;
+            std::cerr << "sorvane-cli: " << listFile << ": 替换列表文件不存在，或不是一个文件\n" << kUsage;
             return 2;
         }
         options.list = loadListFile(listFile);

@@ -161,6 +161,21 @@ TEST(ChTxt, RefusesToOverwriteTheSource)
     ASSERT_FALSE(report.ok());
     EXPECT_EQ(report.error().code, ErrorCode::WouldOverwrite);
 
+    // A source that exists only for the renderer is compared by its resolved name.
+    std::filesystem::create_directory(dir / "sub");
+    report = ch_txt(dir / "sub" / ".." / "ghost.txt", 0, {}, {}, fixedText(u"正文"));
+    ASSERT_FALSE(report.ok());
+    EXPECT_EQ(report.error().code, ErrorCode::WouldOverwrite);
+    EXPECT_FALSE(std::filesystem::exists(dir / "ghost.txt"));
+
+    // The output name is a link to the source.
+    writeFile(dir / "linked.htm", "<p>正文</p>");
+    std::filesystem::create_symlink(dir / "linked.htm", dir / "linked.txt");
+    report = ch_txt(dir / "linked.htm", 0, {}, {}, EngineContext{});
+    ASSERT_FALSE(report.ok());
+    EXPECT_EQ(report.error().code, ErrorCode::WouldOverwrite);
+    EXPECT_EQ(readFile(dir / "linked.htm"), "<p>正文</p>");
+
     // A later part of the preview would be the source: nothing at all is written.
     const auto program = dir / "prog";
     std::filesystem::create_directory(program);
