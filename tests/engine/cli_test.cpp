@@ -165,6 +165,17 @@ TEST(Cli, StdoutWritesTheConvertedTextInsteadOfFiles)
     EXPECT_EQ(run.out, story);
     EXPECT_FALSE(std::filesystem::exists(dir / "long_story.txt"));
 
+    // Parameter texts by their number value: 0.05 K is 51 characters, below 100, so no
+    // limit; "0.5 K" reads as 0.5.
+    run = runCli(dir, {"--max-run", "6", "--max-size", "0.05", (dir / "long_story.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, (dir / "long_story.txt").string() + "\n");
+    EXPECT_EQ(toUtf8(decodeCp936(readFile(dir / "long_story.txt"))), story);
+    std::filesystem::remove(dir / "long_story.txt");
+    run = runCli(dir, {"--max-run", " 6 chars", "--max-size", "0.5 K", (dir / "long_story.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "long_story_0052.txt"), readFile(kExpected / "long_story_0052.txt"));
+
     // Several documents follow each other in argument order.
     const std::string notes = toUtf8(decodeCp936(readFile(kExpected / "notes.txt")));
     const std::string notesPath = (dir / "notes.text").string();
