@@ -24,7 +24,7 @@
 namespace sorvane::ui::testing {
 namespace {
 
-class CommandTest : public MainWindowTest {
+class MainWindowCommands : public MainWindowTest {
 protected:
     // Nine documents f0.htm .. f8.htm.
     void writeNine()
@@ -34,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(CommandTest, RunConvertsSelectedEntriesTopFirstAndDeselectsEachAfterItsConversion)
+TEST_F(MainWindowCommands, RunConvertsSelectedEntriesTopFirstAndDeselectsEachAfterItsConversion)
 {
     writeNine();
     auto w = makeWindow();
@@ -73,7 +73,7 @@ TEST_F(CommandTest, RunConvertsSelectedEntriesTopFirstAndDeselectsEachAfterItsCo
     EXPECT_FALSE(w->isBusy());
 }
 
-TEST_F(CommandTest, RunWithNothingSelectedOrAnsweredNo)
+TEST_F(MainWindowCommands, RunWithNothingSelectedOrAnsweredNo)
 {
     writeNine();
     struct Case {
@@ -105,7 +105,7 @@ TEST_F(CommandTest, RunWithNothingSelectedOrAnsweredNo)
     }
 }
 
-TEST_F(CommandTest, FailingDocumentDoesNotStopTheRunAndStaysSelected)
+TEST_F(MainWindowCommands, FailingDocumentDoesNotStopTheRunAndStaysSelected)
 {
     writeNine();
     auto w = makeWindow();
@@ -127,7 +127,7 @@ TEST_F(CommandTest, FailingDocumentDoesNotStopTheRunAndStaysSelected)
     EXPECT_EQ(w->lastFailures().size(), 1);
 }
 
-TEST_F(CommandTest, RealEngineWritesFilesAndReportsTheOnesItCannotWrite)
+TEST_F(MainWindowCommands, RealEngineWritesFilesAndReportsTheOnesItCannotWrite)
 {
     writeDoc(QStringLiteral("a.htm"), "<html><body><p>\xe4\xbd\xa0\xe5\xa5\xbd</p></body></html>");
     writeDoc(QStringLiteral("b.htm"), "<html><body><p>second</p></body></html>");
@@ -157,7 +157,7 @@ TEST_F(CommandTest, RealEngineWritesFilesAndReportsTheOnesItCannotWrite)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Sorvane"));
 }
 
-TEST_F(CommandTest, WindowStaysResponsiveDuringARunAndRefusesASecondOne)
+TEST_F(MainWindowCommands, WindowStaysResponsiveDuringARunAndRefusesASecondOne)
 {
     writeNine();
     auto w = makeWindow();
@@ -208,7 +208,7 @@ TEST_F(CommandTest, WindowStaysResponsiveDuringARunAndRefusesASecondOne)
     EXPECT_FALSE(w->progressBar->isVisibleTo(w.get()));
 }
 
-TEST_F(CommandTest, ClosingDuringARunWaitsForTheDocumentThenCloses)
+TEST_F(MainWindowCommands, ClosingDuringARunWaitsForTheDocumentThenCloses)
 {
     writeNine();
     auto w = makeWindow();
@@ -227,7 +227,7 @@ TEST_F(CommandTest, ClosingDuringARunWaitsForTheDocumentThenCloses)
     EXPECT_TRUE(std::filesystem::exists(settingsFile()));
 }
 
-TEST_F(CommandTest, DeleteRemovesTheSelectedReplacement)
+TEST_F(MainWindowCommands, DeleteRemovesTheSelectedReplacement)
 {
     struct Case {
         const char* name;
@@ -277,7 +277,7 @@ TEST_F(CommandTest, DeleteRemovesTheSelectedReplacement)
     }
 }
 
-TEST_F(CommandTest, DeletedAndTemporaryRowsAreGoneAfterTheNextStart)
+TEST_F(MainWindowCommands, DeletedAndTemporaryRowsAreGoneAfterTheNextStart)
 {
     ASSERT_TRUE(saveListFile(listFile(), {{u"keep", u"k", "Y"}, {u"drop", u"d", "Y"}}));
     {
@@ -292,7 +292,7 @@ TEST_F(CommandTest, DeletedAndTemporaryRowsAreGoneAfterTheNextStart)
     EXPECT_EQ(w->List1_0->item(0)->text(), QStringLiteral("keep"));
 }
 
-TEST_F(CommandTest, PreviewConvertsTheTopmostSelectedEntryAndKeepsTheSelection)
+TEST_F(MainWindowCommands, PreviewConvertsTheTopmostSelectedEntryAndKeepsTheSelection)
 {
     writeNine();
     std::ofstream(programFolder() / "TEMP_9999.txt") << "not ours";
@@ -325,7 +325,7 @@ TEST_F(CommandTest, PreviewConvertsTheTopmostSelectedEntryAndKeepsTheSelection)
     EXPECT_TRUE(std::filesystem::exists(programFolder() / "TEMP_9999.txt"));
 }
 
-TEST_F(CommandTest, PreviewThatFailsShowsWhyAndOpensNothing)
+TEST_F(MainWindowCommands, PreviewThatFailsShowsWhyAndOpensNothing)
 {
     writeNine();
     outcome = [](const Call& call, const EngineContext&) -> Result<ConversionReport> {
@@ -341,7 +341,7 @@ TEST_F(CommandTest, PreviewThatFailsShowsWhyAndOpensNothing)
     EXPECT_EQ(w->focusWidget(), w->File1);
 }
 
-TEST_F(CommandTest, CommandsThatNeedADocumentWarnWhenNoneIsSelected)
+TEST_F(MainWindowCommands, CommandsThatNeedADocumentWarnWhenNoneIsSelected)
 {
     writeNine();
     for (const int index : {2, 4}) {
@@ -360,7 +360,7 @@ TEST_F(CommandTest, CommandsThatNeedADocumentWarnWhenNoneIsSelected)
     }
 }
 
-TEST_F(CommandTest, ReplacementEditorSetsListChangedWhenItCloses)
+TEST_F(MainWindowCommands, ReplacementEditorSetsListChangedWhenItCloses)
 {
     writeDoc(QStringLiteral("a.htm"), "<html><body><p>one two</p></body></html>");
     writeDoc(QStringLiteral("b.htm"), "<html><body><p>three</p></body></html>");
@@ -378,7 +378,7 @@ TEST_F(CommandTest, ReplacementEditorSetsListChangedWhenItCloses)
     EXPECT_EQ(w->focusWidget(), w->File1);
 }
 
-TEST_F(CommandTest, HelpAndLinkLabelsOpenTheAddress)
+TEST_F(MainWindowCommands, HelpAndLinkLabelsOpenTheAddress)
 {
     auto w = makeWindow();
     w->show();
@@ -392,7 +392,7 @@ TEST_F(CommandTest, HelpAndLinkLabelsOpenTheAddress)
     EXPECT_EQ(w->focusWidget(), w->File1);
 }
 
-TEST_F(CommandTest, AboutOpensModallyAndGivesTheFocusBack)
+TEST_F(MainWindowCommands, AboutOpensModallyAndGivesTheFocusBack)
 {
     auto w = makeWindow();
     w->Text2[0]->setFocus();
@@ -403,7 +403,7 @@ TEST_F(CommandTest, AboutOpensModallyAndGivesTheFocusBack)
 }
 
 
-TEST_F(CommandTest, AccessKeysPressTheirButtons)
+TEST_F(MainWindowCommands, AccessKeysPressTheirButtons)
 {
     struct Case {
         Qt::Key key;
@@ -432,7 +432,7 @@ TEST_F(CommandTest, AccessKeysPressTheirButtons)
 }
 
 
-TEST_F(CommandTest, PairConfirmedInTheEditorAppearsSelectedAndIsSavedAtClose)
+TEST_F(MainWindowCommands, PairConfirmedInTheEditorAppearsSelectedAndIsSavedAtClose)
 {
     writeDoc(QStringLiteral("a.htm"), "<html><body><p>one two three</p></body></html>");
     ASSERT_TRUE(saveListFile(listFile(), {{u"zero", u"0", "Y"}}));

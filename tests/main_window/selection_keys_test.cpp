@@ -13,7 +13,7 @@
 namespace sorvane::ui::testing {
 namespace {
 
-using SelectionTest = MainWindowTest;
+using MainWindowSelection = MainWindowTest;
 
 QTreeWidgetItem* findFolderItem(QTreeWidget* tree, const QString& name)
 {
@@ -39,7 +39,7 @@ void openInDir1(SorvMain& w, const QString& name, bool byMouse = false)
     QTest::keyClick(w.Dir1, Qt::Key_Return);
 }
 
-TEST_F(SelectionTest, TypedPatternsRefilterOnEveryKeystrokeAndDropTheSelection)
+TEST_F(MainWindowSelection, TypedPatternsRefilterOnEveryKeystrokeAndDropTheSelection)
 {
     for (const char* name : {"a.htm", "b.html", "c.txt", "D.HTM", ".hidden.htm", "e.htm.bak"})
         writeDoc(QString::fromLatin1(name));
@@ -83,7 +83,7 @@ TEST_F(SelectionTest, TypedPatternsRefilterOnEveryKeystrokeAndDropTheSelection)
     EXPECT_EQ(w->File1->pattern(), QStringLiteral("*.htm;*.html"));
 }
 
-TEST_F(SelectionTest, OpeningAFolderMovesTheFileListAndAnUnreadableOneIsReported)
+TEST_F(MainWindowSelection, OpeningAFolderMovesTheFileListAndAnUnreadableOneIsReported)
 {
     writeDoc(QStringLiteral("top.htm"));
     QDir(docs()).mkpath(QStringLiteral("sub/inner"));
@@ -119,7 +119,7 @@ TEST_F(SelectionTest, OpeningAFolderMovesTheFileListAndAnUnreadableOneIsReported
     EXPECT_EQ(fileEntries(*w), QStringList{"top.htm"});
 }
 
-TEST_F(SelectionTest, DriveListOffersTheRootAndMovesTheFolderList)
+TEST_F(MainWindowSelection, DriveListOffersTheRootAndMovesTheFolderList)
 {
     auto w = makeWindow();
     EXPECT_GE(w->Drive1->findData(QStringLiteral("/")), 0);
@@ -141,9 +141,20 @@ TEST_F(SelectionTest, DriveListOffersTheRootAndMovesTheFolderList)
         EXPECT_EQ(w->Dir1->path(), docs());
     }
     EXPECT_TRUE(shown.empty());
+
+    // A drive that cannot be read (a medium taken out after the list was made): a
+    // message, and drive, folder and file lists stay where they were.
+    const QString before = w->Drive1->drive();
+    w->Drive1->addItem(QStringLiteral("/media/gone"), QStringLiteral("/media/sorvane-test-gone"));
+    w->Drive1->setCurrentIndex(w->Drive1->count() - 1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("/media/sorvane-test-gone")));
+    EXPECT_EQ(w->Drive1->drive(), before);
+    EXPECT_EQ(w->Dir1->path(), docs());
+    EXPECT_EQ(w->File1->path(), docs());
 }
 
-TEST_F(SelectionTest, ColourCyclesThroughTheTableEveryTick)
+TEST_F(MainWindowSelection, ColourCyclesThroughTheTableEveryTick)
 {
     auto w = makeWindow();
     w->Timer1->stop();
@@ -164,7 +175,7 @@ TEST_F(SelectionTest, ColourCyclesThroughTheTableEveryTick)
     EXPECT_EQ(w->Color_Step, 2);  // 29 ticks: 28 mod 27, plus one
 }
 
-TEST_F(SelectionTest, F1WithAnyModifiersRunsHelp)
+TEST_F(MainWindowSelection, F1WithAnyModifiersRunsHelp)
 {
     auto w = makeWindow();
     w->show();
@@ -181,7 +192,7 @@ TEST_F(SelectionTest, F1WithAnyModifiersRunsHelp)
     }
 }
 
-TEST_F(SelectionTest, CtrlASelectsEveryEntryFromAnyControl)
+TEST_F(MainWindowSelection, CtrlASelectsEveryEntryFromAnyControl)
 {
     for (const char* name : {"a1.htm", "a2.htm", "b.htm", "c.htm"})
         writeDoc(QString::fromLatin1(name));

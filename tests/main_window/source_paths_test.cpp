@@ -7,7 +7,7 @@
 namespace sorvane::ui {
 namespace {
 
-TEST(SourcePaths, PatternMatching)
+TEST(MainWindowSourcePaths, PatternMatching)
 {
     struct Case {
         const char* name;
@@ -43,7 +43,7 @@ TEST(SourcePaths, PatternMatching)
     }
 }
 
-TEST(SourcePaths, UserVolumes)
+TEST(MainWindowSourcePaths, UserVolumes)
 {
     struct Case {
         const char* root;
@@ -73,14 +73,14 @@ TEST(SourcePaths, UserVolumes)
         EXPECT_EQ(isUserVolume(QString::fromUtf8(c.root), QString::fromUtf8(c.type)), c.offered) << c.root;
 }
 
-TEST(SourcePaths, FullPathHasExactlyOneSeparator)
+TEST(MainWindowSourcePaths, FullPathHasExactlyOneSeparator)
 {
     EXPECT_EQ(fullPath(QStringLiteral("/"), QStringLiteral("a.htm")), QStringLiteral("/a.htm"));
     EXPECT_EQ(fullPath(QStringLiteral("/media/usb"), QStringLiteral("a.htm")), QStringLiteral("/media/usb/a.htm"));
     EXPECT_EQ(fullPath(QStringLiteral("/media/usb/"), QStringLiteral("a.htm")), QStringLiteral("/media/usb/a.htm"));
 }
 
-TEST(SourcePaths, FileNamesSortAlphabeticallyIgnoringCase)
+TEST(MainWindowSourcePaths, FileNamesSortAlphabeticallyIgnoringCase)
 {
     QStringList names = {QStringLiteral("b.htm"), QStringLiteral("A.htm"), QStringLiteral("a.htm"),
                          QStringLiteral("C.htm"), QStringLiteral("_x.htm"), QStringLiteral("10.htm"),
@@ -93,7 +93,7 @@ TEST(SourcePaths, FileNamesSortAlphabeticallyIgnoringCase)
     EXPECT_EQ(names, expected);
 }
 
-TEST(SourcePaths, ColourCycle)
+TEST(MainWindowSourcePaths, ColourCycle)
 {
     struct Case {
         int step;

@@ -33,9 +33,9 @@ std::string iniValue(const std::filesystem::path& file, const char* key)
     return Read_INI(file, "SET", key);
 }
 
-using StartupTest = MainWindowTest;
+using MainWindowStartup = MainWindowTest;
 
-TEST_F(StartupTest, FirstStartShowsDefaultsAndCloseWritesTheSixKeys)
+TEST_F(MainWindowStartup, FirstStartShowsDefaultsAndCloseWritesTheSixKeys)
 {
     writeDoc(QStringLiteral("b.htm"));
     writeDoc(QStringLiteral("A.htm"));
@@ -102,7 +102,7 @@ TEST_F(StartupTest, FirstStartShowsDefaultsAndCloseWritesTheSixKeys)
     EXPECT_TRUE(std::filesystem::exists(programFolder() / "TEMP_0153.txt"));
 }
 
-TEST_F(StartupTest, StoredSettingsAreAppliedAtTheNextStart)
+TEST_F(MainWindowStartup, StoredSettingsAreAppliedAtTheNextStart)
 {
     QDir(docs()).mkdir(QStringLiteral("books"));
     const QString books = docs() + QStringLiteral("/books");
@@ -147,7 +147,7 @@ TEST_F(StartupTest, StoredSettingsAreAppliedAtTheNextStart)
     EXPECT_EQ(readFile(listFile()), listBefore);
 }
 
-TEST_F(StartupTest, StoredFolderThatNoLongerExistsLeavesTheListsOnTheDrivesFolder)
+TEST_F(MainWindowStartup, StoredFolderThatNoLongerExistsLeavesTheListsOnTheDrivesFolder)
 {
     writeDoc(QStringLiteral("here.htm"));
     const QString gone = docs() + QStringLiteral("/deleted/books");
@@ -163,7 +163,7 @@ TEST_F(StartupTest, StoredFolderThatNoLongerExistsLeavesTheListsOnTheDrivesFolde
     EXPECT_EQ(iniValue(settingsFile(), "USE_PATH"), docs().toStdString());
 }
 
-TEST_F(StartupTest, CloseReportsSettingsThatCannotBeSaved)
+TEST_F(MainWindowStartup, CloseReportsSettingsThatCannotBeSaved)
 {
     // A folder in the settings file's place makes every write fail.
     std::filesystem::create_directory(settingsFile());
@@ -180,7 +180,7 @@ TEST_F(StartupTest, CloseReportsSettingsThatCannotBeSaved)
     EXPECT_EQ(shown[0].style, MsgOkExclamation);
 }
 
-TEST_F(StartupTest, EscapeAndAltXCloseThroughTheExitButton)
+TEST_F(MainWindowStartup, EscapeAndAltXCloseThroughTheExitButton)
 {
     struct Case {
         const char* name;
@@ -209,7 +209,7 @@ TEST_F(StartupTest, EscapeAndAltXCloseThroughTheExitButton)
     }
 }
 
-TEST_F(StartupTest, ControlsCarryTheirNamesCaptionsAndFocusOrder)
+TEST_F(MainWindowStartup, ControlsCarryTheirNamesCaptionsAndFocusOrder)
 {
     auto w = makeWindow();
     const std::pair<const char*, const char*> buttons[] = {
@@ -269,7 +269,7 @@ TEST_F(StartupTest, ControlsCarryTheirNamesCaptionsAndFocusOrder)
     w->close();
 }
 
-TEST_F(StartupTest, NoCaptionIsCutOffAndTheAddressFollowsTheAdvertisement)
+TEST_F(MainWindowStartup, NoCaptionIsCutOffAndTheAddressFollowsTheAdvertisement)
 {
     auto w = makeWindow();
     for (const int pointSize : {0, 14, 20}) {
