@@ -1,0 +1,24 @@
+#pragma once
+// Generated test pages for the benchmarks and bench/compare-peers: realistic Chinese web
+// pages (navigation, headings, paragraphs with ideographic-space indents, line breaks,
+// a table, scripts and styles), in UTF-8 or GBK, always the same for the same seed.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sorvane::bench {
+
+enum class PageEncoding { Utf8, Gbk };
+
+// A page of about `approxBytes` bytes (counted in its encoding). GBK pages declare
+// gb2312 in a <meta>; UTF-8 pages declare nothing.
+std::string makePage(std::size_t approxBytes, PageEncoding encoding, unsigned seed);
+
+// Writes `count` chapter pages of about `chapterBytes` each into `folder`, named
+// chapter0001.htm..., odd chapters UTF-8 and even ones GBK. Returns their paths.
+std::vector<std::filesystem::path> writeChapters(const std::filesystem::path& folder, int count,
+                                                 std::size_t chapterBytes);
+
+}  // namespace sorvane::bench
