@@ -176,6 +176,8 @@ void markHeadBlankLines(LineTable& table, std::int64_t head, std::int64_t most)
     auto& entries = table.entries;
     const auto n = static_cast<std::int64_t>(entries.size());
     most = std::max<std::int64_t>(most, 0);
+    if (head <= 0)
+        return;  // no head; also keeps head - 1 from overflowing for the lowest values
     // A start index whose window reaches the end of the table marks nothing, so the head
     // can be cut to the table first; this keeps huge parameter values cheap.
     const std::int64_t last = std::min(head, n) - 1 - std::min(most, n);
