@@ -200,7 +200,7 @@ TEST(BlankLines, HeadAndRestRules)
         {"a..b...c", 0, 1, -2, "abc"},          // a negative count allows no blank line
         {"a..b...c", -4, 1, 1, "a.b.c"},        // a negative head is no head
         {"a..b...c", std::numeric_limits<std::int64_t>::min(), 1, 1, "a.b.c"},  // "-1e300"
-        {"a..b...c", 3, std::numeric_limits<std::int64_t>::max(), 1, "a.b.c"},
+        {"a..b...c", 3, std::numeric_limits<std::int64_t>::max(), 1, "a..b.c"},
         {"........", 0, 1, 1, "."},
     };
     for (const Case& c : cases) {
