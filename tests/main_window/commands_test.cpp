@@ -213,14 +213,24 @@ TEST_F(MainWindowCommands, ClosingDuringARunWaitsForTheDocumentThenCloses)
     writeNine();
     auto w = makeWindow();
     w->show();
+    // The first document holds until the window has been asked to close.
+    std::atomic<bool> closeAsked{false};
     outcome = [&](const Call&, const EngineContext&) -> Result<ConversionReport> {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!closeAsked && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return ConversionReport{};
     };
     select(*w, {0, 1, 2, 3});
-    QTimer::singleShot(30, w.get(), [&] { w->close(); });
+    bool stillShownAfterClose = false;
+    QTimer::singleShot(30, w.get(), [&] {
+        w->close();
+        stillShownAfterClose = w->isVisible();  // the close waits for the document
+        closeAsked = true;
+    });
     w->Command1_Click(1);
 
+    EXPECT_TRUE(stillShownAfterClose);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(calls.size(), 1u);
     EXPECT_EQ(shown.size(), 1u);  // only the confirmation
