@@ -3,6 +3,7 @@
 #include <uchardet/uchardet.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -411,7 +412,7 @@ DocumentEncoding detectEncoding(std::string_view bytes)
         return {"UTF-16BE", Source::Bom, 2};
     if (auto declared = prescanMetaCharset(bytes); declared && canDecode(*declared))
         return {*declared, Source::Meta, 0};
-    if (isValidUtf8(bytes))
+    if (isValidUtf8CutShort(bytes))
         return {"UTF-8", Source::Utf8Valid, 0};
     if (auto detected = detectLegacy(bytes)) {
         // With only a few non-ASCII bytes the detector tends to name a single-byte
@@ -435,6 +436,88 @@ Text decodeDocument(std::string_view bytes, const DocumentEncoding& encoding)
     if (auto decoded = decodeWith(encoding.name, body))
         return std::move(*decoded);
     return decodeCp936(body);
+}
+
+namespace {
+
+// Appends UTF-16 text as UTF-8; a lone surrogate becomes U+FFFD.
+void appendUtf8(std::string& out, TextView text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+                ++i;
+            } else {
+                c = 0xFFFD;
+            }
+        }
+        if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        }
+        if (c >= 0x80)
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Encodings whose decoder carries state from one byte sequence to the next, or whose
+// units are not bytes: they are decoded in one piece.
+bool decodesInPieces(const std::string& name)
+{
+    return !(name.starts_with("UTF-16") || name.starts_with("UTF-32") || name.starts_with("ISO-2022") ||
+             name == "HZ" || name == "UTF-7");
+}
+
+Text decodePiece(std::string_view bytes, const std::string& name)
+{
+    if (name == cp936Name)
+        return decodeCp936(bytes);
+    if (auto decoded = decodeWith(name, bytes))
+        return std::move(*decoded);
+    return decodeCp936(bytes);
+}
+
+}  // namespace
+
+std::string decodeDocumentToUtf8(std::string_view bytes, const DocumentEncoding& encoding)
+{
+    const std::string_view body = bytes.substr(std::min(encoding.bomLength, bytes.size()));
+    if (encoding.name == "UTF-8")
+        return std::string(body);
+    if (!decodesInPieces(encoding.name))
+        return toUtf8(decodeDocument(bytes, encoding));
+    // Pieces of about 64 KB, each ending just after a '<', '>' or line feed: none of
+    // these bytes is ever part of a multi-byte character in the encodings decoded
+    // this way, so no character is cut and the result is that of one whole pass,
+    // without a UTF-16 copy of the whole document.
+    constexpr size_t kPiece = 64 * 1024;
+    std::string out;
+    out.reserve(body.size() + body.size() / 2);
+    size_t pos = 0;
+    while (pos < body.size()) {
+        size_t end = pos + kPiece;
+        if (end >= body.size()) {
+            end = body.size();
+        } else {
+            const size_t cut = body.find_first_of("<>\n", end);
+            end = cut == std::string_view::npos ? body.size() : cut + 1;
+        }
+        appendUtf8(out, decodePiece(body.substr(pos, end - pos), encoding.name));
+        pos = end;
+    }
+    return out;
 }
 
 }  // namespace sorvane

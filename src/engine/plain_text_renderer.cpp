@@ -53,6 +53,28 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
+bool isValidUtf8CutShort(std::string_view bytes)
+{
+    if (isValidUtf8(bytes))
+        return true;
+    // The lead byte of the last character, behind at most two continuation bytes.
+    const size_t n = bytes.size();
+    size_t k = 0;
+    while (k < 3 && k < n && (static_cast<unsigned char>(bytes[n - 1 - k]) & 0xC0) == 0x80)
+        ++k;
+    if (k == n)
+        return false;
+    const auto lead = static_cast<unsigned char>(bytes[n - 1 - k]);
+    size_t needed = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        needed = 1;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        needed = 2;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        needed = 3;
+    return k < needed && isValidUtf8(bytes.substr(0, n - 1 - k));
+}
+
 Text normaliseLineBreaks(TextView text)
 {
     Text out;
@@ -81,7 +103,7 @@ Text renderPlainText(std::string_view bytes)
         decoded = decodeWith("UTF-16LE", bytes.substr(2)).value_or(Text());
     else if (bytes.starts_with("\xFE\xFF"))
         decoded = decodeWith("UTF-16BE", bytes.substr(2)).value_or(Text());
-    else if (isValidUtf8(bytes))
+    else if (isValidUtf8CutShort(bytes))
         decoded = fromUtf8(bytes);
     else
         decoded = decodeCp936(bytes);

@@ -16,6 +16,10 @@ Text renderPlainText(std::string_view bytes);
 // points past U+10FFFF are invalid).
 bool isValidUtf8(std::string_view bytes);
 
+// Whether the bytes are valid UTF-8 up to, at most, one incomplete character at the very
+// end: a UTF-8 file cut short. That last piece decodes as U+FFFD.
+bool isValidUtf8CutShort(std::string_view bytes);
+
 // Turns every CR LF, lone LF and lone CR into CR LF.
 Text normaliseLineBreaks(TextView text);
 
