@@ -65,6 +65,9 @@ Result<std::string> readWholeFile(const std::filesystem::path& path)
         return Error{ErrorCode::NotFound, "文件不存在", path.string()};
     if (std::filesystem::is_directory(status))
         return Error{ErrorCode::Unreadable, "这是一个文件夹，不是文件", path.string()};
+    // A pipe would block the open until someone writes to it, and a device may never end.
+    if (!std::filesystem::is_regular_file(status))
+        return Error{ErrorCode::Unreadable, "不是普通文件（设备、管道或套接字），无法读取", path.string()};
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return Error{ErrorCode::Unreadable, std::string("无法读取: ") + std::strerror(errno), path.string()};

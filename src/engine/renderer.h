@@ -21,8 +21,8 @@ enum class DocumentKind { Html, PlainText };
 // name is sniffed (markup start after a BOM and white space).
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes);
 
-// The whole content of a file. Fails with NotFound, or Unreadable (a folder, no
-// permission, an I/O error).
+// The whole content of a file. Fails with NotFound, or Unreadable (a folder, a device,
+// pipe or socket, no permission, an I/O error).
 Result<std::string> readWholeFile(const std::filesystem::path& path);
 
 // Renders the document at `path`, choosing the renderer by its extension or, for other
