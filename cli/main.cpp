@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -152,6 +153,9 @@ void runAll(std::vector<Job>& jobs, const Options& options, unsigned threads, Do
 
 int main(int argc, char** argv)
 {
+    // Under a file size limit ("ulimit -f") a write past it raises SIGXFSZ, which would
+    // end the program mid-file; ignored, the write fails with EFBIG and is reported.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"Converts web documents (and plain-text files) into plain-text books in code page 936\n"
                  "with CR LF line ends, written beside each source.",
                  "sorvane-cli"};
