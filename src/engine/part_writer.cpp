@@ -95,7 +95,6 @@ Status writePart(const std::filesystem::path& file, TextView content, std::size_
         err = errno;
     if (err != 0) {
         std::filesystem::remove(temporary, ec);
-        std::filesystem::remove(file, ec);
         return writeError(file, err, "写入输出文件时出错");
     }
     return Ok{};

@@ -15,9 +15,9 @@ namespace sorvane {
 // failed write never leaves a partial file under the name. Adds the characters the code
 // page lacks (written as '?') to `lost`.
 // Fails with Unwritable (cannot create, write or rename, naming the reason) or DiskFull;
-// when writing or renaming fails, the temporary file is removed and so is any older file
-// named `file`, so no part that does not belong to this conversion is left looking
-// complete. A read-only existing file is refused and left as it is.
+// when writing or renaming fails, the temporary file is removed and an older file named
+// `file` is left as it was, so a failed conversion never costs the user a file that was
+// already there. A read-only existing file is refused and left as it is.
 Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost);
 
 }  // namespace sorvane
