@@ -5,10 +5,6 @@
 //                                      writes the chapter folder bench/compare-peers uses
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -131,20 +127,31 @@ void BM_ConvertFolder(benchmark::State& state)
 }
 BENCHMARK(BM_ConvertFolder)->Unit(benchmark::kMillisecond);
 
-// Runs this program again to convert one file, and returns the child's peak resident
-// set in bytes (0 on failure).
-long peakOfConversion(const fs::path& source, const char* mode)
+// The peak resident set of this process (VmHWM), in bytes.
+long ownPeak()
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl("/proc/self/exe", "sorvane_bench", mode, source.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6) * 1024L;
+    return 0;
+}
+
+// Runs this program again to convert one file, and returns the peak resident set of
+// that process in bytes (0 on failure). The child reports its own VmHWM: a child's
+// rusage would include the peak of this process, which it starts as a copy of.
+long peakOfConversion(const fs::path& source)
+{
+    const std::string exe = fs::read_symlink("/proc/self/exe").string();
+    const std::string command = "'" + exe + "' --convert-once '" + source.string() + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
         return 0;
-    return usage.ru_maxrss * 1024L;
+    long peak = 0;
+    if (std::fscanf(pipe, "%ld", &peak) != 1)
+        peak = 0;
+    return pclose(pipe) == 0 ? peak : 0;
 }
 
 void reportMemory()
@@ -152,12 +159,12 @@ void reportMemory()
     std::printf("\nMemory peak of one conversion (a fresh process each):\n");
     const fs::path tiny = scratch() / "tiny.htm";
     std::ofstream(tiny) << "<p>x</p>";
-    const long base = peakOfConversion(tiny, "--convert-once");
+    const long base = peakOfConversion(tiny);
     std::printf("  %-28s %8.1f MB\n", "program with a tiny page", static_cast<double>(base) / 1048576.0);
     for (PageEncoding e : {PageEncoding::Utf8, PageEncoding::Gbk}) {
         const fs::path p = pageFile(e);
         const double size = static_cast<double>(fs::file_size(p)) / 1048576.0;
-        const double peak = static_cast<double>(peakOfConversion(p, "--convert-once")) / 1048576.0;
+        const double peak = static_cast<double>(peakOfConversion(p)) / 1048576.0;
         const double limit = 10 * size + 30;
         std::printf("  %-28s %8.1f MB  (document %.1f MB, limit 10 x size + 30 MB = %.1f MB: %s)\n",
                     e == PageEncoding::Utf8 ? "5 MB UTF-8 page" : "5 MB GBK page", peak, size, limit,
@@ -178,6 +185,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n", report.error().describe().c_str());
             return 1;
         }
+        std::printf("%ld\n", ownPeak());
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "--write-chapters") == 0) {

@@ -47,4 +47,7 @@ inline constexpr std::string_view cp936Name = "windows-936";
 // sequences become U+FFFD and decoding goes on.
 Text decodeDocument(std::string_view bytes, const DocumentEncoding& encoding);
 
+// The same decoding, straight to UTF-8 (what the HTML parser reads).
+std::string decodeDocumentToUtf8(std::string_view bytes, const DocumentEncoding& encoding);
+
 }  // namespace sorvane

@@ -7,13 +7,110 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
 namespace sorvane {
 
+namespace {
+
+// Memory for the parser: small blocks come from large chunks and are released all at
+// once with the document, which spares a free() for every node and string of a long
+// page; large blocks (growing buffers) are ordinary heap blocks, freed as the parser
+// asks, and the ones still alive are freed with the document.
+class ParserArena {
+public:
+    ParserArena() = default;
+    ParserArena(const ParserArena&) = delete;
+    ParserArena& operator=(const ParserArena&) = delete;
+    ~ParserArena()
+    {
+        for (Large* l = m_large.next; l != &m_large;) {
+            Large* next = l->next;
+            std::free(l);
+            l = next;
+        }
+        for (char* c : m_chunks)
+            std::free(c);
+    }
+
+    static void* allocate(void* self, size_t size) { return static_cast<ParserArena*>(self)->take(size); }
+    static void release(void* self, void* p) { static_cast<ParserArena*>(self)->give(p); }
+
+private:
+    static constexpr size_t kHeader = 16;      // keeps 16-byte alignment
+    static constexpr size_t kSmall = 1024;     // larger blocks go to the heap
+    static constexpr size_t kFirstChunk = 64 * 1024;  // chunks double up to kLastChunk,
+    static constexpr size_t kLastChunk = 1 << 20;     // so a small page stays small
+    static constexpr std::uint64_t kSmallTag = 0x5A5A5A5A5A5A5A5AULL;
+    static constexpr std::uint64_t kLargeTag = 0xA5A5A5A5A5A5A5A5ULL;
+
+    struct Large {
+        Large* prev;
+        Large* next;
+        std::uint64_t pad;
+        std::uint64_t tag;
+    };
+    static_assert(sizeof(Large) == 32);
+
+    void* take(size_t size)
+    {
+        if (size > kSmall) {
+            auto* l = static_cast<Large*>(std::malloc(sizeof(Large) + size));
+            if (!l)
+                throw std::bad_alloc();
+            l->tag = kLargeTag;
+            l->next = m_large.next;
+            l->prev = &m_large;
+            m_large.next->prev = l;
+            m_large.next = l;
+            return l + 1;
+        }
+        const size_t need = kHeader + ((size + 15) & ~size_t{15});
+        if (need > m_left) {
+            char* chunk = static_cast<char*>(std::malloc(m_chunkSize));
+            if (!chunk)
+                throw std::bad_alloc();
+            m_chunks.push_back(chunk);
+            m_next = chunk;
+            m_left = m_chunkSize;
+            m_chunkSize = std::min(m_chunkSize * 2, kLastChunk);
+        }
+        char* block = m_next;
+        m_next += need;
+        m_left -= need;
+        std::memcpy(block + kHeader - 8, &kSmallTag, 8);
+        return block + kHeader;
+    }
+
+    void give(void* p)
+    {
+        if (!p)
+            return;
+        std::uint64_t tag;
+        std::memcpy(&tag, static_cast<char*>(p) - 8, 8);
+        if (tag != kLargeTag)
+            return;  // small blocks go with the arena
+        Large* l = static_cast<Large*>(p) - 1;
+        l->prev->next = l->next;
+        l->next->prev = l->prev;
+        std::free(l);
+    }
+
+    std::vector<char*> m_chunks;
+    char* m_next = nullptr;
+    size_t m_left = 0;
+    size_t m_chunkSize = kFirstChunk;
+    Large m_large{&m_large, &m_large, 0, 0};
+};
+
+}  // namespace
+
 struct HtmlDocument::Impl {
+    ParserArena arena;
     GumboOutput* output = nullptr;
     std::string flattened;  // the markup the parser saw, when it had to be rewritten
 };
@@ -537,14 +634,14 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
     // elements: deep or badly broken markup would take gigabytes.
     options.max_errors = 0;
     options.stop_on_first_error = false;
+    options.allocator = &ParserArena::allocate;
+    options.deallocator = &ParserArena::release;
+    options.userdata = &m_impl->arena;
     m_impl->output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
 }
 
-HtmlDocument::~HtmlDocument()
-{
-    if (m_impl->output)
-        gumbo_destroy_output(&kGumboDefaultOptions, m_impl->output);
-}
+// The arena releases the whole tree at once.
+HtmlDocument::~HtmlDocument() = default;
 
 HtmlDocument::Node HtmlDocument::documentNode() const
 {

@@ -348,8 +348,11 @@ class TextCollector {
 public:
     explicit TextCollector(const HtmlDocument& doc) : m_doc(doc), m_tags(tagTable()) {}
 
-    Text run(Node root)
+    Text run(Node root, size_t sizeHint)
     {
+        // Most of a page's bytes are usually its text; UTF-8 takes one to three bytes
+        // for each UTF-16 unit.
+        m_out.reserve(sizeHint / 3);
         Context ctx;
         // The root's own style: white space and visibility inherit from it. A hidden
         // <body> or <html> is shown all the same: pages that hide it until a script
@@ -910,7 +913,7 @@ Text renderHtmlUtf8(std::string_view utf8)
         root = doc.documentElement();
     if (!root)
         return {};
-    return TextCollector(doc).run(root);
+    return TextCollector(doc).run(root, utf8.size());
 }
 
 Text renderHtml(std::string_view bytes)
@@ -918,7 +921,7 @@ Text renderHtml(std::string_view bytes)
     const DocumentEncoding encoding = detectEncoding(bytes);
     if (encoding.name == "UTF-8")
         return renderHtmlUtf8(bytes.substr(encoding.bomLength));
-    std::string utf8 = toUtf8(decodeDocument(bytes, encoding));
+    const std::string utf8 = decodeDocumentToUtf8(bytes, encoding);
     return renderHtmlUtf8(utf8);
 }
 
