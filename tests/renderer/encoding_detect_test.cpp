@@ -176,5 +176,34 @@ TEST(Decoding, InvalidSequencesBecomeReplacementCharactersAndNothingAfterIsLost)
     }
 }
 
+TEST(Decoding, PieceByPieceDecodingEqualsOnePass)
+{
+    // Pages over several 64 KB pieces whose multi-byte characters and broken sequences
+    // fall everywhere; decoding to UTF-8 in pieces must equal one whole pass.
+    const struct {
+        const char* encoding;
+        std::string unit;
+    } cases[] = {
+        {"windows-936", "\xD6\xD0<b>\xCE\xC4</b>\xD6\n\x80\xFF>"},
+        {"GB18030", "\x81\x30\x81\x30<\xD6\xD0>\x81\x30\n"},
+        {"Big5-HKSCS", "\xA4\xA4<i>\xA4\xE5\xA4</i>\n"},
+        {"windows-31j", "\x93\xFA<\x96\x7B>\x82\n"},
+        {"windows-1252", "caf\xE9 <\x93x\x94>\n"},
+        {"UTF-16LE", std::string("<\0\x2D\x4E\n\0", 6)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.encoding);
+        std::string page;
+        for (int i = 0; page.size() < 300 * 1024; ++i) {
+            page += c.unit;
+            page.append(static_cast<size_t>(i % 7), 'a');
+        }
+        const DocumentEncoding e{c.encoding, DocumentEncoding::Source::Meta, 0};
+        const std::string pieces = decodeDocumentToUtf8(page, e);
+        EXPECT_TRUE(pieces == toUtf8(decodeDocument(page, e)));
+        EXPECT_GT(pieces.size(), page.size() / 2);
+    }
+}
+
 }  // namespace
 }  // namespace sorvane
