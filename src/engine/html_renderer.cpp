@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <unicode/locid.h>
@@ -129,12 +130,34 @@ std::string_view trim(std::string_view s)
 }
 
 // The declarations of a style attribute that decide what text is shown.
+// The declarations of a style attribute or a style-sheet rule that decide what text is
+// shown; unset fields leave the value as it was.
 struct InlineStyle {
     std::optional<Display> display;
     std::optional<bool> visible;
     std::optional<WhiteSpace> whiteSpace;
     std::optional<Transform> transform;
-    bool outOfFlow = false;  // float or absolute/fixed position: the box is blockified
+    std::optional<bool> floated;     // float: left / right
+    std::optional<bool> positioned;  // position: absolute / fixed
+
+    // A float or an absolutely positioned box is blockified.
+    bool outOfFlow() const { return floated.value_or(false) || positioned.value_or(false); }
+
+    void mergeFrom(const InlineStyle& o)
+    {
+        if (o.display)
+            display = o.display;
+        if (o.visible)
+            visible = o.visible;
+        if (o.whiteSpace)
+            whiteSpace = o.whiteSpace;
+        if (o.transform)
+            transform = o.transform;
+        if (o.floated)
+            floated = o.floated;
+        if (o.positioned)
+            positioned = o.positioned;
+    }
 };
 
 std::optional<Display> parseDisplay(std::string_view v)
@@ -212,16 +235,17 @@ std::optional<WhiteSpace> parseWhiteSpace(std::string_view v)
     return std::nullopt;
 }
 
-InlineStyle parseStyle(std::string_view style)
+// Reads "name: value; ..." declarations into `normal`, and those marked !important into
+// `important` when given (else into `normal` as well).
+void parseDeclarations(std::string_view text, InlineStyle& normal, InlineStyle* important = nullptr)
 {
-    InlineStyle result;
     std::string lowered;
     size_t pos = 0;
-    while (pos <= style.size()) {
-        size_t end = style.find(';', pos);
+    while (pos <= text.size()) {
+        size_t end = text.find(';', pos);
         if (end == std::string_view::npos)
-            end = style.size();
-        const std::string_view decl = style.substr(pos, end - pos);
+            end = text.size();
+        const std::string_view decl = text.substr(pos, end - pos);
         pos = end + 1;
         const size_t colon = decl.find(':');
         if (colon == std::string_view::npos)
@@ -232,38 +256,395 @@ InlineStyle parseStyle(std::string_view style)
         const std::string_view low = lowered;
         const std::string_view name = trim(low.substr(0, colon));
         std::string_view value = trim(low.substr(colon + 1));
-        if (const size_t bang = value.find('!'); bang != std::string_view::npos)
+        bool isImportant = false;
+        if (const size_t bang = value.find('!'); bang != std::string_view::npos) {
+            isImportant = trim(value.substr(bang + 1)) == "important";
             value = trim(value.substr(0, bang));
+        }
+        InlineStyle& into = isImportant && important ? *important : normal;
         if (name == "display") {
             if (auto d = parseDisplay(value))
-                result.display = d;
+                into.display = d;
         } else if (name == "visibility") {
             if (value == "visible")
-                result.visible = true;
+                into.visible = true;
             else if (value == "hidden" || value == "collapse")
-                result.visible = false;
+                into.visible = false;
         } else if (name == "white-space") {
             if (auto w = parseWhiteSpace(value))
-                result.whiteSpace = w;
+                into.whiteSpace = w;
         } else if (name == "text-transform") {
             if (value == "none")
-                result.transform = Transform::None;
+                into.transform = Transform::None;
             else if (value == "uppercase")
-                result.transform = Transform::Upper;
+                into.transform = Transform::Upper;
             else if (value == "lowercase")
-                result.transform = Transform::Lower;
+                into.transform = Transform::Lower;
             else if (value == "capitalize")
-                result.transform = Transform::Capitalize;
+                into.transform = Transform::Capitalize;
         } else if (name == "float") {
-            if (value == "left" || value == "right" || value == "inline-start" || value == "inline-end")
-                result.outOfFlow = true;
+            into.floated = value == "left" || value == "right" || value == "inline-start" || value == "inline-end";
         } else if (name == "position") {
-            if (value == "absolute" || value == "fixed")
-                result.outOfFlow = true;
+            into.positioned = value == "absolute" || value == "fixed";
         }
     }
+}
+
+InlineStyle parseStyle(std::string_view style)
+{
+    InlineStyle result;
+    parseDeclarations(style, result);
     return result;
 }
+
+bool equalsNoCaseAscii(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+// The rules of a page's <style> sheets, as far as they decide what text is shown: type,
+// class and id selectors, compound and joined by descendant or child combinators, with
+// the display, visibility, white-space, text-transform, float and position properties.
+// Rules with other selectors (pseudo-classes, attributes, sibling combinators) and media
+// queries with conditions are left out. Names match without regard to case, as they do
+// in the quirks mode most old pages are in.
+class StyleSheet {
+public:
+    bool empty() const { return m_rules.empty(); }
+
+    void addSheet(std::string_view css)
+    {
+        std::string text = withoutComments(css);
+        parseRules(text);
+    }
+
+    // The cascaded declarations for element `n`: rules in order of specificity and then
+    // of appearance; `important` collects the !important ones.
+    void match(const HtmlDocument& doc, HtmlDocument::Node n, InlineStyle& normal, InlineStyle& important) const
+    {
+        m_candidates.clear();
+        const std::string_view tag = doc.tagName(n);
+        addCandidates(m_byTag, lowered(tag));
+        for (size_t i : m_universal)
+            m_candidates.push_back(i);
+        if (auto id = HtmlDocument::attribute(n, "id"))
+            addCandidates(m_byId, lowered(trim(*id)));
+        if (auto cls = HtmlDocument::attribute(n, "class")) {
+            std::string_view list = *cls;
+            while (!list.empty()) {
+                size_t start = 0;
+                while (start < list.size() && isCssSpace(list[start]))
+                    ++start;
+                size_t end = start;
+                while (end < list.size() && !isCssSpace(list[end]))
+                    ++end;
+                if (end > start)
+                    addCandidates(m_byClass, lowered(list.substr(start, end - start)));
+                list.remove_prefix(end);
+            }
+        }
+        if (m_candidates.empty())
+            return;
+        std::sort(m_candidates.begin(), m_candidates.end());
+        m_candidates.erase(std::unique(m_candidates.begin(), m_candidates.end()), m_candidates.end());
+        m_matched.clear();
+        for (size_t i : m_candidates)
+            if (matches(doc, n, m_rules[i].selector))
+                m_matched.push_back(i);
+        // Rules are numbered in order of appearance; a stable sort by specificity
+        // keeps that order among equals.
+        std::stable_sort(m_matched.begin(), m_matched.end(),
+                         [&](size_t a, size_t b) { return m_rules[a].specificity < m_rules[b].specificity; });
+        for (size_t i : m_matched) {
+            normal.mergeFrom(m_rules[i].normal);
+            important.mergeFrom(m_rules[i].important);
+        }
+    }
+
+private:
+    struct Compound {
+        std::string tag;  // empty: any
+        std::string id;
+        std::vector<std::string> classes;
+        bool child = false;  // joined to the compound before it by '>' (else descendant)
+    };
+    struct Rule {
+        std::vector<Compound> selector;  // left to right
+        std::uint32_t specificity = 0;
+        InlineStyle normal;
+        InlineStyle important;
+    };
+
+    static std::string lowered(std::string_view s)
+    {
+        std::string out(s);
+        for (char& c : out)
+            c = lowerAscii(c);
+        return out;
+    }
+
+    static std::string withoutComments(std::string_view css)
+    {
+        std::string out;
+        out.reserve(css.size());
+        size_t pos = 0;
+        while (pos < css.size()) {
+            const size_t open = css.find("/*", pos);
+            if (open == std::string_view::npos) {
+                out.append(css.substr(pos));
+                break;
+            }
+            out.append(css.substr(pos, open - pos));
+            const size_t close = css.find("*/", open + 2);
+            if (close == std::string_view::npos)
+                break;
+            pos = close + 2;
+            out.push_back(' ');
+        }
+        return out;
+    }
+
+    // The end of the block whose '{' is at `open` (one past its '}').
+    static size_t blockEnd(std::string_view s, size_t open)
+    {
+        int depth = 0;
+        for (size_t i = open; i < s.size(); ++i) {
+            if (s[i] == '{')
+                ++depth;
+            else if (s[i] == '}' && --depth == 0)
+                return i + 1;
+        }
+        return s.size();
+    }
+
+    static bool mediaApplies(std::string_view media)
+    {
+        const std::string m = lowered(trim(media));
+        if (m.empty())
+            return true;
+        if (m.find('(') != std::string::npos)
+            return false;
+        size_t pos = 0;
+        while (pos <= m.size()) {
+            size_t end = m.find(',', pos);
+            if (end == std::string::npos)
+                end = m.size();
+            std::string_view q = trim(std::string_view(m).substr(pos, end - pos));
+            if (q.starts_with("only "))
+                q = trim(q.substr(5));
+            if (q == "all" || q == "screen")
+                return true;
+            pos = end + 1;
+        }
+        return false;
+    }
+
+    void parseRules(std::string_view s)
+    {
+        size_t pos = 0;
+        while (pos < s.size()) {
+            const size_t open = s.find_first_of("{;}", pos);
+            if (open == std::string_view::npos)
+                return;
+            const std::string_view prelude = trim(s.substr(pos, open - pos));
+            if (s[open] != '{') {
+                pos = open + 1;  // an @-statement such as @import or @charset, or stray text
+                continue;
+            }
+            const size_t end = blockEnd(s, open);
+            // A block left open at the end of the sheet ends there.
+            const bool closed = end <= s.size() && s[end - 1] == '}';
+            const std::string_view body = s.substr(open + 1, end - open - 1 - (closed ? 1 : 0));
+            if (prelude.starts_with('@')) {
+                if (lowered(prelude.substr(0, 6)) == "@media" && mediaApplies(prelude.substr(6)))
+                    parseRules(body);
+            } else {
+                addRule(prelude, body);
+            }
+            pos = end;
+        }
+    }
+
+    void addRule(std::string_view selectors, std::string_view declarations)
+    {
+        InlineStyle normal, important;
+        parseDeclarations(declarations, normal, &important);
+        auto isEmpty = [](const InlineStyle& st) {
+            return !st.display && !st.visible && !st.whiteSpace && !st.transform && !st.floated && !st.positioned;
+        };
+        if (isEmpty(normal) && isEmpty(important))
+            return;
+        size_t pos = 0;
+        while (pos <= selectors.size()) {
+            size_t end = selectors.find(',', pos);
+            if (end == std::string_view::npos)
+                end = selectors.size();
+            Rule rule;
+            if (parseSelector(trim(selectors.substr(pos, end - pos)), rule)) {
+                rule.normal = normal;
+                rule.important = important;
+                index(std::move(rule));
+            }
+            pos = end + 1;
+        }
+    }
+
+    static bool isNameChar(char c)
+    {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+               static_cast<unsigned char>(c) >= 0x80;
+    }
+
+    static bool parseSelector(std::string_view s, Rule& rule)
+    {
+        if (s.empty())
+            return false;
+        size_t i = 0;
+        bool child = false;
+        std::uint32_t ids = 0, classes = 0, types = 0;
+        while (i < s.size()) {
+            Compound c;
+            c.child = child;
+            bool any = false;
+            while (i < s.size() && !isCssSpace(s[i]) && s[i] != '>') {
+                const char k = s[i];
+                size_t j = (k == '.' || k == '#') ? i + 1 : i;
+                if (k == '*') {
+                    any = true;
+                    ++i;
+                    continue;
+                }
+                const size_t start = j;
+                while (j < s.size() && isNameChar(s[j]))
+                    ++j;
+                if (j == start)
+                    return false;  // ':', '[', '+', '~' or anything else we do not match
+                const std::string name = lowered(s.substr(start, j - start));
+                if (k == '.') {
+                    c.classes.push_back(name);
+                    ++classes;
+                } else if (k == '#') {
+                    if (!c.id.empty())
+                        return false;
+                    c.id = name;
+                    ++ids;
+                } else {
+                    if (!c.tag.empty() || !c.id.empty() || !c.classes.empty())
+                        return false;
+                    c.tag = name;
+                    ++types;
+                }
+                any = true;
+                i = j;
+            }
+            if (!any)
+                return false;
+            rule.selector.push_back(std::move(c));
+            child = false;
+            while (i < s.size() && (isCssSpace(s[i]) || s[i] == '>')) {
+                if (s[i] == '>')
+                    child = true;
+                ++i;
+            }
+            if (i == s.size() && child)
+                return false;
+        }
+        rule.specificity = (std::min(ids, 255u) << 16) | (std::min(classes, 255u) << 8) | std::min(types, 255u);
+        return true;
+    }
+
+    void index(Rule&& rule)
+    {
+        const size_t i = m_rules.size();
+        const Compound& last = rule.selector.back();
+        if (!last.id.empty())
+            m_byId[last.id].push_back(i);
+        else if (!last.classes.empty())
+            m_byClass[last.classes.front()].push_back(i);
+        else if (!last.tag.empty())
+            m_byTag[last.tag].push_back(i);
+        else
+            m_universal.push_back(i);
+        m_rules.push_back(std::move(rule));
+    }
+
+    void addCandidates(const std::unordered_map<std::string, std::vector<size_t>>& map, const std::string& key) const
+    {
+        const auto it = map.find(key);
+        if (it != map.end())
+            m_candidates.insert(m_candidates.end(), it->second.begin(), it->second.end());
+    }
+
+    static bool hasClass(std::string_view list, std::string_view cls)
+    {
+        size_t pos = 0;
+        while (pos < list.size()) {
+            while (pos < list.size() && isCssSpace(list[pos]))
+                ++pos;
+            size_t end = pos;
+            while (end < list.size() && !isCssSpace(list[end]))
+                ++end;
+            if (end > pos && equalsNoCaseAscii(list.substr(pos, end - pos), cls))
+                return true;
+            pos = end;
+        }
+        return false;
+    }
+
+    static bool matchesCompound(const HtmlDocument& doc, HtmlDocument::Node n, const Compound& c)
+    {
+        if (HtmlDocument::kind(n) != HtmlNodeKind::Element)
+            return false;
+        if (!c.tag.empty() && !equalsNoCaseAscii(doc.tagName(n), c.tag))
+            return false;
+        if (!c.id.empty()) {
+            const auto id = HtmlDocument::attribute(n, "id");
+            if (!id || !equalsNoCaseAscii(trim(*id), c.id))
+                return false;
+        }
+        if (!c.classes.empty()) {
+            const auto cls = HtmlDocument::attribute(n, "class");
+            if (!cls)
+                return false;
+            for (const std::string& one : c.classes)
+                if (!hasClass(*cls, one))
+                    return false;
+        }
+        return true;
+    }
+
+    // Right to left: the last compound on the element, the others on its ancestors.
+    static bool matches(const HtmlDocument& doc, HtmlDocument::Node n, const std::vector<Compound>& sel)
+    {
+        if (!matchesCompound(doc, n, sel.back()))
+            return false;
+        HtmlDocument::Node at = n;
+        for (size_t k = sel.size() - 1; k-- > 0;) {
+            const bool child = sel[k + 1].child;
+            HtmlDocument::Node p = HtmlDocument::parent(at);
+            bool found = false;
+            while (p && HtmlDocument::kind(p) == HtmlNodeKind::Element) {
+                if (matchesCompound(doc, p, sel[k])) {
+                    found = true;
+                    break;
+                }
+                if (child)
+                    break;
+                p = HtmlDocument::parent(p);
+            }
+            if (!found)
+                return false;
+            at = p;
+        }
+        return true;
+    }
+
+    std::vector<Rule> m_rules;
+    std::unordered_map<std::string, std::vector<size_t>> m_byId, m_byClass, m_byTag;
+    std::vector<size_t> m_universal;
+    mutable std::vector<size_t> m_candidates, m_matched;
+};
 
 bool isBlockLevel(Display d)
 {
@@ -346,7 +727,7 @@ bool svgIsText(std::string_view n)
 
 class TextCollector {
 public:
-    explicit TextCollector(const HtmlDocument& doc) : m_doc(doc), m_tags(tagTable()) {}
+    explicit TextCollector(const HtmlDocument& doc) : m_doc(doc), m_tags(tagTable()) { collectStyleSheets(); }
 
     Text run(Node root, size_t sizeHint)
     {
@@ -548,19 +929,23 @@ private:
                 }
             }
         }
-        bool outOfFlow = false;
-        if (auto style = HtmlDocument::attribute(n, "style")) {
-            const InlineStyle s = parseStyle(*style);
-            if (s.display)
-                box.display = *s.display;
-            if (s.visible)
-                box.visible = *s.visible;
-            if (s.whiteSpace)
-                box.whiteSpace = *s.whiteSpace;
-            if (s.transform)
-                box.transform = *s.transform;
-            outOfFlow = s.outOfFlow;
-        }
+        // Style sheet rules, then the style attribute, then !important sheet rules.
+        InlineStyle s;
+        InlineStyle important;
+        if (!m_sheet.empty() && ns == HtmlNamespace::Html)
+            m_sheet.match(m_doc, n, s, important);
+        if (auto style = HtmlDocument::attribute(n, "style"))
+            parseDeclarations(*style, s);
+        s.mergeFrom(important);
+        if (s.display)
+            box.display = *s.display;
+        if (s.visible)
+            box.visible = *s.visible;
+        if (s.whiteSpace)
+            box.whiteSpace = *s.whiteSpace;
+        if (s.transform)
+            box.transform = *s.transform;
+        const bool outOfFlow = s.outOfFlow();
         if (box.display == Display::None)
             return std::nullopt;
         if ((outOfFlow || parent.blockifyChildren) && box.display != Display::Contents)
@@ -894,8 +1279,45 @@ private:
         }
     }
 
+    // Reads every <style> element of the page (CSS, for screens) into the style sheet.
+    void collectStyleSheets()
+    {
+        std::vector<Node> stack{m_doc.documentNode()};
+        while (!stack.empty()) {
+            const Node n = stack.back();
+            stack.pop_back();
+            if (HtmlDocument::kind(n) != HtmlNodeKind::Element && HtmlDocument::kind(n) != HtmlNodeKind::Document)
+                continue;
+            if (HtmlDocument::kind(n) == HtmlNodeKind::Element && HtmlDocument::ns(n) == HtmlNamespace::Html &&
+                m_doc.tagName(n) == "style") {
+                const auto type = HtmlDocument::attribute(n, "type");
+                const auto media = HtmlDocument::attribute(n, "media");
+                if ((!type || trim(*type).empty() || equalsNoCase(trim(*type), "text/css")) &&
+                    (!media || mediaMatches(*media))) {
+                    for (size_t i = 0; i < HtmlDocument::childCount(n); ++i) {
+                        const Node t = HtmlDocument::child(n, i);
+                        if (HtmlDocument::kind(t) == HtmlNodeKind::Text || HtmlDocument::kind(t) == HtmlNodeKind::Whitespace)
+                            m_sheet.addSheet(HtmlDocument::text(t));
+                    }
+                }
+                continue;
+            }
+            // Children pushed last first, so sheets are read in document order.
+            for (size_t i = HtmlDocument::childCount(n); i-- > 0;)
+                stack.push_back(HtmlDocument::child(n, i));
+        }
+    }
+
+    static bool mediaMatches(std::string_view media)
+    {
+        StyleSheet probe;
+        probe.addSheet(std::string("@media ") + std::string(media) + "{x{display:block}}");
+        return !probe.empty();
+    }
+
     const HtmlDocument& m_doc;
     const std::vector<TagInfo>& m_tags;
+    StyleSheet m_sheet;
     std::vector<Frame> m_stack;
     Text m_out;
     std::uint8_t m_pendingBreaks = 0;

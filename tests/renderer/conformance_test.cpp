@@ -35,17 +35,11 @@ Text asCopied(const std::string& expectedUtf8)
     return out;
 }
 
-// Cases that need a rule of a <style> sheet or a pseudo-element, which this renderer
-// does not apply (it honours the default stylesheet and style attributes only).
+// Cases that need a pseudo-element (::first-line, ::first-letter), which this renderer
+// does not lay out.
 const std::map<int, const char*> kExpectedFailures = {
-    {69, "::first-line rule of a <style> sheet (text-transform of the first line)"},
-    {70, "::first-letter rule of a <style> sheet (text-transform of the first letter)"},
-    {204, "display:table and table-cell come from class rules of a <style> sheet"},
-    {205, "display:table, table-row and table-cell come from class rules of a <style> sheet"},
-    {207, "display:inline-table and table-cell come from class rules of a <style> sheet"},
-    {208, "display:inline-table, table-row and table-cell come from class rules of a <style> sheet"},
-    {209, "display:inline-table and table-cell come from class rules of a <style> sheet"},
-    {210, "display:inline-table, table-row and table-cell come from class rules of a <style> sheet"},
+    {69, "text-transform applied to the ::first-line pseudo-element: needs line layout"},
+    {70, "text-transform applied to the ::first-letter pseudo-element"},
 };
 
 TEST(Conformance, InnerTextCases)

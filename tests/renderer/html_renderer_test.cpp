@@ -137,6 +137,37 @@ TEST(HtmlRenderer, TablesAndLayout)
     check(std::begin(cases), std::end(cases));
 }
 
+TEST(HtmlRenderer, StyleSheets)
+{
+    const Case cases[] = {
+        {"class hides", "<style>.ad{display:none}</style><p>a<span class='x ad'>AD</span>b", "ab"},
+        {"case of names ignored", "<style>.Ad{DISPLAY:NONE}</style><p>a<span class='aD'>AD</span>b", "ab"},
+        {"id and tag", "<style>#n, em {display:none}</style><p>a<i id=n>1</i><em>2</em>b", "ab"},
+        {"descendant", "<style>div .w {display:none}</style><span class=w>1</span><div><p><b class=w>2</b>x", "1\n\nx"},
+        {"child", "<style>div > b {display:none}</style><div><b>1</b><i><b>2</b></i></div>", "2"},
+        {"specificity beats order", "<style>#k{display:block} .c{display:none}</style>a<span id=k class=c>b</span>c",
+         "a\nb\nc"},
+        {"later rule wins", "<style>.c{display:none} .c{display:inline}</style>a<span class=c>b</span>c", "abc"},
+        {"style attribute beats rule", "<style>.c{display:none}</style>a<span class=c style='display:inline'>b</span>",
+         "ab"},
+        {"important beats attribute", "<style>.c{display:none!important}</style>a<span class=c style='display:inline'>b</span>",
+         "a"},
+        {"visibility and white-space", "<style>.h{visibility:hidden}.p{white-space:pre}</style><span class=h>x</span>"
+                                       "<div class=p>a  b</div>", "a  b"},
+        {"pseudo-class rules ignored", "<style>a:hover{display:none} p[x]{display:none} p+p{display:none}</style>"
+                                       "<p x>1</p><p>2</p>", "1\n\n2"},
+        {"print media ignored", "<style>@media print{.n{display:none}} @media screen{.s{display:none}}</style>"
+                                "<p class=n>n</p><p class=s>s</p>", "n"},
+        {"print sheet ignored", "<style media=print>p{display:none}</style><p>x", "x"},
+        {"other sheet types ignored", "<style type='text/less'>p{display:none}</style><p>x", "x"},
+        {"comments and at-rules", "<style>@import url(x.css); /* p{display:none} */ @font-face{font-family:x}"
+                                  "p{color:red}</style><p>x", "x"},
+        {"sheet in body", "<p>a<style>.z{display:none}</style><span class=z>z</span>b", "ab"},
+        {"unclosed block", "<style>.z{display:none</style><p class=z>x<p>y", "y"},
+    };
+    check(std::begin(cases), std::end(cases));
+}
+
 TEST(HtmlRenderer, ParserRepairs)
 {
     const Case cases[] = {
