@@ -77,13 +77,20 @@ int writeAll(int fd, std::string_view bytes)
 
 Result<std::string> readFileBytes(const std::filesystem::path& file)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, so a pipe in the file's place cannot hang the program; only
+    // a regular file is read (a device such as /dev/zero would never end).
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR)
             return Error{ErrorCode::NotFound, "文件不存在", pathText(file)};
         return Error{ErrorCode::Unreadable, std::string("无法读取文件（") + std::strerror(err) + "）",
                      pathText(file)};
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Error{ErrorCode::Unreadable, "无法读取文件（不是普通文件）", pathText(file)};
     }
     std::string bytes;
     char buffer[65536];
@@ -113,6 +120,13 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view b
         const auto resolved = std::filesystem::weakly_canonical(target, ec);
         if (!ec)
             target = resolved;
+        // A link to nothing resolves to itself: write where it points, so the rename
+        // never replaces the link itself.
+        if (std::filesystem::is_symlink(target, ec)) {
+            const auto to = std::filesystem::read_symlink(target, ec);
+            if (!ec)
+                target = to.is_absolute() ? to : target.parent_path() / to;
+        }
     }
 
     struct stat old {};

@@ -10,7 +10,7 @@
 namespace sorvane {
 
 // The bytes of `file`. Error NotFound when it does not exist, Unreadable when it cannot
-// be read (a folder, no permission, an I/O error).
+// be read (a folder, a pipe or device, no permission, an I/O error).
 Result<std::string> readFileBytes(const std::filesystem::path& file);
 
 // Replaces the content of `file` with `bytes` so that the file holds either its old or
