@@ -1338,6 +1338,16 @@ Text renderHtmlUtf8(std::string_view utf8)
     return TextCollector(doc).run(root, utf8.size());
 }
 
+Text renderHtml(std::string&& bytes)
+{
+    const DocumentEncoding encoding = detectEncoding(bytes);
+    if (encoding.name == "UTF-8")
+        return renderHtmlUtf8(std::string_view(bytes).substr(encoding.bomLength));
+    const std::string utf8 = decodeDocumentToUtf8(bytes, encoding);
+    std::string().swap(bytes);  // the undecoded bytes are no longer needed
+    return renderHtmlUtf8(utf8);
+}
+
 Text renderHtml(std::string_view bytes)
 {
     const DocumentEncoding encoding = detectEncoding(bytes);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "engine/html_renderer.h"
 #include "engine/plain_text_renderer.h"
@@ -92,7 +93,7 @@ Result<Text> renderDocument(const std::filesystem::path& path)
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", path.string()};
     if (documentKind(path, view) == DocumentKind::Html)
-        return renderHtml(view);
+        return renderHtml(std::move(*bytes));
     return renderPlainText(view);
 }
 
