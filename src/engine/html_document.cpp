@@ -701,6 +701,11 @@ HtmlDocument::Node HtmlDocument::parent(Node node)
     return asGumbo(node)->parent;
 }
 
+std::size_t HtmlDocument::indexInParent(Node node)
+{
+    return asGumbo(node)->index_within_parent;
+}
+
 int HtmlDocument::tagCode(Node node)
 {
     const GumboTag tag = asGumbo(node)->v.element.tag;

@@ -51,6 +51,8 @@ public:
     static std::size_t childCount(Node node);
     static Node child(Node node, std::size_t index);
     static Node parent(Node node);
+    // The node's position among its parent's children.
+    static std::size_t indexInParent(Node node);
 
     // Elements only. A small number identifying the tag name, the same for every element
     // of one name the parser knows; unknownTag for names it does not know.

@@ -1059,15 +1059,10 @@ private:
         if (!parent)
             return false;
         const size_t count = HtmlDocument::childCount(parent);
-        bool after = false;
         const Context plain;
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = HtmlDocument::indexInParent(n) + 1; i < count; ++i) {
             const Node c = HtmlDocument::child(parent, i);
-            if (c == n) {
-                after = true;
-                continue;
-            }
-            if (!after || HtmlDocument::kind(c) != HtmlNodeKind::Element)
+            if (HtmlDocument::kind(c) != HtmlNodeKind::Element)
                 continue;
             if (auto box = resolve(c, plain); box && box->display == d)
                 return true;
@@ -1092,14 +1087,9 @@ private:
         if (!table)
             return true;
         const size_t count = HtmlDocument::childCount(table);
-        bool after = false;
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = HtmlDocument::indexInParent(group) + 1; i < count; ++i) {
             const Node g = HtmlDocument::child(table, i);
-            if (g == group) {
-                after = true;
-                continue;
-            }
-            if (!after || HtmlDocument::kind(g) != HtmlNodeKind::Element)
+            if (HtmlDocument::kind(g) != HtmlNodeKind::Element)
                 continue;
             const auto box = resolve(g, plain);
             if (!box || box->display != Display::TableRowGroup)

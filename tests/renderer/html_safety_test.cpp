@@ -66,6 +66,8 @@ TEST(HtmlSafety, DeepAndRepeatedMarkupStaysFastAndLosesNoText)
         {"divs in tables", repeat("<div><table></div>x", n / 10), n / 10},
         {"svg nesting", "<svg>" + repeat("<g>x", n), 0},
         {"list items", repeat("<ul><li>x", n), n},
+        {"long table", "<table>" + repeat("<tr><td>x<td>x", n / 2), n},
+        {"long row", "<table><tr>" + repeat("<td>x", n), n},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
