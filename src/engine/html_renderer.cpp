@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -313,6 +314,11 @@ class StyleSheet {
 public:
     bool empty() const { return m_rules.empty(); }
 
+    // Limits the work of matching, in rules tried and ancestors visited; past it, rules
+    // no longer match. Keeps a hostile sheet from taking time that grows with its size
+    // times the document's.
+    void setBudget(std::size_t steps) { m_budget = steps; }
+
     void addSheet(std::string_view css)
     {
         std::string text = withoutComments(css);
@@ -323,6 +329,8 @@ public:
     // of appearance; `important` collects the !important ones.
     void match(const HtmlDocument& doc, HtmlDocument::Node n, InlineStyle& normal, InlineStyle& important) const
     {
+        if (m_steps > m_budget)
+            return;
         m_candidates.clear();
         const std::string_view tag = doc.tagName(n);
         addCandidates(m_byTag, lowered(tag));
@@ -345,6 +353,9 @@ public:
             }
         }
         if (m_candidates.empty())
+            return;
+        m_steps += m_candidates.size();
+        if (m_steps > m_budget)
             return;
         std::sort(m_candidates.begin(), m_candidates.end());
         m_candidates.erase(std::unique(m_candidates.begin(), m_candidates.end()), m_candidates.end());
@@ -615,7 +626,7 @@ private:
     }
 
     // Right to left: the last compound on the element, the others on its ancestors.
-    static bool matches(const HtmlDocument& doc, HtmlDocument::Node n, const std::vector<Compound>& sel)
+    bool matches(const HtmlDocument& doc, HtmlDocument::Node n, const std::vector<Compound>& sel) const
     {
         if (!matchesCompound(doc, n, sel.back()))
             return false;
@@ -625,6 +636,8 @@ private:
             HtmlDocument::Node p = HtmlDocument::parent(at);
             bool found = false;
             while (p && HtmlDocument::kind(p) == HtmlNodeKind::Element) {
+                if (++m_steps > m_budget)
+                    return false;
                 if (matchesCompound(doc, p, sel[k])) {
                     found = true;
                     break;
@@ -644,6 +657,8 @@ private:
     std::unordered_map<std::string, std::vector<size_t>> m_byId, m_byClass, m_byTag;
     std::vector<size_t> m_universal;
     mutable std::vector<size_t> m_candidates, m_matched;
+    std::size_t m_budget = SIZE_MAX;
+    mutable std::size_t m_steps = 0;
 };
 
 bool isBlockLevel(Display d)
@@ -734,6 +749,7 @@ public:
         // Most of a page's bytes are usually its text; UTF-8 takes one to three bytes
         // for each UTF-16 unit.
         m_out.reserve(sizeHint / 3);
+        m_sheet.setBudget(std::size_t{50'000'000} + 64 * sizeHint);
         Context ctx;
         // The root's own style: white space and visibility inherit from it. A hidden
         // <body> or <html> is shown all the same: pages that hide it until a script
