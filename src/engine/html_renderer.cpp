@@ -749,7 +749,7 @@ public:
         // Most of a page's bytes are usually its text; UTF-8 takes one to three bytes
         // for each UTF-16 unit.
         m_out.reserve(sizeHint / 3);
-        m_sheet.setBudget(std::size_t{50'000'000} + 64 * sizeHint);
+        m_sheet.setBudget(std::size_t{4'000'000} + 16 * sizeHint);
         Context ctx;
         // The root's own style: white space and visibility inherit from it. A hidden
         // <body> or <html> is shown all the same: pages that hide it until a script
