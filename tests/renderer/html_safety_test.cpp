@@ -79,6 +79,17 @@ TEST(HtmlSafety, DeepAndRepeatedMarkupStaysFastAndLosesNoText)
     }
 }
 
+TEST(HtmlSafety, HostileStyleSheetStaysFast)
+{
+    // Twenty thousand rules that all apply to twenty thousand deep elements.
+    const std::string html = "<style>" + repeat(".a .b{display:none}\n", 20000) + "</style>" +
+                             repeat("<div class=a>", 400) + repeat("<p class=b>x", 20000) + "<p>end";
+    const auto start = Clock::now();
+    const Text text = renderHtmlUtf8(html);
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 20.0);
+    EXPECT_TRUE(text.ends_with(u"end"));
+}
+
 TEST(HtmlSafety, NestingIsLimitedBeforeParsing)
 {
     // Shallow documents are passed on untouched.
