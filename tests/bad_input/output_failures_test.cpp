@@ -192,6 +192,40 @@ TEST(BadOutput, StandardOutputOnAFullDevice)
     }
 }
 
+// A source name at the file-name length limit: the first part fits, the name of a later
+// part ("_" and its line index added) does not. The parts written so far stay, the
+// failure names the part, and nothing else changes.
+TEST(BadOutput, PartNameTooLong)
+{
+    ScratchFolder dir;
+    std::string stem;
+    for (int i = 0; i < 83; ++i)
+        stem += "长";  // 249 bytes
+    stem += "ab";
+    const std::string name = stem + ".htm";  // 255 bytes, the longest name most file systems allow
+    std::string html = "<meta charset=utf-8>";
+    for (int i = 0; i < 300; ++i)
+        html += "<p>第" + std::to_string(i) + "段的文字内容，足够长。</p>";
+    writeFile(dir / name, html);
+    const auto before = fingerprint(dir.path());
+
+    ConversionParams params;
+    params.maxSize = "0.5";
+    const auto report = ch_txt(dir / name, 0, params, {}, EngineContext{});
+    ASSERT_FALSE(report.ok());
+    EXPECT_EQ(report.error().code, ErrorCode::Unwritable);
+    EXPECT_TRUE(report.error().where.starts_with((dir / stem).string() + "_")) << report.error().where;
+    const auto after = fingerprint(dir.path());
+    EXPECT_EQ(test::lostOrChanged(before, after), "");
+    EXPECT_EQ(test::added(before, after), std::vector<std::string>{stem + ".txt"});
+
+    const auto run = runCli({"--max-size", "0.5", name}, inFolder(dir.path()));
+    ASSERT_TRUE(run.exited) << test::describe(run);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(report.error().message), std::string::npos) << run.err;
+    EXPECT_EQ(test::lostOrChanged(after, fingerprint(dir.path())), "");
+}
+
 // What a child process saw, written to a file outside its private mounts.
 struct ChildReport {
     std::filesystem::path file;
