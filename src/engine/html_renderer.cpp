@@ -291,13 +291,6 @@ void parseDeclarations(std::string_view text, InlineStyle& normal, InlineStyle* 
     }
 }
 
-InlineStyle parseStyle(std::string_view style)
-{
-    InlineStyle result;
-    parseDeclarations(style, result);
-    return result;
-}
-
 bool equalsNoCaseAscii(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() &&
@@ -751,20 +744,26 @@ public:
         m_out.reserve(sizeHint / 3);
         m_sheet.setBudget(std::size_t{4'000'000} + 16 * sizeHint);
         Context ctx;
-        // The root's own style: white space and visibility inherit from it. A hidden
+        // The root's own style: white space and text-transform inherit from it. A hidden
         // <body> or <html> is shown all the same: pages that hide it until a script
         // reveals them would otherwise give no text at all.
         for (Node n : {m_doc.documentElement(), root}) {
             if (!n || HtmlDocument::kind(n) != HtmlNodeKind::Element)
                 continue;
-            if (auto style = HtmlDocument::attribute(n, "style")) {
-                const InlineStyle s = parseStyle(*style);
-                if (s.whiteSpace)
-                    ctx.whiteSpace = *s.whiteSpace;
-                ctx.blockifyChildren = s.display == Display::Flex || s.display == Display::InlineFlex;
-            } else {
-                ctx.blockifyChildren = false;
-            }
+            InlineStyle s;
+            InlineStyle important;
+            if (!m_sheet.empty())
+                m_sheet.match(m_doc, n, s, important);
+            if (auto style = HtmlDocument::attribute(n, "style"))
+                parseDeclarations(*style, s);
+            s.mergeFrom(important);
+            if (s.whiteSpace)
+                ctx.whiteSpace = *s.whiteSpace;
+            if (s.transform)
+                ctx.transform = *s.transform;
+            if (auto lang = HtmlDocument::attribute(n, "lang"))
+                ctx.lang = *lang;
+            ctx.blockifyChildren = s.display == Display::Flex || s.display == Display::InlineFlex;
         }
         m_stack.push_back(Frame{root, 0, HtmlDocument::childCount(root), ctx, {}, {}});
         walk();

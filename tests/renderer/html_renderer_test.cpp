@@ -163,6 +163,7 @@ TEST(HtmlRenderer, StyleSheets)
         {"comments and at-rules", "<style>@import url(x.css); /* p{display:none} */ @font-face{font-family:x}"
                                   "p{color:red}</style><p>x", "x"},
         {"sheet in body", "<p>a<style>.z{display:none}</style><span class=z>z</span>b", "ab"},
+        {"body rule", "<style>body{white-space:pre}</style><body>a  b", "a  b"},
         {"unclosed block", "<style>.z{display:none</style><p class=z>x<p>y", "y"},
     };
     check(std::begin(cases), std::end(cases));
