@@ -38,21 +38,32 @@ using namespace sorvane;
 
 constexpr std::array<const char*, 6> kKeys = {"USE_PATH", "Value0", "Value1", "Value2", "MAX_L", "MAX_Len"};
 
-// One folder for the whole run, on a memory file system when there is one, so the
-// synced rename of every write stays cheap.
-const std::filesystem::path& scratchFolder()
-{
-    static const std::filesystem::path folder = [] {
+// A fresh folder for one input, removed afterwards (libFuzzer ends without running exit
+// handlers, so nothing may wait for the end of the run). On a memory file system when
+// there is one, so the synced rename of every write stays cheap.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
         const std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
         std::string pattern = (base / "sorvane-fuzz-ini-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
-        std::atexit([] { std::error_code ec; std::filesystem::remove_all(scratchFolder(), ec); });
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
+        m_path = pattern;
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
 
 void writeFile(const std::filesystem::path& file, std::string_view bytes)
 {
@@ -83,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string value = input.ConsumeRandomLengthString(64);
     const std::string content = input.ConsumeRemainingBytesAsString();
 
-    const std::filesystem::path file = scratchFolder() / "KELDRAN.INI";
+    const ScratchFolder folder;
+    const std::filesystem::path file = folder.path() / "KELDRAN.INI";
     writeFile(file, content);
 
     // The program's own keys; MAX_L rewritten.

@@ -29,27 +29,40 @@ namespace {
 
 using namespace sorvane;
 
-// One folder for the whole run, on a memory file system when there is one.
-const std::filesystem::path& scratchFolder()
-{
-    static const std::filesystem::path folder = [] {
+// A fresh folder for one input, removed afterwards (libFuzzer ends without running exit
+// handlers, so nothing may wait for the end of the run). On a memory file system when
+// there is one, so the synced rename of every write stays cheap.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
         const std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
         std::string pattern = (base / "sorvane-fuzz-list-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
-        std::atexit([] { std::error_code ec; std::filesystem::remove_all(scratchFolder(), ec); });
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
+        m_path = pattern;
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::filesystem::path file = scratchFolder() / "KELDRAN.DAT";
-    const std::filesystem::path saved = scratchFolder() / "SAVED.DAT";
+    const ScratchFolder folder;
+    const std::filesystem::path file = folder.path() / "KELDRAN.DAT";
+    const std::filesystem::path saved = folder.path() / "SAVED.DAT";
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
