@@ -2,10 +2,13 @@
 #include "engine/html_document.h"
 
 #include <gumbo.h>
+#include <setjmp.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -26,15 +29,23 @@ public:
     ParserArena() = default;
     ParserArena(const ParserArena&) = delete;
     ParserArena& operator=(const ParserArena&) = delete;
-    ~ParserArena()
+    ~ParserArena() { reset(); }
+
+    // Releases every block.
+    void reset()
     {
         for (Large* l = m_large.next; l != &m_large;) {
             Large* next = l->next;
             std::free(l);
             l = next;
         }
+        m_large.next = m_large.prev = &m_large;
         for (char* c : m_chunks)
             std::free(c);
+        m_chunks.clear();
+        m_next = nullptr;
+        m_left = 0;
+        m_chunkSize = kFirstChunk;
     }
 
     static void* allocate(void* self, size_t size) { return static_cast<ParserArena*>(self)->take(size); }
@@ -113,6 +124,7 @@ struct HtmlDocument::Impl {
     ParserArena arena;
     GumboOutput* output = nullptr;
     std::string flattened;  // the markup the parser saw, when it had to be rewritten
+    bool fallback = false;  // the parser failed on the page; its text was parsed instead
 };
 
 namespace {
@@ -309,9 +321,33 @@ private:
             }
             return n;
         }
-        if (inForeign() && m_s.compare(pos, 9, "<![CDATA[") == 0) {
-            const size_t end = m_s.find("]]>", pos + 9);
-            return end == std::string_view::npos ? n : end + 3;
+        if (m_s.compare(pos, 9, "<![CDATA[") == 0) {
+            // The parser's CDATA handling can fail an internal check (and abort) when
+            // a CDATA section in SVG or MathML sits inside a table. Its content is
+            // plain text, so it is handed over as escaped text; outside SVG and MathML
+            // the section is a bogus comment up to the first '>', handed over as an
+            // empty comment.
+            if (inForeign()) {
+                const size_t end = m_s.find("]]>", pos + 9);
+                const size_t stop = end == std::string_view::npos ? n : end + 3;
+                const std::string_view content = m_s.substr(pos + 9, (end == std::string_view::npos ? n : end) - pos - 9);
+                std::string escaped;
+                escaped.reserve(content.size());
+                for (char c : content) {
+                    if (c == '&')
+                        escaped += "&amp;";
+                    else if (c == '<')
+                        escaped += "&lt;";
+                    else
+                        escaped.push_back(c);
+                }
+                rewrite(pos, stop, escaped);
+                return stop;
+            }
+            const size_t gt = m_s.find('>', pos + 9);
+            const size_t stop = gt == std::string_view::npos ? n : gt + 1;
+            rewrite(pos, stop, "<!---->");
+            return stop;
         }
         if (pos + 1 >= n)
             return n;
@@ -623,11 +659,125 @@ std::optional<std::string> limitNestingDepth(std::string_view utf8, int maxDepth
     return NestingLimiter(utf8, maxDepth).run();
 }
 
+namespace {
+
+// The parser library is built with its internal checks on: a check that fails calls
+// abort(). Parsing runs under a SIGABRT handler that jumps back to the parse call of
+// this thread, so one page the library cannot handle is reported instead of ending the
+// program. Everything the parser allocated belongs to the document's arena and is
+// released with it.
+thread_local sigjmp_buf* t_parseEscape = nullptr;
+struct sigaction g_previousAbortAction {};
+
+void onAbort(int sig)
+{
+    if (sigjmp_buf* escape = t_parseEscape) {
+        t_parseEscape = nullptr;
+        siglongjmp(*escape, 1);
+    }
+    // Not inside a parse: whatever handled SIGABRT before (by default, the end of the
+    // program) handles it.
+    sigaction(sig, &g_previousAbortAction, nullptr);
+    raise(sig);
+}
+
+void installAbortHandler()
+{
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_handler = onAbort;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_NODEFER;
+        sigaction(SIGABRT, &action, &g_previousAbortAction);
+        return true;
+    }();
+    (void)installed;
+}
+
+GumboOutput* parseGuarded(const GumboOptions& options, std::string_view utf8)
+{
+    installAbortHandler();
+    sigjmp_buf escape;
+    if (sigsetjmp(escape, 1) != 0)
+        return nullptr;  // the parser gave up
+    t_parseEscape = &escape;
+    GumboOutput* output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
+    t_parseEscape = nullptr;
+    return output;
+}
+
+// The text of a page with its markup taken out, for when the parser fails on the page:
+// comments, scripts and styles are dropped, the tags that start a line become <br>,
+// CDATA sections become text,
+// other tags disappear, character references are kept for the parser to resolve.
+std::string textWithoutMarkup(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    size_t pos = 0;
+    const size_t n = s.size();
+    while (pos < n) {
+        const size_t lt = s.find('<', pos);
+        out.append(s.substr(pos, (lt == std::string_view::npos ? n : lt) - pos));
+        if (lt == std::string_view::npos)
+            break;
+        pos = lt;
+        if (s.compare(pos, 4, "<!--") == 0) {
+            const size_t end = s.find("-->", pos + 4);
+            pos = end == std::string_view::npos ? n : end + 3;
+            continue;
+        }
+        if (s.compare(pos, 9, "<![CDATA[") == 0) {
+            const size_t end = s.find("]]>", pos + 9);
+            for (char c : s.substr(pos + 9, (end == std::string_view::npos ? n : end) - pos - 9))
+                out += c == '<' ? "&lt;" : c == '&' ? "&amp;" : std::string(1, c);
+            pos = end == std::string_view::npos ? n : end + 3;
+            continue;
+        }
+        const bool endTag = pos + 1 < n && s[pos + 1] == '/';
+        size_t i = pos + (endTag ? 2 : 1);
+        if (i >= n || !(isLetter(s[i]) || (!endTag && (s[i] == '!' || s[i] == '?')))) {
+            out += "&lt;";
+            ++pos;
+            continue;
+        }
+        std::string name;
+        while (i < n && !isAsciiSpace(s[i]) && s[i] != '/' && s[i] != '>')
+            name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(s[i++]))));
+        const size_t gt = s.find('>', i);
+        pos = gt == std::string_view::npos ? n : gt + 1;
+        const TagKind kind = kindOf(name);
+        if (!endTag && (name == "script" || name == "style")) {
+            // Skip the content up to the end tag.
+            for (size_t at = pos;;) {
+                const size_t close = s.find("</", at);
+                if (close == std::string_view::npos) {
+                    pos = n;
+                    break;
+                }
+                if (matchesNoCase(s, close + 2, name)) {
+                    const size_t end = s.find('>', close);
+                    pos = end == std::string_view::npos ? n : end + 1;
+                    break;
+                }
+                at = close + 2;
+            }
+        } else if ((kind.flags & ClosesP) || name == "br" || name == "tr" || name == "td" || name == "th") {
+            out += "<br>";
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::make_unique<Impl>())
 {
-    if (auto flattened = limitNestingDepth(utf8, maxDepth)) {
-        m_impl->flattened = std::move(*flattened);
-        utf8 = m_impl->flattened;
+    if (maxDepth > 0) {
+        if (auto flattened = limitNestingDepth(utf8, maxDepth)) {
+            m_impl->flattened = std::move(*flattened);
+            utf8 = m_impl->flattened;
+        }
     }
     GumboOptions options = kGumboDefaultOptions;
     // With error recording on, every parse error keeps a copy of the stack of open
@@ -637,7 +787,24 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
     options.allocator = &ParserArena::allocate;
     options.deallocator = &ParserArena::release;
     options.userdata = &m_impl->arena;
-    m_impl->output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
+    m_impl->output = parseGuarded(options, utf8);
+    if (!m_impl->output) {
+        // Parse what the library can surely handle: the page's text with its markup
+        // taken out, so no text is lost.
+        m_impl->fallback = true;
+        m_impl->arena.reset();
+        m_impl->flattened = textWithoutMarkup(utf8);
+        m_impl->output = parseGuarded(options, m_impl->flattened);
+        if (!m_impl->output) {
+            m_impl->arena.reset();
+            m_impl->output = parseGuarded(options, std::string_view());
+        }
+    }
+}
+
+bool HtmlDocument::parsedWholly() const
+{
+    return !m_impl->fallback;
 }
 
 // The arena releases the whole tree at once.

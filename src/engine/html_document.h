@@ -35,11 +35,17 @@ public:
     // tree builder does: character references resolved, misnesting repaired, implied
     // elements inserted. Parse errors are not recorded, so memory stays linear in the
     // input. The document keeps pointers into `utf8`, which must outlive it.
-    // Nesting deeper than maxDepth is flattened first (see limitNestingDepth).
+    // Nesting deeper than maxDepth is flattened first (see limitNestingDepth); with a
+    // maxDepth of 0 or less the markup goes to the parser as it is.
     explicit HtmlDocument(std::string_view utf8, int maxDepth = kMaxNestingDepth);
     ~HtmlDocument();
     HtmlDocument(const HtmlDocument&) = delete;
     HtmlDocument& operator=(const HtmlDocument&) = delete;
+
+    // False when the parser failed on the markup (the library stops on an internal
+    // check for some malformed pages); the document then holds the page's text, its
+    // markup taken out.
+    bool parsedWholly() const;
 
     Node documentNode() const;
     // The <html> element (always present after parsing).
