@@ -46,6 +46,9 @@ void closeOnTermination(QWidget& window)
 
 int main(int argc, char** argv)
 {
+    // Past a file-size limit a write should fail and be reported like a full disk, not
+    // end the program with the settings unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvane"));
     QApplication::setDesktopFileName(QStringLiteral("sorvane"));
