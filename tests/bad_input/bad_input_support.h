@@ -24,6 +24,8 @@
 #include <system_error>
 #include <vector>
 
+#include "support/scratch_folder.h"
+
 namespace sorvane::test {
 
 // Whether this build runs under AddressSanitizer, where the largest inputs are shrunk to
@@ -39,51 +41,6 @@ inline constexpr bool kSanitized = false;
 #else
 inline constexpr bool kSanitized = false;
 #endif
-
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sorvane-bad-input-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::filesystem::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
-        m_path = pattern;
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder()
-    {
-        // Folders a test made read-only must be writable again to be removed.
-        std::error_code ec;
-        for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            if (it->is_directory(ec) && !it->is_symlink(ec))
-                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::add, ec);
-        }
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(m_path, ec);
-    }
-
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(std::string_view name) const { return m_path / std::string(name); }
-
-private:
-    std::filesystem::path m_path;
-};
-
-inline void writeFile(const std::filesystem::path& file, std::string_view bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Every entry below a folder (symbolic links not followed) with what it is: a folder and
 // its permission bits, a link and its target, or a file with its permission bits, size
@@ -282,11 +239,6 @@ inline int runWithSmallFileSystem(const std::filesystem::path& mountPoint, std::
 inline bool remountReadOnly(const std::filesystem::path& mountPoint)
 {
     return ::mount(nullptr, mountPoint.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-}
-
-inline bool runningAsRoot()
-{
-    return ::geteuid() == 0;
 }
 
 }  // namespace sorvane::test

@@ -22,6 +22,7 @@
 namespace sorvane {
 namespace {
 
+using test::FileSizeLimit;
 using test::fingerprint;
 using test::inFolder;
 using test::readFile;
@@ -53,32 +54,6 @@ bool noTemporaryLeft(const std::filesystem::path& folder)
             return false;
     return true;
 }
-
-// While alive, a write past `bytes` into any file fails with EFBIG instead of raising
-// SIGXFSZ; the limit binds root too.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    void (*m_oldHandler)(int);
-    rlimit m_old{};
-    bool m_active = false;
-};
 
 TEST(BadOutput, ReadOnlyFolder)
 {

@@ -1,15 +1,13 @@
 #include "engine/ch_txt.h"
 
-#include <sys/resource.h>
 
-#include <csignal>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/codepage.h"
-#include "engine_test_support.h"
+#include "support/scratch_folder.h"
 
 namespace sorvane {
 namespace {
@@ -245,17 +243,15 @@ TEST(ChTxt, FailedPartKeepsEarlierPartsAndLeavesNoHalfFile)
     // A write cut short by the file size limit (EFBIG): the part is removed, not left
     // half written, and the earlier parts stay.
     std::filesystem::remove(first->files[2]);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
     ConversionParams big;
     big.maxSize = "4";
     const Text text = numberedLines(2000, u"很长的一行文字");  // parts of about 8 K bytes
-    rlimit small = old;
-    small.rlim_cur = 6000;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto cut = ch_txt(dir / "c.htm", 0, big, {}, fixedText(text));
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    Result<ConversionReport> cut = Error{};
+    {
+        test::FileSizeLimit limit(6000);
+        ASSERT_TRUE(limit.active());
+        cut = ch_txt(dir / "c.htm", 0, big, {}, fixedText(text));
+    }
     ASSERT_FALSE(cut.ok());
     EXPECT_EQ(cut.error().code, ErrorCode::Unwritable);
     EXPECT_FALSE(std::filesystem::exists(dir / "c.txt"));

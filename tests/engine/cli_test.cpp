@@ -11,7 +11,7 @@
 
 #include "common/text.h"
 #include "engine/codepage.h"
-#include "engine_test_support.h"
+#include "support/scratch_folder.h"
 
 namespace sorvane {
 namespace {

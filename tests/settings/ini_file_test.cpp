@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "engine/codepage.h"
-#include "temp_folder.h"
+#include "support/scratch_folder.h"
 
 namespace sorvane {
 namespace {
 
-using test::readBytes;
-using test::TempFolder;
-using test::writeBytes;
+using test::readFile;
+using test::ScratchFolder;
+using test::writeFile;
 
 std::string cp936(std::string_view utf8)
 {
@@ -19,7 +19,7 @@ std::string cp936(std::string_view utf8)
 
 TEST(IniFile, FirstWritesMakeTheExampleFile)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto ini = dir / "KELDRAN.INI";
     const std::pair<const char*, const char*> writes[] = {
         {"USE_PATH", "D:\\books"}, {"Value0", "0"}, {"Value1", "1"},
@@ -27,7 +27,7 @@ TEST(IniFile, FirstWritesMakeTheExampleFile)
     };
     for (const auto& [key, value] : writes)
         ASSERT_TRUE(Write_INI(ini, "SET", key, value).ok()) << key;
-    EXPECT_EQ(readBytes(ini),
+    EXPECT_EQ(readFile(ini),
               "[SET]\r\nUSE_PATH=D:\\books\r\nValue0=0\r\nValue1=1\r\nValue2=1\r\nMAX_L=\r\nMAX_Len=30\r\n");
     for (const auto& [key, value] : writes)
         EXPECT_EQ(Read_INI(ini, "SET", key), value) << key;
@@ -35,16 +35,16 @@ TEST(IniFile, FirstWritesMakeTheExampleFile)
     // Writing the same keys again changes nothing but their lines.
     ASSERT_TRUE(Write_INI(ini, "SET", "MAX_L", "7").ok());
     ASSERT_TRUE(Write_INI(ini, "SET", "USE_PATH", "/home/王/书").ok());
-    EXPECT_EQ(readBytes(ini), cp936("[SET]\r\nUSE_PATH=/home/王/书\r\nValue0=0\r\nValue1=1\r\nValue2=1\r\n"
+    EXPECT_EQ(readFile(ini), cp936("[SET]\r\nUSE_PATH=/home/王/书\r\nValue0=0\r\nValue1=1\r\nValue2=1\r\n"
                                     "MAX_L=7\r\nMAX_Len=30\r\n"));
     EXPECT_EQ(test::entryCount(dir.path()), 1u);  // no temporary file left behind
 }
 
 TEST(IniFile, ReadsHandWrittenFiles)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto ini = dir / "KELDRAN.INI";
-    writeBytes(ini, cp936("; settings\r\n"
+    writeFile(ini, cp936("; settings\r\n"
                           "[Other]\r\nUSE_PATH=wrong\r\n"
                           "  [ set ]  \r\n"
                           "use_path  =  C:\\文档\\新 书  \r\n"
@@ -83,18 +83,18 @@ TEST(IniFile, ReadsHandWrittenFiles)
 
 TEST(IniFile, WriteKeepsEveryOtherLine)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto ini = dir / "KELDRAN.INI";
     const std::string before = cp936("; 设置\r\n"
                                      "[Other]\r\nValue0=x\r\n\r\n"
                                      "[set]\r\n  value0 = 3 \r\nunknown=k\n; note\r\n\r\n"
                                      "[Tail]\nk=v");
-    writeBytes(ini, before);
+    writeFile(ini, before);
 
     ASSERT_TRUE(Write_INI(ini, "SET", "Value0", "4").ok());
     ASSERT_TRUE(Write_INI(ini, "SET", "MAX_L", "").ok());
     ASSERT_TRUE(Write_INI(ini, "New", "a", "b").ok());
-    EXPECT_EQ(readBytes(ini), cp936("; 设置\r\n"
+    EXPECT_EQ(readFile(ini), cp936("; 设置\r\n"
                                     "[Other]\r\nValue0=x\r\n\r\n"
                                     "[set]\r\nValue0=4\r\nunknown=k\n; note\r\nMAX_L=\r\n\r\n"
                                     "[Tail]\nk=v\r\n"
@@ -106,7 +106,7 @@ TEST(IniFile, WriteKeepsEveryOtherLine)
 
 TEST(IniFile, LongValuesAndAnyCharacterComeBackWhole)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto ini = dir / "KELDRAN.INI";
     std::string longPath = "/";
     while (longPath.size() < 1000)
@@ -120,10 +120,10 @@ TEST(IniFile, LongValuesAndAnyCharacterComeBackWhole)
 
 TEST(IniFile, RefusesWhatItCannotStoreAndLeavesTheFile)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto ini = dir / "KELDRAN.INI";
     const std::string before = "[SET]\r\nValue0=2\r\n";
-    writeBytes(ini, before);
+    writeFile(ini, before);
     const std::pair<const char*, const char*> bad[] = {
         {"Value0", "1\r\nValue1=9"}, {"Value0", "1\n"}, {"Value0", "ไทย"}, {"Key=", "1"}, {"K\n", "1"}, {";Key", "1"}, {" [Key", "1"},
     };
@@ -134,7 +134,7 @@ TEST(IniFile, RefusesWhatItCannotStoreAndLeavesTheFile)
         EXPECT_FALSE(st.error().message.empty());
     }
     EXPECT_FALSE(Write_INI(ini, "S]", "k", "v").ok());
-    EXPECT_EQ(readBytes(ini), before);
+    EXPECT_EQ(readFile(ini), before);
 
     // An empty section or key name writes nothing, not even a new file.
     EXPECT_TRUE(Write_INI(dir / "new.ini", "", "k", "v").ok());
@@ -145,9 +145,9 @@ TEST(IniFile, RefusesWhatItCannotStoreAndLeavesTheFile)
 
 TEST(IniFile, ReportsAFolderItCannotWrite)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     // The parent "folder" is a regular file: no permission bits involved, fails for root too.
-    writeBytes(dir / "plain", "x");
+    writeFile(dir / "plain", "x");
     const Status st = Write_INI(dir / "plain" / "KELDRAN.INI", "SET", "Value0", "1");
     ASSERT_FALSE(st.ok());
     EXPECT_EQ(st.error().code, ErrorCode::Unwritable);
@@ -163,24 +163,24 @@ TEST(IniFile, ReportsAReadOnlyFolder)
 {
     if (test::runningAsRoot())
         GTEST_SKIP() << "permission bits do not stop root";
-    TempFolder dir;
+    ScratchFolder dir;
     const auto ini = dir / "KELDRAN.INI";
-    writeBytes(ini, "[SET]\r\nValue0=2\r\n");
+    writeFile(ini, "[SET]\r\nValue0=2\r\n");
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const Status st = Write_INI(ini, "SET", "Value0", "1");
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
     ASSERT_FALSE(st.ok());
-    EXPECT_EQ(readBytes(ini), "[SET]\r\nValue0=2\r\n");
+    EXPECT_EQ(readFile(ini), "[SET]\r\nValue0=2\r\n");
 }
 
 // A write that fails halfway (here: the file size limit, which binds root as well) leaves
 // the old file as it was and no temporary file behind.
 TEST(IniFile, FailedWriteLeavesTheOldFile)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto ini = dir / "KELDRAN.INI";
     const std::string before = "[SET]\r\nUSE_PATH=/old\r\n";
-    writeBytes(ini, before);
+    writeFile(ini, before);
 
     Status st = Ok{};
     {
@@ -189,21 +189,21 @@ TEST(IniFile, FailedWriteLeavesTheOldFile)
         st = Write_INI(ini, "SET", "USE_PATH", std::string(200, 'x'));
     }
     ASSERT_FALSE(st.ok());
-    EXPECT_EQ(readBytes(ini), before);
+    EXPECT_EQ(readFile(ini), before);
     EXPECT_EQ(test::entryCount(dir.path()), 1u);
     EXPECT_EQ(Read_INI(ini, "SET", "USE_PATH"), "/old");
 }
 
 TEST(IniFile, KeepsPermissionsAndWritesThroughALink)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto real = dir / "real.ini";
-    writeBytes(real, "[SET]\r\n");
+    writeFile(real, "[SET]\r\n");
     std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::filesystem::create_symlink(real, dir / "KELDRAN.INI");
     ASSERT_TRUE(Write_INI(dir / "KELDRAN.INI", "SET", "Value0", "1").ok());
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "KELDRAN.INI"));
-    EXPECT_EQ(readBytes(real), "[SET]\r\nValue0=1\r\n");
+    EXPECT_EQ(readFile(real), "[SET]\r\nValue0=1\r\n");
     EXPECT_EQ(std::filesystem::status(real).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }

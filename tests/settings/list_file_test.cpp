@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_folder.h"
+#include "support/scratch_folder.h"
 
 namespace sorvane {
 namespace {
 
-using test::readBytes;
-using test::TempFolder;
-using test::writeBytes;
+using test::readFile;
+using test::ScratchFolder;
+using test::writeFile;
 
 ReplacementRow row(std::u16string search, std::u16string replacement, std::string keep = "Y")
 {
@@ -29,7 +29,7 @@ std::vector<std::pair<std::u16string, std::u16string>> pairs(const ReplacementLi
 
 TEST(ListFile, SavesPermanentRowsInListOrder)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto dat = dir / "KELDRAN.DAT";
     const ReplacementList list = {
         row(u"A", u""),
@@ -40,13 +40,13 @@ TEST(ListFile, SavesPermanentRowsInListOrder)
         row(u"广告", u"\u3000"),
     };
     ASSERT_TRUE(saveListFile(dat, list).ok());
-    EXPECT_EQ(readBytes(dat), "8040\r\n\r\n56CF\r\n801F\r\n" + std::string("39E238E5\r\n21A0\r\n"));
+    EXPECT_EQ(readFile(dat), "8040\r\n\r\n56CF\r\n801F\r\n" + std::string("39E238E5\r\n21A0\r\n"));
     using P = std::pair<std::u16string, std::u16string>;
     EXPECT_EQ(pairs(loadListFile(dat)), (std::vector<P>{{u"A", u""}, {u"中", u" "}, {u"广告", u"\u3000"}}));
 
     // Saving an empty list leaves an empty file, and loading it an empty list.
     ASSERT_TRUE(saveListFile(dat, {}).ok());
-    EXPECT_EQ(readBytes(dat), "");
+    EXPECT_EQ(readFile(dat), "");
     EXPECT_TRUE(loadListFile(dat).empty());
     EXPECT_EQ(test::entryCount(dir.path()), 1u);
 }
@@ -70,14 +70,14 @@ TEST(ListFile, LoadsHandWrittenFiles)
         {"empty file", "", {}},
     };
     for (const Case& c : cases) {
-        TempFolder dir;
-        writeBytes(dir / "KELDRAN.DAT", c.bytes);
+        ScratchFolder dir;
+        writeFile(dir / "KELDRAN.DAT", c.bytes);
         EXPECT_EQ(pairs(loadListFile(dir / "KELDRAN.DAT")), c.rows) << c.name;
         // Loading never changes the file.
-        EXPECT_EQ(readBytes(dir / "KELDRAN.DAT"), c.bytes) << c.name;
+        EXPECT_EQ(readFile(dir / "KELDRAN.DAT"), c.bytes) << c.name;
     }
 
-    TempFolder dir;
+    ScratchFolder dir;
     EXPECT_TRUE(loadListFile(dir / "KELDRAN.DAT").empty());  // absent
     std::filesystem::create_directory(dir / "KELDRAN.DAT");
     EXPECT_TRUE(loadListFile(dir / "KELDRAN.DAT").empty());  // a folder
@@ -88,24 +88,24 @@ TEST(ListFile, LoadsHandWrittenFiles)
 // file gives the same bytes.
 TEST(ListFile, LoadThenSaveGivesTheSameBytes)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto dat = dir / "KELDRAN.DAT";
     const std::string bytes = "8040\r\n\r\n56CF\r\n801F\r\n7FFF\r\n21A0807F\r\n";
-    writeBytes(dat, bytes);
+    writeFile(dat, bytes);
     ASSERT_TRUE(saveListFile(dat, loadListFile(dat)).ok());
-    EXPECT_EQ(readBytes(dat), bytes);
+    EXPECT_EQ(readFile(dat), bytes);
 
-    writeBytes(dat, "8040\r\n801F\r\n\r\n56CF\r\n801F\r\n");
+    writeFile(dat, "8040\r\n801F\r\n\r\n56CF\r\n801F\r\n");
     ASSERT_TRUE(saveListFile(dat, loadListFile(dat)).ok());
-    EXPECT_EQ(readBytes(dat), "8040\r\n801F\r\n");
+    EXPECT_EQ(readFile(dat), "8040\r\n801F\r\n");
 }
 
 TEST(ListFile, FailedSaveLeavesTheOldFile)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto dat = dir / "KELDRAN.DAT";
     const std::string before = "8040\r\n\r\n";
-    writeBytes(dat, before);
+    writeFile(dat, before);
     ReplacementList big;
     for (int i = 0; i < 100; ++i)
         big.push_back(row(u"很长的搜索文字", u"替换"));
@@ -118,10 +118,10 @@ TEST(ListFile, FailedSaveLeavesTheOldFile)
     }
     ASSERT_FALSE(st.ok());
     EXPECT_FALSE(st.error().message.empty());
-    EXPECT_EQ(readBytes(dat), before);
+    EXPECT_EQ(readFile(dat), before);
     EXPECT_EQ(test::entryCount(dir.path()), 1u);
 
-    writeBytes(dir / "plain", "x");
+    writeFile(dir / "plain", "x");
     const Status noFolder = saveListFile(dir / "plain" / "KELDRAN.DAT", big);
     ASSERT_FALSE(noFolder.ok());
     EXPECT_EQ(noFolder.error().code, ErrorCode::Unwritable);

@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "common/program_paths.h"
-#include "temp_folder.h"
+#include "support/scratch_folder.h"
 
 namespace sorvane {
 namespace {
 
-using test::TempFolder;
+using test::ScratchFolder;
 
 TEST(SettingsPaths, UsesTheExecutableFolderWhenWritable)
 {
-    TempFolder dir;
+    ScratchFolder dir;
     const auto exe = dir / "bin";
     std::filesystem::create_directory(exe);
     EXPECT_EQ(resolveProgramFolder(exe, (dir / "xdg").string(), (dir / "home").string()), exe);
@@ -24,8 +24,8 @@ TEST(SettingsPaths, UsesTheExecutableFolderWhenWritable)
 
 TEST(SettingsPaths, FallsBackToTheConfigurationFolder)
 {
-    TempFolder dir;
-    test::writeBytes(dir / "file", "x");
+    ScratchFolder dir;
+    test::writeFile(dir / "file", "x");
     const std::string xdg = (dir / "xdg").string();
     const std::string home = (dir / "home").string();
     struct Case {
@@ -53,7 +53,7 @@ TEST(SettingsPaths, FallsBackFromAReadOnlyFolder)
 {
     if (test::runningAsRoot())
         GTEST_SKIP() << "permission bits do not stop root";
-    TempFolder dir;
+    ScratchFolder dir;
     const auto exe = dir / "bin";
     std::filesystem::create_directory(exe);
     std::filesystem::permissions(exe, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);

@@ -1,32 +1,43 @@
 #pragma once
-// A fresh folder for one test, removed with everything in it at the end.
+// Test helpers shared by the areas: a fresh folder per test, whole-file reads and writes,
+// and a file-size limit that makes writes fail even for root.
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
-
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace sorvane::test {
 
-class TempFolder {
+// A new folder under the system's temporary folder, removed with everything in it when the
+// object goes; folders a test made read-only are made writable again first.
+class ScratchFolder {
 public:
-    TempFolder()
+    ScratchFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sorvane-settings-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "sorvane-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::filesystem::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
         m_path = pattern;
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder()
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder()
     {
         std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            if (it->is_directory(ec) && !it->is_symlink(ec))
+                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, ec);
+        }
         std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(m_path, ec);
@@ -39,13 +50,13 @@ private:
     std::filesystem::path m_path;
 };
 
-inline void writeBytes(const std::filesystem::path& file, std::string_view bytes)
+inline void writeFile(const std::filesystem::path& file, std::string_view bytes)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string readBytes(const std::filesystem::path& file)
+inline std::string readFile(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -86,6 +97,7 @@ private:
     bool m_active = false;
 };
 
+// Permission bits do not stop root: tests of read-only folders skip themselves then.
 inline bool runningAsRoot()
 {
     return ::geteuid() == 0;
