@@ -1,9 +1,12 @@
 #include "engine/codepage.h"
 
+#include <array>
 #include <memory>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
 
 namespace sorvane {
 namespace {
@@ -34,18 +37,132 @@ Converter openCp936()
     return c;
 }
 
-// Substitution callback that counts what it substitutes, then writes '?'.
-struct LossCounter {
-    std::size_t lost = 0;
+// Both directions of code page 936 for every UTF-16 unit and every code, read from ICU's
+// converter once (thread-safe static). Encoding, decoding and the round trip then cost a
+// table lookup per character instead of a pass through the converter: the program runs
+// every document through this code page twice, and most documents are in it already.
+struct Cp936Tables {
+    static constexpr std::uint16_t kUnmapped = 0xFFFF;  // no code: 0xFF is a single byte
+    static constexpr std::uint16_t kDropped = 0xFFFE;   // invisible format character, skipped
+    static constexpr char16_t kNoChar = u'\uFFFF';       // a noncharacter: no code decodes to it
+
+    std::array<std::uint16_t, 65536> codeOf{};  // UTF-16 unit -> code, kUnmapped or kDropped
+    std::array<char16_t, 65536> charOf{};       // code -> character, or kNoChar
+    std::array<bool, 256> lead{};               // bytes that start a double-byte code
+
+    Cp936Tables()
+    {
+        // The converter's own substitution decides: '?' for a character the code page
+        // lacks, nothing at all for a default-ignorable one (soft hyphen, zero-width
+        // space, byte-order mark), which would otherwise show up as a stray '?'.
+        Converter conv = openCp936();
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        for (std::uint32_t unit = 0; unit < 65536; ++unit) {
+            codeOf[unit] = kUnmapped;
+            if (unit >= 0xD800 && unit <= 0xDFFF)
+                continue;
+            const UChar u = static_cast<UChar>(unit);
+            char bytes[4];
+            status = U_ZERO_ERROR;
+            ucnv_resetFromUnicode(conv.get());
+            const int32_t n = ucnv_fromUChars(conv.get(), bytes, 4, &u, 1, &status);
+            if (U_FAILURE(status))
+                continue;
+            if (n == 0)
+                codeOf[unit] = kDropped;
+            else if (n == 1 && (bytes[0] != '?' || unit == u'?'))
+                codeOf[unit] = static_cast<unsigned char>(bytes[0]);
+            else if (n == 2)
+                codeOf[unit] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) * 256 +
+                                                          static_cast<unsigned char>(bytes[1]));
+        }
+        for (std::uint32_t code = 0; code < 65536; ++code) {
+            charOf[code] = kNoChar;
+            char bytes[2];
+            int32_t length = 1;
+            if (code < 256) {
+                bytes[0] = static_cast<char>(code);
+            } else {
+                bytes[0] = static_cast<char>(code >> 8);
+                bytes[1] = static_cast<char>(code & 0xFF);
+                length = 2;
+            }
+            UChar out[4];
+            status = U_ZERO_ERROR;
+            ucnv_resetToUnicode(conv.get());
+            const int32_t n = ucnv_toUChars(conv.get(), out, 4, bytes, length, &status);
+            if (U_SUCCESS(status) && n == 1 && out[0] != 0xFFFD) {
+                charOf[code] = out[0];
+                if (code >= 256)
+                    lead[code >> 8] = true;
+            }
+        }
+    }
+
+    // Whether the code page holds this unit; encoding and decoding give it back unchanged.
+    bool mapped(char16_t unit) const { return codeOf[unit] < kDropped; }
 };
 
-void countingSubstitute(const void* context, UConverterFromUnicodeArgs* args, const UChar* codeUnits,
-                        int32_t length, UChar32 codePoint, UConverterCallbackReason reason,
-                        UErrorCode* err)
+const Cp936Tables& cp936()
 {
-    if (reason == UCNV_UNASSIGNED || reason == UCNV_ILLEGAL || reason == UCNV_IRREGULAR)
-        ++static_cast<LossCounter*>(const_cast<void*>(context))->lost;
-    UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, codeUnits, length, codePoint, reason, err);
+    static const auto tables = std::make_unique<Cp936Tables>();
+    return *tables;
+}
+
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// What becomes of a unit the code page does not hold, as the converter's substitution
+// treats it: skipped (true) for a default-ignorable character, otherwise one '?'. `i`
+// moves past the low half of a surrogate pair.
+bool skippedWhenUnmapped(const Cp936Tables& t, TextView text, size_t& i)
+{
+    const char16_t c = text[i];
+    if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+        const UChar32 cp = U16_GET_SUPPLEMENTARY(c, text[i + 1]);
+        ++i;
+        return u_hasBinaryProperty(cp, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+    }
+    return t.codeOf[c] == Cp936Tables::kDropped;
+}
+
+// Decodes valid code page 936 with the tables. Returns nothing at the first byte sequence
+// that is not a character (a stray trail byte, an unassigned code, a cut-off double-byte
+// code): such input goes to ICU, whose substitution rules stay the ones that apply.
+std::optional<Text> decodeCp936Fast(std::string_view bytes)
+{
+    const Cp936Tables& t = cp936();
+    Text out;
+    out.resize(bytes.size());
+    char16_t* dst = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            *dst++ = b;
+            ++p;
+            continue;
+        }
+        if (!t.lead[b]) {
+            const char16_t c = t.charOf[b];
+            if (c == Cp936Tables::kNoChar)
+                return std::nullopt;
+            *dst++ = c;
+            ++p;
+            continue;
+        }
+        if (end - p < 2)
+            return std::nullopt;
+        const char16_t c = t.charOf[b * 256u + p[1]];
+        if (c == Cp936Tables::kNoChar)
+            return std::nullopt;
+        *dst++ = c;
+        p += 2;
+    }
+    out.resize(static_cast<size_t>(dst - out.data()));
+    return out;
 }
 
 Text decodeAll(UConverter* conv, std::string_view bytes)
@@ -67,71 +184,80 @@ Text decodeAll(UConverter* conv, std::string_view bytes)
 
 Cp936Bytes encodeCp936(TextView text)
 {
-    Converter conv = openCp936();
-    LossCounter counter;
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setFromUCallBack(conv.get(), countingSubstitute, &counter, nullptr, nullptr, &status);
-
+    const Cp936Tables& t = cp936();
     Cp936Bytes result;
-    result.bytes.resize(text.size() * 2 + 16);
-    const UChar* src = reinterpret_cast<const UChar*>(text.data());
-    const UChar* srcEnd = src + text.size();
+    result.bytes.resize(text.size() * 2);
     char* dst = result.bytes.data();
-    char* dstEnd = dst + result.bytes.size();
-    status = U_ZERO_ERROR;
-    ucnv_fromUnicode(conv.get(), &dst, dstEnd, &src, srcEnd, nullptr, true, &status);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const std::uint16_t code = t.codeOf[c];
+        if (code >= Cp936Tables::kDropped) {
+            // One '?' per character the code page lacks: a surrogate pair is one character.
+            if (!skippedWhenUnmapped(t, text, i)) {
+                *dst++ = '?';
+                ++result.lost;
+            }
+        } else if (code < 256) {
+            *dst++ = static_cast<char>(code);
+        } else {
+            *dst++ = static_cast<char>(code >> 8);
+            *dst++ = static_cast<char>(code & 0xFF);
+        }
+    }
     result.bytes.resize(static_cast<size_t>(dst - result.bytes.data()));
-    result.lost = counter.lost;
     return result;
 }
 
 Text decodeCp936(std::string_view bytes)
 {
+    if (std::optional<Text> fast = decodeCp936Fast(bytes))
+        return std::move(*fast);
     Converter conv = openCp936();
     return decodeAll(conv.get(), bytes);
 }
 
 std::size_t roundTripCp936(Text& text)
 {
-    Cp936Bytes encoded = encodeCp936(text);
-    text = decodeCp936(encoded.bytes);
-    return encoded.lost;
+    // A character the code page holds comes back as itself, so only the others change.
+    const Cp936Tables& t = cp936();
+    size_t i = 0;
+    while (i < text.size() && t.mapped(text[i]))
+        ++i;
+    if (i == text.size())
+        return 0;
+    std::size_t lost = 0;
+    size_t out = i;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (t.mapped(c)) {
+            text[out++] = c;
+            continue;
+        }
+        if (!skippedWhenUnmapped(t, text, i)) {
+            text[out++] = u'?';
+            ++lost;
+        }
+    }
+    text.resize(out);
+    return lost;
 }
 
 std::uint16_t cp936Code(char16_t ch)
 {
-    const char16_t one[1] = {ch};
-    const Cp936Bytes b = encodeCp936(TextView(one, 1));
-    if (b.bytes.size() == 1)
-        return static_cast<unsigned char>(b.bytes[0]);
-    if (b.bytes.size() == 2)
-        return static_cast<std::uint16_t>(static_cast<unsigned char>(b.bytes[0]) * 256 +
-                                          static_cast<unsigned char>(b.bytes[1]));
-    return '?';
+    const std::uint16_t code = cp936().codeOf[ch];
+    return code >= Cp936Tables::kDropped ? std::uint16_t('?') : code;
 }
 
 std::optional<char16_t> charFromCp936Code(std::uint16_t code)
 {
-    std::string bytes;
-    if (code < 256) {
-        bytes.push_back(static_cast<char>(code));
-    } else {
-        bytes.push_back(static_cast<char>(code >> 8));
-        bytes.push_back(static_cast<char>(code & 0xFF));
-    }
-    Converter conv = openCp936();
-    // Stop on the first invalid or unassigned sequence instead of substituting, so a
-    // code that stands for no character is told apart from a real U+FFFD.
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    char16_t out[4];
-    const char* src = bytes.data();
-    UChar* dst = reinterpret_cast<UChar*>(out);
-    status = U_ZERO_ERROR;
-    ucnv_toUnicode(conv.get(), &dst, dst + 4, &src, bytes.data() + bytes.size(), nullptr, true, &status);
-    if (U_FAILURE(status) || dst - reinterpret_cast<UChar*>(out) != 1 || src != bytes.data() + bytes.size())
+    const Cp936Tables& t = cp936();
+    // A lead byte alone is half a code, not a character.
+    if (code < 256 && t.lead[code])
         return std::nullopt;
-    return out[0];
+    const char16_t c = t.charOf[code];
+    if (c == Cp936Tables::kNoChar)
+        return std::nullopt;
+    return c;
 }
 
 std::optional<Text> decodeWith(std::string_view icuName, std::string_view bytes)

@@ -440,13 +440,17 @@ Text decodeDocument(std::string_view bytes, const DocumentEncoding& encoding)
 
 namespace {
 
-// Appends UTF-16 text as UTF-8; a lone surrogate becomes U+FFFD.
+// Appends UTF-16 text as UTF-8; a lone surrogate becomes U+FFFD. Writes through a
+// pointer into room made once: this runs over every character of a legacy page.
 void appendUtf8(std::string& out, TextView text)
 {
+    const size_t old = out.size();
+    out.resize(old + text.size() * 3);
+    char* dst = out.data() + old;
     for (size_t i = 0; i < text.size(); ++i) {
         std::uint32_t c = text[i];
         if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
+            *dst++ = static_cast<char>(c);
             continue;
         }
         if (c >= 0xD800 && c <= 0xDFFF) {
@@ -457,19 +461,20 @@ void appendUtf8(std::string& out, TextView text)
                 c = 0xFFFD;
             }
         }
+        // A surrogate pair (two units) gives four bytes, within the room of two units.
         if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            *dst++ = static_cast<char>(0xC0 | (c >> 6));
         } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            *dst++ = static_cast<char>(0xE0 | (c >> 12));
+            *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            *dst++ = static_cast<char>(0xF0 | (c >> 18));
+            *dst++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         }
-        if (c >= 0x80)
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *dst++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    out.resize(static_cast<size_t>(dst - out.data()));
 }
 
 // Encodings whose decoder carries state from one byte sequence to the next, or whose

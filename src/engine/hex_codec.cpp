@@ -1,39 +1,11 @@
 #include "engine/hex_codec.h"
 
-#include <array>
 #include <cstdint>
-#include <memory>
 
 #include "engine/codepage.h"
 
 namespace sorvane {
 namespace {
-
-// Marks a code that stands for no character. U+FFFF is a noncharacter, so no code of the
-// code page decodes to it.
-constexpr char16_t kNoChar = u'\uFFFF';
-
-// Both directions of code page 936 for every UTF-16 unit and every 16-bit code, built
-// once on first use (thread-safe static), so encoding and decoding never open a
-// converter per character.
-struct Cp936Tables {
-    std::array<std::uint16_t, 65536> codeOf{};
-    std::array<char16_t, 65536> charOf{};
-
-    Cp936Tables()
-    {
-        for (std::uint32_t unit = 0; unit < 65536; ++unit)
-            codeOf[unit] = cp936Code(static_cast<char16_t>(unit));
-        for (std::uint32_t code = 0; code < 65536; ++code)
-            charOf[code] = charFromCp936Code(static_cast<std::uint16_t>(code)).value_or(kNoChar);
-    }
-};
-
-const Cp936Tables& tables()
-{
-    static const auto instance = std::make_unique<Cp936Tables>();
-    return *instance;
-}
 
 int hexDigitValue(char c)
 {
@@ -51,14 +23,13 @@ int hexDigitValue(char c)
 std::string C_HEX(TextView text)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    const Cp936Tables& t = tables();
     std::string out;
     out.resize(text.size() * 4);
     char* p = out.data();
     for (const char16_t unit : text) {
         // The code read as a signed 16-bit number plus 32,767 is the same 16-bit pattern
         // as the unsigned code plus 0x7FFF, modulo 65,536.
-        const auto group = static_cast<std::uint16_t>(t.codeOf[unit] + 0x7FFF);
+        const auto group = static_cast<std::uint16_t>(cp936Code(unit) + 0x7FFF);
         *p++ = kDigits[(group >> 12) & 0xF];
         *p++ = kDigits[(group >> 8) & 0xF];
         *p++ = kDigits[(group >> 4) & 0xF];
@@ -69,7 +40,6 @@ std::string C_HEX(TextView text)
 
 Text R_HEX(std::string_view hex)
 {
-    const Cp936Tables& t = tables();
     Text out;
     out.reserve(hex.size() / 4 + 1);
     for (std::size_t pos = 0; pos < hex.size(); pos += 4) {
@@ -93,8 +63,7 @@ Text R_HEX(std::string_view hex)
         }
         // value - 32,767, a negative difference standing for difference + 65,536.
         const auto code = static_cast<std::uint16_t>(value - 0x7FFF);
-        const char16_t ch = t.charOf[code];
-        out.push_back(ch == kNoChar ? u'?' : ch);
+        out.push_back(charFromCp936Code(code).value_or(u'?'));
     }
     return out;
 }
