@@ -442,7 +442,7 @@ TEST_F(MainWindowCommands, AccessKeysPressTheirButtons)
 }
 
 
-TEST_F(MainWindowCommands, PairConfirmedInTheEditorAppearsSelectedAndIsSavedAtClose)
+TEST_F(MainWindowCommands, KeptPairFromTheEditorIsSavedAtCloseAndATemporaryOneIsNot)
 {
     writeDoc(QStringLiteral("a.htm"), "<html><body><p>one two three</p></body></html>");
     ASSERT_TRUE(saveListFile(listFile(), {{u"zero", u"0", "Y"}}));
@@ -461,14 +461,19 @@ TEST_F(MainWindowCommands, PairConfirmedInTheEditorAppearsSelectedAndIsSavedAtCl
         auto* temporary = modal->findChild<QCheckBox*>(QStringLiteral("Check1"));
         auto* confirm = modal->findChild<QAction*>(QStringLiteral("MENU_0_2"));
         if (text && replacement && temporary && confirm) {
-            const int at = text->toPlainText().indexOf(QStringLiteral("two"));
-            QTextCursor cursor = text->textCursor();
-            cursor.setPosition(at);
-            cursor.setPosition(at + 3, QTextCursor::KeepAnchor);
-            text->setTextCursor(cursor);
-            replacement->setText(QStringLiteral("2"));
-            temporary->setChecked(false);
-            confirm->trigger();
+            // "two" as a kept pair, then "three" as a temporary one.
+            const auto enter = [&](const QString& piece, const QString& by, bool isTemporary) {
+                const int at = text->toPlainText().indexOf(piece);
+                QTextCursor cursor = text->textCursor();
+                cursor.setPosition(at);
+                cursor.setPosition(at + static_cast<int>(piece.size()), QTextCursor::KeepAnchor);
+                text->setTextCursor(cursor);
+                replacement->setText(by);
+                temporary->setChecked(isTemporary);
+                confirm->trigger();
+            };
+            enter(QStringLiteral("two"), QStringLiteral("2"), false);
+            enter(QStringLiteral("three"), QStringLiteral("3"), true);
         }
         modal->close();
     });
@@ -477,13 +482,17 @@ TEST_F(MainWindowCommands, PairConfirmedInTheEditorAppearsSelectedAndIsSavedAtCl
     driver.stop();
 
     ASSERT_TRUE(drove);
-    ASSERT_EQ(w->List1_0->count(), 2);
+    ASSERT_EQ(w->List1_0->count(), 3);
     EXPECT_EQ(w->List1_0->item(1)->text(), QStringLiteral("two"));
-    EXPECT_TRUE(w->List1_0->item(1)->isSelected());
-    ASSERT_EQ(w->replacementList().size(), 2u);
+    EXPECT_EQ(w->List1_0->item(2)->text(), QStringLiteral("three"));
+    EXPECT_TRUE(w->List1_0->item(2)->isSelected());
+    ASSERT_EQ(w->replacementList().size(), 3u);
     EXPECT_EQ(w->replacementList()[1].replacement, u"2");
+    EXPECT_EQ(w->replacementList()[1].keep, "Y");
+    EXPECT_EQ(w->replacementList()[2].keep, "N");
     EXPECT_EQ(w->List_Changed, 1);
     w->close();
+    // The kept pair is saved; the temporary one lived only for this run.
     const ReplacementList saved = loadListFile(listFile());
     ASSERT_EQ(saved.size(), 2u);
     EXPECT_EQ(saved[1].search, u"two");
