@@ -167,16 +167,25 @@ std::optional<Text> decodeCp936Fast(std::string_view bytes)
 
 Text decodeAll(UConverter* conv, std::string_view bytes)
 {
+    // Room for one unit per byte, which every encoding we decode stays within; should one
+    // not, the buffer grows and decoding goes on where it stopped.
     Text out;
-    out.resize(bytes.size() * 2 + 16);  // every byte gives at most two UTF-16 units
+    out.resize(bytes.size() + 16);
     const char* src = bytes.data();
     const char* srcEnd = src + bytes.size();
-    UChar* dst = reinterpret_cast<UChar*>(out.data());
-    UChar* dstEnd = dst + out.size();
-    UErrorCode status = U_ZERO_ERROR;
-    // flush = true: a truncated sequence at the end becomes U+FFFD too.
-    ucnv_toUnicode(conv, &dst, dstEnd, &src, srcEnd, nullptr, true, &status);
-    out.resize(static_cast<size_t>(dst - reinterpret_cast<UChar*>(out.data())));
+    size_t used = 0;
+    for (;;) {
+        UChar* start = reinterpret_cast<UChar*>(out.data());
+        UChar* dst = start + used;
+        UErrorCode status = U_ZERO_ERROR;
+        // flush = true: a truncated sequence at the end becomes U+FFFD too.
+        ucnv_toUnicode(conv, &dst, start + out.size(), &src, srcEnd, nullptr, true, &status);
+        used = static_cast<size_t>(dst - start);
+        if (status != U_BUFFER_OVERFLOW_ERROR)
+            break;
+        out.resize(out.size() * 2);
+    }
+    out.resize(used);
     return out;
 }
 
