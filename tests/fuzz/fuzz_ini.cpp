@@ -22,48 +22,14 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "settings/ini_file.h"
-
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition,     \
-                         __FILE__, __LINE__);                                  \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
+#include "fuzz_support.h"
 
 namespace {
 
 using namespace sorvane;
+using sorvane::fuzz::ScratchFolder;
 
 constexpr std::array<const char*, 6> kKeys = {"USE_PATH", "Value0", "Value1", "Value2", "MAX_L", "MAX_Len"};
-
-// A fresh folder for one input, removed afterwards (libFuzzer ends without running exit
-// handlers, so nothing may wait for the end of the run). On a memory file system when
-// there is one, so the synced rename of every write stays cheap.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "sorvane-fuzz-ini-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        m_path = pattern;
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 void writeFile(const std::filesystem::path& file, std::string_view bytes)
 {

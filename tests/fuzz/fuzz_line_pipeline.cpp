@@ -16,15 +16,7 @@
 #include "common/replacement_list.h"
 #include "common/text.h"
 #include "engine/line_pipeline.h"
-
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition,     \
-                         __FILE__, __LINE__);                                  \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
+#include "fuzz_support.h"
 
 namespace {
 

@@ -15,48 +15,10 @@
 #include <string_view>
 
 #include "settings/list_file.h"
-
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition,     \
-                         __FILE__, __LINE__);                                  \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
-
-namespace {
+#include "fuzz_support.h"
 
 using namespace sorvane;
-
-// A fresh folder for one input, removed afterwards (libFuzzer ends without running exit
-// handlers, so nothing may wait for the end of the run). On a memory file system when
-// there is one, so the synced rename of every write stays cheap.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "sorvane-fuzz-list-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        m_path = pattern;
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-}  // namespace
+using sorvane::fuzz::ScratchFolder;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
