@@ -544,13 +544,15 @@ void SorvMain::focusFile1()
     File1->setFocus();
 }
 
-QString SorvMain::firstSelectedPath() const
+QString SorvMain::firstSelectedOrWarn()
 {
     const int bound = File1->count() - 1;
     for (int i = 0; i <= bound; ++i) {
         if (File1->isEntrySelected(i))
             return fullPath(File1->path(), File1->fileName(i));
     }
+    msgBox(this, QStringLiteral("请选中一个要转换的文件!"), MsgOkExclamation);
+    focusFile1();
     return {};
 }
 
@@ -631,12 +633,9 @@ void SorvMain::previewFirstSelected()
 {
     if (m_busy)
         return;
-    const QString path = firstSelectedPath();
-    if (path.isEmpty()) {
-        msgBox(this, QStringLiteral("请选中一个要转换的文件!"), MsgOkExclamation);
-        focusFile1();
+    const QString path = firstSelectedOrWarn();
+    if (path.isEmpty())
         return;
-    }
     setBusy(true, 1);
     const Result<ConversionReport> report = runEngine(path, 1);
     setBusy(false, 0);
@@ -665,12 +664,9 @@ void SorvMain::confirmReplacement()
 {
     if (m_busy)
         return;
-    const QString path = firstSelectedPath();
-    if (path.isEmpty()) {
-        msgBox(this, QStringLiteral("请选中一个要转换的文件!"), MsgOkExclamation);
-        focusFile1();
+    const QString path = firstSelectedOrWarn();
+    if (path.isEmpty())
         return;
-    }
     T1_Mode = QStringLiteral("2");
     T1 t1(T1_Mode, toFsPath(path), m_list, this);
     connect(&t1, &T1::rowConfirmed, this, [this](int row) { refreshList1(row); });

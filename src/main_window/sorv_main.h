@@ -132,8 +132,9 @@ private:
     void previewFirstSelected();
     void confirmReplacement();
     void showAbout();
-    // The full path of the topmost selected entry of File1, or empty.
-    QString firstSelectedPath() const;
+    // The full path of the topmost selected entry of File1; when none is selected, warns,
+    // gives File1 the focus and returns empty.
+    QString firstSelectedOrWarn();
 
     ConversionParams currentParams() const;
     // Runs the conversion function on a worker thread while this thread keeps handling
