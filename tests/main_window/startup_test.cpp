@@ -150,6 +150,52 @@ TEST_F(MainWindowStartup, StoredSettingsAreAppliedAtTheNextStart)
     EXPECT_EQ(readFile(listFile()), listBefore);
 }
 
+TEST_F(MainWindowStartup, PatternAndGeometryAreKeptAfterTheSixKeys)
+{
+    struct Case {
+        const char* name;
+        QString pattern;
+        int item;  // the item of Combo1(0) chosen at the next start; -1 for a typed one
+    };
+    const Case cases[] = {
+        {"typed pattern", QStringLiteral("*.txt;*.htm"), -1},
+        {"one of the items", QStringLiteral("*.html"), 2},
+    };
+    writeDoc(QStringLiteral("a.txt"));
+    writeDoc(QStringLiteral("b.htm"));
+    writeDoc(QStringLiteral("c.html"));
+    for (const Case& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        std::filesystem::remove(settingsFile());
+        {
+            auto w = makeWindow();
+            const Controls c(*w);
+            c.Combo1[0]->setEditText(tc.pattern);
+            w->resize(701, 523);
+            w->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+            w->close();
+        }
+        // Our keys follow the six, so the six read as before.
+        const std::string ini = readFile(settingsFile());
+        const std::size_t six = ini.find("MAX_Len=");
+        EXPECT_LT(six, ini.find("PATTERN=" + tc.pattern.toStdString() + "\r\n")) << ini;
+        EXPECT_LT(ini.find("PATTERN="), ini.find("GEOMETRY=")) << ini;
+
+        auto w = makeWindow();
+        const Controls c(*w);
+        EXPECT_EQ(c.Combo1[0]->currentText(), tc.pattern);
+        if (tc.item >= 0) {
+            EXPECT_EQ(c.Combo1[0]->currentIndex(), tc.item);
+        }
+        EXPECT_EQ(c.File1->pattern(), tc.pattern);
+        EXPECT_EQ(w->size(), QSize(701, 523));
+    }
+    // Only the types the pattern names are listed.
+    auto w = makeWindow();
+    EXPECT_EQ(fileEntries(*w), QStringList{"c.html"});
+}
+
 TEST_F(MainWindowStartup, StoredFolderThatNoLongerExistsLeavesTheListsOnTheDrivesFolder)
 {
     writeDoc(QStringLiteral("here.htm"));
