@@ -120,15 +120,13 @@ QLabel* makeLabel(const QString& text, Qt::Alignment alignment, const QString& o
 
 QString defaultManualPath()
 {
-    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                              QStringLiteral("/../share/doc/sorvane/manual.html"));
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                                              QStringLiteral(SORVANE_MANUAL_FROM_BIN));
     if (QFileInfo::exists(installed))
         return installed;
-#ifdef SORVANE_BUILD_MANUAL
     const QString built = QStringLiteral(SORVANE_BUILD_MANUAL);
     if (QFileInfo::exists(built))
         return built;
-#endif
     return installed;
 }
 
