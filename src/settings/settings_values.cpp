@@ -32,9 +32,9 @@ std::size_t slot(SettingKey key)
 
 }  // namespace
 
-const SettingSpec& settingSpec(SettingKey key)
+const SettingKeyInfo& keyInfo(SettingKey key)
 {
-    return kSettingSpecs[slot(key)];
+    return kSettingKeys[slot(key)];
 }
 
 SettingKey valueKey(int index)
@@ -63,8 +63,8 @@ std::optional<int> storedIndex(std::string_view value)
 SettingsValues SettingsValues::read(const std::filesystem::path& file)
 {
     SettingsValues values;
-    for (const SettingSpec& spec : kSettingSpecs)
-        values.m_values[slot(spec.key)] = Read_INI(file, kSettingsSection, spec.name);
+    for (const SettingKeyInfo& info : kSettingKeys)
+        values.m_values[slot(info.key)] = Read_INI(file, kSettingsSection, info.name);
     return values;
 }
 
@@ -80,7 +80,7 @@ std::optional<int> SettingsValues::index(SettingKey key) const
 
 void SettingsValues::set(SettingKey key, std::string_view value)
 {
-    m_values[slot(key)] = settingSpec(key).form == ValueForm::Number ? maxValueForm(value) : std::string(value);
+    m_values[slot(key)] = keyInfo(key).form == ValueForm::Number ? maxValueForm(value) : std::string(value);
     m_set[slot(key)] = true;
 }
 
@@ -93,10 +93,10 @@ void SettingsValues::setIndex(SettingKey key, int index)
 std::vector<Error> SettingsValues::write(const std::filesystem::path& file) const
 {
     std::vector<Error> problems;
-    for (const SettingSpec& spec : kSettingSpecs) {
-        if (!m_set[slot(spec.key)])
+    for (const SettingKeyInfo& info : kSettingKeys) {
+        if (!m_set[slot(info.key)])
             continue;
-        const Status written = Write_INI(file, kSettingsSection, spec.name, m_values[slot(spec.key)]);
+        const Status written = Write_INI(file, kSettingsSection, info.name, m_values[slot(info.key)]);
         if (!written)
             problems.push_back(written.error());
     }

@@ -43,19 +43,19 @@ enum class SettingKey {
 #undef SORVANE_KEY_ENUM
 };
 
-struct SettingSpec {
+struct SettingKeyInfo {
     SettingKey key;
     std::string_view name;
     ValueForm form;
 };
 
-inline constexpr std::array kSettingSpecs = {
-#define SORVANE_KEY_SPEC(name, form) SettingSpec{SettingKey::name, #name, ValueForm::form},
-    SORVANE_SETTING_KEYS(SORVANE_KEY_SPEC)
-#undef SORVANE_KEY_SPEC
+inline constexpr std::array kSettingKeys = {
+#define SORVANE_KEY_INFO(name, form) SettingKeyInfo{SettingKey::name, #name, ValueForm::form},
+    SORVANE_SETTING_KEYS(SORVANE_KEY_INFO)
+#undef SORVANE_KEY_INFO
 };
 
-const SettingSpec& settingSpec(SettingKey key);
+const SettingKeyInfo& keyInfo(SettingKey key);
 
 // Value0, Value1 or Value2: the key of the blank-line box with this index (0..2).
 SettingKey valueKey(int index);
@@ -93,8 +93,8 @@ public:
     std::vector<Error> write(const std::filesystem::path& file) const;
 
 private:
-    std::array<std::string, kSettingSpecs.size()> m_values;
-    std::array<bool, kSettingSpecs.size()> m_set{};
+    std::array<std::string, kSettingKeys.size()> m_values;
+    std::array<bool, kSettingKeys.size()> m_set{};
 };
 
 }  // namespace sorvane
