@@ -1,6 +1,7 @@
 #include "settings/settings_values.h"
 
 #include "common/number_value.h"
+#include "settings/ini_file.h"
 
 namespace sorvane {
 namespace {
@@ -24,7 +25,22 @@ bool beginsWithNumber(std::string_view text)
     return i < text.size() && isDigit(text[i]);
 }
 
+std::size_t slot(SettingKey key)
+{
+    return static_cast<std::size_t>(key);
+}
+
 }  // namespace
+
+const SettingKeyInfo& keyInfo(SettingKey key)
+{
+    return kSettingKeys[slot(key)];
+}
+
+SettingKey valueKey(int index)
+{
+    return static_cast<SettingKey>(static_cast<int>(SettingKey::Value0) + index);
+}
 
 std::string maxValueForm(std::string_view boxText)
 {
@@ -42,6 +58,49 @@ std::optional<int> storedIndex(std::string_view value)
     if (n < -1 || n > 9)
         return std::nullopt;
     return static_cast<int>(n);
+}
+
+SettingsValues SettingsValues::read(const std::filesystem::path& file)
+{
+    SettingsValues values;
+    for (const SettingKeyInfo& info : kSettingKeys)
+        values.m_values[slot(info.key)] = Read_INI(file, kSettingsSection, info.name);
+    return values;
+}
+
+const std::string& SettingsValues::text(SettingKey key) const
+{
+    return m_values[slot(key)];
+}
+
+std::optional<int> SettingsValues::index(SettingKey key) const
+{
+    return storedIndex(text(key));
+}
+
+void SettingsValues::set(SettingKey key, std::string_view value)
+{
+    m_values[slot(key)] = keyInfo(key).form == ValueForm::Number ? maxValueForm(value) : std::string(value);
+    m_set[slot(key)] = true;
+}
+
+void SettingsValues::setIndex(SettingKey key, int index)
+{
+    m_values[slot(key)] = std::to_string(index);
+    m_set[slot(key)] = true;
+}
+
+std::vector<Error> SettingsValues::write(const std::filesystem::path& file) const
+{
+    std::vector<Error> problems;
+    for (const SettingKeyInfo& info : kSettingKeys) {
+        if (!m_set[slot(info.key)])
+            continue;
+        const Status written = Write_INI(file, kSettingsSection, info.name, m_values[slot(info.key)]);
+        if (!written)
+            problems.push_back(written.error());
+    }
+    return problems;
 }
 
 }  // namespace sorvane
