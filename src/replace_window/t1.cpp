@@ -21,7 +21,7 @@
 
 #include "common/ui/center_form.h"
 #include "common/ui/message_box.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 #include "engine/renderer.h"
 
 namespace sorvane::ui {

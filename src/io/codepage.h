@@ -14,11 +14,16 @@ namespace sorvane {
 
 struct Cp936Bytes {
     std::string bytes;
-    std::size_t lost = 0;  // characters the code page lacks, each written as '?'
+    std::size_t lost = 0;     // characters the code page lacks, each written as '?'
+    std::size_t dropped = 0;  // invisible format characters (soft hyphen, zero-width space) left out
+
+    // Whether decoding `bytes` gives back exactly the encoded text.
+    bool faithful() const { return lost == 0 && dropped == 0; }
 };
 
-// Encodes in Windows code page 936 (ICU's "windows-936-2000", no fallback mappings):
-// U+20AC is 0x80, and a character the code page lacks becomes '?' (0x3F).
+// Encodes in Windows code page 936 (no fallback mappings): U+20AC is 0x80, a character the
+// code page lacks becomes '?' (0x3F) and counts as lost, a default-ignorable one is left
+// out and counts as dropped. Never fails.
 Cp936Bytes encodeCp936(TextView text);
 
 // Decodes code page 936 bytes; an invalid sequence becomes U+FFFD.
