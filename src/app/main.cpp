@@ -8,6 +8,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include "io/temporary_files.h"
 #include "main_window/sorv_main.h"
 #include "settings/settings_paths.h"
 
@@ -62,6 +63,8 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.close(); });
     closeOnTermination(window);
+    // Then a signal first removes the temporary files of a write in progress.
+    sorvane::removeTemporaryFilesOnSignals();
     window.show();
     return app.exec();
 }

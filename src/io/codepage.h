@@ -29,8 +29,8 @@ Cp936Bytes encodeCp936(TextView text);
 // Decodes code page 936 bytes; an invalid sequence becomes U+FFFD.
 Text decodeCp936(std::string_view bytes);
 
-// Passes the text through code page 936 and back, so every character the code page
-// lacks becomes '?'. Returns how many characters were replaced that way.
+// Passes the text through code page 936 and back, in place: every character the code
+// page lacks becomes '?', every one it leaves out disappears. Returns how many became '?'.
 std::size_t roundTripCp936(Text& text);
 
 // The code page 936 value of one character: 0..255 for a single byte, lead * 256 + trail
