@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "common/text.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane::bench {
 namespace {

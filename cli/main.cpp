@@ -24,6 +24,7 @@
 #include "common/text.h"
 #include "engine/ch_txt.h"
 #include "engine/renderer.h"
+#include "io/temporary_files.h"
 #include "settings/list_file.h"
 
 namespace {
@@ -156,6 +157,8 @@ int main(int argc, char** argv)
     // Under a file size limit ("ulimit -f") a write past it raises SIGXFSZ, which would
     // end the program mid-file; ignored, the write fails with EFBIG and is reported.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Interrupted (Ctrl+C, kill, a closed pipe on standard output), leave no temporary file.
+    removeTemporaryFilesOnSignals();
     CLI::App app{"Converts web documents (and plain-text files) into plain-text books in code page 936\n"
                  "with CR LF line ends, written beside each source.",
                  "sorvane-cli"};

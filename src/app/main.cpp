@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 
 #include "app/command_line.h"
+#include "io/temporary_files.h"
 #include "main_window/sorv_main.h"
 #include "settings/settings_paths.h"
 
@@ -72,6 +73,8 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.close(); });
     closeOnTermination(window);
+    // Then a signal first removes the temporary files of a write in progress.
+    sorvane::removeTemporaryFilesOnSignals();
     window.show();
     window.openPaths(start.paths);
     return app.exec();

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/codepage.h"
+#include "io/codepage.h"
 #include "engine/plain_text_renderer.h"
 
 namespace sorvane {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "common/number_value.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Writes one output file in code page 936, checking every step.
+// Writes one output file in code page 936.
 
 #include <cstddef>
 #include <filesystem>
@@ -10,14 +10,12 @@
 namespace sorvane {
 
 // Writes `content` encoded in code page 936 to `file`, creating it or replacing what it
-// held. The bytes go to a temporary file in the same folder first, which is then renamed
-// over `file`, so two conversions writing the same name never mix their bytes and a
-// failed write never leaves a partial file under the name. Adds the characters the code
-// page lacks (written as '?') to `lost`.
-// Fails with Unwritable (cannot create, write or rename, naming the reason) or DiskFull;
-// when writing or renaming fails, the temporary file is removed and an older file named
-// `file` is left as it was, so a failed conversion never costs the user a file that was
-// already there. A read-only existing file is refused and left as it is.
+// held all at once (a temporary file renamed over it), and adds the characters the code
+// page lacks, written as '?', to `lost`. A replaced file keeps its mode and, where the
+// process may set it, its owner; a link under the name is replaced, not followed.
+// Fails with Unwritable (naming the reason; a folder or a read-only file under the name
+// is refused) or DiskFull, leaving an older file named `file` as it was and no temporary
+// file behind.
 Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost);
 
 }  // namespace sorvane

@@ -1,6 +1,6 @@
 #include "engine/plain_text_renderer.h"
 
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane {
 

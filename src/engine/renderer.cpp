@@ -1,9 +1,7 @@
 #include "engine/renderer.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -58,40 +56,17 @@ DocumentKind documentKind(const std::filesystem::path& path, std::string_view by
     return looksLikeHtml(bytes) ? DocumentKind::Html : DocumentKind::PlainText;
 }
 
-Result<std::string> readWholeFile(const std::filesystem::path& path)
-{
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status))
-        return Error{ErrorCode::NotFound, "文件不存在", path.string()};
-    if (std::filesystem::is_directory(status))
-        return Error{ErrorCode::Unreadable, "这是一个文件夹，不是文件", path.string()};
-    // A pipe would block the open until someone writes to it, and a device may never end.
-    if (!std::filesystem::is_regular_file(status))
-        return Error{ErrorCode::Unreadable, "不是普通文件（设备、管道或套接字），无法读取", path.string()};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Error{ErrorCode::Unreadable, std::string("无法读取: ") + std::strerror(errno), path.string()};
-    std::string bytes;
-    in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0)
-        bytes.resize(static_cast<size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad() || (size > 0 && in.gcount() != size))
-        return Error{ErrorCode::Unreadable, "读取文件时出错", path.string()};
-    return bytes;
-}
-
 Result<Text> renderDocument(const std::filesystem::path& path)
 {
-    Result<std::string> bytes = readWholeFile(path);
+    // NUL bytes in the first kilobyte mark a binary file, refused before the rest is read.
+    Result<std::string> bytes = readWholeFile(path, 1024, [](std::string_view head) -> std::optional<Error> {
+        if (!hasUtf16Bom(head) && head.find('\0') != std::string_view::npos)
+            return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", {}};
+        return std::nullopt;
+    });
     if (!bytes)
         return bytes.error();
     const std::string_view view = *bytes;
-    if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
-        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", path.string()};
     if (documentKind(path, view) == DocumentKind::Html)
         return renderHtml(std::move(*bytes));
     return renderPlainText(view);

@@ -10,6 +10,7 @@
 
 #include "common/result.h"
 #include "common/text.h"
+#include "io/file_reader.h"  // readWholeFile, which callers of the renderer use too
 
 namespace sorvane {
 
@@ -20,10 +21,6 @@ enum class DocumentKind { Html, PlainText };
 // .xhtml, .shtml and saved server pages are HTML, .txt and .text plain text; any other
 // name is sniffed (markup start after a BOM and white space).
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes);
-
-// The whole content of a file. Fails with NotFound, or Unreadable (a folder, a device,
-// pipe or socket, no permission, an I/O error).
-Result<std::string> readWholeFile(const std::filesystem::path& path);
 
 // Renders the document at `path`, choosing the renderer by its extension or, for other
 // names, by sniffing its first bytes. Fails with NotFound / Unreadable when the file

@@ -21,7 +21,7 @@
 
 #include "ui_common/center_form.h"
 #include "ui_common/message_box.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 #include "engine/line_pipeline.h"
 #include "engine/plain_text_renderer.h"
 #include "engine/renderer.h"

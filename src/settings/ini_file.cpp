@@ -3,8 +3,9 @@
 #include <optional>
 #include <vector>
 
-#include "engine/codepage.h"
-#include "settings/file_io.h"
+#include "io/atomic_writer.h"
+#include "io/codepage.h"
+#include "io/file_reader.h"
 
 namespace sorvane {
 namespace {
@@ -134,12 +135,13 @@ bool hasLineBreak(std::string_view s)
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// The code page 936 bytes of a UTF-8 text, or nothing when the code page lacks one of
-// its characters.
+// The code page 936 bytes of a UTF-8 text, or nothing when they would not read back as
+// the same text: the code page lacks one of its characters, or it holds an invisible one
+// (soft hyphen, zero-width space) that the code page leaves out.
 std::optional<std::string> toCp936(std::string_view utf8)
 {
     Cp936Bytes encoded = encodeCp936(fromUtf8(utf8));
-    if (encoded.lost > 0)
+    if (!encoded.faithful())
         return std::nullopt;
     return std::move(encoded.bytes);
 }
@@ -153,7 +155,7 @@ std::string Read_INI(const std::filesystem::path& file, std::string_view section
     key = trimBlanks(key);
     std::string value;
     if (!section.empty() && !key.empty()) {
-        if (const Result<std::string> bytes = readFileBytes(file); bytes.ok()) {
+        if (const Result<std::string> bytes = readWholeFile(file); bytes.ok()) {
             const std::vector<Line> lines = splitLines(*bytes);
             const Location loc = locate(lines, foldCase(fromUtf8(section)), foldCase(fromUtf8(key)));
             if (loc.key)
@@ -188,7 +190,7 @@ Status Write_INI(const std::filesystem::path& file, std::string_view section,
         return Error{ErrorCode::BadInput, "设置的名称或值含有代码页 936 无法表示的字符，未能保存", where};
 
     std::vector<Line> lines;
-    if (Result<std::string> bytes = readFileBytes(file); bytes.ok())
+    if (Result<std::string> bytes = readWholeFile(file); bytes.ok())
         lines = splitLines(*bytes);
     else if (bytes.error().code != ErrorCode::NotFound)
         return bytes.error();  // never replace a file we could not read

@@ -23,8 +23,9 @@ std::string Read_INI(const std::filesystem::path& file, std::string_view section
 // section at the end of the file; the file is created when needed. The file is rewritten
 // atomically (a temporary file in the same folder, synced, then renamed over the old
 // one), so a failed write leaves the old file intact. Does nothing when `section` or
-// `key` is empty. Returns an Error when the file cannot be read or written, or when the
-// value holds a line break (which the format cannot store).
+// `key` is empty. Returns an Error when the file cannot be read or written, or BadInput
+// when a name or the value would not read back as given: a line break, a character code
+// page 936 lacks, or an invisible one it leaves out (soft hyphen, zero-width space).
 Status Write_INI(const std::filesystem::path& file, std::string_view section,
                  std::string_view key, std::string_view value);
 

@@ -1,22 +1,26 @@
 #include "settings/list_file.h"
 
-#include <fstream>
 #include <string>
+#include <string_view>
 
-#include "engine/hex_codec.h"
-#include "settings/file_io.h"
+#include "io/atomic_writer.h"
+#include "io/file_reader.h"
+#include "io/hex_codec.h"
 
 namespace sorvane {
 namespace {
 
-// Reads one line, without its LF or CR LF end. False at the end of the file or on a read
-// error.
-bool readLine(std::istream& in, std::string& line)
+// Takes the next line off `bytes`, without its LF or CR LF end. False when nothing is
+// left.
+bool takeLine(std::string_view& bytes, std::string_view& line)
 {
-    if (!std::getline(in, line))
+    if (bytes.empty())
         return false;
+    const std::size_t lf = bytes.find('\n');
+    line = bytes.substr(0, lf);
+    bytes.remove_prefix(lf == std::string_view::npos ? bytes.size() : lf + 1);
     if (!line.empty() && line.back() == '\r')
-        line.pop_back();
+        line.remove_suffix(1);
     return true;
 }
 
@@ -25,20 +29,19 @@ bool readLine(std::istream& in, std::string& line)
 ReplacementList loadListFile(const std::filesystem::path& file)
 {
     ReplacementList list;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    const Result<std::string> bytes = readWholeFile(file);
+    if (!bytes)
         return list;
-    std::ifstream in(file, std::ios::binary);
-    std::string line;
-    // Reading line by line keeps every row read before an error.
-    while (readLine(in, line)) {
+    std::string_view rest = *bytes;
+    std::string_view line;
+    while (takeLine(rest, line)) {
         if (line.empty())
             break;  // no search text is empty: an empty line ends the list
         ReplacementRow row;  // keep flag "Y": every loaded row is permanent
         row.search = R_HEX(line);
         // The second line of a pair; when the file ends early the replacement stays the
         // search line just read.
-        if (readLine(in, line))
+        if (takeLine(rest, line))
             row.replacement = R_HEX(line);
         else
             row.replacement = row.search;

@@ -11,8 +11,8 @@ namespace sorvane {
 
 // Reads the list file. An empty line where a search text is expected ends the list; an
 // odd last line becomes a row whose replacement equals its search text. Lines may end in
-// CR LF or LF. Every row gets the keep flag "Y". An absent or unreadable file gives an
-// empty list; an error partway through keeps the rows read so far.
+// CR LF or LF. Every row gets the keep flag "Y". An absent or unreadable file, or one
+// that is no regular file (a pipe is never waited on), gives an empty list.
 ReplacementList loadListFile(const std::filesystem::path& file);
 
 // Writes the rows whose keep flag is exactly "Y", in list order, replacing the file

@@ -13,7 +13,7 @@
 #include "bad_input_support.h"
 #include "common/text.h"
 #include "engine/ch_txt.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane {
 namespace {

@@ -2,12 +2,17 @@
 // system, a folder that is a file, a full disk (a small file system, the file size limit
 // of "ulimit -f", /dev/full for standard output). Each conversion must fail with its
 // error, the program must keep running, and every file that was there before, an older
-// output of the same name included, must be left exactly as it was.
+// output of the same name included, must be left exactly as it was. A run ended by a
+// signal must leave no temporary file behind either.
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 
+#include <chrono>
 #include <csignal>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,7 +20,7 @@
 #include "bad_input_support.h"
 #include "common/text.h"
 #include "engine/ch_txt.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 #include "settings/ini_file.h"
 #include "settings/list_file.h"
 
@@ -280,6 +285,112 @@ TEST(BadOutput, FullAndReadOnlyFileSystems)
     });
     ASSERT_EQ(readOnly, 0);
     EXPECT_EQ(readFile(report.file), "engine Unwritable\ncli 1 1\nini Unwritable\nini reads 5\nkept yes\n");
+}
+
+std::vector<std::string> temporaryFiles(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with(".sorvane-"))
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Starts sorvane-cli in `folder` with its output going to `stdoutFd` (closed here) and,
+// with `holdMarker`, the writer stopping at its first temporary file until killed: it
+// creates the marker file then. Returns the process id.
+pid_t startCli(const std::filesystem::path& folder, std::vector<std::string> args, int stdoutFd,
+               const std::string& holdMarker)
+{
+    std::vector<std::string> argv{SORVANE_CLI};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> raw;
+    for (std::string& a : argv)
+        raw.push_back(a.data());
+    raw.push_back(nullptr);
+    const std::string dir = folder.string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(126);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(stdoutFd, 1);
+        ::dup2(null, 2);
+        if (!holdMarker.empty())
+            ::setenv("SORVANE_TEST_HOLD_TEMPORARY", holdMarker.c_str(), 1);
+        ::alarm(120);
+        ::execv(raw[0], raw.data());
+        ::_exit(127);
+    }
+    ::close(stdoutFd);
+    return pid;
+}
+
+int waitFor(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// SIGINT, SIGTERM, SIGHUP and SIGPIPE while a part is being written: the program ends by
+// that signal, as before, and the temporary file it was writing is gone. The writer is
+// held with its temporary file in place, so the signal always comes at that moment.
+TEST(BadOutput, InterruptedRunLeavesNoTemporaryFile)
+{
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        SCOPED_TRACE(strsignal(sig));
+        ScratchFolder dir;
+        const auto folder = dir / "books";
+        std::filesystem::create_directory(folder);
+        prepare(folder, chineseDocument(50));
+        writeFile(folder / "second.htm", chineseDocument(60));
+        const auto before = fingerprint(folder);
+        const auto marker = dir / "holding";
+
+        const int out = ::open("/dev/null", O_WRONLY);
+        const pid_t pid = startCli(folder, {"--jobs", "1", "book.htm", "second.htm"}, out, marker.string());
+        ASSERT_GT(pid, 0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!std::filesystem::exists(marker) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const bool held = std::filesystem::exists(marker);
+        // The moment the test is about: a temporary file beside the sources.
+        const auto whileHeld = temporaryFiles(folder);
+        ::kill(pid, sig);
+        const int status = waitFor(pid);
+        ASSERT_TRUE(held) << "the writer never reached its temporary file";
+        EXPECT_EQ(whileHeld.size(), 1u);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+        EXPECT_EQ(WTERMSIG(status), sig);
+        EXPECT_EQ(temporaryFiles(folder), std::vector<std::string>{});
+        EXPECT_EQ(test::lostOrChanged(before, fingerprint(folder)), "");
+    }
+}
+
+// The same through a real pipe whose reader has gone, as with "sorvane-cli ... | head":
+// the program ends by SIGPIPE at its first line of output while the other worker may be
+// writing, and no temporary file is left, whatever the moment.
+TEST(BadOutput, ClosedPipeLeavesNoTemporaryFile)
+{
+    ScratchFolder dir;
+    std::vector<std::string> args{"--jobs", "2"};
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "doc" + std::to_string(i) + ".htm";
+        writeFile(dir / name, chineseDocument(300));
+        args.push_back(name);
+    }
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[0]);  // no one reads: the first line written raises SIGPIPE
+    const pid_t pid = startCli(dir.path(), args, fds[1], "");
+    ASSERT_GT(pid, 0);
+    const int status = waitFor(pid);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGPIPE);
+    EXPECT_EQ(temporaryFiles(dir.path()), std::vector<std::string>{});
 }
 
 }  // namespace

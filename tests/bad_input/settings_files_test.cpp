@@ -13,8 +13,8 @@
 
 #include "bad_input_support.h"
 #include "common/text.h"
-#include "engine/codepage.h"
-#include "engine/hex_codec.h"
+#include "io/codepage.h"
+#include "io/hex_codec.h"
 #include "settings/ini_file.h"
 #include "settings/list_file.h"
 

@@ -5,7 +5,9 @@
 // documented error or a sound result, the program must keep running, and no file that
 // was there before may be lost or changed.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -15,7 +17,7 @@
 #include "bad_input_support.h"
 #include "common/text.h"
 #include "engine/ch_txt.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane {
 namespace {
@@ -282,6 +284,27 @@ TEST(BadSource, OutputThatWouldReplaceItsSourceIsRefused)
         EXPECT_NE(run.err.find(report.error().message), std::string::npos) << run.err;
         EXPECT_EQ(fingerprint(dir.path()), before);
     }
+}
+
+// A sparse file of 2 GB of NUL bytes costs nothing on the disk; it is refused as binary
+// from its first bytes, without the 2 GB ever being read into memory.
+TEST(BadSource, SparseBinaryFileIsRefusedUnread)
+{
+    ScratchFolder dir;
+    const auto file = dir / "sparse.htm";
+    writeFile(file, "");
+    if (::truncate(file.c_str(), off_t{2} << 30) != 0)
+        GTEST_SKIP() << "this file system cannot hold a 2 GB sparse file";
+    rusage before {};
+    ::getrusage(RUSAGE_SELF, &before);
+    const auto report = ch_txt(file, 0, {}, {}, EngineContext{});
+    rusage after {};
+    ::getrusage(RUSAGE_SELF, &after);
+    ASSERT_FALSE(report.ok());
+    EXPECT_EQ(report.error().code, ErrorCode::BinaryInput) << report.error().describe();
+    EXPECT_EQ(report.error().where, file.string());
+    // The peak resident size (in KB) grew by far less than the file.
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/codepage.h"
+#include "io/codepage.h"
 #include "support/scratch_folder.h"
 
 namespace sorvane {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 #include "support/scratch_folder.h"
 
 namespace sorvane {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane {
 namespace {

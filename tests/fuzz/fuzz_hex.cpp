@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "engine/hex_codec.h"
+#include "io/hex_codec.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

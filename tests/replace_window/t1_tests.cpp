@@ -22,7 +22,7 @@
 
 #include "common/replacement_list.h"
 #include "engine/ch_txt.h"
-#include "engine/codepage.h"
+#include "io/codepage.h"
 #include "engine/renderer.h"
 #include "replace_window/t1.h"
 #include "window_test_support.h"

@@ -100,32 +100,5 @@ TEST(ListFile, LoadThenSaveGivesTheSameBytes)
     EXPECT_EQ(readFile(dat), "8040\r\n801F\r\n");
 }
 
-TEST(ListFile, FailedSaveLeavesTheOldFile)
-{
-    ScratchFolder dir;
-    const auto dat = dir / "KELDRAN.DAT";
-    const std::string before = "8040\r\n\r\n";
-    writeFile(dat, before);
-    ReplacementList big;
-    for (int i = 0; i < 100; ++i)
-        big.push_back(row(u"很长的搜索文字", u"替换"));
-
-    Status st = Ok{};
-    {
-        test::FileSizeLimit limit(100);
-        ASSERT_TRUE(limit.active());
-        st = saveListFile(dat, big);
-    }
-    ASSERT_FALSE(st.ok());
-    EXPECT_FALSE(st.error().message.empty());
-    EXPECT_EQ(readFile(dat), before);
-    EXPECT_EQ(test::entryCount(dir.path()), 1u);
-
-    writeFile(dir / "plain", "x");
-    const Status noFolder = saveListFile(dir / "plain" / "KELDRAN.DAT", big);
-    ASSERT_FALSE(noFolder.ok());
-    EXPECT_EQ(noFolder.error().code, ErrorCode::Unwritable);
-}
-
 }  // namespace
 }  // namespace sorvane

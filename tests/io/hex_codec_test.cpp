@@ -1,11 +1,11 @@
-#include "engine/hex_codec.h"
+#include "io/hex_codec.h"
 
 #include <chrono>
 #include <cstdio>
 
 #include <gtest/gtest.h>
 
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane {
 namespace {

@@ -1,8 +1,8 @@
-#include "engine/hex_codec.h"
+#include "io/hex_codec.h"
 
 #include <cstdint>
 
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 namespace sorvane {
 namespace {

@@ -14,18 +14,23 @@ namespace sorvane {
 
 struct Cp936Bytes {
     std::string bytes;
-    std::size_t lost = 0;  // characters the code page lacks, each written as '?'
+    std::size_t lost = 0;     // characters the code page lacks, each written as '?'
+    std::size_t dropped = 0;  // invisible format characters (soft hyphen, zero-width space) left out
+
+    // Whether decoding `bytes` gives back exactly the encoded text.
+    bool faithful() const { return lost == 0 && dropped == 0; }
 };
 
-// Encodes in Windows code page 936 (ICU's "windows-936-2000", no fallback mappings):
-// U+20AC is 0x80, and a character the code page lacks becomes '?' (0x3F).
+// Encodes in Windows code page 936 (no fallback mappings): U+20AC is 0x80, a character the
+// code page lacks becomes '?' (0x3F) and counts as lost, a default-ignorable one is left
+// out and counts as dropped. Never fails.
 Cp936Bytes encodeCp936(TextView text);
 
 // Decodes code page 936 bytes; an invalid sequence becomes U+FFFD.
 Text decodeCp936(std::string_view bytes);
 
-// Passes the text through code page 936 and back, so every character the code page
-// lacks becomes '?'. Returns how many characters were replaced that way.
+// Passes the text through code page 936 and back, in place: every character the code
+// page lacks becomes '?', every one it leaves out disappears. Returns how many became '?'.
 std::size_t roundTripCp936(Text& text);
 
 // The code page 936 value of one character: 0..255 for a single byte, lead * 256 + trail

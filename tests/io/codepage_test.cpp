@@ -1,6 +1,6 @@
 // The code page 936 tables must give exactly what ICU's converter gives, for every
 // character and every code: the converter itself is the reference here.
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 #include <memory>
 #include <random>
@@ -63,6 +63,9 @@ TEST(CodePage936, EveryUnitEncodesAndRoundTripsAsTheConverterDoes)
         ASSERT_EQ(ours.bytes, expected) << "U+" << std::hex << unit;
         const bool lost = expected == "?" && unit != u'?';
         ASSERT_EQ(ours.lost, lost ? 1u : 0u) << "U+" << std::hex << unit;
+        // What the converter leaves out entirely is counted too, so it is never silent.
+        ASSERT_EQ(ours.dropped, expected.empty() ? 1u : 0u) << "U+" << std::hex << unit;
+        ASSERT_EQ(ours.faithful(), !lost && !expected.empty()) << "U+" << std::hex << unit;
         Text trip = one;
         ASSERT_EQ(roundTripCp936(trip), ours.lost);
         ASSERT_EQ(trip, referenceDecode(conv.get(), expected)) << "U+" << std::hex << unit;

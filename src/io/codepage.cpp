@@ -1,4 +1,4 @@
-#include "engine/codepage.h"
+#include "io/codepage.h"
 
 #include <array>
 #include <memory>
@@ -202,7 +202,11 @@ Cp936Bytes encodeCp936(TextView text)
         const std::uint16_t code = t.codeOf[c];
         if (code >= Cp936Tables::kDropped) {
             // One '?' per character the code page lacks: a surrogate pair is one character.
-            if (!skippedWhenUnmapped(t, text, i)) {
+            // A skipped one is counted too, so a caller that must store the text exactly
+            // can refuse it.
+            if (skippedWhenUnmapped(t, text, i)) {
+                ++result.dropped;
+            } else {
                 *dst++ = '?';
                 ++result.lost;
             }

@@ -1,0 +1,114 @@
+#include "io/temporary_files.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace sorvane {
+
+// The registry is a list of slots that only ever grows (one slot per temporary file
+// alive at the same time, so a few per writing thread) and is never freed: a signal
+// handler can walk it at any moment without a lock. Each slot holds its name as a
+// heap string; whoever takes the name out of the slot (the handler, or the owner when
+// it is done) is the one that uses it, so the handler never reads a freed name.
+struct TemporaryFileSlot {
+    std::atomic<char*> path{nullptr};
+    std::atomic<bool> taken{false};
+    TemporaryFileSlot* next = nullptr;  // set before the slot is published, never changed after
+};
+
+namespace {
+
+static_assert(std::atomic<char*>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "the signal handler needs lock-free atomics");
+
+std::atomic<TemporaryFileSlot*> g_slots{nullptr};
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+struct sigaction g_previous[NSIG];
+
+TemporaryFileSlot* takeSlot()
+{
+    for (auto* slot = g_slots.load(); slot != nullptr; slot = slot->next) {
+        bool expected = false;
+        if (slot->taken.compare_exchange_strong(expected, true))
+            return slot;
+    }
+    auto* slot = new TemporaryFileSlot;
+    slot->taken.store(true);
+    slot->next = g_slots.load();
+    while (!g_slots.compare_exchange_weak(slot->next, slot)) {
+    }
+    return slot;
+}
+
+// Async-signal-safe: atomic exchanges and unlink() only. The names taken here are not
+// freed (free() is not safe in a handler); the program is ending, or the owner sees
+// the empty slot and leaves the name alone.
+void removeLiveFiles()
+{
+    for (auto* slot = g_slots.load(); slot != nullptr; slot = slot->next) {
+        if (char* path = slot->path.exchange(nullptr))
+            ::unlink(path);
+    }
+}
+
+void onSignal(int sig, siginfo_t* info, void* context)
+{
+    const int savedErrno = errno;
+    removeLiveFiles();
+    const struct sigaction& previous = g_previous[sig];
+    if (previous.sa_flags & SA_SIGINFO) {
+        previous.sa_sigaction(sig, info, context);
+    } else if (previous.sa_handler == SIG_DFL) {
+        // The signal is blocked while this handler runs: raised again with the default
+        // action, it ends the program as soon as the handler returns, with the status a
+        // parent expects of that signal.
+        ::sigaction(sig, &previous, nullptr);
+        ::raise(sig);
+    } else if (previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(sig);
+    }
+    errno = savedErrno;
+}
+
+}  // namespace
+
+LiveTemporaryFile::LiveTemporaryFile(const std::filesystem::path& path) : m_slot(takeSlot())
+{
+    const std::string& name = path.native();
+    char* copy = new char[name.size() + 1];
+    std::memcpy(copy, name.c_str(), name.size() + 1);
+    m_slot->path.store(copy);
+}
+
+LiveTemporaryFile::~LiveTemporaryFile()
+{
+    delete[] m_slot->path.exchange(nullptr);
+    m_slot->taken.store(false);
+}
+
+void removeTemporaryFilesOnSignals()
+{
+    struct sigaction action {};
+    action.sa_sigaction = onSignal;
+    action.sa_flags = SA_SIGINFO | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (const int sig : kSignals)
+        sigaddset(&action.sa_mask, sig);
+    for (const int sig : kSignals) {
+        struct sigaction current {};
+        if (::sigaction(sig, nullptr, &current) != 0)
+            continue;
+        const bool withInfo = (current.sa_flags & SA_SIGINFO) != 0;
+        if ((!withInfo && current.sa_handler == SIG_IGN) || (withInfo && current.sa_sigaction == onSignal))
+            continue;  // ignored, or installed already
+        g_previous[sig] = current;
+        ::sigaction(sig, &action, nullptr);
+    }
+}
+
+}  // namespace sorvane
