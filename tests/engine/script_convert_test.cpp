@@ -3,6 +3,7 @@
 #include "engine/script_convert.h"
 
 #include <gtest/gtest.h>
+#include <opencc/SimpleConverter.hpp>
 
 #include <string>
 #include <thread>
@@ -59,6 +60,46 @@ TEST(ScriptConversion, ConvertsPhrasesAndCharacters)
         Result<Text> got = convertScript(c.in, c.kind);
         ASSERT_TRUE(got.ok()) << got.error().describe();
         EXPECT_EQ(toUtf8(*got), toUtf8(c.out));
+    }
+}
+
+TEST(ScriptConversion, AgreesWithTheLibrarysOwnConverter)
+{
+    // The adapter skips most characters without asking the dictionaries; what it gives
+    // must be what the library's own converter gives, on Simplified text, on the
+    // Traditional texts made from it, and at the ends of texts cut anywhere.
+    const Text paragraph =
+        u"第一章 风起云涌\r\n\r\n　　这里是台湾的一个小镇，他们在那里读书、写字、发展软件。"
+        u"“你说什么？”她问道，“我们明天去后面的山上看看吧。”\r\n"
+        u"　　干部们在会议上讨论了经济发展、鼠标和内存的价格，还有头发、面条和钟表。"
+        u"ABC 123，Unicode 😀 符号……乾隆皇帝的书里著有一首诗。\r\n"
+        u"　　於是，臺灣這裡的學生開始學習軟體設計，滑鼠與記憶體都很便宜。\r\n";
+    Text simplified;
+    for (int i = 0; i < 40; ++i)
+        simplified += paragraph;
+    const struct {
+        ScriptConversion kind;
+        const char* config;
+    } kinds[] = {
+        {ScriptConversion::T2S, "t2s.json"},
+        {ScriptConversion::S2T, "s2t.json"},
+        {ScriptConversion::TW2SP, "tw2sp.json"},
+        {ScriptConversion::S2TWP, "s2twp.json"},
+    };
+    const auto library = [](const char* config, const Text& text) {
+        const opencc::SimpleConverter converter(std::string(SORVANE_OPENCC_DATA) + "/" + config);
+        return converter.Convert(toUtf8(text));
+    };
+    const std::vector<Text> texts = {simplified, fromUtf8(library("s2t.json", simplified)),
+                                     fromUtf8(library("s2twp.json", simplified)), paragraph.substr(0, 37),
+                                     paragraph.substr(5, 80)};
+    for (const auto& k : kinds) {
+        for (size_t t = 0; t < texts.size(); ++t) {
+            SCOPED_TRACE(std::string(k.config) + " on text " + std::to_string(t));
+            Result<Text> got = convertScript(texts[t], k.kind);
+            ASSERT_TRUE(got.ok()) << got.error().describe();
+            EXPECT_TRUE(toUtf8(*got) == library(k.config, texts[t]));
+        }
     }
 }
 
