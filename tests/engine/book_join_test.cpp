@@ -121,6 +121,19 @@ TEST(BookJoin, AFailingChapterIsReportedAndLeftOut)
     EXPECT_EQ(report->chapters, 2u);
     EXPECT_EQ(readFile(out / "书.txt"), encodeCp936(u"第一章\r\n\r\n第三章\r\n").bytes);
 
+    // The real renderer: a folder and a binary file among the chapters.
+    writeFile(out / "a.txt", "第一章");
+    fs::create_directory(out / "b.htm");
+    writeFile(out / "c.htm", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    writeFile(out / "d.txt", "第四章");
+    Result<BookReport> real =
+        joinBook({out / "a.txt", out / "b.htm", out / "c.htm", out / "d.txt"}, out.path(), "真", {}, {}, {});
+    ASSERT_TRUE(real.ok()) << real.error().describe();
+    ASSERT_EQ(real->failures.size(), 2u);
+    EXPECT_EQ(real->failures[0].error.code, ErrorCode::Unreadable);
+    EXPECT_EQ(real->failures[1].error.code, ErrorCode::BinaryInput);
+    EXPECT_EQ(readFile(out / "真.txt"), encodeCp936(u"第一章\r\n\r\n第四章\r\n").bytes);
+
     // With every chapter failing there is no book, and the reason names a chapter.
     options.render = fakeRenderer({});
     Result<BookReport> none = joinBook({out / "x.htm", out / "y.htm"}, out.path(), "空", {}, {}, options);
