@@ -78,16 +78,15 @@ bool isContent(const LineEntry& e)
 // Appends one chapter's lines to the book. Where two chapters meet, the blank lines
 // that end the one and begin the other are dropped and exactly one blank line stands
 // between them; the first chapter keeps its top and the last its end, so a book of one
-// chapter is that chapter's single conversion. Returns false when the chapter has no
-// line left to add.
-bool appendChapter(LineTable& book, LineTable chapter)
+// chapter is that chapter's single conversion. A chapter with no line left adds nothing.
+void appendChapter(LineTable& book, LineTable chapter)
 {
     auto& entries = chapter.entries;
     const auto first = std::find_if(entries.begin(), entries.end(), isContent);
     if (first == entries.end())
-        return false;
-    const bool seam = std::any_of(book.entries.begin(), book.entries.end(), isContent);
-    if (seam) {
+        return;
+    // Only chapters with lines are appended, so a book with entries has lines.
+    if (!book.entries.empty()) {
         for (auto it = book.entries.rbegin(); it != book.entries.rend() && !isContent(*it); ++it)
             it->mark = LineMark::Dropped;
         for (auto it = entries.begin(); it != first; ++it)
@@ -103,7 +102,6 @@ bool appendChapter(LineTable& book, LineTable chapter)
         e.offset += shift;
         book.entries.push_back(e);
     }
-    return true;
 }
 
 std::string describeFailures(const std::vector<ChapterFailure>& failures)
@@ -228,9 +226,11 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         // they renamed into place, so a full disk or a failed write leaves no half book.
         BookReport report;
         std::vector<std::filesystem::path> hidden;
+        // Unique per process and per join, so two joins into one folder never meet.
+        static std::atomic<unsigned> joins{0};
+        const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(joins++);
         for (size_t k = 0; k < names.size(); ++k) {
-            hidden.push_back(folder / (".sorvane-book-" + std::to_string(::getpid()) + "-" + std::to_string(k) +
-                                       ".tmp"));
+            hidden.push_back(folder / (".sorvane-book-" + tag + "-" + std::to_string(k) + ".tmp"));
             Status written = writePart(hidden.back(), book.parts[k].content, report.lostCharacters);
             Text().swap(book.parts[k].content);
             if (!written) {
