@@ -42,7 +42,7 @@ const char* configFile(ScriptConversion kind)
     return nullptr;
 }
 
-// Length of the UTF-8 character that starts with `lead`, and its code point. The text
+// The code point of the UTF-8 character at `pos`, and its length in bytes. The text
 // comes from our own UTF-16 to UTF-8 conversion, so it is valid.
 std::uint32_t decode(std::string_view s, size_t pos, size_t& length)
 {
