@@ -2,9 +2,49 @@
 // The conversion parameters as the main window's controls hold them. The engine reads
 // each text with the number-value rule when the step that needs it begins.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace sorvane {
+
+// Conversion between Traditional and Simplified Chinese, applied to the rendered text.
+enum class ScriptConversion {
+    None,
+    T2S,    // Traditional to Simplified
+    S2T,    // Simplified to Traditional
+    TW2SP,  // Taiwanese Traditional to Simplified, with mainland phrasing
+    S2TWP,  // Simplified to Taiwanese Traditional, with Taiwanese phrasing
+};
+
+// The names the command line and the settings file use: "none", "t2s", "s2t", "tw2sp",
+// "s2twp".
+constexpr std::string_view scriptConversionName(ScriptConversion kind)
+{
+    switch (kind) {
+    case ScriptConversion::T2S:
+        return "t2s";
+    case ScriptConversion::S2T:
+        return "s2t";
+    case ScriptConversion::TW2SP:
+        return "tw2sp";
+    case ScriptConversion::S2TWP:
+        return "s2twp";
+    case ScriptConversion::None:
+        break;
+    }
+    return "none";
+}
+
+// The conversion a name stands for (exact, lower case), or nothing for any other text.
+constexpr std::optional<ScriptConversion> parseScriptConversion(std::string_view name)
+{
+    for (const ScriptConversion kind : {ScriptConversion::None, ScriptConversion::T2S, ScriptConversion::S2T,
+                                        ScriptConversion::TW2SP, ScriptConversion::S2TWP})
+        if (scriptConversionName(kind) == name)
+            return kind;
+    return std::nullopt;
+}
 
 struct ConversionParams {
     int naming = 0;             // index of the naming method: 0 (or -1) keeps the name,
@@ -14,6 +54,7 @@ struct ConversionParams {
     std::string restBlank = "1";  // most consecutive blank lines in the rest
     std::string maxRun;         // longest run of one repeated character kept on a line
     std::string maxSize;        // largest output file size, in K (x 1024 characters)
+    ScriptConversion script = ScriptConversion::None;  // applied before the code page pass
 };
 
 }  // namespace sorvane

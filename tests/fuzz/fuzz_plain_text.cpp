@@ -1,7 +1,7 @@
 // Fuzz target: the plain-text renderer on arbitrary bytes. Besides not crashing it
 // checks that every line break comes out as CR LF, that normalising again changes
 // nothing, and that valid UTF-8 (or UTF-8 cut short in its last character) without a
-// byte-order mark or line breaks is passed through unchanged.
+// byte-order mark or line breaks is passed through unchanged unless it reads as GBK.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/text.h"
+#include "engine/encoding_detect.h"
 #include "engine/plain_text_renderer.h"
 #include "engine/renderer.h"
 #include "fuzz_support.h"
@@ -33,11 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(toUtf8(fromUtf8(bytes)) == bytes);
     const bool hasBom = bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") ||
                         bytes.starts_with("\xFE\xFF");
-    // UTF-8 cut short in its last character is still read as UTF-8.
+    // UTF-8 cut short in its last character is still read as UTF-8, unless it is short
+    // GBK text that happens to be valid UTF-8: that is read as GBK, whole characters
+    // only.
     const bool cutShort = isValidUtf8CutShort(bytes);
     FUZZ_CHECK(!valid || cutShort);
-    if (cutShort && !hasBom && bytes.find_first_of("\r\n") == std::string_view::npos)
-        FUZZ_CHECK(text == fromUtf8(bytes));
+    const bool gbk = prefersCp936OverUtf8(bytes);
+    FUZZ_CHECK(!gbk || cutShort);
+    if (cutShort && !hasBom && bytes.find_first_of("\r\n") == std::string_view::npos) {
+        if (gbk)
+            FUZZ_CHECK(text.find(u'\uFFFD') == Text::npos);
+        else
+            FUZZ_CHECK(text == fromUtf8(bytes));
+    }
 
     // The sniffing that picks the renderer for names without a known extension.
     (void)documentKind("document", bytes);
