@@ -86,9 +86,35 @@ Result<std::string> readWholeFile(const std::filesystem::path& path)
 
 Result<Text> renderDocument(const std::filesystem::path& path)
 {
+    return renderDocument(path, nullptr);
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
+{
     Result<std::string> bytes = readWholeFile(path);
     if (!bytes)
         return bytes.error();
+    const DocumentReader* reader = nullptr;
+    {
+        DocumentProbe probe(*bytes, path);
+        reader = chooseDocumentReader(probe);
+    }
+    if (reader) {
+        if (!reader->read)
+            return Error{ErrorCode::BinaryInput, reader->refusal, path.string()};
+        ReadProblems found;
+        Result<Text> text = reader->read(path, std::move(*bytes), found);
+        if (!text) {
+            Error error = text.error();
+            if (!error.where.empty() && error.where != path.string())
+                error.message += "（" + error.where + "）";
+            error.where = path.string();
+            return error;
+        }
+        if (problems)
+            problems->insert(problems->end(), found.begin(), found.end());
+        return text;
+    }
     const std::string_view view = *bytes;
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", path.string()};

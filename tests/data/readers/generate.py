@@ -1,0 +1,192 @@
+#!/usr/bin/env python3
+"""Writes the input documents of the reader golden folders (input.epub, input.mht...)
+beside the hand-written expected.txt of each case. Run from anywhere; rerun after
+changing a case. The CHM case needs chmcmd (Debian's fp-utils)."""
+import email.charset
+import email.mime.base
+import email.mime.multipart
+import email.mime.text
+import email.policy
+import email.encoders
+import os
+import shutil
+import subprocess
+import tempfile
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def folder(name):
+    path = os.path.join(HERE, name)
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+def write_zip(path, members):
+    """members: (name, bytes-or-str, compress) in archive order; the first, mimetype,
+    is stored as EPUB readers expect."""
+    with zipfile.ZipFile(path, 'w') as z:
+        for name, data, compress in members:
+            if isinstance(data, str):
+                data = data.encode('utf-8')
+            info = zipfile.ZipInfo(name, date_time=(2024, 5, 1, 12, 0, 0))
+            info.compress_type = zipfile.ZIP_DEFLATED if compress else zipfile.ZIP_STORED
+            z.writestr(info, data)
+
+
+CONTAINER = '''<?xml version="1.0" encoding="UTF-8"?>
+<container version="1.0" xmlns="urn:oasis:names:tc:opendocument:xmlns:container">
+  <rootfiles>
+    <rootfile full-path="OEBPS/content.opf" media-type="application/oebps-package+xml"/>
+  </rootfiles>
+</container>
+'''
+
+XHTML_HEAD = '''<?xml version="1.0" encoding="{enc}"?>
+<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.1//EN" "http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd">
+<html xmlns="http://www.w3.org/1999/xhtml"{extra}>
+<head>
+  <title>{title}</title>
+  <link rel="stylesheet" type="text/css" href="../styles/book.css"/>
+</head>
+<body>
+'''
+
+CSS = '''@charset "utf-8";
+body { margin: 0 5%; }
+p { text-indent: 2em; }
+.pagenav { display: none }
+span.fn { vertical-align: super; }
+'''
+
+PNG = bytes.fromhex('89504e470d0a1a0a0000000d4948445200000001000000010806000000'
+                    '1f15c4890000000d49444154789c6360000002000100e221bc330000000049454e44ae426082')
+
+
+def page(title, body, enc='utf-8', extra=''):
+    return XHTML_HEAD.format(enc=enc, title=title, extra=extra) + body + '\n</body>\n</html>\n'
+
+
+def epub2():
+    opf = '''<?xml version="1.0" encoding="UTF-8"?>
+<package xmlns="http://www.idpf.org/2007/opf" unique-identifier="bookid" version="2.0">
+  <metadata xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:opf="http://www.idpf.org/2007/opf">
+    <dc:title>山雨</dc:title><dc:language>zh-CN</dc:language>
+    <dc:identifier id="bookid">urn:uuid:0b6e3c1e-7d1a-4f62-9a55-3f2c1d0e9a01</dc:identifier>
+    <meta name="cover" content="cover-image"/>
+  </metadata>
+  <manifest>
+    <item id="ncx" href="toc.ncx" media-type="application/x-dtbncx+xml"/>
+    <item id="css" href="styles/book.css" media-type="text/css"/>
+    <item id="cover-image" href="images/cover.png" media-type="image/png"/>
+    <item id="notes" href="text/notes.xhtml" media-type="application/xhtml+xml"/>
+    <item id="c2" href="text/ch2.xhtml" media-type="application/xhtml+xml"/>
+    <item id="c1" href="text/ch1.xhtml" media-type="application/xhtml+xml"/>
+    <item id="cover" href="text/cover.xhtml" media-type="application/xhtml+xml"/>
+  </manifest>
+  <spine toc="ncx">
+    <itemref idref="cover"/>
+    <itemref idref="c1"/>
+    <itemref idref="notes" linear="no"/>
+    <itemref idref="c2"/>
+  </spine>
+</package>
+'''
+    ncx = '''<?xml version="1.0" encoding="UTF-8"?>
+<ncx xmlns="http://www.daisy.org/z3986/2005/ncx/" version="2005-1">
+  <head><meta name="dtb:uid" content="urn:uuid:0b6e3c1e-7d1a-4f62-9a55-3f2c1d0e9a01"/></head>
+  <docTitle><text>山雨</text></docTitle>
+  <navMap>
+    <navPoint id="p1" playOrder="1"><navLabel><text>第一章</text></navLabel><content src="text/ch1.xhtml"/></navPoint>
+    <navPoint id="p2" playOrder="2"><navLabel><text>第二章</text></navLabel><content src="text/ch2.xhtml"/></navPoint>
+  </navMap>
+</ncx>
+'''
+    cover = page('封面', '<div class="cover"><img src="../images/cover.png" alt="山雨"/></div>')
+    ch1 = page('第一章', '''<p class="pagenav"><a href="cover.xhtml">上一页</a> | <a href="ch2.xhtml">下一页</a></p>
+<h1>第一章　山雨</h1>
+<p>镕儿推开窗，雨还在下。<a href="notes.xhtml#n1"><span class="fn">[1]</span></a></p>
+<p>远处的山　隐在雾里。</p>''')
+    ch2 = page('第二章', '''<h1>第二章　归途</h1>
+<p>喆哥说：“走吧，天快黑了。”</p>
+<p class="pagenav">返回目录</p>''', enc='GBK').encode('gbk')
+    notes = page('注释', '<p id="n1">[1] 镕：音 róng。</p>')
+    path = os.path.join(folder('epub2-spine-order'), 'input.epub')
+    write_zip(path, [
+        ('mimetype', 'application/epub+zip', False),
+        ('META-INF/container.xml', CONTAINER, True),
+        ('OEBPS/content.opf', opf, True),
+        ('OEBPS/toc.ncx', ncx, True),
+        ('OEBPS/styles/book.css', CSS, True),
+        ('OEBPS/text/ch2.xhtml', ch2, True),
+        ('OEBPS/text/notes.xhtml', notes, True),
+        ('OEBPS/text/ch1.xhtml', ch1, True),
+        ('OEBPS/text/cover.xhtml', cover, True),
+        ('OEBPS/images/cover.png', PNG, False),
+    ])
+
+
+def epub3():
+    opf = '''<?xml version="1.0" encoding="UTF-8"?>
+<package xmlns="http://www.idpf.org/2007/opf" version="3.0" unique-identifier="uid" xml:lang="zh-CN">
+  <metadata xmlns:dc="http://purl.org/dc/elements/1.1/">
+    <dc:identifier id="uid">urn:uuid:7d1b0c33-5f0e-4a7f-8a51-c2e1a9d3b002</dc:identifier>
+    <dc:title>归途</dc:title><dc:language>zh-CN</dc:language>
+    <meta property="dcterms:modified">2024-05-01T12:00:00Z</meta>
+  </metadata>
+  <manifest>
+    <item id="nav" href="nav.xhtml" media-type="application/xhtml+xml" properties="nav"/>
+    <item id="s" href="styles/book.css" media-type="text/css"/>
+    <item id="t" href="text/title.xhtml" media-type="application/xhtml+xml"/>
+    <item id="a" href="text/a.xhtml" media-type="application/xhtml+xml"/>
+    <item id="b" href="text/b.xhtml" media-type="application/xhtml+xml"/>
+    <item id="n" href="text/endnotes.xhtml" media-type="application/xhtml+xml"/>
+  </manifest>
+  <spine>
+    <itemref idref="t"/>
+    <itemref idref="nav"/>
+    <itemref idref="n" linear="no"/>
+    <itemref idref="b"/>
+    <itemref idref="a"/>
+  </spine>
+</package>
+'''
+    epub_ns = ' xmlns:epub="http://www.idpf.org/2007/ops"'
+    nav = '''<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE html>
+<html xmlns="http://www.w3.org/1999/xhtml" xmlns:epub="http://www.idpf.org/2007/ops">
+<head><title>目录</title><link rel="stylesheet" href="styles/book.css"/></head>
+<body>
+<nav epub:type="toc" id="toc"><h1>目录</h1>
+<ol>
+  <li><a href="text/b.xhtml">上卷　春</a></li>
+  <li><a href="text/a.xhtml">下卷　秋</a></li>
+</ol></nav>
+<nav epub:type="landmarks" hidden=""><ol><li><a epub:type="bodymatter" href="text/b.xhtml">正文</a></li></ol></nav>
+</body></html>
+'''
+    title = page('书名', '<section epub:type="titlepage"><h1>归途</h1><p>Return Journey</p></section>', extra=epub_ns)
+    b = page('上卷', '''<section epub:type="chapter"><h2>上卷　春</h2>
+<p>春雨<em>细细</em>地落。<a epub:type="noteref" href="endnotes.xhtml#e1">1</a></p>
+<aside epub:type="footnote" class="pagenav">页脚导航</aside></section>''', extra=epub_ns)
+    a = page('下卷', '''<section epub:type="chapter"><h2>下卷　秋</h2>
+<p>Leaves fall;<br/>风起了。</p></section>''', extra=epub_ns)
+    notes = page('尾注', '<aside epub:type="endnote" id="e1"><p>1. 细细：轻柔的样子。</p></aside>', extra=epub_ns)
+    path = os.path.join(folder('epub3-nav-and-notes'), 'input.epub')
+    write_zip(path, [
+        ('mimetype', 'application/epub+zip', False),
+        ('META-INF/container.xml', CONTAINER, True),
+        ('OEBPS/text/a.xhtml', a, True),
+        ('OEBPS/text/b.xhtml', b, True),
+        ('OEBPS/text/endnotes.xhtml', notes, True),
+        ('OEBPS/content.opf', opf, True),
+        ('OEBPS/nav.xhtml', nav, True),
+        ('OEBPS/styles/book.css', CSS, True),
+        ('OEBPS/text/title.xhtml', title, True),
+    ])
+
+
+if __name__ == '__main__':
+    epub2()
+    epub3()

@@ -1,0 +1,99 @@
+// The one choice of reader: content first, then the name; what is not read is refused
+// with a message saying what it looks like.
+#include <gtest/gtest.h>
+
+#include "engine/document_reader.h"
+#include "engine/renderer.h"
+#include "readers/zip_writer.h"
+#include "support/scratch_folder.h"
+
+namespace sorvane {
+namespace {
+
+using test::zipArchive;
+
+const std::string kEpubZip = zipArchive({{"mimetype", "application/epub+zip"}, {"a.txt", "x"}});
+// mimetype not first, so only a look inside the archive finds it.
+const std::string kEpubLate = zipArchive({{"a.txt", "x"}, {"mimetype", "application/epub+zip"}});
+const std::string kEpubNoMime = zipArchive({{"META-INF/container.xml", "<container/>"}});
+const std::string kOtherZip = zipArchive({{"readme.txt", "hello"}});
+
+TEST(DocumentReader, ChoosesByContentThenByName)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* reader;  // nullptr: left to the page and text renderers
+    } cases[] = {
+        {"book.epub", kEpubZip, "EPUB"},
+        {"book.zip", kEpubZip, "EPUB"},
+        {"book", kEpubLate, "EPUB"},
+        {"book.bin", kEpubNoMime, "EPUB"},
+        {"book.epub", kOtherZip, "ZIP"},  // content wins over the name
+        {"book.epub", "<html>not a book</html>", "EPUB"},
+        {"book.EPUB", "", "EPUB"},
+        {"a.pdf", "%PDF-1.7\n", "PDF"},
+        {"a.htm", "\r\n%PDF-1.4", "PDF"},
+        {"a.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "OLE"},
+        {"a.htm", "\x89PNG\r\n\x1A\n....", "image"},
+        {"a.txt", "GIF89a....", "image"},
+        {"a.txt", "Rar!\x1A\x07\x01", "archive"},
+        {"a.txt", std::string("\x1F\x8B\x08\0", 4), "archive"},
+        {"a", "\x7F" "ELF\x02\x01", "program"},
+        {"a.txt", "MZ is the start of this text", nullptr},
+        {"a.htm", "<p>page</p>", nullptr},
+        {"a.txt", "PK is not a zip", nullptr},
+        {"a.epub.txt", "words", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " / " + c.bytes.substr(0, 12));
+        DocumentProbe probe(c.bytes, c.name);
+        const DocumentReader* row = chooseDocumentReader(probe);
+        if (!c.reader)
+            EXPECT_EQ(row, nullptr) << row->name;
+        else
+            EXPECT_STREQ(row ? row->name : "none", c.reader);
+    }
+}
+
+TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
+{
+    test::ScratchFolder dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        ErrorCode code;
+        const char* says;
+    } cases[] = {
+        {"archive.epub", kOtherZip, ErrorCode::BinaryInput, "ZIP"},
+        {"paper.htm", "%PDF-1.5\n%\xE2\xE3\xCF\xD3", ErrorCode::BinaryInput, "PDF"},
+        {"old.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), ErrorCode::BinaryInput,
+         "Office"},
+        {"pic.txt", "\xFF\xD8\xFF\xE0", ErrorCode::BinaryInput, "图片"},
+        {"fake.epub", "<p>x</p>", ErrorCode::BadInput, "EPUB"},
+        {"cut.epub", kEpubZip.substr(0, kEpubZip.size() / 2), ErrorCode::BadInput, "EPUB"},
+        {"empty.epub", kEpubZip, ErrorCode::BadInput, "EPUB"},  // no package document
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeFile(dir / c.name, c.bytes);
+        auto r = renderDocument(dir / c.name);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().code, c.code);
+        EXPECT_NE(r.error().message.find(c.says), std::string::npos) << r.error().message;
+        EXPECT_NE(r.error().where.find(c.name), std::string::npos);
+    }
+}
+
+TEST(DocumentReader, PatternsListEveryReadableKind)
+{
+    const std::string patterns = readableDocumentPatterns();
+    for (const char* p : {"*.htm", "*.html", "*.epub", "*.txt"})
+        EXPECT_NE(patterns.find(p), std::string::npos) << p;
+    // Refused kinds are not offered.
+    EXPECT_EQ(patterns.find("*.zip"), std::string::npos);
+    EXPECT_EQ(patterns.find(";;"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sorvane
