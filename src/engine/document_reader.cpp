@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/epub_reader.h"
+#include "engine/mht_reader.h"
 #include "engine/zip_archive.h"
 
 namespace sorvane {
@@ -71,6 +72,11 @@ bool isEpub(DocumentProbe& p)
     return p.zipHasMember("META-INF/container.xml");
 }
 
+bool isSavedPage(DocumentProbe& p)
+{
+    return looksLikeSavedPage(p.bytes());
+}
+
 bool isZip(DocumentProbe& p)
 {
     return looksLikeZip(p.bytes());
@@ -113,6 +119,7 @@ const std::vector<DocumentReader>& documentReaders()
     // plain text are not rows: they are what remains.
     static const std::vector<DocumentReader> table = {
         {"EPUB", isEpub, ".epub", readEpub, nullptr},
+        {"MHT", isSavedPage, ".mht .mhtml", readSavedPage, nullptr},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，无法读取"},

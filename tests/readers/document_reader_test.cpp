@@ -32,6 +32,15 @@ TEST(DocumentReader, ChoosesByContentThenByName)
         {"book.epub", kOtherZip, "ZIP"},  // content wins over the name
         {"book.epub", "<html>not a book</html>", "EPUB"},
         {"book.EPUB", "", "EPUB"},
+        {"page.txt", "From: <Saved by Blink>\r\nContent-Type: multipart/related;\r\n\ttype=\"text/html\"; b=x\r\n\r\n",
+         "MHT"},
+        {"a.htm", "Content-Type: Message/RFC822\n\nContent-Type: text/html\n\n<p>", "MHT"},
+        {"a.mht", "Content-Type: text/html\r\n\r\n<p>x</p>", "MHT"},
+        {"a.MHTML", "<p>x</p>", "MHT"},
+        {"a.dat", "Content-Type: text/html\r\n\r\n<p>x</p>", nullptr},
+        {"a.txt", "Subject: hi\r\nContent-Type: multipart/mixed; boundary=x\r\n\r\n", nullptr},
+        {"a.txt", "note\r\nContent-Type: multipart/related\r\n", nullptr},
+        {"a.txt", "Dear: you\r\n Content-Type: multipart/related\r\n", nullptr},
         {"a.pdf", "%PDF-1.7\n", "PDF"},
         {"a.htm", "\r\n%PDF-1.4", "PDF"},
         {"a.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "OLE"},
@@ -73,6 +82,8 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         {"fake.epub", "<p>x</p>", ErrorCode::BadInput, "EPUB"},
         {"cut.epub", kEpubZip.substr(0, kEpubZip.size() / 2), ErrorCode::BadInput, "EPUB"},
         {"empty.epub", kEpubZip, ErrorCode::BadInput, "EPUB"},  // no package document
+        {"nohtml.mht", "Content-Type: multipart/related; boundary=b\r\n\r\n--b\r\nContent-Type: image/png\r\n\r\nxx\r\n--b--\r\n",
+         ErrorCode::BadInput, "HTML"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,7 +99,7 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
 TEST(DocumentReader, PatternsListEveryReadableKind)
 {
     const std::string patterns = readableDocumentPatterns();
-    for (const char* p : {"*.htm", "*.html", "*.epub", "*.txt"})
+    for (const char* p : {"*.htm", "*.html", "*.mht", "*.mhtml", "*.epub", "*.txt"})
         EXPECT_NE(patterns.find(p), std::string::npos) << p;
     // Refused kinds are not offered.
     EXPECT_EQ(patterns.find("*.zip"), std::string::npos);

@@ -2,13 +2,16 @@
 """Writes the input documents of the reader golden folders (input.epub, input.mht...)
 beside the hand-written expected.txt of each case. Run from anywhere; rerun after
 changing a case. The CHM case needs chmcmd (Debian's fp-utils)."""
+import base64
 import email.charset
 import email.mime.base
 import email.mime.multipart
+import email.mime.nonmultipart
 import email.mime.text
 import email.policy
 import email.encoders
 import os
+import quopri
 import shutil
 import subprocess
 import tempfile
@@ -187,6 +190,128 @@ def epub3():
     ])
 
 
+def html_part(html, location, charset='utf-8', encoding='base64', cid=None):
+    """A text/html part holding `html` encoded in `charset`, with the transfer encoding
+    given."""
+    part = email.mime.nonmultipart.MIMENonMultipart('text', 'html', charset=charset)
+    data = html.encode(charset if charset != 'gb2312' else 'gbk')
+    if encoding == 'base64':
+        part.set_payload(base64.encodebytes(data).decode('ascii'))
+    else:
+        part.set_payload(quopri.encodestring(data).decode('ascii'))
+    part['Content-Transfer-Encoding'] = encoding
+    part['Content-Location'] = location
+    if cid:
+        part['Content-ID'] = '<' + cid + '>'
+    return part
+
+
+def other_part(maintype, subtype, data, location, charset=None):
+    params = {'charset': charset} if charset else {}
+    part = email.mime.nonmultipart.MIMENonMultipart(maintype, subtype, **params)
+    if isinstance(data, str):
+        part.set_payload(quopri.encodestring(data.encode('utf-8')).decode('ascii'))
+        part['Content-Transfer-Encoding'] = 'quoted-printable'
+    else:
+        part.set_payload(base64.encodebytes(data).decode('ascii'))
+        part['Content-Transfer-Encoding'] = 'base64'
+    part['Content-Location'] = location
+    return part
+
+
+def saved_page(parts, start=None, url='https://novel.example.com/book/12/345.html'):
+    """A page saved the way current browsers save one: multipart/related, the page first."""
+    msg = email.mime.multipart.MIMEMultipart('related', type='text/html', boundary='----MultipartBoundary--Qx7rTz0aLk----')
+    if start:
+        msg.set_param('start', '<' + start + '>')
+    del msg['MIME-Version']
+    msg['From'] = '<Saved by Blink>'
+    msg['Snapshot-Content-Location'] = url
+    msg['Subject'] = '=?utf-8?Q?=E7=AC=AC?='
+    msg['Date'] = 'Wed, 1 May 2024 12:00:00 -0000'
+    msg['MIME-Version'] = '1.0'
+    for p in parts:
+        del p['MIME-Version']
+        msg.attach(p)
+    return msg.as_bytes(policy=email.policy.SMTP)
+
+
+def write(path, data):
+    with open(path, 'wb') as f:
+        f.write(data)
+
+
+def mht_current():
+    html = '''<!DOCTYPE html><html><head><meta charset="utf-8"><title>第三百四十五章</title>
+<link rel="stylesheet" href="https://novel.example.com/css/site.css"></head>
+<body><h1>第三百四十五章　夜雨</h1>
+<div class="content"><p>夜雨敲窗，灯花未落。</p><p>她轻声道：“明日再走。”</p>
+<img src="https://novel.example.com/img/seal.png" alt="印章"></div>
+<script>document.write("广告")</script></body></html>'''
+    data = saved_page([
+        html_part(html, 'https://novel.example.com/book/12/345.html'),
+        other_part('image', 'png', PNG, 'https://novel.example.com/img/seal.png'),
+    ])
+    write(os.path.join(folder('mht-current-base64'), 'input.mht'), data)
+
+
+def mht_legacy():
+    # An older browser's saved page: the whole file one message/rfc822 holding the page,
+    # declared gb2312 but written in GBK (镕 and 喆 are outside GB2312), quoted-printable.
+    html = '''<HTML><HEAD><TITLE>旧文</TITLE></HEAD>
+<BODY><P>朱镕基与陶喆</P>
+<P>第二段&nbsp;文字。<BR>换行之后。</P></BODY></HTML>'''
+    inner = html_part(html, 'http://www.example.cn/old/page.htm', charset='gb2312', encoding='quoted-printable')
+    del inner['MIME-Version']
+    inner['MIME-Version'] = '1.0'
+    outer = email.mime.base.MIMEBase('message', 'rfc822')
+    outer.set_payload(inner.as_string(policy=email.policy.SMTP))
+    del outer['MIME-Version']
+    head = ('From: <Saved by Microsoft Internet Explorer 5>\r\nSubject: =?gb2312?B?vsnOxA==?=\r\n'
+            'MIME-Version: 1.0\r\n')
+    body = outer.as_bytes(policy=email.policy.SMTP)
+    write(os.path.join(folder('mht-legacy-gbk-qp'), 'input.mht'), head.encode('ascii') + body)
+
+
+def mht_style():
+    html = '''<html><head><meta http-equiv="Content-Type" content="text/html; charset=utf-8">
+<link rel="stylesheet" type="text/css" href="../css/reader.css">
+<link rel="alternate stylesheet" href="../css/night.css" title="夜间">
+<link rel="stylesheet" href="https://cdn.example.net/never-saved.css">
+</head><body>
+<div id="nav"><a href="/">首页</a> &gt; <a href="/book/7/">书页</a></div>
+<div class="chapter"><h2>第七章</h2><p>正文第一段。</p><p class="ad">本站广告</p><p>正文第二段。</p></div>
+<div class="footer">返回顶部</div></body></html>'''
+    css = '#nav, .footer { display: none } .ad { visibility: hidden }'
+    night = '.chapter { display: none }'
+    data = saved_page([
+        html_part(html, 'https://read.example.org/book/7/ch7.html', encoding='quoted-printable'),
+        other_part('text', 'css', css, 'https://read.example.org/book/css/reader.css'),
+        other_part('text', 'css', night, 'https://read.example.org/book/css/night.css'),
+    ], url='https://read.example.org/book/7/ch7.html')
+    write(os.path.join(folder('mht-linked-style'), 'input.mhtml'), data)
+
+
+def mht_frames():
+    top = '''<html><head><title>小说</title></head>
+<frameset cols="20%,80%"><frame src="menu.htm" name="menu"><frame src="text/ch1.htm" name="main">
+<noframes><body>您的浏览器不支持框架</body></noframes></frameset></html>'''
+    menu = '<html><body><ul><li>第一章</li><li>第二章</li></ul></body></html>'
+    ch1 = '''<html><body><p>第一章正文。</p><iframe src="ad.htm"></iframe><p>完。</p></body></html>'''
+    ad = '<html><body>框内广告</body></html>'
+    data = saved_page([
+        html_part(top, 'http://www.example.com/novel/index.htm', cid='frames@example', charset='utf-8'),
+        html_part(ch1, 'http://www.example.com/novel/text/ch1.htm', charset='utf-8'),
+        html_part(menu, 'http://www.example.com/novel/menu.htm', charset='utf-8'),
+        html_part(ad, 'http://www.example.com/novel/text/ad.htm', charset='utf-8'),
+    ], start='frames@example', url='http://www.example.com/novel/index.htm')
+    write(os.path.join(folder('mht-frameset'), 'input.mht'), data)
+
+
 if __name__ == '__main__':
     epub2()
     epub3()
+    mht_current()
+    mht_legacy()
+    mht_style()
+    mht_frames()
