@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/chm_reader.h"
 #include "engine/epub_reader.h"
 #include "engine/mht_reader.h"
 #include "engine/zip_archive.h"
@@ -77,6 +78,11 @@ bool isSavedPage(DocumentProbe& p)
     return looksLikeSavedPage(p.bytes());
 }
 
+bool isChm(DocumentProbe& p)
+{
+    return p.startsWith("ITSF");
+}
+
 bool isZip(DocumentProbe& p)
 {
     return looksLikeZip(p.bytes());
@@ -120,6 +126,7 @@ const std::vector<DocumentReader>& documentReaders()
     static const std::vector<DocumentReader> table = {
         {"EPUB", isEpub, ".epub", readEpub, nullptr},
         {"MHT", isSavedPage, ".mht .mhtml", readSavedPage, nullptr},
+        {"CHM", isChm, ".chm", readChm, nullptr},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，无法读取"},

@@ -2,6 +2,7 @@
 // with a message saying what it looks like.
 #include <gtest/gtest.h>
 
+#include "engine/chm_reader.h"
 #include "engine/document_reader.h"
 #include "engine/renderer.h"
 #include "readers/zip_writer.h"
@@ -41,6 +42,8 @@ TEST(DocumentReader, ChoosesByContentThenByName)
         {"a.txt", "Subject: hi\r\nContent-Type: multipart/mixed; boundary=x\r\n\r\n", nullptr},
         {"a.txt", "note\r\nContent-Type: multipart/related\r\n", nullptr},
         {"a.txt", "Dear: you\r\n Content-Type: multipart/related\r\n", nullptr},
+        {"help.dat", "ITSF\x03\0\0\0", "CHM"},
+        {"help.CHM", "", "CHM"},
         {"a.pdf", "%PDF-1.7\n", "PDF"},
         {"a.htm", "\r\n%PDF-1.4", "PDF"},
         {"a.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "OLE"},
@@ -82,6 +85,8 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         {"fake.epub", "<p>x</p>", ErrorCode::BadInput, "EPUB"},
         {"cut.epub", kEpubZip.substr(0, kEpubZip.size() / 2), ErrorCode::BadInput, "EPUB"},
         {"empty.epub", kEpubZip, ErrorCode::BadInput, "EPUB"},  // no package document
+        {"cut.chm", "ITSF\x03\0\0\0`\0\0\0", ErrorCode::BadInput, "CHM"},
+        {"zeros.chm", "ITSF" + std::string(4096, '\0'), ErrorCode::BadInput, "CHM"},
         {"nohtml.mht", "Content-Type: multipart/related; boundary=b\r\n\r\n--b\r\nContent-Type: image/png\r\n\r\nxx\r\n--b--\r\n",
          ErrorCode::BadInput, "HTML"},
     };
@@ -99,11 +104,29 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
 TEST(DocumentReader, PatternsListEveryReadableKind)
 {
     const std::string patterns = readableDocumentPatterns();
-    for (const char* p : {"*.htm", "*.html", "*.mht", "*.mhtml", "*.epub", "*.txt"})
+    for (const char* p : {"*.htm", "*.html", "*.mht", "*.mhtml", "*.epub", "*.chm", "*.txt"})
         EXPECT_NE(patterns.find(p), std::string::npos) << p;
     // Refused kinds are not offered.
     EXPECT_EQ(patterns.find("*.zip"), std::string::npos);
     EXPECT_EQ(patterns.find(";;"), std::string::npos);
+}
+
+TEST(DocumentReader, HelpBooksTakeTheCodePageOfTheirLanguage)
+{
+    const struct {
+        std::uint32_t lcid;
+        const char* label;
+    } cases[] = {
+        {0x0804, "gbk"},          {0x1004, "gbk"},          {0x0404, "big5"},         {0x0C04, "big5"},
+        {0x1404, "big5"},         {0x0411, "shift_jis"},    {0x0412, "euc-kr"},       {0x0419, "windows-1251"},
+        {0x0415, "windows-1250"}, {0x0408, "windows-1253"}, {0x041F, "windows-1254"}, {0x040D, "windows-1255"},
+        {0x0401, "windows-1256"}, {0x0426, "windows-1257"}, {0x041E, "windows-874"},  {0x042A, "windows-1258"},
+        {0x0409, "windows-1252"}, {0x0407, "windows-1252"}, {0, "windows-1252"},      {0xFFFFFFFF, "windows-1252"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lcid);
+        EXPECT_EQ(encodingForLanguageId(c.lcid), c.label);
+    }
 }
 
 }  // namespace

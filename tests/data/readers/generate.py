@@ -308,6 +308,66 @@ def mht_frames():
     write(os.path.join(folder('mht-frameset'), 'input.mht'), data)
 
 
+def chm_gbk():
+    """A help file compiled by chmcmd: GBK topics without a charset of their own (the
+    book's language 0x0804 says code page 936), one UTF-8 topic that declares itself, a
+    table of contents in non-alphabetical order naming one topic twice, and a topic
+    outside the table of contents."""
+    if not shutil.which('chmcmd'):
+        print('chmcmd not found (Debian package fp-utils); the CHM case is left as it is')
+        return
+    topics = {
+        'intro.htm': ('<html><head><title>序</title></head><body><h1>序言</h1>'
+                      '<p>此书记朱镕基与陶喆之事。</p></body></html>', 'gbk'),
+        'ch/zhang1.htm': ('<html><head><title>一</title><link rel="stylesheet" href="../style.css"></head>'
+                          '<body><div class="nav">上一页 下一页</div><h2>第一章</h2>'
+                          '<p>山中无甲子，寒尽不知年。</p></body></html>', 'gbk'),
+        'ch/zhang2.htm': ('<html><head><meta http-equiv="Content-Type" content="text/html; charset=utf-8">'
+                          '<title>二</title></head><body><h2>第二章</h2><p>喆：自带 UTF-8 声明。</p></body></html>',
+                          'utf-8'),
+        'appendix.htm': ('<html><body><p>附录：未列入目录。</p></body></html>', 'gbk'),
+    }
+    hhc = '''<!DOCTYPE HTML PUBLIC "-//IETF//DTD HTML//EN">
+<HTML><HEAD></HEAD><BODY>
+<OBJECT type="text/site properties"><param name="ImageType" value="Folder"></OBJECT>
+<UL>
+  <LI><OBJECT type="text/sitemap"><param name="Name" value="序言"><param name="Local" value="intro.htm"></OBJECT>
+  <LI><OBJECT type="text/sitemap"><param name="Name" value="正文"></OBJECT>
+  <UL>
+    <LI><OBJECT type="text/sitemap"><param name="Name" value="第二章"><param name="Local" value="ch/zhang2.htm"></OBJECT>
+    <LI><OBJECT type="text/sitemap"><param name="Name" value="第一章"><param name="Local" value="ch/zhang1.htm#top"></OBJECT>
+    <LI><OBJECT type="text/sitemap"><param name="Name" value="再看序言"><param name="Local" value="intro.htm"></OBJECT>
+  </UL>
+</UL>
+</BODY></HTML>
+'''
+    hhp = '''[OPTIONS]
+Compatibility=1.1 or later
+Compiled file=input.chm
+Contents file=toc.hhc
+Default topic=intro.htm
+Display compile progress=No
+Language=0x804 Chinese (PRC)
+Title=GBK
+
+[FILES]
+appendix.htm
+ch/zhang1.htm
+ch/zhang2.htm
+intro.htm
+style.css
+'''
+    with tempfile.TemporaryDirectory() as work:
+        os.makedirs(os.path.join(work, 'ch'))
+        for name, (html, enc) in topics.items():
+            write(os.path.join(work, name), html.encode(enc))
+        write(os.path.join(work, 'style.css'), b'.nav { display: none }')
+        write(os.path.join(work, 'toc.hhc'), hhc.encode('gbk'))
+        write(os.path.join(work, 'book.hhp'), hhp.encode('ascii'))
+        subprocess.run(['chmcmd', 'book.hhp'], cwd=work, check=True, stdout=subprocess.DEVNULL)
+        shutil.copy(os.path.join(work, 'input.chm'), os.path.join(folder('chm-gbk-toc-order'), 'input.chm'))
+
+
 if __name__ == '__main__':
     epub2()
     epub3()
@@ -315,3 +375,4 @@ if __name__ == '__main__':
     mht_legacy()
     mht_style()
     mht_frames()
+    chm_gbk()
