@@ -151,9 +151,10 @@ public:
         const Part* root = rootPart();
         if (!root)
             return Error{ErrorCode::BadInput, "保存的网页文件中没有 HTML 页面", {}};
+        if (content(*root).empty())
+            return Error{ErrorCode::BadInput, "保存的网页中的页面是空的，文件可能不完整", {}};
         std::unordered_set<const Part*> open;
-        Text text = renderPart(*root, 0, open, problems);
-        return text;
+        return renderPart(*root, 0, open, problems);
     }
 
 private:

@@ -368,6 +368,32 @@ style.css
         shutil.copy(os.path.join(work, 'input.chm'), os.path.join(folder('chm-gbk-toc-order'), 'input.chm'))
 
 
+def chm_looping_toc():
+    """For the bad-input suite (tests/data/readers-bad): a table of contents of 20,000
+    entries cycling through two topics, itself and a link back into the same book, a
+    merge of itself, and lists nested 3,000 deep."""
+    if not shutil.which('chmcmd'):
+        return
+    cycle = ['a.htm', 'b.htm', 'toc.hhc', 'ms-its:book.chm::/toc.hhc']
+    items = ''.join('<LI><OBJECT type="text/sitemap"><param name="Name" value="x">'
+                    '<param name="Local" value="%s"></OBJECT>' % cycle[i % 4] for i in range(20000))
+    deep = ('<UL>' * 3000 + '<LI><OBJECT type="text/sitemap"><param name="Local" value="b.htm"></OBJECT>' +
+            '</UL>' * 3000)
+    hhc = ('<HTML><BODY><OBJECT type="text/sitemap"><param name="Merge" value="book.chm::/toc.hhc"></OBJECT>'
+           '<UL>' + items + '</UL>' + deep + '</BODY></HTML>')
+    hhp = ('[OPTIONS]\nCompiled file=book.chm\nContents file=toc.hhc\nDefault topic=a.htm\n'
+           'Language=0x804\n\n[FILES]\na.htm\nb.htm\n')
+    with tempfile.TemporaryDirectory() as work:
+        write(os.path.join(work, 'toc.hhc'), hhc.encode('ascii'))
+        write(os.path.join(work, 'a.htm'), b'<html><body><p>A topic</p><a href="b.htm">b</a></body></html>')
+        write(os.path.join(work, 'b.htm'), b'<html><body><p>B topic</p><a href="a.htm">a</a></body></html>')
+        write(os.path.join(work, 'book.hhp'), hhp.encode('ascii'))
+        subprocess.run(['chmcmd', 'book.hhp'], cwd=work, check=True, stdout=subprocess.DEVNULL)
+        bad = os.path.join(HERE, '..', 'readers-bad')
+        os.makedirs(bad, exist_ok=True)
+        shutil.copy(os.path.join(work, 'book.chm'), os.path.join(bad, 'looping-toc.chm'))
+
+
 if __name__ == '__main__':
     epub2()
     epub3()
@@ -376,3 +402,4 @@ if __name__ == '__main__':
     mht_style()
     mht_frames()
     chm_gbk()
+    chm_looping_toc()
