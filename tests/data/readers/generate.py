@@ -394,6 +394,49 @@ def chm_looping_toc():
         shutil.copy(os.path.join(work, 'book.chm'), os.path.join(bad, 'looping-toc.chm'))
 
 
+def fuzz_seeds():
+    """Small seeds for the readers' fuzz targets (tests/fuzz/fuzz_*): every member stored
+    uncompressed so that mutations reach the XML and the markup."""
+    seeds = os.path.join(HERE, '..', '..', 'fuzz')
+    os.makedirs(os.path.join(seeds, 'fuzz_epub'), exist_ok=True)
+    with zipfile.ZipFile(os.path.join(seeds, 'fuzz_epub', 'stored.epub'), 'w') as z:
+        def put(name, data):
+            z.writestr(zipfile.ZipInfo(name, date_time=(2024, 5, 1, 12, 0, 0)), data)
+        put('mimetype', 'application/epub+zip')
+        put('META-INF/container.xml', CONTAINER)
+        put('OEBPS/content.opf', '<package xmlns="http://www.idpf.org/2007/opf" version="3.0"><manifest>'
+            '<item id="a" href="a.xhtml" media-type="application/xhtml+xml"/>'
+            '<item id="b" href="b.xhtml" media-type="application/xhtml+xml"/></manifest>'
+            '<spine><itemref idref="b" linear="no"/><itemref idref="a"/></spine></package>')
+        put('OEBPS/a.xhtml', '<?xml version="1.0" encoding="GBK"?><html><head><link rel="stylesheet" href="s.css"/>'
+            '</head><body><p class="x">a</p><p>b</p></body></html>')
+        put('OEBPS/b.xhtml', '<html><body><h1>t</h1></body></html>')
+        put('OEBPS/s.css', '.x{display:none}')
+    os.makedirs(os.path.join(seeds, 'fuzz_mht'), exist_ok=True)
+    mht = ('Content-Type: multipart/related; start="<r>"; boundary="b"\r\n\r\n'
+           '--b\r\nContent-Type: text/html; charset=gbk\r\nContent-ID: <r>\r\n'
+           'Content-Location: http://h/d/p.htm\r\n\r\n'
+           '<frameset><frame src="f.htm"><frame src="cid:x"></frameset>\r\n'
+           '--b\r\nContent-Type: text/html\r\nContent-Location: http://h/d/f.htm\r\n'
+           'Content-Transfer-Encoding: quoted-printable\r\n\r\n'
+           '<link rel=3Dstylesheet href=3D"../s.css"><p class=3Dn>x</p><p>=C4=E3</p>\r\n'
+           '--b\r\nContent-Type: text/css\r\nContent-Location: http://h/s.css\r\n\r\n.n{display:none}\r\n'
+           '--b\r\nContent-Type: text/html\r\nContent-ID: <x>\r\nContent-Transfer-Encoding: base64\r\n\r\n'
+           'PHA+aGk8L3A+\r\n--b--\r\n')
+    write(os.path.join(seeds, 'fuzz_mht', 'frames.mht'), mht.encode('ascii'))
+    if shutil.which('chmcmd'):
+        os.makedirs(os.path.join(seeds, 'fuzz_chm'), exist_ok=True)
+        with tempfile.TemporaryDirectory() as work:
+            write(os.path.join(work, 't.htm'), '<p>一</p>'.encode('gbk'))
+            write(os.path.join(work, 'u.htm'), b'<p>two</p>')
+            write(os.path.join(work, 'toc.hhc'), b'<ul><li><object type="text/sitemap">'
+                  b'<param name="Local" value="u.htm"></object></ul>')
+            write(os.path.join(work, 'b.hhp'), b'[OPTIONS]\nCompiled file=small.chm\nContents file=toc.hhc\n'
+                  b'Language=0x404\n\n[FILES]\nt.htm\nu.htm\n')
+            subprocess.run(['chmcmd', 'b.hhp'], cwd=work, check=True, stdout=subprocess.DEVNULL)
+            shutil.copy(os.path.join(work, 'small.chm'), os.path.join(seeds, 'fuzz_chm', 'small.chm'))
+
+
 if __name__ == '__main__':
     epub2()
     epub3()
@@ -403,3 +446,4 @@ if __name__ == '__main__':
     mht_frames()
     chm_gbk()
     chm_looping_toc()
+    fuzz_seeds()
