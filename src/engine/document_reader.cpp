@@ -124,8 +124,8 @@ const std::vector<DocumentReader>& documentReaders()
     // other archive, then formats recognised only to say what they are. Loose pages and
     // plain text are not rows: they are what remains.
     static const std::vector<DocumentReader> table = {
-        {"EPUB", isEpub, ".epub", readEpub, nullptr},
         {"MHT", isSavedPage, ".mht .mhtml", readSavedPage, nullptr},
+        {"EPUB", isEpub, ".epub", readEpub, nullptr},
         {"CHM", isChm, ".chm", readChm, nullptr},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
