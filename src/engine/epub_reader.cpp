@@ -1,5 +1,7 @@
 #include "engine/epub_reader.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -130,6 +132,56 @@ bool isPage(const ManifestItem& item)
     return m.ends_with(".xhtml") || m.ends_with(".html") || m.ends_with(".htm");
 }
 
+// XHTML chapters may self-close any element ("<title/>", "<script src='x.js'/>"). A page
+// parser ignores that slash, so a self-closed raw-text element would take the rest of
+// the chapter for its own text and hide it. Such elements get their end tag written out.
+// Nothing when the chapter has none.
+std::optional<std::string> closeSelfClosedRawText(std::string_view page)
+{
+    static constexpr std::string_view names[] = {"title",   "script",   "style",    "textarea", "iframe",
+                                                 "noembed", "noframes", "noscript", "xmp"};
+    auto isNameChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
+    std::string out;
+    size_t copied = 0;
+    size_t pos = 0;
+    while ((pos = page.find('<', pos)) != std::string_view::npos) {
+        if (page.substr(pos, 4) == "<!--") {
+            const size_t end = page.find("-->", pos + 4);
+            if (end == std::string_view::npos)
+                break;
+            pos = end + 3;
+            continue;
+        }
+        size_t i = pos + 1;
+        while (i < page.size() && isNameChar(page[i]))
+            ++i;
+        std::string name(page.substr(pos + 1, i - pos - 1));
+        for (char& c : name)
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        const bool rawText = std::find(std::begin(names), std::end(names), name) != std::end(names);
+        if (!rawText || i >= page.size() || !(page[i] == '/' || page[i] == '>' || page[i] == ' ' || page[i] == '\t' ||
+                                              page[i] == '\r' || page[i] == '\n')) {
+            pos = i;
+            continue;
+        }
+        const size_t close = page.find('>', i);
+        if (close == std::string_view::npos)
+            break;
+        if (page[close - 1] == '/') {
+            out.append(page.substr(copied, close - 1 - copied));
+            out += "></" + name + ">";
+            copied = close + 1;
+        }
+        pos = close + 1;
+    }
+    if (copied == 0)
+        return std::nullopt;
+    out.append(page.substr(copied));
+    return out;
+}
+
 class EpubBook {
 public:
     EpubBook(ZipArchive& zip, ProblemList& problems) : m_zip(zip), m_problems(problems) {}
@@ -236,6 +288,8 @@ private:
             }
             return cached->second;
         };
+        if (const auto closed = closeSelfClosedRawText(bytes))
+            return renderHtml(*closed, context);
         return renderHtml(bytes, context);
     }
 
