@@ -66,7 +66,7 @@ bool isEpub(DocumentProbe& p)
 {
     if (!looksLikeZip(p.bytes()))
         return false;
-    if (p.bytes().substr(30, 28) == "mimetypeapplication/epub+zip")
+    if (p.bytes().size() >= 58 && p.bytes().substr(30, 28) == "mimetypeapplication/epub+zip")
         return true;
     if (auto mime = p.zipSmallMember("mimetype"))
         return mime->starts_with("application/epub+zip");
@@ -101,7 +101,7 @@ bool isCompoundFile(DocumentProbe& p)
 bool isImage(DocumentProbe& p)
 {
     return p.startsWith("\x89PNG\r\n\x1A\n") || p.startsWith("\xFF\xD8\xFF") || p.startsWith("GIF87a") ||
-           p.startsWith("GIF89a") || (p.startsWith("RIFF") && p.bytes().substr(8, 4) == "WEBP");
+           p.startsWith("GIF89a") || (p.startsWith("RIFF") && p.bytes().size() >= 12 && p.bytes().substr(8, 4) == "WEBP");
 }
 
 bool isOtherArchive(DocumentProbe& p)

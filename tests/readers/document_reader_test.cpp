@@ -55,6 +55,8 @@ TEST(DocumentReader, ChoosesByContentThenByName)
         {"a.txt", "MZ is the start of this text", nullptr},
         {"a.htm", "<p>page</p>", nullptr},
         {"a.txt", "PK is not a zip", nullptr},
+        {"a.txt", std::string("PK\x03\x04", 4), "ZIP"},  // too short to hold the EPUB marker
+        {"a.txt", "RIFF", nullptr},
         {"a.epub.txt", "words", nullptr},
     };
     for (const auto& c : cases) {
