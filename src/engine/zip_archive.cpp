@@ -124,7 +124,7 @@ Result<std::string> ZipArchive::read(std::size_t index)
     const ZipLimits& limits = m_impl->limits;
     const std::uint64_t room = std::min(limits.maxMemberSize, limits.maxTotalInflated - std::min(m_inflated, limits.maxTotalInflated));
     auto tooLarge = [&] {
-        return Error{ErrorCode::BadInput, "压缩包成员解压后过大（疑似压缩炸弹），已拒绝", member.name};
+        return Error{ErrorCode::BadInput, "压缩包成员解压后过大或超出记录的大小（已损坏或疑似压缩炸弹），已拒绝", member.name};
     };
     // The claimed size is checked first; the inflated bytes are counted as they come,
     // since the claim may lie.
@@ -149,7 +149,8 @@ Result<std::string> ZipArchive::read(std::size_t index)
         }
         if (n == 0)
             break;
-        if (out.size() + static_cast<std::uint64_t>(n) > room) {
+        // More bytes than the archive records is damage, or a bomb that lies about its size.
+        if (out.size() + static_cast<std::uint64_t>(n) > std::min(room, member.size)) {
             zip_fclose(file);
             m_inflated += out.size();
             return tooLarge();

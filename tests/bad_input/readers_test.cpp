@@ -97,13 +97,14 @@ std::string longSpineEpub(bool missing)
 
 std::string nestedMht(int depth)
 {
-    std::string head, tail;
-    for (int i = 0; i < depth; ++i) {
-        head += "Content-Type: multipart/related; boundary=\"b" + std::to_string(i) + "\"\r\n\r\n--b" +
+    std::string text;
+    for (int i = 0; i < depth; ++i)
+        text += "Content-Type: multipart/related; boundary=\"b" + std::to_string(i) + "\"\r\n\r\n--b" +
                 std::to_string(i) + "\r\n";
-        tail = "\r\n--b" + std::to_string(i) + "--\r\n" + tail;
-    }
-    return head + "Content-Type: text/html\r\n\r\n<p>深处</p>" + tail;
+    text += "Content-Type: text/html\r\n\r\n<p>深处</p>";
+    for (int i = depth; i-- > 0;)
+        text += "\r\n--b" + std::to_string(i) + "--\r\n";
+    return text;
 }
 
 std::string goldenInput(const char* folder, const char* name)
