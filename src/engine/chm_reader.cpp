@@ -130,6 +130,148 @@ private:
     int m_fd = -1;
 };
 
+// The help library follows the directory's page links without remembering where it has
+// been: the chain of listing pages (each names the next) when it lists a book, and the
+// index pages (each names a child per entry) when it looks a name up, which it also does
+// while opening a book. A link back to an earlier page makes it loop for ever, and an
+// entry that runs past its page makes it read past its buffer. This pre-pass reads the
+// directory the way the library does, computing page offsets with the same 32-bit
+// arithmetic, and says whether every page either may reach is sound and reached once.
+// A directory whose headers it cannot read is left to the library, which refuses it.
+class DirectoryCheck {
+public:
+    explicit DirectoryCheck(std::string_view bytes) : m_bytes(bytes) {}
+
+    bool sound()
+    {
+        if (m_bytes.size() < 0x58)
+            return true;
+        const std::uint64_t itsp = le64(0x48);
+        if (itsp > m_bytes.size() || m_bytes.size() - itsp < 0x54 || m_bytes.substr(itsp, 4) != "ITSP")
+            return true;
+        m_dirOffset = itsp + le32(m_bytes, itsp + 8);
+        m_blockLen = le32(m_bytes, itsp + 0x10);
+        std::int32_t root = static_cast<std::int32_t>(le32(m_bytes, itsp + 0x1C));
+        const std::int32_t head = static_cast<std::int32_t>(le32(m_bytes, itsp + 0x20));
+        if (root <= -1)
+            root = head;
+        // Pages shorter than their header are read past their end; pages of more than a
+        // megabyte are no help book's (they use 4 or 8 KiB) and each is allocated whole.
+        if (m_blockLen < 0x14 || m_blockLen > (1u << 20))
+            return false;
+        // The listing chain.
+        std::unordered_set<std::uint64_t> seen;
+        for (std::int32_t page = head; page != -1;) {
+            const auto at = pageOffset(page);
+            if (!at || !isPage(*at, "PMGL"))
+                break;
+            if (!seen.insert(*at).second || !listingSound(*at))
+                return false;
+            page = static_cast<std::int32_t>(le32(m_bytes, *at + 0x10));
+        }
+        // The index tree: every page reached from the root at most once.
+        seen.clear();
+        std::vector<std::int32_t> pending{root};
+        while (!pending.empty()) {
+            const std::int32_t page = pending.back();
+            pending.pop_back();
+            if (page == -1)
+                continue;
+            const auto at = pageOffset(page);
+            if (!at)
+                continue;
+            if (!seen.insert(*at).second)
+                return false;
+            if (isPage(*at, "PMGL")) {
+                if (!listingSound(*at))
+                    return false;
+            } else if (isPage(*at, "PMGI")) {
+                if (!indexSound(*at, pending))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    std::uint64_t le64(std::size_t at) const
+    {
+        return static_cast<std::uint64_t>(le32(m_bytes, at)) | static_cast<std::uint64_t>(le32(m_bytes, at + 4)) << 32;
+    }
+
+    // Where the library reads a page: the page number times the block length in 32-bit
+    // unsigned arithmetic, after the directory header. Nothing when it cannot read a whole
+    // block there.
+    std::optional<std::uint64_t> pageOffset(std::int32_t page) const
+    {
+        const std::uint64_t at = m_dirOffset + static_cast<std::uint32_t>(static_cast<std::uint32_t>(page) * m_blockLen);
+        if (at > m_bytes.size() || m_bytes.size() - at < m_blockLen)
+            return std::nullopt;
+        return at;
+    }
+
+    bool isPage(std::uint64_t at, std::string_view marker) const { return m_bytes.substr(at, 4) == marker; }
+
+    // The entries' area: from the header to the block's end less its free space.
+    std::uint64_t entriesEnd(std::uint64_t at) const
+    {
+        const std::uint32_t freeSpace = le32(m_bytes, at + 4);
+        return freeSpace > m_blockLen ? at : at + m_blockLen - freeSpace;
+    }
+
+    // A compressed number: 7 bits a byte, high bit set on every byte but the last.
+    bool word(std::uint64_t& pos, std::uint64_t limit, std::uint64_t& value) const
+    {
+        value = 0;
+        while (pos < limit) {
+            const auto b = static_cast<unsigned char>(m_bytes[pos++]);
+            value = (value << 7) | (b & 0x7F);
+            if (b < 0x80)
+                return true;
+        }
+        return false;
+    }
+
+    bool name(std::uint64_t& pos, std::uint64_t limit) const
+    {
+        std::uint64_t length = 0;
+        if (!word(pos, limit, length) || length > CHM_MAX_PATHLEN || limit - pos < length)
+            return false;
+        pos += length;
+        return true;
+    }
+
+    bool listingSound(std::uint64_t at) const
+    {
+        const std::uint64_t end = entriesEnd(at);
+        const std::uint64_t limit = at + m_blockLen;
+        std::uint64_t pos = at + 0x14;
+        std::uint64_t v = 0;
+        while (pos < end)
+            if (!name(pos, limit) || !word(pos, limit, v) || !word(pos, limit, v) || !word(pos, limit, v))
+                return false;
+        return true;
+    }
+
+    bool indexSound(std::uint64_t at, std::vector<std::int32_t>& children) const
+    {
+        const std::uint64_t end = entriesEnd(at);
+        const std::uint64_t limit = at + m_blockLen;
+        std::uint64_t pos = at + 8;
+        std::uint64_t child = 0;
+        while (pos < end) {
+            if (!name(pos, limit) || !word(pos, limit, child))
+                return false;
+            children.push_back(static_cast<std::int32_t>(child));
+        }
+        return true;
+    }
+
+    std::string_view m_bytes;
+    std::uint64_t m_dirOffset = 0;
+    std::uint32_t m_blockLen = 0;
+};
+
 class ChmBook {
 public:
     ChmBook(chmFile* file, ReadProblems& problems) : m_file(file), m_problems(problems) {}
@@ -347,6 +489,8 @@ Result<Text> readChmBytes(std::string_view bytes, ReadProblems& problems)
 {
     if (!bytes.starts_with("ITSF") || bytes.size() < 0x60)
         return Error{ErrorCode::BadInput, "CHM 帮助文件已损坏或不完整", {}};
+    if (!DirectoryCheck(bytes).sound())
+        return Error{ErrorCode::BadInput, "CHM 帮助文件的目录已损坏（目录页循环或越界），无法读取", {}};
     MemoryFile file(bytes);
     if (!file.ok())
         return Error{ErrorCode::Unreadable, "无法为 CHM 帮助文件分配内存", {}};

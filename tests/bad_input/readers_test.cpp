@@ -124,6 +124,11 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
 {
     const std::string chm = readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "looping-toc.chm");
     ASSERT_FALSE(chm.empty());
+    // Found by the fuzzer: a listing page whose next page is itself, which the help
+    // library would follow for ever.
+    const std::string dirLoop =
+        readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "directory-loop.chm");
+    ASSERT_FALSE(dirLoop.empty());
     const std::string epubGold = goldenInput("epub2-spine-order", "input.epub");
     const std::string mhtGold = goldenInput("mht-legacy-gbk-qp", "input.mht");
     const std::string mhtNew = goldenInput("mht-current-base64", "input.mht");
@@ -136,6 +141,7 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"100,000 spine items on one chapter", "spine.epub", longSpineEpub(false), true, "完好的章节"},
         {"100,000 missing spine items", "missing.epub", longSpineEpub(true), true, "完好的章节"},
         {"looping table of contents", "loop.chm", chm, true, "B topic"},
+        {"directory pages that loop", "dirloop.chm", dirLoop, false, nullptr},
         {"100,000 nested multiparts", "deep.mht", nestedMht(100'000), false, nullptr},
         {"EPUB cut in half", "cut.epub", epubGold.substr(0, epubGold.size() / 2), false, nullptr},
         {"EPUB without its last byte", "cut1.epub", epubGold.substr(0, epubGold.size() - 1), false, nullptr},
