@@ -138,6 +138,7 @@ private:
 // directory the way the library does, computing page offsets with the same 32-bit
 // arithmetic, and says whether every page either may reach is sound and reached once.
 // A directory whose headers it cannot read is left to the library, which refuses it.
+// It also checks the numbers the decompressor divides by (see compressionSound).
 class DirectoryCheck {
 public:
     explicit DirectoryCheck(std::string_view bytes) : m_bytes(bytes) {}
@@ -190,7 +191,7 @@ public:
                     return false;
             }
         }
-        return true;
+        return compressionSound();
     }
 
 private:
@@ -241,15 +242,69 @@ private:
         return true;
     }
 
-    bool listingSound(std::uint64_t at) const
+    bool listingSound(std::uint64_t at)
     {
         const std::uint64_t end = entriesEnd(at);
         const std::uint64_t limit = at + m_blockLen;
         std::uint64_t pos = at + 0x14;
-        std::uint64_t v = 0;
-        while (pos < end)
-            if (!name(pos, limit) || !word(pos, limit, v) || !word(pos, limit, v) || !word(pos, limit, v))
+        std::uint64_t space = 0, start = 0, length = 0;
+        while (pos < end) {
+            const std::uint64_t nameAt = pos;
+            if (!name(pos, limit))
                 return false;
+            std::uint64_t nameLength = 0, p = nameAt;
+            word(p, limit, nameLength);
+            const std::string_view entry = m_bytes.substr(p, nameLength);
+            if (!word(pos, limit, space) || !word(pos, limit, start) || !word(pos, limit, length))
+                return false;
+            if (space == 0)
+                for (int k = 0; k < 2; ++k)
+                    if (equalsNoCase(entry, kCompressionObjects[k]))
+                        m_compression[k].push_back({start, length});
+        }
+        return true;
+    }
+
+    static bool equalsNoCase(std::string_view a, std::string_view b)
+    {
+        return a.size() == b.size() && lowerAscii(a) == lowerAscii(b);
+    }
+
+    // The decompressor divides by the reset table's block length and by a block count
+    // the control data gives; a book where either is zero would stop the program. Every
+    // entry for those objects in the pages checked is tested, so the one the library
+    // finds is among them.
+    bool compressionSound() const
+    {
+        const std::uint64_t dataOffset =
+            le32(m_bytes, 4) >= 3 ? le64(0x58) : le64(0x48) + le64(0x50);
+        auto object = [&](const Span& span, std::size_t want) -> std::optional<std::string_view> {
+            const std::uint64_t at = dataOffset + span.start;
+            if (at < dataOffset || at > m_bytes.size() || m_bytes.size() - at < want || span.length < want)
+                return std::nullopt;
+            return m_bytes.substr(at, want);
+        };
+        for (const Span& span : m_compression[0]) {
+            const auto table = object(span, 0x28);
+            if (table && le32(*table, 0x20) == 0 && le32(*table, 0x24) == 0)
+                return false;
+        }
+        for (const Span& span : m_compression[1]) {
+            const auto control = object(span, 0x18);
+            if (!control)
+                return false;
+            if (control->substr(4, 4) != "LZXC")
+                continue;
+            std::uint32_t resetInterval = le32(*control, 0x0C);
+            std::uint32_t windowSize = le32(*control, 0x10);
+            const std::uint32_t windowsPerReset = le32(*control, 0x14);
+            if (le32(*control, 0x08) == 2) {
+                resetInterval *= 0x8000;
+                windowSize *= 0x8000;
+            }
+            if (windowSize / 2 == 0 || resetInterval / (windowSize / 2) * windowsPerReset == 0)
+                return false;
+        }
         return true;
     }
 
@@ -267,9 +322,17 @@ private:
         return true;
     }
 
+    struct Span {
+        std::uint64_t start, length;
+    };
+    static constexpr std::string_view kCompressionObjects[2] = {
+        "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable",
+        "::DataSpace/Storage/MSCompressed/ControlData"};
+
     std::string_view m_bytes;
     std::uint64_t m_dirOffset = 0;
     std::uint32_t m_blockLen = 0;
+    std::vector<Span> m_compression[2];
 };
 
 class ChmBook {
@@ -490,7 +553,7 @@ Result<Text> readChmBytes(std::string_view bytes, ReadProblems& problems)
     if (!bytes.starts_with("ITSF") || bytes.size() < 0x60)
         return Error{ErrorCode::BadInput, "CHM 帮助文件已损坏或不完整", {}};
     if (!DirectoryCheck(bytes).sound())
-        return Error{ErrorCode::BadInput, "CHM 帮助文件的目录已损坏（目录页循环或越界），无法读取", {}};
+        return Error{ErrorCode::BadInput, "CHM 帮助文件的目录或压缩信息已损坏，无法读取", {}};
     MemoryFile file(bytes);
     if (!file.ok())
         return Error{ErrorCode::Unreadable, "无法为 CHM 帮助文件分配内存", {}};

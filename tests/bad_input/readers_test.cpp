@@ -129,6 +129,10 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
     const std::string dirLoop =
         readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "directory-loop.chm");
     ASSERT_FALSE(dirLoop.empty());
+    // Also found by the fuzzer: compression numbers the help library divides by are zero.
+    const std::string zeroDivisor =
+        readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "zero-divisor.chm");
+    ASSERT_FALSE(zeroDivisor.empty());
     const std::string epubGold = goldenInput("epub2-spine-order", "input.epub");
     const std::string mhtGold = goldenInput("mht-legacy-gbk-qp", "input.mht");
     const std::string mhtNew = goldenInput("mht-current-base64", "input.mht");
@@ -142,6 +146,7 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"100,000 missing spine items", "missing.epub", longSpineEpub(true), true, "完好的章节"},
         {"looping table of contents", "loop.chm", chm, true, "B topic"},
         {"directory pages that loop", "dirloop.chm", dirLoop, false, nullptr},
+        {"decompressor dividing by zero", "zero.chm", zeroDivisor, false, nullptr},
         {"100,000 nested multiparts", "deep.mht", nestedMht(100'000), false, nullptr},
         {"EPUB cut in half", "cut.epub", epubGold.substr(0, epubGold.size() / 2), false, nullptr},
         {"EPUB without its last byte", "cut1.epub", epubGold.substr(0, epubGold.size() - 1), false, nullptr},
