@@ -293,15 +293,12 @@ private:
             const auto control = object(span, 0x18);
             if (!control)
                 return false;
-            if (control->substr(4, 4) != "LZXC")
-                continue;
-            std::uint32_t resetInterval = le32(*control, 0x0C);
-            std::uint32_t windowSize = le32(*control, 0x10);
+            // The library reads and scales these (version 2 counts in 32 KiB units) and
+            // divides by them even when it then finds the control data unusable.
+            const std::uint32_t scale = le32(*control, 0x08) == 2 ? 0x8000u : 1u;
+            const std::uint32_t resetInterval = le32(*control, 0x0C) * scale;
+            const std::uint32_t windowSize = le32(*control, 0x10) * scale;
             const std::uint32_t windowsPerReset = le32(*control, 0x14);
-            if (le32(*control, 0x08) == 2) {
-                resetInterval *= 0x8000;
-                windowSize *= 0x8000;
-            }
             if (windowSize / 2 == 0 || resetInterval / (windowSize / 2) * windowsPerReset == 0)
                 return false;
         }
