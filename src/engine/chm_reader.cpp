@@ -195,6 +195,11 @@ public:
     }
 
 private:
+    static std::uint64_t le64In(std::string_view s, std::size_t at)
+    {
+        return static_cast<std::uint64_t>(le32(s, at)) | static_cast<std::uint64_t>(le32(s, at + 4)) << 32;
+    }
+
     std::uint64_t le64(std::size_t at) const
     {
         return static_cast<std::uint64_t>(le32(m_bytes, at)) | static_cast<std::uint64_t>(le32(m_bytes, at + 4)) << 32;
@@ -284,10 +289,29 @@ private:
                 return std::nullopt;
             return m_bytes.substr(at, want);
         };
+        // The reset table: LZX frames are 32 KiB in every book compilers write, and the
+        // table of frame addresses must lie inside the table object, rising, within the
+        // compressed length. The decompressor trusts all of it.
         for (const Span& span : m_compression[0]) {
             const auto table = object(span, 0x28);
-            if (table && le32(*table, 0x20) == 0 && le32(*table, 0x24) == 0)
+            if (!table)
                 return false;
+            const std::uint32_t count = le32(*table, 4);
+            const std::uint32_t tableOffset = le32(*table, 0x0C);
+            const std::uint64_t compressed = le64In(*table, 0x18);
+            if (le64In(*table, 0x20) != 0x8000 || tableOffset < 0x28 || tableOffset > span.length ||
+                (span.length - tableOffset) / 8 < count)
+                return false;
+            const auto entries = object(span, tableOffset + std::uint64_t{count} * 8);
+            if (!entries)
+                return false;
+            std::uint64_t previous = 0;
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const std::uint64_t address = le64In(*entries, tableOffset + std::size_t{i} * 8);
+                if (address < previous || address > compressed)
+                    return false;
+                previous = address;
+            }
         }
         for (const Span& span : m_compression[1]) {
             const auto control = object(span, 0x18);
@@ -300,6 +324,10 @@ private:
             const std::uint32_t windowSize = le32(*control, 0x10) * scale;
             const std::uint32_t windowsPerReset = le32(*control, 0x14);
             if (windowSize / 2 == 0 || resetInterval / (windowSize / 2) * windowsPerReset == 0)
+                return false;
+            // LZX windows are powers of two from 32 KiB to 2 MiB.
+            if (windowSize < 0x8000 || windowSize > 0x200000 || (windowSize & (windowSize - 1)) != 0 ||
+                resetInterval % (windowSize / 2) != 0)
                 return false;
         }
         return true;

@@ -136,6 +136,9 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
     const std::string zeroWindow =
         readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "zero-window.chm");
     ASSERT_FALSE(zeroWindow.empty());
+    const std::string badResetTable =
+        readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "bad-reset-table.chm");
+    ASSERT_FALSE(badResetTable.empty());
     const std::string epubGold = goldenInput("epub2-spine-order", "input.epub");
     const std::string mhtGold = goldenInput("mht-legacy-gbk-qp", "input.mht");
     const std::string mhtNew = goldenInput("mht-current-base64", "input.mht");
@@ -151,6 +154,7 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"directory pages that loop", "dirloop.chm", dirLoop, false, nullptr},
         {"decompressor dividing by zero", "zero.chm", zeroDivisor, false, nullptr},
         {"window size of zero", "window.chm", zeroWindow, false, nullptr},
+        {"reset table the decompressor would read past", "reset.chm", badResetTable, false, nullptr},
         {"100,000 nested multiparts", "deep.mht", nestedMht(100'000), false, nullptr},
         {"EPUB cut in half", "cut.epub", epubGold.substr(0, epubGold.size() / 2), false, nullptr},
         {"EPUB without its last byte", "cut1.epub", epubGold.substr(0, epubGold.size() - 1), false, nullptr},
