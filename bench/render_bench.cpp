@@ -14,7 +14,7 @@
 
 #include "engine/ch_txt.h"
 #include "engine/html_renderer.h"
-#include "book_bench.h"
+#include "join_bench.h"
 #include "page_generator.h"
 
 namespace {

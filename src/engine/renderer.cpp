@@ -58,14 +58,45 @@ DocumentKind documentKind(const std::filesystem::path& path, std::string_view by
 
 Result<Text> renderDocument(const std::filesystem::path& path)
 {
-    // NUL bytes in the first kilobyte mark a binary file, refused before the rest is read.
-    Result<std::string> bytes = readWholeFile(path, 1024, [](std::string_view head) -> std::optional<Error> {
-        if (!hasUtf16Bom(head) && head.find('\0') != std::string_view::npos)
-            return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", {}};
-        return std::nullopt;
+    return renderDocument(path, nullptr);
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
+{
+    // NUL bytes in the first kilobyte mark a binary file. Unless its first bytes are those
+    // of a kind the reader table knows (to read it, or to say what it is), it is refused
+    // before the rest is read, so a huge binary file costs nothing.
+    Result<std::string> bytes = readWholeFile(path, 1024, [&path](std::string_view head) -> std::optional<Error> {
+        if (hasUtf16Bom(head) || head.find('\0') == std::string_view::npos)
+            return std::nullopt;
+        DocumentProbe probe(head, path);
+        if (knownByContent(probe))
+            return std::nullopt;
+        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", {}};
     });
     if (!bytes)
         return bytes.error();
+    const DocumentReader* reader = nullptr;
+    {
+        DocumentProbe probe(*bytes, path);
+        reader = chooseDocumentReader(probe);
+    }
+    if (reader) {
+        if (!reader->read)
+            return Error{ErrorCode::BinaryInput, reader->refusal, path.string()};
+        ReadProblems found;
+        Result<Text> text = reader->read(path, std::move(*bytes), found);
+        if (!text) {
+            Error error = text.error();
+            if (!error.where.empty() && error.where != path.string())
+                error.message += "（" + error.where + "）";
+            error.where = path.string();
+            return error;
+        }
+        if (problems)
+            problems->insert(problems->end(), found.begin(), found.end());
+        return text;
+    }
     const std::string_view view = *bytes;
     if (documentKind(path, view) == DocumentKind::Html)
         return renderHtml(std::move(*bytes));

@@ -11,6 +11,7 @@
 #include "common/result.h"
 #include "common/text.h"
 #include "io/file_reader.h"  // readWholeFile, which callers of the renderer use too
+#include "engine/document_reader.h"
 
 namespace sorvane {
 
@@ -22,10 +23,16 @@ enum class DocumentKind { Html, PlainText };
 // name is sniffed (markup start after a BOM and white space).
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes);
 
-// Renders the document at `path`, choosing the renderer by its extension or, for other
-// names, by sniffing its first bytes. Fails with NotFound / Unreadable when the file
-// cannot be read, BinaryInput when it is neither text nor HTML.
+// Renders the document at `path`. Books and saved pages go to the reader the table of
+// document_reader.h chooses; other files are pages or plain text, chosen by extension
+// or, for other names, by sniffing their first bytes. Fails with NotFound / Unreadable
+// when the file cannot be read, BinaryInput when it is a kind the program does not read
+// (the message says what it looks like), BadInput when a book or saved page is too
+// damaged to give any text.
 Result<Text> renderDocument(const std::filesystem::path& path);
+
+// The same; what could not be read of a book that otherwise rendered goes to `problems`.
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems);
 
 // The renderer a conversion uses; tests and front ends may put their own in its place.
 using Renderer = std::function<Result<Text>(const std::filesystem::path&)>;

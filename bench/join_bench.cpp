@@ -13,7 +13,7 @@
 #include "engine/book_join.h"
 #include "engine/ch_txt.h"
 #include "engine/script_convert.h"
-#include "book_bench.h"
+#include "join_bench.h"
 #include "page_generator.h"
 
 namespace {
