@@ -9,6 +9,7 @@
 
 #include "engine/html_renderer.h"
 #include "engine/plain_text_renderer.h"
+#include "engine/rtf_reader.h"
 
 namespace sorvane {
 namespace {
@@ -90,6 +91,9 @@ Result<Text> renderDocument(const std::filesystem::path& path)
     if (!bytes)
         return bytes.error();
     const std::string_view view = *bytes;
+    // Word-processor documents, chosen by content whatever their name.
+    if (looksLikeRtf(view))
+        return readRtf(view);
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", path.string()};
     if (documentKind(path, view) == DocumentKind::Html)
