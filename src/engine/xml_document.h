@@ -1,0 +1,69 @@
+#pragma once
+// A parsed XML document: the one adapter over the XML parser. Nodes are opaque handles,
+// valid while the document lives. The parser resolves only the predefined entities and
+// character references; a DTD's own entities are never expanded, so an entity bomb
+// stays as small as its text.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/result.h"
+
+namespace sorvane {
+
+class XmlDocument {
+public:
+    using Node = const void*;
+
+    // Parses the document. Its encoding comes from a byte-order mark, else from the
+    // XML declaration (any encoding the converters know, "GBK" included), else UTF-8.
+    // White space in text is kept as it is. Fails with BadInput and the parser's
+    // description and byte offset when the document is not well-formed.
+    static Result<std::unique_ptr<XmlDocument>> parse(std::string_view bytes);
+    ~XmlDocument();
+    XmlDocument(const XmlDocument&) = delete;
+    XmlDocument& operator=(const XmlDocument&) = delete;
+
+    // The document element.
+    Node root() const;
+
+    static bool isElement(Node node);
+    // Text and CDATA nodes.
+    static bool isText(Node node);
+    static Node firstChild(Node node);
+    static Node nextSibling(Node node);
+    static Node parent(Node node);
+
+    // The element's name as written ("opf:item") and without its prefix ("item").
+    static std::string_view name(Node node);
+    static std::string_view localName(Node node);
+    // The namespace URI the element's prefix (or the default namespace) is bound to
+    // in scope; empty when none.
+    static std::string_view namespaceUri(Node node);
+
+    // An attribute by its name as written ("full-path", "xml:lang").
+    static std::optional<std::string_view> attribute(Node node, std::string_view name);
+    // An attribute by its name without prefix ("idref" matches "opf:idref" too).
+    static std::optional<std::string_view> attributeLocal(Node node, std::string_view localName);
+
+    // A text or CDATA node's text.
+    static std::string_view text(Node node);
+    // The text of every text and CDATA node below `node`, in document order.
+    static std::string textContent(Node node);
+
+    // The first child element with this local name, or nothing.
+    static Node childElement(Node node, std::string_view localName);
+
+private:
+    XmlDocument();
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// The encoding an XML declaration at the start of `bytes` names ("GBK"), or nothing.
+std::optional<std::string> xmlDeclaredEncoding(std::string_view bytes);
+
+}  // namespace sorvane
