@@ -9,7 +9,10 @@
 
 #include "engine/html_renderer.h"
 #include "engine/plain_text_renderer.h"
+#include "engine/docx_reader.h"
+#include "engine/odt_reader.h"
 #include "engine/rtf_reader.h"
+#include "engine/zip_archive.h"
 
 namespace sorvane {
 namespace {
@@ -94,6 +97,19 @@ Result<Text> renderDocument(const std::filesystem::path& path)
     // Word-processor documents, chosen by content whatever their name.
     if (looksLikeRtf(view))
         return readRtf(view);
+    if (looksLikeZip(view)) {
+        auto archive = ZipArchive::open(view);
+        if (!archive)
+            return Error{ErrorCode::BadInput, "ZIP 压缩包已损坏，无法读取：" + archive.error().message, path.string()};
+        ZipArchive& zip = **archive;
+        const bool docx = isDocx(zip);
+        if (!docx && !isOdt(zip))
+            return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，不是可以转换的文档", path.string()};
+        Result<Text> text = docx ? readDocx(zip) : readOdt(zip);
+        if (!text)
+            return Error{text.error().code, text.error().message, path.string()};
+        return text;
+    }
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", path.string()};
     if (documentKind(path, view) == DocumentKind::Html)
