@@ -9,8 +9,10 @@
 
 #include "engine/html_renderer.h"
 #include "engine/plain_text_renderer.h"
+#include "engine/doc_reader.h"
 #include "engine/docx_reader.h"
 #include "engine/odt_reader.h"
+#include "engine/ole_compound_file.h"
 #include "engine/rtf_reader.h"
 #include "engine/zip_archive.h"
 
@@ -106,6 +108,18 @@ Result<Text> renderDocument(const std::filesystem::path& path)
         if (!docx && !isOdt(zip))
             return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，不是可以转换的文档", path.string()};
         Result<Text> text = docx ? readDocx(zip) : readOdt(zip);
+        if (!text)
+            return Error{text.error().code, text.error().message, path.string()};
+        return text;
+    }
+    if (looksLikeOle(view)) {
+        auto file = OleCompoundFile::open(view);
+        if (!file)
+            return Error{ErrorCode::BadInput, file.error().message, path.string()};
+        if (!isWordDocument(**file))
+            return Error{ErrorCode::BinaryInput, "这是一个复合文档（如 Excel 或 PowerPoint 文件），不是 Word 文档",
+                         path.string()};
+        Result<Text> text = readWordDocument(**file);
         if (!text)
             return Error{text.error().code, text.error().message, path.string()};
         return text;

@@ -197,9 +197,20 @@ docx_body = "".join([
 docx_members = [
     ("[Content_Types].xml", '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'
      '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+     '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
      '<Default Extension="xml" ContentType="application/xml"/>'
      '<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.'
-     'wordprocessingml.document.main+xml"/></Types>'),
+     'wordprocessingml.document.main+xml"/>'
+     '<Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.'
+     'wordprocessingml.styles+xml"/>'
+     '<Override PartName="/word/footnotes.xml" ContentType="application/vnd.openxmlformats-officedocument.'
+     'wordprocessingml.footnotes+xml"/></Types>'),
+    ("word/_rels/document.xml.rels", '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://'
+     'schemas.openxmlformats.org/package/2006/relationships">'
+     '<Relationship Id="rIdS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles"'
+     ' Target="styles.xml"/>'
+     '<Relationship Id="rIdN" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/footnotes"'
+     ' Target="footnotes.xml"/></Relationships>'),
     ("_rels/.rels", '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.'
      'org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/'
      'officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>'),
@@ -213,6 +224,7 @@ docx_members = [
      '</w:styles>' % W),
     ("word/footnotes.xml", '<?xml version="1.0" encoding="UTF-8"?><w:footnotes %s>'
      '<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote>'
+     '<w:footnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/></w:r></w:p></w:footnote>'
      '<w:footnote w:id="1"><w:p><w:r><w:footnoteRef/></w:r>%s</w:p></w:footnote></w:footnotes>'
      % (W, r(" 这是脚注。"))),
     ("word/endnotes.xml", '<?xml version="1.0" encoding="UTF-8"?><w:endnotes %s>'
@@ -302,6 +314,7 @@ odt_members = [
      'xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3">'
      '<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/>'
      '<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>'
+     '<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>'
      '</manifest:manifest>'),
 ]
 write("odt-structure", "input.odt", zip_write(odt_members, "application/vnd.oasis.opendocument.text"), [
@@ -330,3 +343,49 @@ write("odt-structure", "input.odt", zip_write(odt_members, "application/vnd.oasi
     "完。",
     "",
     "[1] 这是脚注。"])
+
+# The source of the DOC case, an OpenDocument text. input.doc was made from it once, by
+# LibreOffice from Debian, with the command in doc-chinese-english/MADE-WITH; it is not
+# remade here.
+doc_source_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content %s>'
+    '<office:automatic-styles>'
+    '<style:style style:name="T2" style:family="text"><style:text-properties text:display="none"/></style:style>'
+    '</office:automatic-styles><office:body><office:text>'
+    '<text:h text:outline-level="1">第一章 归途</text:h>'
+    '<text:p>　　雨下了一整夜，朱镕站在窗前，等着陶喆的消息。</text:p>'
+    '<text:p>The rain fell all night. Zhu Rong stood by the window, waiting for news.</text:p>'
+    '<text:p>混合 mixed 文字 text，<text:span text:style-name="T2">隐藏的字</text:span>全角标点。'
+    '<text:line-break/>换行之后<text:tab/>制表符后</text:p>'
+    '<text:p>脚注在此<text:note text:id="ftn1" text:note-class="footnote"><text:note-citation>1</text:note-citation>'
+    '<text:note-body><text:p>脚注：a footnote.</text:p></text:note-body></text:note>。</text:p>'
+    '<table:table table:name="T"><table:table-column table:number-columns-repeated="2"/>'
+    '<table:table-row><table:table-cell><text:p>姓名</text:p></table:table-cell>'
+    '<table:table-cell><text:p>Name</text:p></table:table-cell></table:table-row>'
+    '<table:table-row><table:table-cell><text:p>陶喆</text:p></table:table-cell>'
+    '<table:table-cell><text:p>Tao Zhe</text:p></table:table-cell></table:table-row></table:table>'
+    '<text:p>最后一段：Café, naïve, “quotes” — 完。</text:p>'
+    '</office:text></office:body></office:document-content>' % ODT_NS)
+folder = os.path.join(HERE, "doc-chinese-english")
+if os.path.isdir(folder):
+    with open(os.path.join(folder, "source.odt"), "wb") as f:
+        f.write(zip_write([("content.xml", doc_source_content), ("styles.xml", odt_styles),
+                           odt_members[2]], "application/vnd.oasis.opendocument.text"))
+    with open(os.path.join(folder, "expected.txt"), "wb") as f:
+        f.write("\r\n".join([
+            "第一章 归途",
+            "",
+            "　　雨下了一整夜，朱镕站在窗前，等着陶喆的消息。",
+            "",
+            "The rain fell all night. Zhu Rong stood by the window, waiting for news.",
+            "",
+            "混合 mixed 文字 text，全角标点。",
+            "换行之后\t制表符后",
+            "",
+            "脚注在此[1]。",
+            "",
+            "姓名\tName",
+            "陶喆\tTao Zhe",
+            "",
+            "最后一段：Café, naïve, “quotes” — 完。",
+            "",
+            "[1]\t脚注：a footnote."]).encode("utf-8"))
