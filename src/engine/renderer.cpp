@@ -117,7 +117,7 @@ Result<Text> renderDocument(const std::filesystem::path& path)
         if (!file)
             return Error{ErrorCode::BadInput, file.error().message, path.string()};
         if (!isWordDocument(**file))
-            return Error{ErrorCode::BinaryInput, "这是一个复合文档（如 Excel 或 PowerPoint 文件），不是 Word 文档",
+            return Error{ErrorCode::BinaryInput, "复合文档中没有 Word 正文（可能是 Excel 或 PowerPoint 文件，或者文件已损坏）",
                          path.string()};
         Result<Text> text = readWordDocument(**file);
         if (!text)
