@@ -67,7 +67,7 @@ Result<std::unique_ptr<OleCompoundFile>> OleCompoundFile::open(std::string_view 
         std::string why = error && error->message ? error->message : "格式错误";
         if (error)
             g_error_free(error);
-        return Error{ErrorCode::BadInput, "复合文档已损坏：" + why, {}};
+        return Error{ErrorCode::BadInput, "复合文档已损坏，无法读取（" + why + "）", {}};
     }
     return std::unique_ptr<OleCompoundFile>(new OleCompoundFile(std::move(impl)));
 }
