@@ -1,23 +1,21 @@
 #include "engine/doc_block_text.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace sorvane {
 
 void DocBlockText::flushPending()
 {
-    if (m_pendingTabs > 0) {
-        // The tabs close earlier cells of this row; breaks asked for at the start of the
-        // next cell do not split the row.
-        m_out.append(static_cast<std::size_t>(m_pendingTabs), u'\t');
-        m_pendingTabs = 0;
-        m_pendingBreaks = 0;
-        return;
-    }
-    if (m_pendingBreaks > 0 && !m_out.empty())
-        for (int i = 0; i < m_pendingBreaks; ++i)
+    const int breaks = std::max(m_rowBreaks, m_pendingBreaks);
+    if (breaks > 0 && !m_out.empty())
+        for (int i = 0; i < breaks; ++i)
             m_out += u"\r\n";
+    m_rowBreaks = 0;
     m_pendingBreaks = 0;
+    // The tabs close earlier cells of this row.
+    m_out.append(static_cast<std::size_t>(m_pendingTabs), u'\t');
+    m_pendingTabs = 0;
 }
 
 void DocBlockText::text(TextView text)
@@ -54,29 +52,42 @@ void DocBlockText::lineBreak()
 
 void DocBlockText::endBlock(int count)
 {
+    // Breaks asked for at the start of a later cell do not split the row.
+    if (m_pendingTabs > 0)
+        return;
     if (count > m_pendingBreaks)
         m_pendingBreaks = count;
 }
 
+void DocBlockText::startRow()
+{
+    m_rowBreaks = std::max({m_rowBreaks, m_pendingBreaks, 1});
+    m_pendingBreaks = 0;
+    m_pendingTabs = 0;
+}
+
 void DocBlockText::endCell()
 {
-    // Paragraph breaks inside the cell do not reach past its end.
     m_pendingBreaks = 0;
     ++m_pendingTabs;
 }
 
 void DocBlockText::endRow()
 {
-    // No tab after the row's last cell, but one after each empty cell before it.
-    if (m_pendingTabs > 1)
-        m_out.append(static_cast<std::size_t>(m_pendingTabs - 1), u'\t');
+    // No tab after the row's last cell, but one after each cell before it, empty or not.
+    if (m_pendingTabs > 1) {
+        --m_pendingTabs;
+        flushPending();
+    }
     m_pendingTabs = 0;
+    m_rowBreaks = 0;
     endBlock(1);
 }
 
 Text DocBlockText::take()
 {
     m_pendingBreaks = 0;
+    m_rowBreaks = 0;
     m_pendingTabs = 0;
     return std::exchange(m_out, Text());
 }

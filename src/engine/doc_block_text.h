@@ -24,7 +24,11 @@ public:
     // The end of a block: at least `count` line breaks before any later text
     // (1 for a heading, list item or table row, 2 for a paragraph).
     void endBlock(int count);
+    // The start of a table row: breaks asked for before it stay before it, even when its
+    // first cells are empty.
+    void startRow();
     // The end of a table cell: a tab before the row's next cell, nothing after its last.
+    // Breaks asked for inside the cell, after its text, go with it.
     void endCell();
     // The end of a table row.
     void endRow();
@@ -40,6 +44,7 @@ private:
 
     Text m_out;
     int m_pendingBreaks = 0;
+    int m_rowBreaks = 0;  // breaks before the current row, kept through its empty cells
     int m_pendingTabs = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -26,13 +27,17 @@ constexpr std::uint16_t kFlagEncrypted = 0x0100;
 constexpr std::uint16_t kFlagTable1 = 0x0200;
 constexpr std::uint16_t kFlagObfuscated = 0x8000;
 enum LwIndex { CcpText = 3, CcpFtn = 4, CcpHdd = 5, CcpAtn = 7, CcpEdn = 8 };
-enum FcLcbIndex { PlcffndRef = 2, PlcfBteChpx = 12, Clx = 33, PlcfendRef = 46 };
+enum FcLcbIndex { PlcffndRef = 2, PlcfBteChpx = 12, PlcfBtePapx = 13, Clx = 33, PlcfendRef = 46 };
 
 // Character property codes that hide text: a deleted revision, hidden and special
 // hidden text.
 constexpr std::uint16_t kSprmDeleted = 0x0800;
 constexpr std::uint16_t kSprmVanish = 0x083C;
 constexpr std::uint16_t kSprmSpecVanish = 0x0818;
+// Paragraph property codes that make a paragraph mark the end of a table row.
+constexpr std::uint16_t kSprmRowEnd = 0x2417;
+constexpr std::uint16_t kSprmInnerRowEnd = 0x244C;
+constexpr std::uint16_t kSprmTableDefinition = 0xD608;
 
 class Bytes {
 public:
@@ -131,17 +136,19 @@ Result<std::vector<Piece>> readPieces(const Bytes& table, std::uint32_t fcClx, s
     return pieces;
 }
 
-struct HiddenRun {
+// A range of byte offsets in the WordDocument stream.
+struct FcRange {
     std::uint32_t fcStart;
     std::uint32_t fcEnd;
 };
 
-// Whether a character property list hides its text.
-bool hidesText(std::string_view grpprl)
+// Whether a property list switches on one of the toggles `sprms` (the last one given
+// wins, as when Word applies them in order).
+bool switchesOn(std::string_view grpprl, std::initializer_list<std::uint16_t> sprms)
 {
     const Bytes b(grpprl);
     std::size_t pos = 0;
-    bool hidden = false;
+    bool on = false;
     while (b.has(pos, 2)) {
         const std::uint16_t sprm = b.u16(pos);
         pos += 2;
@@ -154,49 +161,98 @@ bool hidesText(std::string_view grpprl)
         case 5: size = 2; break;
         case 3: size = 4; break;
         case 7: size = 3; break;
-        default: size = 1 + b.u8(pos); break;  // variable: a length byte, then the data
+        default:
+            // Variable: a length byte, then the data; a table definition has a two-byte
+            // length that counts itself less one.
+            size = sprm == kSprmTableDefinition ? std::size_t{b.u16(pos)} + 1 : 1 + std::size_t{b.u8(pos)};
+            break;
         }
         if (!b.has(pos, size))
             break;
-        if (sprm == kSprmDeleted || sprm == kSprmVanish || sprm == kSprmSpecVanish) {
+        if (std::find(sprms.begin(), sprms.end(), sprm) != sprms.end()) {
             const std::uint8_t v = b.u8(pos);
-            hidden = v == 1 || v == 0x81;
+            on = v == 1 || v == 0x81;  // 0x81: the opposite of the style's value, which is off
         }
         pos += size;
     }
-    return hidden;
+    return on;
 }
 
-// The file ranges whose character properties hide them, from the character property
-// pages the table stream points to.
-std::vector<HiddenRun> readHiddenRuns(const Bytes& doc, const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc)
+// The properties of one formatted disk page: its runs' file ranges and property lists.
+// `cpp` tells where a run's property list starts in the page and how long it is.
+template <typename PropertiesOf>
+void readPropertyPages(const Bytes& doc, const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc,
+                       std::size_t entrySize, PropertiesOf&& propertiesOf, std::vector<FcRange>& out)
 {
-    std::vector<HiddenRun> runs;
     const auto [fc, lcb] = plc;
     if (lcb < 12 || !table.has(fc, lcb))
-        return runs;
+        return;
     const std::size_t n = (lcb - 4) / 8;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t pn = table.u32(fc + 4 * (n + 1) + 4 * i) & 0x3FFFFFu;
         const std::size_t page = std::size_t{pn} * 512;
         if (!doc.has(page, 512))
             continue;
-        const std::size_t crun = doc.u8(page + 511);
-        if (crun == 0 || 4 * (crun + 1) + crun > 511)
+        const std::size_t runs = doc.u8(page + 511);
+        if (runs == 0 || 4 * (runs + 1) + entrySize * runs > 511)
             continue;
-        for (std::size_t r = 0; r < crun; ++r) {
-            const std::size_t offset = std::size_t{doc.u8(page + 4 * (crun + 1) + r)} * 2;
+        for (std::size_t r = 0; r < runs; ++r) {
+            const std::size_t offset = std::size_t{doc.u8(page + 4 * (runs + 1) + entrySize * r)} * 2;
             if (offset == 0 || offset >= 511)
                 continue;
-            const std::size_t cb = doc.u8(page + offset);
-            if (offset + 1 + cb > 511)
-                continue;
-            if (hidesText(doc.slice(page + offset + 1, cb)))
-                runs.push_back({doc.u32(page + 4 * r), doc.u32(page + 4 * (r + 1))});
+            if (propertiesOf(doc.slice(page, 512), offset))
+                out.push_back({doc.u32(page + 4 * r), doc.u32(page + 4 * (r + 1))});
         }
     }
-    std::sort(runs.begin(), runs.end(), [](const HiddenRun& a, const HiddenRun& b) { return a.fcStart < b.fcStart; });
+    std::sort(out.begin(), out.end(), [](const FcRange& a, const FcRange& b) { return a.fcStart < b.fcStart; });
+}
+
+// The file ranges whose character properties hide them: hidden text and deleted
+// revisions.
+std::vector<FcRange> readHiddenRuns(const Bytes& doc, const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc)
+{
+    std::vector<FcRange> runs;
+    readPropertyPages(
+        doc, table, plc, 1,
+        [](std::string_view page, std::size_t offset) {
+            const std::size_t cb = static_cast<std::uint8_t>(page[offset]);
+            return offset + 1 + cb <= 511 &&
+                   switchesOn(page.substr(offset + 1, cb), {kSprmDeleted, kSprmVanish, kSprmSpecVanish});
+        },
+        runs);
     return runs;
+}
+
+// The file ranges of paragraphs that end a table row (their mark is the row's end, not
+// a cell's).
+std::vector<FcRange> readRowEnds(const Bytes& doc, const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc)
+{
+    std::vector<FcRange> rows;
+    readPropertyPages(
+        doc, table, plc, 13,
+        [](std::string_view page, std::size_t offset) {
+            std::size_t cb = static_cast<std::uint8_t>(page[offset]);
+            std::size_t start = offset + 1;
+            std::size_t size = cb * 2 - 1;
+            if (cb == 0) {
+                if (offset + 1 >= 511)
+                    return false;
+                size = std::size_t{static_cast<std::uint8_t>(page[offset + 1])} * 2;
+                start = offset + 2;
+            }
+            // A style number, then the property list.
+            return size >= 2 && start + size <= 511 &&
+                   switchesOn(page.substr(start + 2, size - 2), {kSprmRowEnd, kSprmInnerRowEnd});
+        },
+        rows);
+    return rows;
+}
+
+bool inRanges(const std::vector<FcRange>& ranges, std::uint32_t fc)
+{
+    auto it = std::upper_bound(ranges.begin(), ranges.end(), fc,
+                               [](std::uint32_t v, const FcRange& r) { return v < r.fcStart; });
+    return it != ranges.begin() && fc < std::prev(it)->fcEnd;
 }
 
 // The character positions of note references in the main text, from a PLC of
@@ -214,10 +270,15 @@ std::vector<std::uint32_t> readReferencePositions(const Bytes& table, std::pair<
     return cps;
 }
 
+// The end of a table cell as Word writes it, and the code this reader gives a row's end.
+constexpr char16_t kCellMark = 0x07;
+constexpr char16_t kRowMark = 0x1D;
+
 class WordReader {
 public:
-    WordReader(const Bytes& doc, std::vector<Piece> pieces, std::vector<HiddenRun> hidden)
-        : m_doc(doc), m_pieces(std::move(pieces)), m_hidden(std::move(hidden)), m_budget(doc.size())
+    WordReader(const Bytes& doc, std::vector<Piece> pieces, std::vector<FcRange> hidden, std::vector<FcRange> rowEnds)
+        : m_doc(doc), m_pieces(std::move(pieces)), m_hidden(std::move(hidden)), m_rowEnds(std::move(rowEnds)),
+          m_budget(doc.size())
     {
     }
 
@@ -253,6 +314,7 @@ public:
         m_fieldCodes = 0;
         m_chars.clear();
         m_marks.clear();
+        m_lastWasCellMark = false;
         for (const Piece& p : m_pieces) {
             const std::uint32_t start = std::max(from, p.cpStart);
             const std::uint32_t end = std::min(to, p.cpEnd);
@@ -287,13 +349,6 @@ private:
         }
     }
 
-    bool hiddenAt(std::uint32_t fc) const
-    {
-        auto it = std::upper_bound(m_hidden.begin(), m_hidden.end(), fc,
-                                   [](std::uint32_t v, const HiddenRun& r) { return v < r.fcStart; });
-        return it != m_hidden.begin() && fc < std::prev(it)->fcEnd;
-    }
-
     // Keeps the characters that show: not hidden, not deleted, not in a field's code.
     void collect(char16_t c, std::uint32_t fc, std::uint32_t cp)
     {
@@ -318,10 +373,20 @@ private:
             }
             return;
         }
-        if (m_fieldCodes > 0 || (!m_hidden.empty() && hiddenAt(fc)))
+        if (m_fieldCodes > 0 || inRanges(m_hidden, fc))
             return;
         if (c == 0x02)
             m_marks.push_back(noteNumber(cp));
+        if (c == kRowMark)
+            return;  // not a character Word writes; the mark of a row end stands for it
+        // A cell mark whose paragraph ends a row is the row's end. Without paragraph
+        // properties, a row's end is the mark right after its last cell's mark.
+        if (c == kCellMark && (m_rowEnds.empty() ? m_lastWasCellMark : inRanges(m_rowEnds, fc))) {
+            m_chars += kRowMark;
+            m_lastWasCellMark = false;
+            return;
+        }
+        m_lastWasCellMark = c == kCellMark;
         m_chars += c;
     }
 
@@ -332,7 +397,7 @@ private:
         for (; i < m_chars.size(); ++i) {
             if (m_chars[i] == 0x0D)
                 return true;
-            if (m_chars[i] == 0x07)
+            if (m_chars[i] == kCellMark || m_chars[i] == kRowMark)
                 return false;
         }
         return i > 0;
@@ -347,40 +412,42 @@ private:
                 run.clear();
             }
         };
-        bool lastWasCellMark = false;
         std::size_t mark = 0;
+        bool paragraphStart = true;
+        bool inRow = false;
         for (std::size_t i = 0; i < m_chars.size(); ++i) {
             const char16_t c = m_chars[i];
-            const bool cellMark = c == 0x07;
+            if (paragraphStart && !inRow && !paragraphOutsideTable(i)) {
+                out.startRow();
+                inRow = true;
+            }
+            paragraphStart = c == 0x0D || c == kCellMark || c == kRowMark;
+            if (c == kRowMark)
+                inRow = false;
             if (c >= 0x20 || c == 0x09) {
                 run += c;
-            } else {
-                flush();
-                switch (c) {
-                case 0x0D: out.endBlock(2); break;
-                case 0x0B: out.lineBreak(); break;
-                case 0x0C:
-                case 0x0E: out.endBlock(2); break;
-                case 0x07:
-                    // A row ends with a mark of its own right after its last cell's mark.
-                    if (lastWasCellMark) {
-                        out.endRow();
-                        if (paragraphOutsideTable(i + 1))
-                            out.endBlock(2);
-                    } else {
-                        out.endCell();
-                    }
-                    break;
-                case 0x1E: out.text(u'-'); break;
-                case 0x02:
-                    if (mark < m_marks.size() && m_marks[mark] > 0)
-                        out.text(fromUtf8("[" + std::to_string(m_marks[mark]) + "]"));
-                    ++mark;
-                    break;
-                default: break;  // pictures, drawn objects, comment marks, optional hyphens
-                }
+                continue;
             }
-            lastWasCellMark = cellMark && !lastWasCellMark;
+            flush();
+            switch (c) {
+            case 0x0D: out.endBlock(2); break;
+            case 0x0B: out.lineBreak(); break;
+            case 0x0C:
+            case 0x0E: out.endBlock(2); break;
+            case kCellMark: out.endCell(); break;
+            case kRowMark:
+                out.endRow();
+                if (paragraphOutsideTable(i + 1))
+                    out.endBlock(2);
+                break;
+            case 0x1E: out.text(u'-'); break;
+            case 0x02:
+                if (mark < m_marks.size() && m_marks[mark] > 0)
+                    out.text(fromUtf8("[" + std::to_string(m_marks[mark]) + "]"));
+                ++mark;
+                break;
+            default: break;  // pictures, drawn objects, comment marks, optional hyphens
+            }
         }
         flush();
         m_chars.clear();
@@ -400,7 +467,9 @@ private:
 
     const Bytes& m_doc;
     std::vector<Piece> m_pieces;
-    std::vector<HiddenRun> m_hidden;
+    std::vector<FcRange> m_hidden;
+    std::vector<FcRange> m_rowEnds;
+    bool m_lastWasCellMark = false;
     std::uint64_t m_budget;  // characters still allowed: no more than the stream has bytes
     Text m_chars;             // the shown characters of the part being read
     std::vector<int> m_marks;  // the number of each note mark in m_chars
@@ -438,7 +507,8 @@ Result<Text> readWordDocument(const OleCompoundFile& file)
     if (!pieces)
         return pieces.error();
 
-    WordReader reader(doc, std::move(*pieces), readHiddenRuns(doc, table, fib->at(PlcfBteChpx)));
+    WordReader reader(doc, std::move(*pieces), readHiddenRuns(doc, table, fib->at(PlcfBteChpx)),
+                      readRowEnds(doc, table, fib->at(PlcfBtePapx)));
     reader.numberNotes(readReferencePositions(table, fib->at(PlcffndRef)),
                        readReferencePositions(table, fib->at(PlcfendRef)));
 

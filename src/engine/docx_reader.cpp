@@ -220,6 +220,10 @@ private:
             ++m_tableDepth;
             return true;
         }
+        if (local == "tr") {
+            out.startRow();
+            return true;
+        }
         // Properties, deleted and moved-away text, comments and field codes carry no
         // shown text.
         static const std::set<std::string_view> skipped = {

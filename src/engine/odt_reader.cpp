@@ -168,6 +168,10 @@ private:
             out.endBlock(1);
             return true;
         }
+        if (name == "table:table-row") {
+            out.startRow();
+            return true;
+        }
         if (name == "text:note") {
             const Node citation = X::childElement(n, "note-citation");
             const Node body = X::childElement(n, "note-body");

@@ -30,6 +30,7 @@ enum class Act : std::uint8_t {
     Tab,           // \tab
     Cell,          // \cell, \nestcell
     Row,           // \row, \nestrow
+    RowStart,      // \trowd
     Font,          // \fN
     FontCharset,   // \fcharsetN, in the font table
     FontCodePage,  // \cpgN, in the font table
@@ -88,7 +89,7 @@ const std::unordered_map<std::string_view, Word>& words()
         {"page", {Act::Section}},            {"line", {Act::Line}},
         {"tab", {Act::Tab}},                 {"cell", {Act::Cell}},
         {"nestcell", {Act::Cell}},           {"row", {Act::Row}},
-        {"nestrow", {Act::Row}},
+        {"nestrow", {Act::Row}},             {"trowd", {Act::RowStart}},
         {"emdash", {Act::Char, u'\u2014'}},  {"endash", {Act::Char, u'\u2013'}},
         {"bullet", {Act::Char, u'\u2022'}},  {"lquote", {Act::Char, u'\u2018'}},
         {"rquote", {Act::Char, u'\u2019'}},  {"ldblquote", {Act::Char, u'\u201C'}},
@@ -403,11 +404,22 @@ private:
             // Table structure stands even when the cell's text is hidden.
             if (g.dest == Dest::Body || g.dest == Dest::Note) {
                 flushBytes();
-                if (word.act == Act::Cell)
+                if (word.act == Act::Cell) {
                     out(g.dest).endCell();
-                else
+                } else {
                     out(g.dest).endRow();
+                    m_rowOpen = false;
+                }
                 endParagraph();
+            }
+            break;
+        case Act::RowStart:
+            // Some writers repeat the row's definition before its end: only the first
+            // one starts the row.
+            if ((g.dest == Dest::Body || g.dest == Dest::Note) && !m_rowOpen) {
+                flushBytes();
+                out(g.dest).startRow();
+                m_rowOpen = true;
             }
             break;
         case Act::Font:
@@ -569,6 +581,7 @@ private:
     DocBlockText m_notes;
     int m_noteCount = 0;
     bool m_bodyParagraphOpen = false;
+    bool m_rowOpen = false;  // a \trowd has started a row that has not ended
     bool m_noteParagraphOpen = false;
 };
 

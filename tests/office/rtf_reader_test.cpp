@@ -39,6 +39,9 @@ TEST(RtfReader, ReadsTheVisibleText)
         {"unknown control words ignored", R"({\rtf1 \b\i0\fs24 \averyveryverylongcontrolwordnameoverthirtytwo x})", "x"},
         {"table: empty cells keep their tabs", R"({\rtf1 \intbl a\cell\cell b\cell\row\intbl c\cell d\cell\row})",
          "a\t\tb\r\nc\td"},
+        {"rows with empty first cells stay rows", R"({\rtf1 p\par\trowd\intbl\cell b\cell\row\trowd\intbl\cell\cell\row)"
+                                                  R"(\trowd\intbl c\cell\cell\trowd\row\pard q})",
+         "p\r\n\r\n\tb\r\n\t\r\nc\t\r\n\r\nq"},
         {"paragraphs in a cell are lines", R"({\rtf1 \intbl a\par b\cell c\cell\row\pard after})",
          "a\r\nb\tc\r\n\r\nafter"},
         {"footnotes follow the body", R"({\rtf1 one{\chftn}{\footnote{\chftn} n1}\par two{\chftn}{\footnote{\chftn} n2}})",

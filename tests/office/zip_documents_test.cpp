@@ -93,6 +93,11 @@ TEST(DocxReader, ShowsWhatWordShows)
          "p\r\n\r\n1\r\n2\r\n\r\nq"},
         {"a reference to a missing note", R"(<w:p><w:r><w:t>a</w:t><w:footnoteReference w:id="9"/></w:r></w:p>)",
          "a[1]"},
+        {"rows that start with empty cells",
+         "<w:p>" + run("p") + "</w:p><w:tbl><w:tr><w:tc><w:p/></w:tc><w:tc><w:p>" + run("b") +
+             "</w:p></w:tc></w:tr><w:tr><w:tc><w:p/></w:tc><w:tc><w:p/></w:tc></w:tr></w:tbl><w:p>" + run("q") +
+             "</w:p>",
+         "p\r\n\r\n\tb\r\n\t\r\n\r\nq"},
         {"empty cells keep their tabs",
          "<w:tbl><w:tr><w:tc><w:p>" + run("a") + "</w:p></w:tc><w:tc><w:p/></w:tc><w:tc><w:p>" + run("c") +
              "</w:p></w:tc></w:tr></w:tbl>",

@@ -389,3 +389,21 @@ if os.path.isdir(folder):
             "最后一段：Café, naïve, “quotes” — 完。",
             "",
             "[1]\t脚注：a footnote."]).encode("utf-8"))
+
+# A second DOC case, made the same way from its source.odt (see doc-table-cells/MADE-WITH):
+# a table whose first and last cells of a row are empty, so the ends of rows can only be
+# told from the cells' marks by the paragraph properties.
+folder = os.path.join(HERE, "doc-table-cells")
+if os.path.isdir(folder):
+    cell = lambda t: "<table:table-cell>%s</table:table-cell>" % ("<text:p>%s</text:p>" % t if t else "<text:p/>")
+    row = lambda *cells: "<table:table-row>%s</table:table-row>" % "".join(cell(c) for c in cells)
+    content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content %s><office:body><office:text>'
+               '<text:p>表格之前</text:p>'
+               '<table:table table:name="T"><table:table-column table:number-columns-repeated="3"/>%s%s%s'
+               '</table:table><text:p>表格之后</text:p></office:text></office:body></office:document-content>'
+               % (ODT_NS, row("甲", "", "丙"), row("", "", ""), row("", "乙", "")))
+    with open(os.path.join(folder, "source.odt"), "wb") as f:
+        f.write(zip_write([("content.xml", content), ("styles.xml", odt_styles), odt_members[2]],
+                          "application/vnd.oasis.opendocument.text"))
+    with open(os.path.join(folder, "expected.txt"), "wb") as f:
+        f.write("\r\n".join(["表格之前", "", "甲\t\t丙", "\t\t", "\t乙\t", "", "表格之后"]).encode("utf-8"))
