@@ -1,5 +1,6 @@
 // Speed and memory of reading a Word document (.docx) against the same text as one HTML
-// page, both rendered through the reader choice from a file, as a conversion does.
+// page, both rendered through the reader choice from a file, as a conversion does; and
+// how the cost of hostile RTF and DOCX documents grows with their size.
 //   sorvane_office_bench               the benchmarks (MB of text per second), then the
 //                                      memory peak of converting the 5 MB-of-text DOCX
 #include <benchmark/benchmark.h>
@@ -121,6 +122,70 @@ void BM_Render(benchmark::State& state, bool docx)
 }
 BENCHMARK_CAPTURE(BM_Render, html_5MB_text, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Render, docx_5MB_text, true)->Unit(benchmark::kMillisecond);
+
+// Hostile scaling: the cost of documents built to be expensive must grow linearly with
+// their size (the fitted complexity is printed as O(N)).
+std::string docxArchive(const std::string& body)
+{
+    return test::zipArchive({{"word/document.xml",
+                              "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                              "<w:body>" + body + "</w:body></w:document>",
+                              true}});
+}
+
+void runHostile(benchmark::State& state, const std::string& name, const std::string& bytes)
+{
+    const fs::path file = scratch() / name;
+    std::ofstream(file, std::ios::binary) << bytes;
+    for (auto _ : state) {
+        Result<Text> text = renderDocument(file);
+        benchmark::DoNotOptimize(text.ok());
+    }
+    state.SetComplexityN(state.range(0));
+    fs::remove(file);
+}
+
+void BM_HostileRtfNesting(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    runHostile(state, "deep.rtf", "{\\rtf1 " + std::string(n, '{') + "x" + std::string(n, '}') + "}");
+}
+BENCHMARK(BM_HostileRtfNesting)->RangeMultiplier(4)->Range(1 << 12, 1 << 20)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_HostileRtfFontSwitches(benchmark::State& state)
+{
+    // A code-page change before every byte: each byte is decoded on its own.
+    std::string rtf = "{\\rtf1\\ansicpg1252{\\fonttbl{\\f0\\fcharset134 a;}{\\f1\\fcharset136 b;}}";
+    for (long i = 0; i < state.range(0); ++i)
+        rtf += i % 2 ? "\\f1\\'a4" : "\\f0\\'d6";
+    runHostile(state, "fonts.rtf", rtf + "}");
+}
+BENCHMARK(BM_HostileRtfFontSwitches)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_HostileDocxNesting(benchmark::State& state)
+{
+    std::string open, close;
+    for (long i = 0; i < state.range(0); ++i) {
+        open += "<w:hyperlink>";
+        close += "</w:hyperlink>";
+    }
+    runHostile(state, "deep.docx", docxArchive("<w:p>" + open + "<w:r><w:t>x</w:t></w:r>" + close + "</w:p>"));
+}
+BENCHMARK(BM_HostileDocxNesting)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_HostileDocxFields(benchmark::State& state)
+{
+    // Fields opened and never closed: the field stack grows with the document.
+    std::string body = "<w:p>";
+    for (long i = 0; i < state.range(0); ++i)
+        body += "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    runHostile(state, "fields.docx", docxArchive(body + "</w:p>"));
+}
+BENCHMARK(BM_HostileDocxFields)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 long ownPeak()
 {
