@@ -1,9 +1,11 @@
 // Whole documents: every folder of tests/data/office holds one input.* (RTF, DOC, DOCX or
 // ODT) and expected.txt, the text a browser shows for the document saved as HTML (UTF-8,
-// CR LF), compared byte for byte with what the reader choice renders.
+// CR LF), compared byte for byte with what the reader choice renders and with what
+// `sorvane-cli --raw` prints.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -33,6 +35,21 @@ std::string firstDifference(const std::string& got, const std::string& want)
            want.substr(from, 120) + "]";
 }
 
+// What `sorvane-cli --raw FILE` prints.
+std::string rawOutput(const fs::path& file)
+{
+    const std::string command = std::string("'") + SORVANE_CLI + "' --raw '" + file.string() + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return "<cannot run the command line>";
+    std::string out;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    return pclose(pipe) == 0 ? out : "<failed: " + out + ">";
+}
+
 fs::path inputOf(const fs::path& dir)
 {
     for (const auto& entry : fs::directory_iterator(dir))
@@ -58,6 +75,8 @@ TEST(OfficeGolden, DocumentsRenderAsExpected)
         ASSERT_TRUE(text.ok()) << text.error().describe();
         const std::string got = toUtf8(*text);
         EXPECT_TRUE(got == want) << firstDifference(got, want);
+        const std::string raw = rawOutput(input);
+        EXPECT_TRUE(raw == want) << firstDifference(raw, want);
 
         // The reader is chosen by content: the same bytes under a neutral name read alike.
         const fs::path renamed = fs::temp_directory_path() / ("sorvane-office-" + dir.filename().string() + ".bin");
