@@ -41,6 +41,7 @@ struct Job {
     std::string output;  // what goes to standard output (--stdout, --raw, or the file list)
     std::string error;   // the failure line
     std::size_t lost = 0;
+    ReadProblems problems;  // parts of a book that could not be read (--raw)
 };
 
 struct Options {
@@ -63,7 +64,7 @@ void runJob(Job& job, const Options& options)
         const EngineContext context;  // renderDocument, no caption, no progress
         switch (options.mode) {
         case Mode::Raw: {
-            Result<Text> text = renderDocument(job.source);
+            Result<Text> text = renderDocument(job.source, &job.problems);
             if (!text) {
                 job.error = failureLine(job.source, text.error());
                 return;
@@ -248,6 +249,10 @@ int main(int argc, char** argv)
         if (options.mode != Mode::Files || !quiet) {
             std::fwrite(job.output.data(), 1, job.output.size(), stdout);
             std::fflush(stdout);
+        }
+        for (const std::string& problem : job.problems) {
+            clearProgress();
+            std::fprintf(stderr, "%s: 警告: %s\n", job.source.string().c_str(), problem.c_str());
         }
         if (job.lost > 0 && !quiet) {
             clearProgress();

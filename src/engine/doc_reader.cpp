@@ -533,4 +533,15 @@ Result<Text> readWordDocument(const OleCompoundFile& file)
     return body.take();
 }
 
+Result<Text> readWordDocumentFile(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+{
+    auto file = OleCompoundFile::open(bytes);
+    if (!file)
+        return file.error();
+    if (!isWordDocument(**file))
+        return Error{ErrorCode::BinaryInput,
+                     "复合文档中没有 Word 正文（可能是 Excel 或 PowerPoint 文件，或者文件已损坏），无法读取", {}};
+    return readWordDocument(**file);
+}
+
 }  // namespace sorvane

@@ -3,8 +3,12 @@
 // the piece table in its table stream, and the character runs that mark hidden and
 // deleted text.
 
+#include <filesystem>
+#include <string>
+
 #include "common/result.h"
 #include "common/text.h"
+#include "engine/document_reader.h"
 
 namespace sorvane {
 
@@ -21,5 +25,10 @@ bool isWordDocument(const OleCompoundFile& file);
 // document, a document older than Word 97, and one whose streams or piece table are
 // damaged; the message says which.
 Result<Text> readWordDocument(const OleCompoundFile& file);
+
+// Opens the compound file in `bytes` and reads it, as a row of the reader table. Fails
+// with BadInput when the compound file is damaged, BinaryInput when it holds no Word
+// document (a spreadsheet or a presentation).
+Result<Text> readWordDocumentFile(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
 
 }  // namespace sorvane

@@ -315,4 +315,14 @@ Result<Text> readDocx(ZipArchive& archive)
     return DocxReader(archive).run();
 }
 
+Result<Text> readDocxDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+{
+    auto archive = ZipArchive::open(bytes);
+    if (!archive)
+        return Error{ErrorCode::BadInput, "Word 文档已损坏，无法读取：" + archive.error().message, {}};
+    if (!isDocx(**archive))
+        return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但其中没有 Word 文档的正文，无法读取", {}};
+    return readDocx(**archive);
+}
+
 }  // namespace sorvane

@@ -2,8 +2,12 @@
 // Reads Word documents in the Office Open XML format (.docx): the main document part,
 // then the footnotes and endnotes it refers to.
 
+#include <filesystem>
+#include <string>
+
 #include "common/result.h"
 #include "common/text.h"
+#include "engine/document_reader.h"
 
 namespace sorvane {
 
@@ -22,5 +26,9 @@ bool isDocx(const ZipArchive& archive);
 // larger than the archive's caps, not well-formed XML); the notes are left out when
 // only their part is damaged.
 Result<Text> readDocx(ZipArchive& archive);
+
+// Opens the archive in `bytes` and reads it, as a row of the reader table. Fails with
+// BadInput when the archive cannot be opened, BinaryInput when it holds no Word document.
+Result<Text> readDocxDocument(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
 
 }  // namespace sorvane

@@ -735,7 +735,11 @@ bool svgIsText(std::string_view n)
 
 class TextCollector {
 public:
-    explicit TextCollector(const HtmlDocument& doc) : m_doc(doc), m_tags(tagTable()) { collectStyleSheets(); }
+    explicit TextCollector(const HtmlDocument& doc, const HtmlContext* context = nullptr)
+        : m_doc(doc), m_tags(tagTable()), m_context(context)
+    {
+        collectStyleSheets();
+    }
 
     Text run(Node root, size_t sizeHint)
     {
@@ -1307,10 +1311,42 @@ private:
                 }
                 continue;
             }
+            if (m_context && m_context->linkedStyleSheet && HtmlDocument::kind(n) == HtmlNodeKind::Element &&
+                HtmlDocument::ns(n) == HtmlNamespace::Html && m_doc.tagName(n) == "link") {
+                addLinkedStyleSheet(n);
+                continue;
+            }
             // Children pushed last first, so sheets are read in document order.
             for (size_t i = HtmlDocument::childCount(n); i-- > 0;)
                 stack.push_back(HtmlDocument::child(n, i));
         }
+    }
+
+    // A <link rel="stylesheet"> whose sheet the container holds (not an alternate sheet,
+    // which a browser leaves off until the reader picks it).
+    void addLinkedStyleSheet(Node n)
+    {
+        const auto rel = HtmlDocument::attribute(n, "rel");
+        const auto href = HtmlDocument::attribute(n, "href");
+        const auto media = HtmlDocument::attribute(n, "media");
+        if (!rel || !href || (media && !mediaMatches(*media)))
+            return;
+        bool sheet = false, alternate = false;
+        std::string_view list = *rel;
+        while (!list.empty()) {
+            size_t start = 0;
+            while (start < list.size() && isCssSpace(list[start]))
+                ++start;
+            size_t end = start;
+            while (end < list.size() && !isCssSpace(list[end]))
+                ++end;
+            sheet = sheet || equalsNoCase(list.substr(start, end - start), "stylesheet");
+            alternate = alternate || equalsNoCase(list.substr(start, end - start), "alternate");
+            list.remove_prefix(end);
+        }
+        if (sheet && !alternate)
+            if (const auto css = m_context->linkedStyleSheet(trim(*href)))
+                m_sheet.addSheet(*css);
     }
 
     static bool mediaMatches(std::string_view media)
@@ -1322,6 +1358,7 @@ private:
 
     const HtmlDocument& m_doc;
     const std::vector<TagInfo>& m_tags;
+    const HtmlContext* m_context = nullptr;
     StyleSheet m_sheet;
     std::vector<Frame> m_stack;
     Text m_out;
@@ -1341,6 +1378,31 @@ Text renderHtmlUtf8(std::string_view utf8)
     if (!root)
         return {};
     return TextCollector(doc).run(root, utf8.size());
+}
+
+Text renderHtml(std::string_view bytes, const HtmlContext& context)
+{
+    DocumentEncoding encoding = detectEncoding(bytes);
+    if (encoding.source != DocumentEncoding::Source::Bom) {
+        std::optional<std::string> chosen;
+        if (!context.declaredEncoding.empty())
+            chosen = encodingForLabel(context.declaredEncoding);
+        if (!chosen && encoding.source != DocumentEncoding::Source::Meta && !context.fallbackEncoding.empty())
+            chosen = encodingForLabel(context.fallbackEncoding);
+        if (chosen) {
+            encoding.name = *chosen;
+            encoding.source = DocumentEncoding::Source::Meta;
+        }
+    }
+    const std::string decoded = encoding.name == "UTF-8" ? std::string() : decodeDocumentToUtf8(bytes, encoding);
+    const std::string_view utf8 = encoding.name == "UTF-8" ? bytes.substr(encoding.bomLength) : std::string_view(decoded);
+    const HtmlDocument doc(utf8);
+    HtmlDocument::Node root = doc.body();
+    if (!root)
+        root = doc.documentElement();
+    if (!root)
+        return {};
+    return TextCollector(doc, &context).run(root, utf8.size());
 }
 
 Text renderHtml(std::string&& bytes)

@@ -262,4 +262,14 @@ Result<Text> readOdt(ZipArchive& archive)
     return OdtReader(archive).run();
 }
 
+Result<Text> readOdtDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+{
+    auto archive = ZipArchive::open(bytes);
+    if (!archive)
+        return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
+    if (!isOdt(**archive))
+        return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但不是 OpenDocument 文本文档，无法读取", {}};
+    return readOdt(**archive);
+}
+
 }  // namespace sorvane

@@ -2,8 +2,12 @@
 // Reads OpenDocument text documents (.odt): content.xml, with the hidden-text styles of
 // content.xml and styles.xml.
 
+#include <filesystem>
+#include <string>
+
 #include "common/result.h"
 #include "common/text.h"
+#include "engine/document_reader.h"
 
 namespace sorvane {
 
@@ -21,5 +25,9 @@ bool isOdt(ZipArchive& archive);
 // Comments, tracked deletions and text in a style with display "none" are left out.
 // Fails with BadInput when content.xml cannot be read or is not well-formed.
 Result<Text> readOdt(ZipArchive& archive);
+
+// Opens the archive in `bytes` and reads it, as a row of the reader table. Fails with
+// BadInput when the archive cannot be opened, BinaryInput when it is no OpenDocument text.
+Result<Text> readOdtDocument(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
 
 }  // namespace sorvane

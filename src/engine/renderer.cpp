@@ -9,12 +9,6 @@
 
 #include "engine/html_renderer.h"
 #include "engine/plain_text_renderer.h"
-#include "engine/doc_reader.h"
-#include "engine/docx_reader.h"
-#include "engine/odt_reader.h"
-#include "engine/ole_compound_file.h"
-#include "engine/rtf_reader.h"
-#include "engine/zip_archive.h"
 
 namespace sorvane {
 namespace {
@@ -92,38 +86,36 @@ Result<std::string> readWholeFile(const std::filesystem::path& path)
 
 Result<Text> renderDocument(const std::filesystem::path& path)
 {
+    return renderDocument(path, nullptr);
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
+{
     Result<std::string> bytes = readWholeFile(path);
     if (!bytes)
         return bytes.error();
+    const DocumentReader* reader = nullptr;
+    {
+        DocumentProbe probe(*bytes, path);
+        reader = chooseDocumentReader(probe);
+    }
+    if (reader) {
+        if (!reader->read)
+            return Error{ErrorCode::BinaryInput, reader->refusal, path.string()};
+        ReadProblems found;
+        Result<Text> text = reader->read(path, std::move(*bytes), found);
+        if (!text) {
+            Error error = text.error();
+            if (!error.where.empty() && error.where != path.string())
+                error.message += "（" + error.where + "）";
+            error.where = path.string();
+            return error;
+        }
+        if (problems)
+            problems->insert(problems->end(), found.begin(), found.end());
+        return text;
+    }
     const std::string_view view = *bytes;
-    // Word-processor documents, chosen by content whatever their name.
-    if (looksLikeRtf(view))
-        return readRtf(view);
-    if (looksLikeZip(view)) {
-        auto archive = ZipArchive::open(view);
-        if (!archive)
-            return Error{ErrorCode::BadInput, "ZIP 压缩包已损坏，无法读取：" + archive.error().message, path.string()};
-        ZipArchive& zip = **archive;
-        const bool docx = isDocx(zip);
-        if (!docx && !isOdt(zip))
-            return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，不是可以转换的文档", path.string()};
-        Result<Text> text = docx ? readDocx(zip) : readOdt(zip);
-        if (!text)
-            return Error{text.error().code, text.error().message, path.string()};
-        return text;
-    }
-    if (looksLikeOle(view)) {
-        auto file = OleCompoundFile::open(view);
-        if (!file)
-            return Error{ErrorCode::BadInput, file.error().message, path.string()};
-        if (!isWordDocument(**file))
-            return Error{ErrorCode::BinaryInput, "复合文档中没有 Word 正文（可能是 Excel 或 PowerPoint 文件，或者文件已损坏）",
-                         path.string()};
-        Result<Text> text = readWordDocument(**file);
-        if (!text)
-            return Error{text.error().code, text.error().message, path.string()};
-        return text;
-    }
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", path.string()};
     if (documentKind(path, view) == DocumentKind::Html)

@@ -10,6 +10,7 @@
 
 #include "common/result.h"
 #include "common/text.h"
+#include "engine/document_reader.h"
 
 namespace sorvane {
 
@@ -25,10 +26,16 @@ DocumentKind documentKind(const std::filesystem::path& path, std::string_view by
 // pipe or socket, no permission, an I/O error).
 Result<std::string> readWholeFile(const std::filesystem::path& path);
 
-// Renders the document at `path`, choosing the renderer by its extension or, for other
-// names, by sniffing its first bytes. Fails with NotFound / Unreadable when the file
-// cannot be read, BinaryInput when it is neither text nor HTML.
+// Renders the document at `path`. Books and saved pages go to the reader the table of
+// document_reader.h chooses; other files are pages or plain text, chosen by extension
+// or, for other names, by sniffing their first bytes. Fails with NotFound / Unreadable
+// when the file cannot be read, BinaryInput when it is a kind the program does not read
+// (the message says what it looks like), BadInput when a book or saved page is too
+// damaged to give any text.
 Result<Text> renderDocument(const std::filesystem::path& path);
+
+// The same; what could not be read of a book that otherwise rendered goes to `problems`.
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems);
 
 // The renderer a conversion uses; tests and front ends may put their own in its place.
 using Renderer = std::function<Result<Text>(const std::filesystem::path&)>;

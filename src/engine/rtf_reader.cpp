@@ -604,4 +604,11 @@ Text readRtf(std::string_view bytes)
     return RtfReader(bytes.substr(start)).run();
 }
 
+Result<Text> readRtfDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+{
+    if (!looksLikeRtf(bytes))
+        return Error{ErrorCode::BadInput, "文件名是 RTF 文档，但内容不是（开头没有 {\\rtf），无法读取", {}};
+    return readRtf(bytes);
+}
+
 }  // namespace sorvane

@@ -4,9 +4,13 @@
 // a tokenizer over groups, control words and text, driven by one table of the control
 // words that matter for the visible text.
 
+#include <filesystem>
+#include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "common/text.h"
+#include "engine/document_reader.h"
 
 namespace sorvane {
 
@@ -27,5 +31,8 @@ Text readRtf(std::string_view bytes);
 
 // How deep RTF groups may nest before deeper ones are flattened (as for HTML elements).
 inline constexpr int kMaxRtfDepth = 512;
+
+// readRtf as a row of the reader table.
+Result<Text> readRtfDocument(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
 
 }  // namespace sorvane

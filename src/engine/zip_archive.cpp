@@ -7,12 +7,13 @@
 namespace sorvane {
 namespace {
 
-bool equalsNoCase(std::string_view a, std::string_view b)
+std::string lowerAscii(std::string_view s)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 int hexValue(char c)
@@ -82,6 +83,8 @@ Result<std::unique_ptr<ZipArchive>> ZipArchive::open(std::string_view bytes, Zip
             if (st.valid & ZIP_STAT_COMP_SIZE)
                 member.packedSize = st.comp_size;
         }
+        result->m_byName.emplace(member.name, result->m_members.size());
+        result->m_byLowerName.emplace(lowerAscii(member.name), result->m_members.size());
         result->m_members.push_back(std::move(member));
     }
     return result;
@@ -89,20 +92,20 @@ Result<std::unique_ptr<ZipArchive>> ZipArchive::open(std::string_view bytes, Zip
 
 std::optional<std::size_t> ZipArchive::find(std::string_view name) const
 {
-    for (std::size_t i = 0; i < m_members.size(); ++i)
-        if (m_members[i].name == name)
-            return i;
-    return std::nullopt;
+    const auto it = m_byName.find(std::string(name));
+    if (it == m_byName.end())
+        return std::nullopt;
+    return it->second;
 }
 
 std::optional<std::size_t> ZipArchive::findNoCase(std::string_view name) const
 {
     if (auto exact = find(name))
         return exact;
-    for (std::size_t i = 0; i < m_members.size(); ++i)
-        if (equalsNoCase(m_members[i].name, name))
-            return i;
-    return std::nullopt;
+    const auto it = m_byLowerName.find(lowerAscii(name));
+    if (it == m_byLowerName.end())
+        return std::nullopt;
+    return it->second;
 }
 
 Result<std::string> ZipArchive::read(std::string_view name)

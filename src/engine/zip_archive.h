@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/result.h"
@@ -56,6 +57,8 @@ private:
     explicit ZipArchive(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;
     std::vector<ZipMember> m_members;
+    // Name, and name in lower case, to the first member stored under it.
+    std::unordered_map<std::string, std::size_t> m_byName, m_byLowerName;
     std::uint64_t m_inflated = 0;
 };
 

@@ -30,6 +30,7 @@
 #include "common/site.h"
 #include "common/ui/center_form.h"
 #include "common/ui/message_box.h"
+#include "engine/document_reader.h"
 #include "main_window/caption_button_frame.h"
 #include "main_window/link_label.h"
 #include "main_window/source_lists.h"
@@ -385,7 +386,8 @@ void SorvMain::Form_Load()
     Text2[0]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_L")));
     Text2[1]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_Len")));
 
-    Combo1[0]->addItems({QStringLiteral("*.*"), QStringLiteral("*.htm"), QStringLiteral("*.html")});
+    Combo1[0]->addItems({QStringLiteral("*.*"), QStringLiteral("*.htm"), QStringLiteral("*.html"),
+                         QString::fromStdString(readableDocumentPatterns())});
     Combo1[0]->setCurrentIndex(1);
     Combo1_Click(0);
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 // An assertion that holds in release builds too: a failed property is a finding.
@@ -49,5 +50,17 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Whether every CR in the text is followed by LF and every LF follows a CR.
+inline bool hasOnlyCrLfBreaks(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n'))
+            return false;
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r'))
+            return false;
+    }
+    return true;
+}
 
 }  // namespace sorvane::fuzz

@@ -58,7 +58,8 @@ TEST_F(MainWindowStartup, FirstStartShowsDefaultsAndCloseWritesTheSixKeys)
     EXPECT_EQ(w->Combo2[2]->currentIndex(), 1);
     EXPECT_TRUE(w->Text2[0]->text().isEmpty());
     EXPECT_TRUE(w->Text2[1]->text().isEmpty());
-    EXPECT_EQ(items(w->Combo1[0]), (QStringList{"*.*", "*.htm", "*.html"}));
+    EXPECT_EQ(items(w->Combo1[0]),
+              (QStringList{"*.*", "*.htm", "*.html", "*.htm;*.html;*.mht;*.mhtml;*.epub;*.chm;*.docx;*.odt;*.rtf;*.doc;*.txt"}));
     EXPECT_EQ(w->Combo1[0]->currentText(), QStringLiteral("*.htm"));
     EXPECT_TRUE(w->Combo1[0]->isEditable());
     EXPECT_FALSE(w->Combo1[1]->isEditable());

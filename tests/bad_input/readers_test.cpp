@@ -1,0 +1,179 @@
+// Hostile books and saved pages through sorvane-cli: a ZIP bomb (claimed and real), a
+// member named "../", a spine of 100,000 items, a help book whose table of contents
+// loops, parts nested past reason, and every kind cut short. Each must give text or a
+// clear error within seconds, with nothing in the folder lost or changed and nothing
+// written but the outputs beside the source.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "bad_input_support.h"
+#include "readers/zip_writer.h"
+
+namespace sorvane {
+namespace {
+
+using test::fingerprint;
+using test::lostOrChanged;
+using test::readFile;
+using test::runCli;
+using test::ScratchFolder;
+using test::writeFile;
+using test::ZipEntry;
+using test::zipArchive;
+
+const char* const kContainer =
+    "<?xml version='1.0'?><container xmlns='urn:oasis:names:tc:opendocument:xmlns:container'><rootfiles>"
+    "<rootfile full-path='content.opf' media-type='application/oebps-package+xml'/></rootfiles></container>";
+
+std::string chapter(const std::string& text)
+{
+    return "<?xml version='1.0' encoding='utf-8'?><html xmlns='http://www.w3.org/1999/xhtml'><body><p>" + text +
+           "</p></body></html>";
+}
+
+// A package document with the given manifest items and spine itemrefs.
+std::string package(const std::string& manifest, const std::string& spine)
+{
+    return "<?xml version='1.0'?><package xmlns='http://www.idpf.org/2007/opf' version='3.0'><manifest>" + manifest +
+           "</manifest><spine>" + spine + "</spine></package>";
+}
+
+std::string epub(std::vector<ZipEntry> members)
+{
+    members.insert(members.begin(), {ZipEntry{"mimetype", "application/epub+zip"}, ZipEntry{"META-INF/container.xml", kContainer}});
+    return zipArchive(members);
+}
+
+std::string bombEpub(bool claimOnly)
+{
+    ZipEntry bomb{"bomb.xhtml", "", true};
+    if (claimOnly) {
+        bomb.data = chapter("小");
+        bomb.claimedSize = 0xFFFFFFF0;  // claims 4 GB
+    } else {
+        // 300 MB of spaces inside one paragraph, claiming 1 KB; deflate packs it to
+        // about 300 KB.
+        bomb.data = chapter(std::string(std::size_t{300} << 20, ' '));
+        bomb.claimedSize = 1024;
+    }
+    return epub({
+        {"content.opf", package("<item id='a' href='bomb.xhtml' media-type='application/xhtml+xml'/>"
+                                "<item id='b' href='good.xhtml' media-type='application/xhtml+xml'/>",
+                                "<itemref idref='a'/><itemref idref='b'/>")},
+        bomb,
+        {"good.xhtml", chapter("完好的章节")},
+    });
+}
+
+std::string escapingEpub()
+{
+    return epub({
+        {"content.opf", package("<item id='a' href='../../../escape.xhtml' media-type='application/xhtml+xml'/>"
+                                "<item id='b' href='good.xhtml' media-type='application/xhtml+xml'/>",
+                                "<itemref idref='a'/><itemref idref='b'/>")},
+        {"../../../escape.xhtml", chapter("越界的成员")},
+        {"../../../escape.txt", "越界"},
+        {"good.xhtml", chapter("完好的章节")},
+    });
+}
+
+// 100,000 spine items: either all naming one chapter through items of their own, or all
+// naming items that do not exist, around one that does.
+std::string longSpineEpub(bool missing)
+{
+    std::string manifest = "<item id='good' href='good.xhtml' media-type='application/xhtml+xml'/>";
+    std::string spine = "<itemref idref='good'/>";
+    for (int i = 0; i < 100'000; ++i) {
+        const std::string id = "i" + std::to_string(i);
+        if (!missing)
+            manifest += "<item id='" + id + "' href='good.xhtml' media-type='application/xhtml+xml'/>";
+        spine += "<itemref idref='" + id + "'/>";
+    }
+    return epub({{"content.opf", package(manifest, spine), true}, {"good.xhtml", chapter("完好的章节")}});
+}
+
+std::string nestedMht(int depth)
+{
+    std::string head, tail;
+    for (int i = 0; i < depth; ++i) {
+        head += "Content-Type: multipart/related; boundary=\"b" + std::to_string(i) + "\"\r\n\r\n--b" +
+                std::to_string(i) + "\r\n";
+        tail = "\r\n--b" + std::to_string(i) + "--\r\n" + tail;
+    }
+    return head + "Content-Type: text/html\r\n\r\n<p>深处</p>" + tail;
+}
+
+std::string goldenInput(const char* folder, const char* name)
+{
+    return readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers" / folder / name);
+}
+
+struct HostileCase {
+    const char* what;
+    std::string name;
+    std::string bytes;
+    bool gives_text;    // false: refused with a message
+    const char* found;  // text the output must hold when it gives text
+};
+
+TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
+{
+    const std::string chm = readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "looping-toc.chm");
+    ASSERT_FALSE(chm.empty());
+    const std::string epubGold = goldenInput("epub2-spine-order", "input.epub");
+    const std::string mhtGold = goldenInput("mht-legacy-gbk-qp", "input.mht");
+    const std::string mhtNew = goldenInput("mht-current-base64", "input.mht");
+    const std::string chmGold = goldenInput("chm-gbk-toc-order", "input.chm");
+    std::vector<HostileCase> cases = {
+        {"member claiming 4 GB", "claim.epub", bombEpub(true), true, "完好的章节"},
+        {"member inflating to 300 MB", "bomb.epub", test::kSanitized ? bombEpub(true) : bombEpub(false), true,
+         "完好的章节"},
+        {"member named ../", "dotdot.epub", escapingEpub(), true, "完好的章节"},
+        {"100,000 spine items on one chapter", "spine.epub", longSpineEpub(false), true, "完好的章节"},
+        {"100,000 missing spine items", "missing.epub", longSpineEpub(true), true, "完好的章节"},
+        {"looping table of contents", "loop.chm", chm, true, "B topic"},
+        {"100,000 nested multiparts", "deep.mht", nestedMht(100'000), false, nullptr},
+        {"EPUB cut in half", "cut.epub", epubGold.substr(0, epubGold.size() / 2), false, nullptr},
+        {"EPUB without its last byte", "cut1.epub", epubGold.substr(0, epubGold.size() - 1), false, nullptr},
+        {"saved page cut in its headers", "cut.mht", mhtGold.substr(0, mhtGold.size() / 2), false, nullptr},
+        {"saved page cut in its text", "cut2.mht", mhtNew.substr(0, mhtNew.size() * 6 / 10), true, "夜雨"},
+        {"help book cut in half", "cut.chm", chmGold.substr(0, chmGold.size() / 2), false, nullptr},
+        {"help book header only", "head.chm", chmGold.substr(0, 0x60), false, nullptr},
+    };
+    for (const HostileCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder dir;
+        std::filesystem::create_directory(dir / "books");
+        writeFile(dir / "books" / c.name, c.bytes);
+        writeFile(dir / "books" / "读者的笔记.txt", "keep me\r\n");
+        const auto before = fingerprint(dir.path());
+
+        auto options = test::inFolder(dir / "books");
+        options.timeLimitSeconds = test::kSanitized ? 120 : 30;
+        const auto raw = runCli({"--raw", c.name}, options);
+        ASSERT_TRUE(raw.exited) << test::describe(raw);
+        if (c.gives_text) {
+            EXPECT_EQ(raw.status, 0) << test::describe(raw);
+            EXPECT_NE(raw.out.find(c.found), std::string::npos) << raw.out.substr(0, 200);
+        } else {
+            EXPECT_EQ(raw.status, 1) << test::describe(raw);
+            EXPECT_NE(raw.err.find(c.name), std::string::npos) << raw.err;
+        }
+        // The whole conversion too: only the outputs beside the source may appear.
+        const auto run = runCli({c.name}, options);
+        ASSERT_TRUE(run.exited) << test::describe(run);
+        EXPECT_EQ(run.status, c.gives_text ? 0 : 1) << test::describe(run);
+        const auto after = fingerprint(dir.path());
+        EXPECT_EQ(lostOrChanged(before, after), "");
+        for (const std::string& name : test::added(before, after)) {
+            EXPECT_TRUE(name.starts_with("books/") && name.ends_with(".txt")) << name;
+            EXPECT_EQ(name.find("escape"), std::string::npos) << name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sorvane
