@@ -44,7 +44,10 @@ void put(std::string& out, std::uint32_t v, int bytes)
 std::string storedZip(const std::vector<std::pair<std::string, std::string>>& members)
 {
     std::string out, central;
-    for (const auto& [name, data] : members) {
+    for (const auto& member : members) {
+        // Named copies: structured bindings cannot be captured by the lambda below in C++20.
+        const std::string& name = member.first;
+        const std::string& data = member.second;
         const std::uint32_t offset = static_cast<std::uint32_t>(out.size());
         const auto header = [&](std::string& h, bool isCentral) {
             put(h, isCentral ? 0x02014b50 : 0x04034b50, 4);
