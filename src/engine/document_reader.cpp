@@ -3,8 +3,13 @@
 #include <algorithm>
 
 #include "engine/chm_reader.h"
+#include "engine/doc_reader.h"
+#include "engine/docx_reader.h"
 #include "engine/epub_reader.h"
 #include "engine/mht_reader.h"
+#include "engine/odt_reader.h"
+#include "engine/ole_compound_file.h"
+#include "engine/rtf_reader.h"
 #include "engine/zip_archive.h"
 
 namespace sorvane {
@@ -83,6 +88,41 @@ bool isChm(DocumentProbe& p)
     return p.startsWith("ITSF");
 }
 
+// Word-processor documents. A ZIP archive or compound file named as one goes to its
+// reader even when damaged, so that the error says what is wrong with it.
+bool isDocxFile(DocumentProbe& p)
+{
+    if (!looksLikeZip(p.bytes()))
+        return false;
+    return p.zipHasMember("word/document.xml") || (p.extension() == ".docx" && !p.zipHasMember("mimetype"));
+}
+
+bool isOdtFile(DocumentProbe& p)
+{
+    if (!looksLikeZip(p.bytes()))
+        return false;
+    if (p.extension() == ".odt")
+        return true;
+    const auto mime = p.zipSmallMember("mimetype");
+    return mime && mime->starts_with("application/vnd.oasis.opendocument.text") &&
+           mime->find_first_not_of(" \r\n", 39) == std::string::npos;
+}
+
+bool isRtfFile(DocumentProbe& p)
+{
+    return looksLikeRtf(p.bytes());
+}
+
+bool isWordFile(DocumentProbe& p)
+{
+    if (!looksLikeOle(p.bytes()))
+        return false;
+    if (p.extension() == ".doc")
+        return true;
+    auto file = OleCompoundFile::open(p.bytes());
+    return file && isWordDocument(**file);
+}
+
 bool isZip(DocumentProbe& p)
 {
     return looksLikeZip(p.bytes());
@@ -127,9 +167,13 @@ const std::vector<DocumentReader>& documentReaders()
         {"MHT", isSavedPage, ".mht .mhtml", readSavedPage, nullptr},
         {"EPUB", isEpub, ".epub", readEpub, nullptr},
         {"CHM", isChm, ".chm", readChm, nullptr},
-        {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书，无法读取"},
+        {"DOCX", isDocxFile, ".docx", readDocxDocument, nullptr},
+        {"ODT", isOdtFile, ".odt", readOdtDocument, nullptr},
+        {"RTF", isRtfFile, ".rtf", readRtfDocument, nullptr},
+        {"DOC", isWordFile, ".doc", readWordDocumentFile, nullptr},
+        {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
-        {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，无法读取"},
+        {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取"},
         {"image", isImage, "", nullptr, "这是一个图片文件，不是文本或网页，无法读取"},
         {"archive", isOtherArchive, "", nullptr, "这是一个压缩包（RAR、7z、gzip 等），无法读取，请先解压"},
         {"program", isProgram, "", nullptr, "这是一个可执行程序，不是文本或网页，无法读取"},

@@ -46,7 +46,13 @@ TEST(DocumentReader, ChoosesByContentThenByName)
         {"help.CHM", "", "CHM"},
         {"a.pdf", "%PDF-1.7\n", "PDF"},
         {"a.htm", "\r\n%PDF-1.4", "PDF"},
-        {"a.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "OLE"},
+        {"a.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "DOC"},
+        {"a.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "OLE"},
+        {"a.dat", "{\\rtf1\\ansi x}", "RTF"},
+        {"a.txt", "\xEF\xBB\xBF\r\n{\\rtf1 x}", "RTF"},
+        {"a.RTF", "", "RTF"},
+        {"a.docx", std::string("PK\x03\x04", 4), "DOCX"},  // too short to open: named, so its reader says why
+        {"a.odt", std::string("PK\x03\x04", 4), "ODT"},
         {"a.htm", "\x89PNG\r\n\x1A\n....", "image"},
         {"a.txt", "GIF89a....", "image"},
         {"a.txt", "Rar!\x1A\x07\x01", "archive"},
@@ -81,8 +87,12 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
     } cases[] = {
         {"archive.epub", kOtherZip, ErrorCode::BinaryInput, "ZIP"},
         {"paper.htm", "%PDF-1.5\n%\xE2\xE3\xCF\xD3", ErrorCode::BinaryInput, "PDF"},
-        {"old.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), ErrorCode::BinaryInput,
-         "Office"},
+        {"sheet.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'),
+         ErrorCode::BinaryInput, "Office"},
+        {"old.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), ErrorCode::BadInput,
+         "复合文档"},
+        {"words.rtf", "plain words", ErrorCode::BadInput, "RTF"},
+        {"cut.docx", std::string("PK\x03\x04", 4), ErrorCode::BadInput, "Word"},
         {"pic.txt", "\xFF\xD8\xFF\xE0", ErrorCode::BinaryInput, "图片"},
         {"fake.epub", "<p>x</p>", ErrorCode::BadInput, "EPUB"},
         {"cut.epub", kEpubZip.substr(0, kEpubZip.size() / 2), ErrorCode::BadInput, "EPUB"},
@@ -106,7 +116,8 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
 TEST(DocumentReader, PatternsListEveryReadableKind)
 {
     const std::string patterns = readableDocumentPatterns();
-    for (const char* p : {"*.htm", "*.html", "*.mht", "*.mhtml", "*.epub", "*.chm", "*.txt"})
+    for (const char* p : {"*.htm", "*.html", "*.mht", "*.mhtml", "*.epub", "*.chm", "*.docx", "*.odt", "*.rtf", "*.doc",
+                          "*.txt"})
         EXPECT_NE(patterns.find(p), std::string::npos) << p;
     // Refused kinds are not offered.
     EXPECT_EQ(patterns.find("*.zip"), std::string::npos);

@@ -1,0 +1,409 @@
+#!/usr/bin/env python3
+"""Writes the golden documents of the office-reader tests: <case>/input.<ext> and
+<case>/expected.txt, the text a browser shows for the same document saved as HTML
+(UTF-8, CR LF line breaks). RTF is written here by hand-made helpers; DOCX and ODT are
+built with zipfile. Run it from anywhere; it rewrites every generated case beside it.
+The DOC case is not generated here (see doc-chinese-english/MADE-WITH)."""
+
+import os
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def write(case, name, data, expected_lines):
+    folder = os.path.join(HERE, case)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+    with open(os.path.join(folder, "expected.txt"), "wb") as f:
+        f.write("\r\n".join(expected_lines).encode("utf-8"))
+
+
+def rtf_bytes(text, encoding):
+    """Text as an RTF writer emits it in a legacy code page: every byte of a non-ASCII
+    character as \\'hh, except a trail byte that is a printable ASCII letter or digit,
+    which such writers put in literally (镕 is \\'e9F in GBK)."""
+    out = []
+    for ch in text:
+        if ord(ch) < 0x80:
+            out.append("\\" + ch if ch in "\\{}" else ch)
+            continue
+        raw = ch.encode(encoding)
+        out.append("\\'%02x" % raw[0])
+        for b in raw[1:]:
+            out.append(chr(b) if chr(b).isalnum() and b < 0x80 else "\\'%02x" % b)
+    return "".join(out)
+
+
+def rtf_unicode(text, fallback="?"):
+    """Text as \\uN escapes with a one-character stand-in each (\\uc1)."""
+    out = []
+    for ch in text:
+        if ord(ch) < 0x80:
+            out.append("\\" + ch if ch in "\\{}" else ch)
+            continue
+        for unit in ch.encode("utf-16-le").hex(" ", 2).split():
+            value = int(unit[2:] + unit[:2], 16)
+            out.append("\\u%d%s" % (value - 65536 if value > 32767 else value, fallback))
+    return "".join(out)
+
+
+# A document saved with \ansicpg936 whose Chinese is GBK bytes, with the furniture a word
+# processor writes around it: font, colour and style tables, document information, a
+# header and footer, a picture, bookmarks, a field, a table, hidden text, a footnote.
+g = lambda s: rtf_bytes(s, "gbk")
+write("rtf-gbk-ansicpg936", "input.rtf", ("".join([
+    "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052",
+    "{\\fonttbl{\\f0\\fnil\\fcharset134 ", g("宋体"), ";}{\\f1\\fswiss\\fcharset0 Arial;}}\r\n",
+    "{\\colortbl ;\\red255\\green0\\blue0;}\r\n",
+    "{\\stylesheet{\\s1 heading 1;}{\\s0 Normal;}}\r\n",
+    "{\\info{\\title ", g("标题不显示"), "}{\\author Someone}}\r\n",
+    "{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1\r\n",
+    "{\\header \\pard\\plain ", g("页眉文字"), "\\par}{\\footer \\pard\\plain ", g("页脚 1"), "\\par}\r\n",
+    "\\pard\\s1\\f0\\fs32 ", g("第一章 朱镕与陶喆"), "\\par\r\n",
+    "\\pard\\f0\\fs24 ", g("　　清晨的雾气还没有散去，镕儿已经站在河边。"), "\\par\r\n",
+    "{\\*\\bkmkstart p2}", g("　　“喆哥，你来了。”"), "{\\*\\bkmkend p2}", g("她回头一笑"),
+    "{\\v ", g("（隐藏的批注）"), "}", g("。"), "\\par\r\n",
+    "{\\pict\\wmetafile8\\picw100\\pich100 0102030405060708090a0b0c0d0e0f}\r\n",
+    "\\pard ", g("第一行"), "\\line ", g("第二行"), "\\tab ", g("缩进"), "\\par\r\n",
+    "{\\field{\\*\\fldinst HYPERLINK \"http://example.com/\"}{\\fldrslt ", g("下一章"), "}}",
+    "\\~", g("共"), "\\~3\\~", g("页"), "\\par\r\n",
+    "\\trowd\\cellx2000\\cellx4000\\pard\\intbl ", g("姓名"), "\\cell ", g("年龄"), "\\cell\\row\r\n",
+    "\\trowd\\cellx2000\\cellx4000\\pard\\intbl ", g("镕儿"), "\\cell 17\\cell\\row\r\n",
+    "\\pard ", g("正文结束"), "{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} ",
+    g("这是脚注。"), "}\\par\r\n",
+    "}\r\n"]).encode("ascii")), [
+    "第一章 朱镕与陶喆",
+    "",
+    "　　清晨的雾气还没有散去，镕儿已经站在河边。",
+    "",
+    "　　“喆哥，你来了。”她回头一笑。",
+    "",
+    "第一行",
+    "第二行\t缩进",
+    "",
+    "下一章 共 3 页",
+    "",
+    "姓名\t年龄",
+    "镕儿\t17",
+    "",
+    "正文结束[1]",
+    "",
+    "[1] 这是脚注。"])
+
+# \uN escapes: \uc1 with '?' stand-ins, \uc2 with two-byte GBK stand-ins that must not
+# show, a character outside the BMP as a surrogate pair, \upr with its \ud twin, and the
+# \~ and \_ symbols.
+write("rtf-unicode-escapes", "input.rtf", ("".join([
+    "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}\r\n",
+    "\\pard ", rtf_unicode("第二章 归来"), "\\par\r\n",
+    "\\pard {\\uc2 ", "".join("\\u%d%s" % (ord(c), g(c)) for c in "镕与喆"), "} ",
+    rtf_unicode("重逢。"), "\\par\r\n",
+    "\\pard Caf\\'e9 \\u-10179?\\u-8704? end\\par\r\n",
+    "\\pard {\\upr{caf\\'e9 ansi}{\\*\\ud{", rtf_unicode("统一码"), "}}}\\par\r\n",
+    "\\pard non\\_breaking 10\\~km\\par\r\n",
+    "}"]).encode("ascii")), [
+    "第二章 归来",
+    "",
+    "镕与喆 重逢。",
+    "",
+    "Café \U0001F600 end",
+    "",
+    "统一码",
+    "",
+    "non-breaking 10 km"])
+
+# A traditional-Chinese font (\fcharset136, Big5) in a document whose ANSI code page is
+# 1252, beside a GBK font (\fcharset134) and Latin-1 text in the document's code page.
+write("rtf-big5-fcharset136", "input.rtf", ("".join([
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}",
+    "{\\f1\\fnil\\fcharset136 ", rtf_bytes("細明體", "big5"), ";}",
+    "{\\f2\\fnil\\fcharset134 ", g("宋体"), ";}}\r\n",
+    "\\pard\\f1 ", rtf_bytes("第三章 繁體中文", "big5"), "\\par\r\n",
+    "\\pard\\f1 ", rtf_bytes("他說：「我們走吧。」", "big5"), "\\f0  (na\\'efve) ",
+    "\\f2 ", g("简体"), "\\par\r\n",
+    "}"]).encode("ascii")), [
+    "第三章 繁體中文",
+    "",
+    "他說：「我們走吧。」 (naïve) 简体"])
+
+
+def zip_write(members, mimetype=None):
+    """A ZIP archive as word processors write it (the mimetype first and stored)."""
+    import io
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w") as z:
+        if mimetype is not None:
+            z.writestr(zipfile.ZipInfo("mimetype"), mimetype, compress_type=zipfile.ZIP_STORED)
+        for name, data in members:
+            info = zipfile.ZipInfo(name, date_time=(2024, 1, 1, 0, 0, 0))
+            z.writestr(info, data, compress_type=zipfile.ZIP_DEFLATED)
+    return buf.getvalue()
+
+
+W = 'xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"'
+DOCX_NS = (W + ' xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"'
+           ' xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006"'
+           ' xmlns:wps="http://schemas.microsoft.com/office/word/2010/wordprocessingShape"'
+           ' xmlns:wp="http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing"'
+           ' xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"'
+           ' xmlns:v="urn:schemas-microsoft-com:vml"')
+
+
+def p(runs, style=None, extra_ppr=""):
+    ppr = ""
+    if style or extra_ppr:
+        ppr = "<w:pPr>%s%s</w:pPr>" % ('<w:pStyle w:val="%s"/>' % style if style else "", extra_ppr)
+    return "<w:p>%s%s</w:p>" % (ppr, runs)
+
+
+def r(text, rpr=""):
+    return '<w:r>%s<w:t xml:space="preserve">%s</w:t></w:r>' % ("<w:rPr>%s</w:rPr>" % rpr if rpr else "", text)
+
+
+docx_body = "".join([
+    p(r("第一章 朱镕与陶喆"), style="1"),
+    p(r("　　清晨的雾气还没有散去，") + r("镕", "<w:b/>") + r("儿", "<w:b/><w:i/>") + r("已经站在河边。")),
+    p(r("Bo", "<w:b/>") + r("ld", "<w:b/><w:color w:val=\"FF0000\"/>") + r(" word, then") +
+      '<w:r><w:br/><w:t>a manual break</w:t><w:tab/><w:t>and a tab.</w:t></w:r>'),
+    p(r("她说") + r("（隐藏的话）", "<w:vanish/>") + r("：") +
+      '<w:del w:id="1" w:author="A"><w:r><w:delText>删掉的句子。</w:delText></w:r></w:del>' +
+      '<w:ins w:id="2" w:author="A">' + r("新加的句子。") + '</w:ins>' +
+      '<w:commentRangeStart w:id="0"/>' + r("有批注") + '<w:commentRangeEnd w:id="0"/>' +
+      '<w:r><w:commentReference w:id="0"/></w:r>'),
+    p(r("链接：") + '<w:r><w:fldChar w:fldCharType="begin"/></w:r>'
+      '<w:r><w:instrText xml:space="preserve"> HYPERLINK "http://example.com/" </w:instrText></w:r>'
+      '<w:r><w:fldChar w:fldCharType="separate"/></w:r>' + r("下一章") +
+      '<w:r><w:fldChar w:fldCharType="end"/></w:r>' +
+      '<w:r><w:sym w:font="Symbol" w:char="F0B0"/></w:r>' +
+      '<w:fldSimple w:instr=" PAGE ">' + r("7") + '</w:fldSimple>'),
+    p(r("正文") + '<w:r><w:footnoteReference w:id="1"/></w:r>' + r("继续") +
+      '<w:r><mc:AlternateContent><mc:Choice Requires="wps"><w:drawing><wp:anchor><wps:wsp><wps:txbx>'
+      '<w:txbxContent>' + p(r("文本框里的字")) + '</w:txbxContent></wps:txbx></wps:wsp></wp:anchor>'
+      '</w:drawing></mc:Choice><mc:Fallback><w:pict><v:shape><v:textbox><w:txbxContent>' +
+      p(r("文本框里的字")) + '</w:txbxContent></v:textbox></v:shape></w:pict></mc:Fallback>'
+      '</mc:AlternateContent></w:r>'),
+    p(r("第一项"), extra_ppr='<w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr>'),
+    p(r("第二项"), extra_ppr='<w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr>'),
+    '<w:tbl><w:tblPr><w:tblW w:w="0" w:type="auto"/></w:tblPr><w:tblGrid><w:gridCol/><w:gridCol/></w:tblGrid>'
+    '<w:tr><w:tc><w:tcPr/>' + p(r("姓名")) + '</w:tc><w:tc>' + p(r("年龄")) + '</w:tc></w:tr>'
+    '<w:tr><w:tc>' + p(r("镕儿")) + p(r("（女）")) + '</w:tc><w:tc>' + p(r("17")) + '</w:tc></w:tr></w:tbl>',
+    p(r("第二节"), style="2"),
+    p(r("完。") + '<w:r><w:endnoteReference w:id="2"/></w:r>'),
+    '<w:sectPr><w:headerReference w:type="default" r:id="rIdH"/><w:footerReference w:type="default" r:id="rIdF"/></w:sectPr>',
+])
+
+docx_members = [
+    ("[Content_Types].xml", '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'
+     '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+     '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
+     '<Default Extension="xml" ContentType="application/xml"/>'
+     '<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.'
+     'wordprocessingml.document.main+xml"/>'
+     '<Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.'
+     'wordprocessingml.styles+xml"/>'
+     '<Override PartName="/word/footnotes.xml" ContentType="application/vnd.openxmlformats-officedocument.'
+     'wordprocessingml.footnotes+xml"/></Types>'),
+    ("word/_rels/document.xml.rels", '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://'
+     'schemas.openxmlformats.org/package/2006/relationships">'
+     '<Relationship Id="rIdS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles"'
+     ' Target="styles.xml"/>'
+     '<Relationship Id="rIdN" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/footnotes"'
+     ' Target="footnotes.xml"/></Relationships>'),
+    ("_rels/.rels", '<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="http://schemas.openxmlformats.'
+     'org/package/2006/relationships"><Relationship Id="rId1" Type="http://schemas.openxmlformats.org/'
+     'officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/></Relationships>'),
+    ("word/document.xml", '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\r\n'
+     '<w:document %s><w:body>%s</w:body></w:document>' % (DOCX_NS, docx_body)),
+    ("word/styles.xml", '<?xml version="1.0" encoding="UTF-8"?><w:styles %s>'
+     '<w:style w:type="paragraph" w:styleId="1"><w:name w:val="heading 1"/></w:style>'
+     '<w:style w:type="paragraph" w:styleId="2"><w:name w:val="heading 2"/>'
+     '<w:pPr><w:outlineLvl w:val="1"/></w:pPr></w:style>'
+     '<w:style w:type="paragraph" w:default="1" w:styleId="a"><w:name w:val="Normal"/></w:style>'
+     '</w:styles>' % W),
+    ("word/footnotes.xml", '<?xml version="1.0" encoding="UTF-8"?><w:footnotes %s>'
+     '<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote>'
+     '<w:footnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/></w:r></w:p></w:footnote>'
+     '<w:footnote w:id="1"><w:p><w:r><w:footnoteRef/></w:r>%s</w:p></w:footnote></w:footnotes>'
+     % (W, r(" 这是脚注。"))),
+    ("word/endnotes.xml", '<?xml version="1.0" encoding="UTF-8"?><w:endnotes %s>'
+     '<w:endnote w:id="2"><w:p><w:r><w:endnoteRef/></w:r>%s</w:p></w:endnote></w:endnotes>'
+     % (W, r(" 这是尾注。"))),
+    ("word/header1.xml", '<w:hdr %s>%s</w:hdr>' % (W, p(r("页眉不显示")))),
+    ("word/footer1.xml", '<w:ftr %s>%s</w:ftr>' % (W, p(r("页脚不显示")))),
+    ("word/comments.xml", '<w:comments %s><w:comment w:id="0">%s</w:comment></w:comments>'
+     % (W, p(r("批注不显示")))),
+]
+write("docx-structure", "input.docx", zip_write(docx_members), [
+    "第一章 朱镕与陶喆",
+    "",
+    "　　清晨的雾气还没有散去，镕儿已经站在河边。",
+    "",
+    "Bold word, then",
+    "a manual break\tand a tab.",
+    "",
+    "她说：新加的句子。有批注",
+    "",
+    "链接：下一章°7",
+    "",
+    "正文[1]继续",
+    "",
+    "文本框里的字",
+    "",
+    "第一项",
+    "第二项",
+    "姓名\t年龄",
+    "镕儿",
+    "（女）\t17",
+    "第二节",
+    "",
+    "完。[2]",
+    "",
+    "[1] 这是脚注。",
+    "",
+    "[2] 这是尾注。"])
+
+ODT_NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+          'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
+          'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
+          'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+          'xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" '
+          'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" '
+          'xmlns:dc="http://purl.org/dc/elements/1.1/" office:version="1.3"')
+odt_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content %s>'
+    '<office:automatic-styles>'
+    '<style:style style:name="T1" style:family="text"><style:text-properties fo:font-weight="bold"/></style:style>'
+    '<style:style style:name="T2" style:family="text"><style:text-properties text:display="none"/></style:style>'
+    '</office:automatic-styles><office:body><office:text>'
+    '<text:tracked-changes><text:changed-region text:id="ct1"><text:deletion>'
+    '<office:change-info><dc:creator>A</dc:creator></office:change-info>'
+    '<text:p>删掉的句子。</text:p></text:deletion></text:changed-region>'
+    '<text:changed-region text:id="ct2"><text:insertion><office:change-info><dc:creator>A</dc:creator>'
+    '</office:change-info></text:insertion></text:changed-region></text:tracked-changes>\n'
+    '<text:h text:outline-level="1">第一章 朱镕与陶喆</text:h>\n'
+    '<text:p>　　清晨的雾气还没有散去，\n   <text:span text:style-name="T1">镕</text:span>儿已经站在河边。</text:p>\n'
+    '<text:p><text:span text:style-name="T1">Bo</text:span><text:span text:style-name="T1">ld</text:span>'
+    ' word,<text:s text:c="3"/>then<text:line-break/>a manual break<text:tab/>and a tab.</text:p>'
+    '<text:p>她说<text:span text:style-name="T2">（隐藏的话）</text:span>：'
+    '<text:change text:change-id="ct1"/><text:change-start text:change-id="ct2"/>新加的句子。'
+    '<text:change-end text:change-id="ct2"/>'
+    '<office:annotation><dc:creator>A</dc:creator><text:p>批注不显示</text:p></office:annotation>有批注</text:p>'
+    '<text:p>链接：<text:a xlink:href="http://example.com/" xmlns:xlink="http://www.w3.org/1999/xlink">下一章</text:a>'
+    ' 第<text:page-number>7</text:page-number>页</text:p>'
+    '<text:p>正文<text:note text:id="ftn1" text:note-class="footnote"><text:note-citation>1</text:note-citation>'
+    '<text:note-body><text:p>这是脚注。</text:p></text:note-body></text:note>继续'
+    '<draw:frame><draw:text-box><text:p>文本框里的字</text:p></draw:text-box></draw:frame></text:p>'
+    '<text:list><text:list-item><text:p>第一项</text:p></text:list-item>'
+    '<text:list-item><text:p>第二项</text:p></text:list-item></text:list>'
+    '<table:table table:name="T"><table:table-column table:number-columns-repeated="2"/>'
+    '<table:table-row><table:table-cell><text:p>姓名</text:p></table:table-cell>'
+    '<table:table-cell><text:p>年龄</text:p></table:table-cell></table:table-row>'
+    '<table:table-row><table:table-cell><text:p>镕儿</text:p><text:p>（女）</text:p></table:table-cell>'
+    '<table:table-cell><text:p>17</text:p></table:table-cell></table:table-row></table:table>'
+    '<text:h text:outline-level="2">第二节</text:h>'
+    '<text:p>完。</text:p>'
+    '</office:text></office:body></office:document-content>' % ODT_NS)
+odt_styles = ('<?xml version="1.0" encoding="UTF-8"?><office:document-styles %s><office:master-styles>'
+              '<style:master-page style:name="Standard"><style:header><text:p>页眉不显示</text:p></style:header>'
+              '</style:master-page></office:master-styles></office:document-styles>' % ODT_NS)
+odt_members = [
+    ("content.xml", odt_content),
+    ("styles.xml", odt_styles),
+    ("META-INF/manifest.xml", '<?xml version="1.0" encoding="UTF-8"?><manifest:manifest '
+     'xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3">'
+     '<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/>'
+     '<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>'
+     '<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>'
+     '</manifest:manifest>'),
+]
+write("odt-structure", "input.odt", zip_write(odt_members, "application/vnd.oasis.opendocument.text"), [
+    "第一章 朱镕与陶喆",
+    "",
+    "　　清晨的雾气还没有散去， 镕儿已经站在河边。",
+    "",
+    "Bold word,   then",
+    "a manual break\tand a tab.",
+    "",
+    "她说：新加的句子。有批注",
+    "",
+    "链接：下一章 第7页",
+    "",
+    "正文[1]继续",
+    "",
+    "文本框里的字",
+    "",
+    "第一项",
+    "第二项",
+    "姓名\t年龄",
+    "镕儿",
+    "（女）\t17",
+    "第二节",
+    "",
+    "完。",
+    "",
+    "[1] 这是脚注。"])
+
+# The source of the DOC case, an OpenDocument text. input.doc was made from it once, by
+# LibreOffice from Debian, with the command in doc-chinese-english/MADE-WITH; it is not
+# remade here.
+doc_source_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content %s>'
+    '<office:automatic-styles>'
+    '<style:style style:name="T2" style:family="text"><style:text-properties text:display="none"/></style:style>'
+    '</office:automatic-styles><office:body><office:text>'
+    '<text:h text:outline-level="1">第一章 归途</text:h>'
+    '<text:p>　　雨下了一整夜，朱镕站在窗前，等着陶喆的消息。</text:p>'
+    '<text:p>The rain fell all night. Zhu Rong stood by the window, waiting for news.</text:p>'
+    '<text:p>混合 mixed 文字 text，<text:span text:style-name="T2">隐藏的字</text:span>全角标点。'
+    '<text:line-break/>换行之后<text:tab/>制表符后</text:p>'
+    '<text:p>脚注在此<text:note text:id="ftn1" text:note-class="footnote"><text:note-citation>1</text:note-citation>'
+    '<text:note-body><text:p>脚注：a footnote.</text:p></text:note-body></text:note>。</text:p>'
+    '<table:table table:name="T"><table:table-column table:number-columns-repeated="2"/>'
+    '<table:table-row><table:table-cell><text:p>姓名</text:p></table:table-cell>'
+    '<table:table-cell><text:p>Name</text:p></table:table-cell></table:table-row>'
+    '<table:table-row><table:table-cell><text:p>陶喆</text:p></table:table-cell>'
+    '<table:table-cell><text:p>Tao Zhe</text:p></table:table-cell></table:table-row></table:table>'
+    '<text:p>最后一段：Café, naïve, “quotes” — 完。</text:p>'
+    '</office:text></office:body></office:document-content>' % ODT_NS)
+folder = os.path.join(HERE, "doc-chinese-english")
+if os.path.isdir(folder):
+    with open(os.path.join(folder, "source.odt"), "wb") as f:
+        f.write(zip_write([("content.xml", doc_source_content), ("styles.xml", odt_styles),
+                           odt_members[2]], "application/vnd.oasis.opendocument.text"))
+    with open(os.path.join(folder, "expected.txt"), "wb") as f:
+        f.write("\r\n".join([
+            "第一章 归途",
+            "",
+            "　　雨下了一整夜，朱镕站在窗前，等着陶喆的消息。",
+            "",
+            "The rain fell all night. Zhu Rong stood by the window, waiting for news.",
+            "",
+            "混合 mixed 文字 text，全角标点。",
+            "换行之后\t制表符后",
+            "",
+            "脚注在此[1]。",
+            "",
+            "姓名\tName",
+            "陶喆\tTao Zhe",
+            "",
+            "最后一段：Café, naïve, “quotes” — 完。",
+            "",
+            "[1]\t脚注：a footnote."]).encode("utf-8"))
+
+# A second DOC case, made the same way from its source.odt (see doc-table-cells/MADE-WITH):
+# a table whose first and last cells of a row are empty, so the ends of rows can only be
+# told from the cells' marks by the paragraph properties.
+folder = os.path.join(HERE, "doc-table-cells")
+if os.path.isdir(folder):
+    cell = lambda t: "<table:table-cell>%s</table:table-cell>" % ("<text:p>%s</text:p>" % t if t else "<text:p/>")
+    row = lambda *cells: "<table:table-row>%s</table:table-row>" % "".join(cell(c) for c in cells)
+    content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content %s><office:body><office:text>'
+               '<text:p>表格之前</text:p>'
+               '<table:table table:name="T"><table:table-column table:number-columns-repeated="3"/>%s%s%s'
+               '</table:table><text:p>表格之后</text:p></office:text></office:body></office:document-content>'
+               % (ODT_NS, row("甲", "", "丙"), row("", "", ""), row("", "乙", "")))
+    with open(os.path.join(folder, "source.odt"), "wb") as f:
+        f.write(zip_write([("content.xml", content), ("styles.xml", odt_styles), odt_members[2]],
+                          "application/vnd.oasis.opendocument.text"))
+    with open(os.path.join(folder, "expected.txt"), "wb") as f:
+        f.write("\r\n".join(["表格之前", "", "甲\t\t丙", "\t\t", "\t乙\t", "", "表格之后"]).encode("utf-8"))
