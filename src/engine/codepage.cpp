@@ -277,6 +277,23 @@ std::optional<Text> decodeWith(std::string_view icuName, std::string_view bytes)
     return decodeAll(conv.get(), bytes);
 }
 
+std::optional<std::string> encodeWith(std::string_view icuName, TextView text)
+{
+    Converter conv = openConverter(icuName);
+    if (!conv)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(conv.get()))),
+                      '\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = ucnv_fromUChars(conv.get(), bytes.data(), static_cast<int32_t>(bytes.size()),
+                                      reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()),
+                                      &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    bytes.resize(static_cast<size_t>(n));
+    return bytes;
+}
+
 bool hasConverter(std::string_view icuName)
 {
     return openConverter(icuName) != nullptr;

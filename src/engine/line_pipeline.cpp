@@ -258,12 +258,17 @@ ConvertedText convertText(Text text, const ConversionParams& params, const Repla
             progress(done);
     };
     ConvertedText out;
-    // The text reaches the rules through code page 936, so what it lacks is already '?'
-    // when the replacement list sees it.
-    out.lostCharacters = roundTripCp936(text);
-    applyReplacements(text, list);
-    if (!replacementsFitCp936(list))
-        out.lostCharacters += roundTripCp936(text);
+    if (params.encoding == OutputEncoding::Gbk) {
+        // The text reaches the rules through code page 936, so what it lacks is already
+        // '?' when the replacement list sees it.
+        out.lostCharacters = roundTripCp936(text);
+        applyReplacements(text, list);
+        if (!replacementsFitCp936(list))
+            out.lostCharacters += roundTripCp936(text);
+    } else {
+        // The other encodings hold every character: the list works on the text as rendered.
+        applyReplacements(text, list);
+    }
     report(0.25);
     removeSelectionBlocker(text);
 

@@ -92,13 +92,15 @@ std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit)
 
 struct ConvertedText {
     std::vector<TextPart> parts;     // at least one
-    std::size_t lostCharacters = 0;  // characters code page 936 lacks, now '?'
+    std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, now '?'
     std::size_t lines = 0;           // entries of the line table
 };
 
 using ProgressFn = std::function<void(double done)>;
 
-// Runs the whole cleanup on a rendered text. `progress`, when set, is called a few times
+// Runs the whole cleanup on a rendered text. For GBK output the text passes through code
+// page 936 first (what it lacks becomes '?', counted in lostCharacters); for the other
+// encodings it is cleaned as rendered. `progress`, when set, is called a few times
 // with the share done so far (0..1).
 ConvertedText convertText(Text text, const ConversionParams& params, const ReplacementList& list,
                           const ProgressFn& progress = {});

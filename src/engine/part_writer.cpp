@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/codepage.h"
+#include "engine/output_encoding.h"
 
 namespace sorvane {
 namespace {
@@ -69,9 +69,10 @@ int writeAll(int fd, const std::string& bytes)
 
 }  // namespace
 
-Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost)
+Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost,
+                 OutputEncoding encoding, LineEnd lineEnd)
 {
-    const Cp936Bytes encoded = encodeCp936(content);
+    const EncodedText encoded = encodeOutput(content, encoding, lineEnd);
     lost += encoded.lost;
 
     std::error_code ec;

@@ -89,11 +89,16 @@ Result<Text> renderDocument(const std::filesystem::path& path)
     Result<std::string> bytes = readWholeFile(path);
     if (!bytes)
         return bytes.error();
-    const std::string_view view = *bytes;
+    return renderDocumentBytes(path, std::move(*bytes));
+}
+
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes)
+{
+    const std::string_view view = bytes;
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
-        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", path.string()};
-    if (documentKind(path, view) == DocumentKind::Html)
-        return renderHtml(std::move(*bytes));
+        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", name.string()};
+    if (documentKind(name, view) == DocumentKind::Html)
+        return renderHtml(std::move(bytes));
     return renderPlainText(view);
 }
 

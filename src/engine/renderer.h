@@ -30,6 +30,10 @@ Result<std::string> readWholeFile(const std::filesystem::path& path);
 // cannot be read, BinaryInput when it is neither text nor HTML.
 Result<Text> renderDocument(const std::filesystem::path& path);
 
+// Renders a document already read (standard input): `name` chooses the renderer as the
+// path does for renderDocument and names the document in errors. Fails with BinaryInput.
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes);
+
 // The renderer a conversion uses; tests and front ends may put their own in its place.
 using Renderer = std::function<Result<Text>(const std::filesystem::path&)>;
 
