@@ -120,7 +120,7 @@ TEST(Cli, ExitStatus)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(std::filesystem::exists(dir / "notes.txt"));
     EXPECT_EQ(lineCount(run.err), 1u);
-    EXPECT_EQ(run.err.rfind(missing + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + missing + ": ", 0), 0u) << run.err;
     EXPECT_EQ(run.out, (dir / "notes.txt").string() + "\n");
 
     // A .txt source with the name kept would overwrite itself: refused, left alone.
@@ -160,9 +160,16 @@ TEST(Cli, StdoutWritesTheConvertedTextInsteadOfFiles)
     std::string story;
     for (const char* name : {"long_story.txt", "long_story_0026.txt", "long_story_0052.txt"})
         story += toUtf8(decodeCp936(readFile(kExpected / name)));
-    CliRun run = runCli(dir, {"--stdout", "--max-run", "6", "--max-size", "0.5", (dir / "long_story.htm").string()});
+    CliRun run = runCli(dir, {"--stdout", "--eol", "crlf", "--max-run", "6", "--max-size", "0.5",
+                              (dir / "long_story.htm").string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, story);
+    // Without --eol, standard output gets LF line ends.
+    run = runCli(dir, {"--stdout", "--max-run", "6", "--max-size", "0.5", (dir / "long_story.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string storyLf = story;
+    storyLf.erase(std::remove(storyLf.begin(), storyLf.end(), '\r'), storyLf.end());
+    EXPECT_TRUE(run.out == storyLf);
     EXPECT_FALSE(std::filesystem::exists(dir / "long_story.txt"));
 
     // Parameter texts by their number value: 0.05 K is 51 characters, below 100, so no
@@ -179,10 +186,10 @@ TEST(Cli, StdoutWritesTheConvertedTextInsteadOfFiles)
     // Several documents follow each other in argument order.
     const std::string notes = toUtf8(decodeCp936(readFile(kExpected / "notes.txt")));
     const std::string notesPath = (dir / "notes.text").string();
-    run = runCli(dir, {"--stdout", "-j", "2", "--max-run", "6", "--head", "5", "--head-blank", "0", "--list",
+    run = runCli(dir, {"--stdout", "--eol", "crlf", "-j", "2", "--max-run", "6", "--head", "5", "--head-blank", "0", "--list",
                        (dir / "replacements.dat").string(), notesPath, notesPath});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, notes + notes);
+    EXPECT_TRUE(run.out == notes + notes);
     EXPECT_FALSE(std::filesystem::exists(dir / "notes.txt"));
 }
 
