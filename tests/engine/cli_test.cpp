@@ -41,14 +41,17 @@ struct CliRun {
     std::string err;
 };
 
-CliRun runCli(const ScratchFolder& dir, const std::vector<std::string>& args)
+// Runs the program with `args`, standard input from `input` (or empty).
+CliRun runCli(const ScratchFolder& dir, const std::vector<std::string>& args, const std::string& input = {})
 {
     std::string command = quote(SORVANE_CLI);
     for (const std::string& a : args)
         command += " " + quote(a);
     const auto out = dir / ".stdout";
     const auto err = dir / ".stderr";
-    command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
+    const auto in = dir / ".stdin";
+    writeFile(in, input);
+    command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " <" + quote(in.string());
     CliRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -56,6 +59,7 @@ CliRun runCli(const ScratchFolder& dir, const std::vector<std::string>& args)
     run.err = readFile(err);
     std::filesystem::remove(out);
     std::filesystem::remove(err);
+    std::filesystem::remove(in);
     return run;
 }
 
@@ -240,6 +244,195 @@ TEST(Cli, ParallelJobsKeepTheArgumentOrder)
     ASSERT_EQ(single.status, 0);
     EXPECT_EQ(single.out, "");  // --quiet lists nothing
     EXPECT_EQ(readFile(dir / "doc3.txt"), parallel);
+}
+
+// Every file under `folder`, relative, sorted; hidden ones left out.
+std::vector<std::string> filesUnder(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+            names.push_back(entry.path().lexically_relative(folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string page(const std::string& body)
+{
+    return "<html><head><meta charset=\"utf-8\"></head><body><p>" + body + "</p></body></html>";
+}
+
+TEST(Cli, FolderArgumentsKeepTheirSubFoldersUnderTheOutputFolder)
+{
+    ScratchFolder dir;
+    const auto book = dir / "book";
+    std::filesystem::create_directories(book / "sub" / "deeper");
+    std::filesystem::create_directories(book / ".hidden");
+    writeFile(book / "chap1.htm", page("一"));
+    writeFile(book / "chap2.htm", page("二"));
+    writeFile(book / "chap10.htm", page("十"));
+    writeFile(book / "sub" / "chap3.html", page("三"));
+    writeFile(book / "sub" / "deeper" / "chap4.htm", page("四"));
+    writeFile(book / ".hidden" / "secret.htm", page("秘"));
+    writeFile(book / ".draft.htm", page("稿"));
+    writeFile(book / "readme.md", "not a page");
+    // A link back up: followed, it would never end.
+    std::filesystem::create_directory_symlink("..", book / "sub" / "loop");
+
+    const auto out = dir / "out";
+    CliRun run = runCli(dir, {"-r", "-o", out.string(), book.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(filesUnder(out), (std::vector<std::string>{"chap1.txt", "chap10.txt", "chap2.txt", "sub/chap3.txt",
+                                                          "sub/deeper/chap4.txt"}));
+    // Natural order: chap2 before chap10.
+    EXPECT_EQ(run.out, (out / "chap1.txt").string() + "\n" + (out / "chap2.txt").string() + "\n" +
+                           (out / "chap10.txt").string() + "\n" + (out / "sub" / "chap3.txt").string() + "\n" +
+                           (out / "sub" / "deeper" / "chap4.txt").string() + "\n");
+    EXPECT_EQ(readFile(out / "sub" / "deeper" / "chap4.txt"), encodeCp936(u"四\r\n").bytes);
+    EXPECT_EQ(filesUnder(book).size(), 7u);  // nothing written among the sources
+
+    // Without -r only the folder's own pages; a file argument goes straight into the folder.
+    const auto flat = dir / "flat";
+    run = runCli(dir, {"-o", flat.string(), book.string(), (book / "sub" / "chap3.html").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(filesUnder(flat), (std::vector<std::string>{"chap1.txt", "chap10.txt", "chap2.txt", "chap3.txt"}));
+
+    // Without -o the text goes beside each page; a folder without pages is a failure.
+    std::filesystem::create_directory(dir / "empty");
+    run = runCli(dir, {"-r", book.string(), (dir / "empty").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / "empty").string() + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(readFile(book / "sub" / "deeper" / "chap4.txt"), encodeCp936(u"四\r\n").bytes);
+    EXPECT_FALSE(std::filesystem::exists(book / ".hidden" / "secret.txt"));
+}
+
+TEST(Cli, TwoSourcesForOneFileLeaveTheLaterUnconvertedWhateverTheJobs)
+{
+    ScratchFolder dir;
+    writeFile(dir / "dup.htm", page("先"));
+    writeFile(dir / "dup.html", page("后"));
+    writeFile(dir / "c1.htm", page("甲"));
+    writeFile(dir / "c01.htm", page("乙"));
+    // long.htm splits into parts; its second part takes the name of long_0002.htm's file.
+    writeFile(dir / "long.htm", page(std::string(150, 'a') + "</p><p>" + std::string(150, 'b')));
+    writeFile(dir / "long_0002.htm", page("丙"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;      // the file both map to
+        std::string kept;      // what it holds: the earlier source's text
+        std::string earlier;   // the source that keeps it
+        std::string later;     // the one reported
+    };
+    const Case cases[] = {
+        {{"dup.htm", "dup.html"}, "dup.txt", "先", "dup.htm", "dup.html"},
+        {{"dup.html", "dup.htm"}, "dup.txt", "后", "dup.html", "dup.htm"},
+        {{"--naming", "1", "c1.htm", "c01.htm"}, "c01.txt", "甲", "c1.htm", "c01.htm"},
+        {{"--max-size", "0.1", "long.htm", "long_0002.htm"}, "long_0002.txt", std::string(150, 'b'), "long.htm",
+         "long_0002.htm"},
+    };
+    for (const Case& c : cases) {
+        for (const char* jobs : {"1", "2"}) {
+            SCOPED_TRACE(c.later + " -j " + jobs);
+            for (const auto& name : filesUnder(dir.path()))
+                if (name.ends_with(".txt"))
+                    std::filesystem::remove(dir / name);
+            std::vector<std::string> args = {"-j", jobs};
+            for (const auto& a : c.args)
+                args.push_back(a.ends_with("htm") || a.ends_with("html") ? (dir / a).string() : a);
+            const CliRun run = runCli(dir, args);
+            EXPECT_EQ(run.status, 1);
+            ASSERT_EQ(lineCount(run.err), 1u) << run.err;
+            EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / c.later).string() + ": ", 0), 0u) << run.err;
+            EXPECT_NE(run.err.find((dir / c.earlier).string() + " "), std::string::npos) << run.err;
+            const std::string text = readFile(dir / c.file);
+            EXPECT_NE(toUtf8(decodeCp936(text)).find(c.kept), std::string::npos) << text;
+        }
+    }
+}
+
+TEST(Cli, NoClobberSkipsWhatExistedBeforeTheRun)
+{
+    ScratchFolder dir;
+    writeFile(dir / "a.htm", page("新"));
+    writeFile(dir / "b.htm", page("新"));
+    writeFile(dir / "a.txt", "old");
+    CliRun run = runCli(dir, {"-n", (dir / "a.htm").string(), (dir / "b.htm").string()});
+    EXPECT_EQ(run.status, 0) << run.err;  // a skip is no failure
+    EXPECT_EQ(readFile(dir / "a.txt"), "old");
+    EXPECT_EQ(readFile(dir / "b.txt"), encodeCp936(u"新\r\n").bytes);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / "a.htm").string() + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("a.txt"), std::string::npos);
+    EXPECT_EQ(run.out, (dir / "b.txt").string() + "\n");
+
+    // Without -n the old file is replaced.
+    run = runCli(dir, {(dir / "a.htm").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "a.txt"), encodeCp936(u"新\r\n").bytes);
+}
+
+TEST(Cli, StandardInputAndOutput)
+{
+    ScratchFolder dir;
+    const std::string input = page("标准输入 😀");
+    // --stdout: UTF-8, nothing lost, LF line ends.
+    CliRun run = runCli(dir, {"--stdout", "-"}, input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\xE3\x80\x80\xE3\x80\x80标准输入 😀\n");
+
+    // -o: a file named after "stdin", in any encoding.
+    run = runCli(dir, {"-o", (dir / "o").string(), "--encoding", "gb18030", "-"}, input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "o" / "stdin.txt"),
+              "\xA1\xA1\xA1\xA1\xB1\xEA\xD7\xBC\xCA\xE4\xC8\xEB \x94\x39\xFC\x36\r\n");
+
+    // Failures name it "stdin".
+    run = runCli(dir, {"--raw", "-"}, std::string("\0\1\2binary", 9));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: stdin: ", 0), 0u) << run.err;
+
+    // Usage errors: nowhere to write, read twice, --stdout in another encoding; the
+    // offending argument comes first.
+    struct Bad {
+        std::vector<std::string> args;
+        const char* first;
+    };
+    const Bad bad[] = {
+        {{"-"}, "sorvane-cli: -: "},
+        {{"--stdout", "-", "-"}, "sorvane-cli: -: "},
+        {{"--stdout", "--encoding", "gbk", "-"}, "sorvane-cli: --encoding: "},
+        {{"--stdout", "-o", "x", "-"}, "sorvane-cli: --output-dir: "},
+        {{"--no-such-option", "-"}, "sorvane-cli: --no-such-option: "},
+        {{"-qx", "-"}, "sorvane-cli: -x: "},
+        {{"--encoding", "latin1", "a.htm"}, "sorvane-cli: --encoding: "},
+    };
+    for (const Bad& b : bad) {
+        run = runCli(dir, b.args, input);
+        EXPECT_EQ(run.status, 2) << b.first;
+        EXPECT_EQ(run.err.rfind(b.first, 0), 0u) << run.err;
+    }
+}
+
+TEST(Cli, LossesToCodePage936AreReportedEvenWhenQuiet)
+{
+    ScratchFolder dir;
+    writeFile(dir / "p.htm", page("😀½한€镕"));
+    writeFile(dir / "q.htm", page("½"));
+    CliRun run = runCli(dir, {"-q", (dir / "p.htm").string(), (dir / "q.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "p.txt"), "\xA1\xA1\xA1\xA1???\x80\xE9\x46\r\n");
+    // One summary line: 2 documents, 4 characters.
+    ASSERT_EQ(lineCount(run.err), 1u) << run.err;
+    EXPECT_NE(run.err.find("2 个文件中共有 4 个字符"), std::string::npos) << run.err;
+
+    // Not quiet: one line per document as well.
+    run = runCli(dir, {(dir / "p.htm").string(), (dir / "q.htm").string()});
+    EXPECT_EQ(lineCount(run.err), 3u) << run.err;
+
+    // UTF-8 with LF loses nothing and says nothing.
+    run = runCli(dir, {"--encoding", "utf-8", "--eol", "lf", (dir / "p.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readFile(dir / "p.txt"), "\xE3\x80\x80\xE3\x80\x80😀½한€镕\n");
 }
 
 }  // namespace
