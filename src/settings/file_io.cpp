@@ -1,5 +1,7 @@
 #include "settings/file_io.h"
 
+#include "settings/settings_paths.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -114,6 +116,11 @@ Result<std::string> readFileBytes(const std::filesystem::path& file)
 
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes)
 {
+    // In a folder someone else owns or may write in, the file could be a link planted to
+    // make us overwrite another file of the user's.
+    Status safe = checkSettingsFolder(file.parent_path());
+    if (!safe)
+        return Error{safe.error().code, safe.error().message + "（" + safe.error().where + "）", file.string()};
     std::error_code ec;
     std::filesystem::path target = file;
     if (std::filesystem::is_symlink(target, ec)) {

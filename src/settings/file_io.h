@@ -19,7 +19,8 @@ Result<std::string> readFileBytes(const std::filesystem::path& file);
 // is a symbolic link has its target replaced. The new file keeps the old one's
 // permission bits. On failure the temporary file is removed, the old file is left as it
 // was, and an Error says why (DiskFull when the device has no space left, Unwritable
-// otherwise).
+// otherwise). A folder that checkSettingsFolder refuses is refused before anything is
+// written (Unwritable).
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace sorvane
