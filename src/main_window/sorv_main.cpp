@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -190,6 +192,40 @@ void SorvMain::createParameterFrame()
     grid->addWidget(Text2[1], 4, 3);
     grid->addWidget(label(9, QStringLiteral("K"), Qt::AlignLeft), 4, 4);
     grid->setColumnStretch(4, 1);
+    createOutputRow(grid, 5);
+}
+
+void SorvMain::createOutputRow(QGridLayout* grid, int row)
+{
+    outputFolderLabel = makeLabel(QStringLiteral("输出文件夹"), Qt::AlignRight, QStringLiteral("outputFolderLabel"));
+    outputFolderBox = new QLineEdit;
+    outputFolderBox->setObjectName(QStringLiteral("outputFolderBox"));
+    outputFolderBox->setPlaceholderText(QStringLiteral("（空：与源文件相同）"));
+    outputFolderBox->setToolTip(QStringLiteral("转换后的文件写入这个文件夹；空着就写在每个源文件旁边"));
+    outputFolderButton = new QPushButton(QStringLiteral("…"));
+    outputFolderButton->setObjectName(QStringLiteral("outputFolderButton"));
+    outputFolderButton->setToolTip(QStringLiteral("选择输出文件夹"));
+    outputEncodingLabel = makeLabel(QStringLiteral("输出编码"), Qt::AlignRight, QStringLiteral("outputEncodingLabel"));
+    outputEncodingBox = new QComboBox;
+    outputEncodingBox->setObjectName(QStringLiteral("outputEncodingBox"));
+    // Item order follows OutputEncoding.
+    outputEncodingBox->addItems({QStringLiteral("GBK (默认)"), QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
+
+    auto* line = new QHBoxLayout;
+    line->addWidget(outputFolderBox, 1);
+    line->addWidget(outputFolderButton);
+    line->addWidget(outputEncodingLabel);
+    line->addWidget(outputEncodingBox);
+    grid->addWidget(outputFolderLabel, row, 0);
+    grid->addLayout(line, row, 1, 1, 4);
+}
+
+void SorvMain::chooseOutputFolder()
+{
+    const QString start = outputFolderBox->text().isEmpty() ? File1->path() : outputFolderBox->text();
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择输出文件夹"), start);
+    if (!folder.isEmpty())
+        outputFolderBox->setText(QDir::toNativeSeparators(folder));
 }
 
 void SorvMain::createCommandButtons()
@@ -283,10 +319,11 @@ void SorvMain::createLayout()
 
 void SorvMain::createFocusOrder()
 {
-    const std::array<QWidget*, 18> order = {
+    const std::array<QWidget*, 21> order = {
         File1,       Drive1,      Dir1,        Combo1[0],   Combo1[1],   Combo2[0],
-        Combo2[1],   Combo2[2],   Text2[0],    Text2[1],    Command1[0], Command1[1],
-        Command1[4], Command1[2], List1_0,     Command1[3], Command1[5], Command1[6]};
+        Combo2[1],   Combo2[2],   Text2[0],    Text2[1],    outputFolderBox, outputFolderButton,
+        outputEncodingBox, Command1[0], Command1[1], Command1[4], Command1[2], List1_0,
+        Command1[3], Command1[5], Command1[6]};
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
     for (LinkLabel* label : Label1)
@@ -307,6 +344,7 @@ void SorvMain::connectHandlers()
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
     connect(Dir1, &DirListBox::pathChanged, this, [this] { Dir1_Change(); });
     connect(Dir1, &DirListBox::folderActivated, this, &SorvMain::openFolder);
+    connect(outputFolderButton, &QPushButton::clicked, this, &SorvMain::chooseOutputFolder);
     for (int i = 0; i < 2; ++i) {
         QComboBox* box = Combo1[static_cast<std::size_t>(i)];
         connect(box, &QComboBox::editTextChanged, this, [this, i] { Combo1_Change(i); });
@@ -331,7 +369,7 @@ void SorvMain::connectHandlers()
 
 void SorvMain::Form_Load()
 {
-    const auto settingsFile = programFile(m_programFolder, kSettingsFileName);
+    const auto settingsFile = this->settingsFile();
 
     Center_Form(this);
 
@@ -342,7 +380,8 @@ void SorvMain::Form_Load()
     for (QComboBox* box : Combo2)
         box->addItems(digits);
 
-    m_list = loadListFile(programFile(m_programFolder, kListFileName));
+    if (!listFile().empty())
+        m_list = loadListFile(listFile());
     refreshList1(-1);
 
     Combo2[0]->setCurrentIndex(0);
@@ -384,6 +423,8 @@ void SorvMain::Form_Load()
     }
     Text2[0]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_L")));
     Text2[1]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_Len")));
+    outputFolderBox->setText(QString::fromStdString(Read_INI(settingsFile, kSection, kOutPathKey)));
+    outputEncodingBox->setCurrentIndex(static_cast<int>(storedOutEnc(Read_INI(settingsFile, kSection, kOutEncKey))));
 
     Combo1[0]->addItems({QStringLiteral("*.*"), QStringLiteral("*.htm"), QStringLiteral("*.html")});
     Combo1[0]->setCurrentIndex(1);
@@ -397,31 +438,41 @@ void SorvMain::Form_Load()
 
 QStringList SorvMain::Form_QueryUnload()
 {
-    const auto settingsFile = programFile(m_programFolder, kSettingsFileName);
+    const auto settingsFile = this->settingsFile();
     QStringList problems;
-    const auto write = [&](std::string_view key, const std::string& value) {
-        const Status written = Write_INI(settingsFile, kSection, key, value);
-        if (!written)
-            problems << QString::fromStdString(written.error().describe());
-    };
-    write("USE_PATH", File1->path().toStdString());
-    for (std::size_t i = 0; i < Combo2.size(); ++i)
-        write("Value" + std::to_string(i), std::to_string(Combo2[i]->currentIndex()));
-    write("MAX_L", maxValueForm(Text2[0]->text().toStdString()));
-    write("MAX_Len", maxValueForm(Text2[1]->text().toStdString()));
+    if (settingsFile.empty()) {
+        problems << QStringLiteral("没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），"
+                                   "本次的设置和替换列表只保留到现在，没有写入任何文件");
+    } else {
+        const auto write = [&](std::string_view key, const std::string& value) {
+            const Status written = Write_INI(settingsFile, kSection, key, value);
+            if (!written)
+                problems << QString::fromStdString(written.error().describe());
+        };
+        write("USE_PATH", File1->path().toStdString());
+        for (std::size_t i = 0; i < Combo2.size(); ++i)
+            write("Value" + std::to_string(i), std::to_string(Combo2[i]->currentIndex()));
+        write("MAX_L", maxValueForm(Text2[0]->text().toStdString()));
+        write("MAX_Len", maxValueForm(Text2[1]->text().toStdString()));
+        // After the six described keys, so they keep their places in a new file.
+        write(kOutPathKey, outputFolderBox->text().trimmed().toStdString());
+        write(kOutEncKey, outEncValue(static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()))));
 
-    if (List_Changed == 1) {
-        const Status saved = saveListFile(programFile(m_programFolder, kListFileName), m_list);
-        if (!saved)
-            problems << QString::fromStdString(saved.error().describe());
+        if (List_Changed == 1) {
+            const Status saved = saveListFile(listFile(), m_list);
+            if (!saved)
+                problems << QString::fromStdString(saved.error().describe());
+        }
     }
 
     // The preview's scratch file, and the further parts previews of this run wrote.
     std::error_code ignored;
-    std::filesystem::remove(programFile(m_programFolder, kScratchFileName), ignored);
+    if (!m_programFolder.empty())
+        std::filesystem::remove(programFile(m_programFolder, kScratchFileName), ignored);
     for (const auto& file : m_scratchFiles)
         std::filesystem::remove(file, ignored);
     m_scratchFiles.clear();
+    m_privateScratch.reset();  // removes its folder with everything in it
 
     problems.removeDuplicates();
     return problems;
@@ -571,8 +622,34 @@ void SorvMain::convertSelected()
     for (int i = 0; i <= bound; ++i)
         total += File1->isEntrySelected(i) ? 1 : 0;
 
+    // Every output name of the run is known before anything is written: an entry whose
+    // file an earlier entry of the run takes is not converted but reported, naming both,
+    // and RunOutputs keeps later parts from replacing what the run wrote.
+    std::map<int, Error> refused;
+    std::vector<std::filesystem::path> sources;
+    {
+        const ConversionParams params = currentParams();
+        std::vector<int> entries;
+        std::vector<std::filesystem::path> bases;
+        for (int i = 0; i <= bound; ++i) {
+            if (!File1->isEntrySelected(i))
+                continue;
+            entries.push_back(i);
+            sources.push_back(toFsPath(fullPath(File1->path(), File1->fileName(i))));
+            bases.push_back(outputBase(sources.back(), 0, params, EngineContext{}));
+        }
+        const auto earlier = earlierSameOutput(bases);
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            if (earlier[k])
+                refused.emplace(entries[k], sameOutputError(sources[k], sources[*earlier[k]], bases[k]));
+    }
+    RunOutputs outputs(sources);
+    m_runOutputs = &outputs;
+
     m_failures.clear();
     int converted = 0;
+    std::size_t lost = 0;
+    int lossy = 0;
     bool anySelected = false;
     setBusy(true, total);
     for (int i = 0; i <= bound && !m_closePending; ++i) {
@@ -581,9 +658,18 @@ void SorvMain::convertSelected()
             continue;
         anySelected = true;
         const QString path = fullPath(File1->path(), File1->fileName(i));
+        if (const auto it = refused.find(i); it != refused.end()) {
+            m_failures << describeFailure(path, it->second);
+            ++m_runDone;
+            continue;
+        }
         const Result<ConversionReport> report = runEngine(path, 0);
         if (report) {
             ++converted;
+            if (report->lostCharacters > 0) {
+                lost += report->lostCharacters;
+                ++lossy;
+            }
             File1->setEntrySelected(i, false);
         } else {
             // A failed entry stays selected; the run goes on with the next one.
@@ -592,6 +678,7 @@ void SorvMain::convertSelected()
         ++m_runDone;
         showDocumentProgress(0.0);
     }
+    m_runOutputs = nullptr;
     setBusy(false, 0);
     setWindowTitle(QStringLiteral("Sorvane"));
 
@@ -600,15 +687,19 @@ void SorvMain::convertSelected()
         close();
         return;
     }
+    // Characters code page 936 lacks are never lost silently.
+    const QString losses = lost == 0 ? QString()
+        : QStringLiteral("\n\n%1 个文件中共有 %2 个字符 GBK 中没有，已写成“?”；"
+                         "选用 GB18030 或 UTF-8 输出编码可以保留它们。").arg(lossy).arg(lost);
     if (!anySelected) {
         msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
     } else if (m_failures.isEmpty()) {
-        msgBox(this, QStringLiteral("转换完毕!"), MsgOkExclamation);
+        msgBox(this, QStringLiteral("转换完毕!") + losses, MsgOkExclamation);
     } else {
         const QString head = converted > 0
             ? QStringLiteral("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(converted).arg(m_failures.size())
             : QStringLiteral("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
-        msgBox(this, head + m_failures.join(QLatin1Char('\n')), MsgOkExclamation);
+        msgBox(this, head + m_failures.join(QLatin1Char('\n')) + losses, MsgOkExclamation);
     }
     focusFile1();
 }
@@ -654,7 +745,7 @@ void SorvMain::previewFirstSelected()
         return;
     }
     T1_Mode = QStringLiteral("4");
-    T1 t1(T1_Mode, programFile(m_programFolder, kScratchFileName), m_list, this);
+    T1 t1(T1_Mode, programFile(scratchFolder(), kScratchFileName), m_list, this);
     if (t1.Read_T())
         t1.exec();
     focusFile1();
@@ -687,6 +778,25 @@ void SorvMain::showAbout()
 
 // ---------------------------------------------------------------- conversion on a worker
 
+std::filesystem::path SorvMain::settingsFile() const
+{
+    return m_programFolder.empty() ? std::filesystem::path() : programFile(m_programFolder, kSettingsFileName);
+}
+
+std::filesystem::path SorvMain::listFile() const
+{
+    return m_programFolder.empty() ? std::filesystem::path() : programFile(m_programFolder, kListFileName);
+}
+
+std::filesystem::path SorvMain::scratchFolder()
+{
+    if (!m_programFolder.empty())
+        return m_programFolder;
+    if (!m_privateScratch)
+        m_privateScratch = std::make_unique<QTemporaryDir>();
+    return toFsPath(m_privateScratch->path());
+}
+
 ConversionParams SorvMain::currentParams() const
 {
     ConversionParams params;
@@ -696,6 +806,8 @@ ConversionParams SorvMain::currentParams() const
     params.restBlank = Combo2[2]->currentText().toStdString();
     params.maxRun = Text2[0]->text().toStdString();
     params.maxSize = Text2[1]->text().toStdString();
+    params.outputFolder = toFsPath(outputFolderBox->text().trimmed());
+    params.encoding = static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()));
     return params;
 }
 
@@ -708,7 +820,7 @@ Result<ConversionReport> SorvMain::runEngine(const QString& source, int preview)
     const ConvertFunction convert = m_convert;
 
     EngineContext context;
-    context.programFolder = m_programFolder;
+    context.programFolder = scratchFolder();
     context.setCaption = [this](const std::string& caption) {
         QMetaObject::invokeMethod(
             this, [this, text = QString::fromStdString(caption)] { setWindowTitle(text); },
@@ -722,6 +834,14 @@ Result<ConversionReport> SorvMain::runEngine(const QString& source, int preview)
         lastShare = share;
         QMetaObject::invokeMethod(this, [this, share] { showDocumentProgress(share); }, Qt::QueuedConnection);
     };
+
+    if (m_runOutputs && preview == 0) {
+        // Only the worker touches the run's record while it converts.
+        RunOutputs* outputs = m_runOutputs;
+        context.claimOutputs = [outputs, path](const std::vector<std::filesystem::path>& names) {
+            return outputs->claim(path, names);
+        };
+    }
 
     std::optional<Result<ConversionReport>> result;
     QEventLoop loop;

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include <QString>
@@ -24,14 +25,17 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/ch_txt.h"
+#include "engine/run_outputs.h"
 
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QTemporaryDir;
 class QTimer;
 
 namespace sorvane::ui {
@@ -53,8 +57,10 @@ public:
     // Hands a web address to the system's default browser.
     using UrlOpener = std::function<void(const QUrl& url)>;
 
-    // `programFolder` holds KELDRAN.INI, KELDRAN.DAT and the preview's TEMP.TXT. The
-    // constructor runs the start-up: stored settings and list are applied here.
+    // `programFolder` holds KELDRAN.INI, KELDRAN.DAT and the preview's TEMP.TXT; when it
+    // is empty there is no safe folder, and the settings and the list live in memory
+    // until close, which says so. The constructor runs the start-up: stored settings and
+    // list are applied here.
     explicit SorvMain(std::filesystem::path programFolder, QWidget* parent = nullptr);
     ~SorvMain() override;
 
@@ -97,6 +103,13 @@ public:
     QListWidget* List1_0 = nullptr;
     QTimer* Timer1 = nullptr;
     QProgressBar* progressBar = nullptr;
+    // The output row at the end of Frame2(0): the folder the files go to (empty: beside
+    // each source) with its folder-dialog button, and the output encoding.
+    QLabel* outputFolderLabel = nullptr;
+    QLineEdit* outputFolderBox = nullptr;
+    QPushButton* outputFolderButton = nullptr;
+    QLabel* outputEncodingLabel = nullptr;
+    QComboBox* outputEncodingBox = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,6 +118,8 @@ protected:
 private:
     void createSourceFrame();
     void createParameterFrame();
+    void createOutputRow(QGridLayout* grid, int row);
+    void chooseOutputFolder();
     void createCommandButtons();
     void createListFrame();
     void createLinkLine();
@@ -137,6 +152,13 @@ private:
     QString firstSelectedOrWarn();
 
     ConversionParams currentParams() const;
+    // KELDRAN.INI and KELDRAN.DAT in the program folder; empty when there is none and the
+    // settings live in memory.
+    std::filesystem::path settingsFile() const;
+    std::filesystem::path listFile() const;
+    // Where the preview writes TEMP.TXT: the program folder, or with none a private
+    // temporary folder of this window's, removed at close.
+    std::filesystem::path scratchFolder();
     // Runs the conversion function on a worker thread while this thread keeps handling
     // window events; caption and progress reports arrive here in order.
     Result<ConversionReport> runEngine(const QString& source, int preview);
@@ -147,6 +169,8 @@ private:
     void focusFile1();
 
     std::filesystem::path m_programFolder;
+    std::unique_ptr<QTemporaryDir> m_privateScratch;
+    RunOutputs* m_runOutputs = nullptr;  // the files of the conversion run in progress
     ReplacementList m_list;
     ConvertFunction m_convert;
     UrlOpener m_openUrl;

@@ -245,7 +245,8 @@ TEST_F(MainWindowStartup, ControlsCarryTheirNamesCaptionsAndFocusOrder)
     }
     for (const char* name : {"File1", "Drive1", "Dir1", "Combo1_0", "Combo1_1", "Combo2_0", "Combo2_1",
                              "Combo2_2", "Text2_0", "Text2_1", "List1_0", "Timer1", "Frame1", "Frame2_0",
-                             "Frame2_1", "Label1_0", "Label1_1"})
+                             "Frame2_1", "Label1_0", "Label1_1", "outputFolderBox", "outputFolderButton",
+                             "outputEncodingBox"})
         EXPECT_NE(w->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
 
     // Tab walks the controls in the window's order, starting from File1.
@@ -254,9 +255,10 @@ TEST_F(MainWindowStartup, ControlsCarryTheirNamesCaptionsAndFocusOrder)
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     const std::vector<QWidget*> order = {
         w->File1,       w->Drive1,      w->Dir1,        w->Combo1[0],   w->Combo1[1],   w->Combo2[0],
-        w->Combo2[1],   w->Combo2[2],   w->Text2[0],    w->Text2[1],    w->Command1[0], w->Command1[1],
-        w->Command1[4], w->Command1[2], w->List1_0,     w->Command1[3], w->Command1[5], w->Command1[6],
-        w->File1};
+        w->Combo2[1],   w->Combo2[2],   w->Text2[0],    w->Text2[1],
+        w->outputFolderBox, w->outputFolderButton, w->outputEncodingBox,
+        w->Command1[0], w->Command1[1], w->Command1[4], w->Command1[2], w->List1_0,
+        w->Command1[3], w->Command1[5], w->Command1[6], w->File1};
     EXPECT_EQ(QApplication::focusWidget(), w->File1);
     for (std::size_t i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
