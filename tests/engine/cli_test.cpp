@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -433,6 +434,32 @@ TEST(Cli, LossesToCodePage936AreReportedEvenWhenQuiet)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readFile(dir / "p.txt"), "\xE3\x80\x80\xE3\x80\x80😀½한€镕\n");
+}
+
+TEST(Cli, TheManualPageAndCompletionKnowEveryOption)
+{
+    ScratchFolder dir;
+    const CliRun help = runCli(dir, {"--help"});
+    ASSERT_EQ(help.status, 0);
+    std::string manual = readFile(std::filesystem::path(SORVANE_SOURCE_DIR) / "docs" / "man" / "sorvane-cli.1");
+    for (std::size_t at = manual.find("\\-"); at != std::string::npos; at = manual.find("\\-", at))
+        manual.erase(at, 1);
+    const std::string completion = readFile(std::filesystem::path(SORVANE_SOURCE_DIR) / "cli" / "sorvane-cli.bash");
+    ASSERT_FALSE(manual.empty());
+    std::size_t options = 0;
+    for (std::size_t at = help.out.find("--"); at != std::string::npos; at = help.out.find("--", at)) {
+        std::size_t end = at + 2;
+        while (end < help.out.size() && (std::isalnum(static_cast<unsigned char>(help.out[end])) || help.out[end] == '-'))
+            ++end;
+        const std::string option = help.out.substr(at, end - at);
+        at = end;
+        if (option.size() <= 2)
+            continue;
+        ++options;
+        EXPECT_NE(manual.find(option), std::string::npos) << option << " is missing from the manual page";
+        EXPECT_NE(completion.find(option), std::string::npos) << option << " is missing from the completion";
+    }
+    EXPECT_GE(options, 18u);
 }
 
 }  // namespace
