@@ -1,11 +1,13 @@
 #include "engine/codepage.h"
 
 #include <array>
+#include <climits>
 #include <memory>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/uchar.h>
+#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
 namespace sorvane {
@@ -291,6 +293,23 @@ std::optional<std::string> encodeWith(std::string_view icuName, TextView text)
     if (U_FAILURE(status))
         return std::nullopt;
     bytes.resize(static_cast<size_t>(n));
+    return bytes;
+}
+
+std::string encodeUtf8(TextView text)
+{
+    // At most three bytes per UTF-16 unit (a surrogate pair takes four for two units).
+    if (text.size() > static_cast<size_t>(INT32_MAX) / 3)
+        return toUtf8(text);
+    std::string bytes(text.size() * 3, '\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(bytes.data(), static_cast<int32_t>(bytes.size()), &length,
+                       reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD,
+                       nullptr, &status);
+    if (U_FAILURE(status))
+        return toUtf8(text);
+    bytes.resize(static_cast<size_t>(length));
     return bytes;
 }
 

@@ -40,7 +40,7 @@ EncodedText encodeOutput(TextView text, OutputEncoding encoding, LineEnd lineEnd
             throw std::runtime_error("ICU has no GB18030 converter");
         break;
     case OutputEncoding::Utf8:
-        out.bytes = toUtf8(text);
+        out.bytes = encodeUtf8(text);
         break;
     }
     if (lineEnd == LineEnd::Lf)
