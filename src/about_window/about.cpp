@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/site.h"
-#include "common/ui/center_form.h"
+#include "ui_common/center_form.h"
 
 namespace sorvane::ui {
 namespace {

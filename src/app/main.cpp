@@ -1,5 +1,6 @@
 // The desktop program: one main window over the program folder's settings.
 #include <csignal>
+#include <iostream>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include "app/command_line.h"
 #include "main_window/sorv_main.h"
 #include "settings/settings_paths.h"
 
@@ -49,7 +51,15 @@ int main(int argc, char** argv)
     // Past a file-size limit a write should fail and be reported like a full disk, not
     // end the program with the settings unsaved.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (const auto status = sorvane::app::answerInfoOptions({argv + 1, argv + argc}, std::cout))
+        return *status;
     QApplication app(argc, argv);
+    const auto start = sorvane::app::startupPaths(QCoreApplication::arguments().mid(1));
+    if (!start.badOption.isEmpty()) {
+        std::cerr << "sorvane: 未知的选项 / unknown option " << start.badOption.toStdString()
+                  << "\n(sorvane --help)\n";
+        return 2;
+    }
     QApplication::setApplicationName(QStringLiteral("Sorvane"));
     QApplication::setDesktopFileName(QStringLiteral("sorvane"));
 
@@ -65,5 +75,6 @@ int main(int argc, char** argv)
                      [&window](QSessionManager&) { window.close(); });
     closeOnTermination(window);
     window.show();
+    window.openPaths(start.paths);
     return app.exec();
 }

@@ -69,6 +69,17 @@ void dropRange(std::vector<LineEntry>& entries, std::int64_t from, std::int64_t 
 
 }  // namespace
 
+std::size_t passCp936AndReplace(Text& text, const ReplacementList& list)
+{
+    // The text reaches the list through code page 936, so what it lacks is already '?'
+    // when the replacement list sees it.
+    std::size_t lost = roundTripCp936(text);
+    applyReplacements(text, list);
+    if (!replacementsFitCp936(list))
+        lost += roundTripCp936(text);
+    return lost;
+}
+
 CleanupParams cleanupParams(const ConversionParams& params)
 {
     CleanupParams p;
@@ -259,12 +270,7 @@ ConvertedText convertText(Text text, const ConversionParams& params, const Repla
     };
     ConvertedText out;
     if (params.encoding == OutputEncoding::Gbk) {
-        // The text reaches the rules through code page 936, so what it lacks is already
-        // '?' when the replacement list sees it.
-        out.lostCharacters = roundTripCp936(text);
-        applyReplacements(text, list);
-        if (!replacementsFitCp936(list))
-            out.lostCharacters += roundTripCp936(text);
+        out.lostCharacters = passCp936AndReplace(text, list);
     } else {
         // The other encodings hold every character: the list works on the text as rendered.
         applyReplacements(text, list);

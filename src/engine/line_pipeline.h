@@ -55,6 +55,12 @@ struct LineTable {
     void appendLine(std::size_t index, Text& out) const;
 };
 
+// The first steps of the cleanup: the text through code page 936 (what it lacks becomes
+// '?'), the replacement list, and the code page again when a replacement brought in a
+// character it lacks. The replacement editor shows this text, so a piece picked there is
+// a piece of the text the conversion goes on with. Returns the characters lost.
+std::size_t passCp936AndReplace(Text& text, const ReplacementList& list);
+
 // Cuts the first "onselectstart" (any case) that starts at 1-based position 11 or later,
 // together with a "return false" (any case) that follows it after one to eight other
 // characters, and the one character after that. Any other text is left unchanged.

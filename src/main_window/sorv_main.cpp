@@ -1,18 +1,23 @@
 #include "main_window/sorv_main.h"
 
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include <QApplication>
+#include <QByteArray>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
-#include <QEventLoop>
-#include <QFileDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QFile>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,21 +35,56 @@
 #include "about_window/about.h"
 #include "common/program_paths.h"
 #include "common/site.h"
-#include "common/ui/center_form.h"
-#include "common/ui/message_box.h"
+#include "ui_common/center_form.h"
+#include "ui_common/message_box.h"
 #include "main_window/caption_button_frame.h"
 #include "main_window/link_label.h"
 #include "main_window/source_lists.h"
 #include "main_window/source_paths.h"
 #include "replace_window/t1.h"
-#include "settings/ini_file.h"
 #include "settings/list_file.h"
 #include "settings/settings_values.h"
 
 namespace sorvane::ui {
+
+// The state of one conversion run, shared by the window and the worker converting.
+struct SorvMain::RunState {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<bool> wanted;  // per entry of File1: still selected, so still to convert
+    int acknowledged = -1;     // the last entry whose result the window has taken in
+    bool stop = false;         // stop before the next document
+    bool abandoned = false;    // the window is going away: wait for it no more
+};
+
+struct SorvMain::RunSummary {
+    int converted = 0;
+    std::size_t lost = 0;  // characters code page 936 lacks, written as '?'
+    int lossy = 0;         // documents that lost any
+    int unreached = 0;  // selected entries not converted because the run was stopped
+    bool anySelected = false;
+    bool stopped = false;
+};
+
 namespace {
 
-constexpr std::string_view kSection = "SET";
+const QString kExitCaption = QStringLiteral("退　出(&X)");
+const QString kStopCaption = QStringLiteral("停　止(&X)");
+
+// One document through the conversion function; an exception (a bug, or memory running
+// out) becomes a failure of that document instead of ending the program.
+Result<ConversionReport> convertOne(const SorvMain::ConvertFunction& convert,
+                                    const std::filesystem::path& source, int preview,
+                                    const ConversionParams& params, const ReplacementList& list,
+                                    const EngineContext& context)
+{
+    try {
+        return convert(source, preview, params, list, context);
+    } catch (const std::exception& e) {
+        return Error{ErrorCode::BadInput, std::string("内部错误：") + e.what(), source.string()};
+    }
+}
+
 constexpr int kProgressSteps = 100;  // progress bar units per document
 // Client area of the window's design, 8610 x 6615 twips at 15 twips per pixel.
 constexpr int kDesignWidth = 574;
@@ -82,12 +122,26 @@ QLabel* makeLabel(const QString& text, Qt::Alignment alignment, const QString& o
 
 }  // namespace
 
+QString defaultManualPath()
+{
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                                              QStringLiteral(SORVANE_MANUAL_FROM_BIN));
+    if (QFileInfo::exists(installed))
+        return installed;
+    const QString built = QStringLiteral(SORVANE_BUILD_MANUAL);
+    if (QFileInfo::exists(built))
+        return built;
+    return installed;
+}
+
 SorvMain::SorvMain(std::filesystem::path programFolder, QWidget* parent)
     : QWidget(parent), m_programFolder(std::move(programFolder)), m_convert(ch_txt),
-      m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); })
+      m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      m_manualPath(defaultManualPath()), m_task(new AsyncTask(this))
 {
     setObjectName(QStringLiteral("SorvMain"));
     setWindowTitle(QStringLiteral("Sorvane"));
+    setAcceptDrops(true);
 
     createSourceFrame();
     createParameterFrame();
@@ -100,7 +154,18 @@ SorvMain::SorvMain(std::filesystem::path programFolder, QWidget* parent)
     Form_Load();
 }
 
-SorvMain::~SorvMain() = default;
+SorvMain::~SorvMain()
+{
+    // A run still going ends after its current document, without waiting for a window
+    // that is no longer there; the task waits for the worker before the window goes.
+    if (m_run) {
+        const std::lock_guard lock(m_run->mutex);
+        m_run->stop = true;
+        m_run->abandoned = true;
+        m_run->changed.notify_all();
+    }
+    delete m_task;
+}
 
 void SorvMain::setConvertFunction(ConvertFunction convert)
 {
@@ -110,6 +175,11 @@ void SorvMain::setConvertFunction(ConvertFunction convert)
 void SorvMain::setUrlOpener(UrlOpener opener)
 {
     m_openUrl = std::move(opener);
+}
+
+void SorvMain::setManualPath(const QString& path)
+{
+    m_manualPath = path;
 }
 
 // ---------------------------------------------------------------- controls and layout
@@ -231,7 +301,7 @@ void SorvMain::chooseOutputFolder()
 void SorvMain::createCommandButtons()
 {
     const std::array<QString, 7> captions = {
-        QStringLiteral("退　出(&X)"),      QStringLiteral("转换开始(&K)"),
+        kExitCaption,      QStringLiteral("转换开始(&K)"),
         QStringLiteral("确定替换内容(&R)"), QStringLiteral("删除"),
         QStringLiteral("预览转换后内容(&W)"), QStringLiteral("帮助(F1)"),
         QStringLiteral("关于...")};
@@ -354,8 +424,18 @@ void SorvMain::connectHandlers()
         connect(Label1[static_cast<std::size_t>(i)], &LinkLabel::clicked, this, [this, i] { Label1_Click(i); });
     }
     connect(Timer1, &QTimer::timeout, this, &SorvMain::Timer1_Timer);
-    // Key preview: key releases anywhere in this window pass Form_KeyUp first.
-    qApp->installEventFilter(this);
+    // Key preview: key releases on any control of this window pass Form_KeyUp first.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    // A run converts the entries still selected: choices made during it count.
+    connect(File1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_run)
+            return;
+        const std::lock_guard lock(m_run->mutex);
+        for (std::size_t i = 0; i < m_run->wanted.size(); ++i)
+            m_run->wanted[i] = File1->isEntrySelected(static_cast<int>(i));
+    });
     // A session that ends without closing the window still saves.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!m_unloaded) {
@@ -408,7 +488,8 @@ void SorvMain::Form_Load()
     setDir1Path(start, nullptr);
 
     // The stored folder: drive, folder and file list in turn, each failure ignored.
-    const QString usePath = QString::fromStdString(Read_INI(settingsFile, kSection, "USE_PATH"));
+    const SettingsValues stored = settingsFile.empty() ? SettingsValues() : SettingsValues::read(settingsFile);
+    const QString usePath = QString::fromStdString(stored.text(SettingKey::USE_PATH));
     if (!usePath.isEmpty()) {
         Drive1->setDrive(Drive1->driveFor(QDir::cleanPath(usePath)));
         setDir1Path(usePath, nullptr);
@@ -417,18 +498,21 @@ void SorvMain::Form_Load()
     m_quiet = false;
 
     for (std::size_t i = 0; i < Combo2.size(); ++i) {
-        const std::string key = "Value" + std::to_string(i);
-        if (const auto index = storedIndex(Read_INI(settingsFile, kSection, key)))
+        if (const auto index = stored.index(valueKey(static_cast<int>(i))))
             Combo2[i]->setCurrentIndex(*index);
     }
-    Text2[0]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_L")));
-    Text2[1]->setText(QString::fromStdString(Read_INI(settingsFile, kSection, "MAX_Len")));
-    outputFolderBox->setText(QString::fromStdString(Read_INI(settingsFile, kSection, kOutPathKey)));
-    outputEncodingBox->setCurrentIndex(static_cast<int>(storedOutEnc(Read_INI(settingsFile, kSection, kOutEncKey))));
+    Text2[0]->setText(QString::fromStdString(stored.text(SettingKey::MAX_L)));
+    Text2[1]->setText(QString::fromStdString(stored.text(SettingKey::MAX_Len)));
+    outputFolderBox->setText(QString::fromStdString(stored.text(SettingKey::OUT_PATH)));
+    outputEncodingBox->setCurrentIndex(static_cast<int>(storedOutEnc(stored.text(SettingKey::OUT_ENC))));
 
     Combo1[0]->addItems({QStringLiteral("*.*"), QStringLiteral("*.htm"), QStringLiteral("*.html")});
     Combo1[0]->setCurrentIndex(1);
     Combo1_Click(0);
+    if (const QString pattern = QString::fromStdString(stored.text(SettingKey::PATTERN)); !pattern.isEmpty())
+        applyPattern(pattern);
+    if (const std::string& geometry = stored.text(SettingKey::GEOMETRY); !geometry.empty())
+        restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(geometry)));
 
     Timer1->setInterval(50);
     Timer1->start();
@@ -439,25 +523,23 @@ void SorvMain::Form_Load()
 QStringList SorvMain::Form_QueryUnload()
 {
     const auto settingsFile = this->settingsFile();
+    SettingsValues values;
+    values.set(SettingKey::USE_PATH, File1->path().toStdString());
+    for (std::size_t i = 0; i < Combo2.size(); ++i)
+        values.setIndex(valueKey(static_cast<int>(i)), Combo2[i]->currentIndex());
+    values.set(SettingKey::MAX_L, Text2[0]->text().toStdString());
+    values.set(SettingKey::MAX_Len, Text2[1]->text().toStdString());
+    values.set(SettingKey::PATTERN, Combo1[0]->currentText().toStdString());
+    values.set(SettingKey::GEOMETRY, saveGeometry().toBase64().toStdString());
+    values.set(SettingKey::OUT_PATH, outputFolderBox->text().trimmed().toStdString());
+    values.set(SettingKey::OUT_ENC, outEncValue(static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()))));
     QStringList problems;
     if (settingsFile.empty()) {
         problems << QStringLiteral("没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），"
                                    "本次的设置和替换列表只保留到现在，没有写入任何文件");
     } else {
-        const auto write = [&](std::string_view key, const std::string& value) {
-            const Status written = Write_INI(settingsFile, kSection, key, value);
-            if (!written)
-                problems << QString::fromStdString(written.error().describe());
-        };
-        write("USE_PATH", File1->path().toStdString());
-        for (std::size_t i = 0; i < Combo2.size(); ++i)
-            write("Value" + std::to_string(i), std::to_string(Combo2[i]->currentIndex()));
-        write("MAX_L", maxValueForm(Text2[0]->text().toStdString()));
-        write("MAX_Len", maxValueForm(Text2[1]->text().toStdString()));
-        // After the six described keys, so they keep their places in a new file.
-        write(kOutPathKey, outputFolderBox->text().trimmed().toStdString());
-        write(kOutEncKey, outEncValue(static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()))));
-
+        for (const Error& problem : values.write(settingsFile))
+            problems << QString::fromStdString(problem.describe());
         if (List_Changed == 1) {
             const Status saved = saveListFile(listFile(), m_list);
             if (!saved)
@@ -481,10 +563,19 @@ QStringList SorvMain::Form_QueryUnload()
 void SorvMain::closeEvent(QCloseEvent* event)
 {
     if (m_busy) {
-        // Closing waits for the document being converted; the run stops after it and
-        // then closes the window.
-        m_closePending = true;
         event->ignore();
+        if (m_closePending)
+            return;
+        // A run is asked about; a preview or a rendering only finishes its document.
+        if (m_run && msgBox(this, QStringLiteral("正在转换，要停止转换并退出吗?"), MsgYesNoQuestion) != AnswerYes)
+            return;
+        if (!m_busy) {
+            // The run ended while the question was open.
+            QTimer::singleShot(0, this, &QWidget::close);
+            return;
+        }
+        m_closePending = true;
+        stopRun();
         return;
     }
     if (!m_unloaded) {
@@ -564,7 +655,11 @@ void SorvMain::Command1_Click(int Index)
 {
     switch (Index) {
     case 0:
-        close();
+        // During a run the exit button is the stop button.
+        if (m_run)
+            stopRun();
+        else
+            close();
         return;
     case 1:
         convertSelected();
@@ -579,7 +674,7 @@ void SorvMain::Command1_Click(int Index)
         previewFirstSelected();
         return;
     case 5:
-        Label1_Click(0);
+        openHelp();
         focusFile1();
         return;
     case 6:
@@ -617,25 +712,40 @@ void SorvMain::convertSelected()
         return;
     }
 
-    const int bound = File1->count() - 1;
+    // The loop bound and the paths are taken once; which entries are still selected is
+    // asked before each document.
+    const int count = File1->count();
+    auto run = std::make_shared<RunState>();
+    run->wanted.resize(static_cast<std::size_t>(count));
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(static_cast<std::size_t>(count));
     int total = 0;
-    for (int i = 0; i <= bound; ++i)
+    for (int i = 0; i < count; ++i) {
+        run->wanted[static_cast<std::size_t>(i)] = File1->isEntrySelected(i);
         total += File1->isEntrySelected(i) ? 1 : 0;
+        paths.push_back(toFsPath(fullPath(File1->path(), File1->fileName(i))));
+    }
+    m_failures.clear();
+    if (total == 0) {
+        msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
+        focusFile1();
+        return;
+    }
 
+    const ConversionParams params = currentParams();
     // Every output name of the run is known before anything is written: an entry whose
     // file an earlier entry of the run takes is not converted but reported, naming both,
-    // and RunOutputs keeps later parts from replacing what the run wrote.
+    // and the run's record of its files keeps later parts from replacing what it wrote.
     std::map<int, Error> refused;
     std::vector<std::filesystem::path> sources;
     {
-        const ConversionParams params = currentParams();
         std::vector<int> entries;
         std::vector<std::filesystem::path> bases;
-        for (int i = 0; i <= bound; ++i) {
-            if (!File1->isEntrySelected(i))
+        for (int i = 0; i < count; ++i) {
+            if (!run->wanted[static_cast<std::size_t>(i)])
                 continue;
             entries.push_back(i);
-            sources.push_back(toFsPath(fullPath(File1->path(), File1->fileName(i))));
+            sources.push_back(paths[static_cast<std::size_t>(i)]);
             bases.push_back(outputBase(sources.back(), 0, params, EngineContext{}));
         }
         const auto earlier = earlierSameOutput(bases);
@@ -643,61 +753,124 @@ void SorvMain::convertSelected()
             if (earlier[k])
                 refused.emplace(entries[k], sameOutputError(sources[k], sources[*earlier[k]], bases[k]));
     }
-    RunOutputs outputs(sources);
-    m_runOutputs = &outputs;
+    auto outputs = std::make_shared<RunOutputs>(sources);
 
-    m_failures.clear();
-    int converted = 0;
-    std::size_t lost = 0;
-    int lossy = 0;
-    bool anySelected = false;
     setBusy(true, total);
-    for (int i = 0; i <= bound && !m_closePending; ++i) {
-        // Read at every step: an entry the user deselects during the run is skipped.
-        if (!File1->isEntrySelected(i))
-            continue;
-        anySelected = true;
-        const QString path = fullPath(File1->path(), File1->fileName(i));
-        if (const auto it = refused.find(i); it != refused.end()) {
-            m_failures << describeFailure(path, it->second);
-            ++m_runDone;
-            continue;
-        }
-        const Result<ConversionReport> report = runEngine(path, 0);
-        if (report) {
-            ++converted;
-            if (report->lostCharacters > 0) {
-                lost += report->lostCharacters;
-                ++lossy;
+    m_run = run;
+    Command1[0]->setText(kStopCaption);
+    const ConvertFunction convert = m_convert;
+    const ReplacementList list = m_list;
+    const EngineContext context = engineContext();
+    AsyncTask* task = m_task;
+    task->start<RunSummary>(
+        [run, paths, refused, outputs, convert, params, list, context, task, this] {
+            RunSummary summary;
+            for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
+                {
+                    const std::lock_guard lock(run->mutex);
+                    if (run->stop) {
+                        summary.stopped = true;
+                        for (std::size_t j = static_cast<std::size_t>(i); j < run->wanted.size(); ++j)
+                            summary.unreached += run->wanted[j] ? 1 : 0;
+                        break;
+                    }
+                    if (!run->wanted[static_cast<std::size_t>(i)])
+                        continue;
+                }
+                summary.anySelected = true;
+                const auto& path = paths[static_cast<std::size_t>(i)];
+                EngineContext documentContext = context;
+                documentContext.claimOutputs = [outputs, path](const std::vector<std::filesystem::path>& names) {
+                    return outputs->claim(path, names);
+                };
+                const auto refusal = refused.find(i);
+                Result<ConversionReport> report = refusal != refused.end()
+                    ? Result<ConversionReport>(refusal->second)
+                    : convertOne(convert, path, 0, params, list, documentContext);
+                if (report) {
+                    ++summary.converted;
+                    if (report->lostCharacters > 0) {
+                        summary.lost += report->lostCharacters;
+                        ++summary.lossy;
+                    }
+                }
+                task->post([this, i, source = QString::fromStdString(path.string()), report] {
+                    documentDone(i, source, report);
+                });
+                // The next document waits until the window has taken this one in, so
+                // the entries still highlighted are always the ones not yet converted.
+                std::unique_lock lock(run->mutex);
+                run->changed.wait(lock, [&] { return run->acknowledged >= i || run->abandoned; });
+                if (run->abandoned)
+                    break;
             }
-            File1->setEntrySelected(i, false);
-        } else {
-            // A failed entry stays selected; the run goes on with the next one.
-            m_failures << describeFailure(path, report.error());
-        }
-        ++m_runDone;
-        showDocumentProgress(0.0);
-    }
-    m_runOutputs = nullptr;
-    setBusy(false, 0);
-    setWindowTitle(QStringLiteral("Sorvane"));
+            return summary;
+        },
+        [this](RunSummary summary) { runFinished(summary); });
+}
 
+void SorvMain::stopRun()
+{
+    if (!m_run)
+        return;
+    const std::lock_guard lock(m_run->mutex);
+    m_run->stop = true;
+}
+
+void SorvMain::documentDone(int entry, const QString& path, const Result<ConversionReport>& report)
+{
+    if (report) {
+        File1->setEntrySelected(entry, false);
+    } else {
+        // A failed entry stays selected; the run goes on with the next one.
+        m_failures << describeFailure(path, report.error());
+    }
+    ++m_runDone;
+    showDocumentProgress(0.0);
+    if (m_run) {
+        const std::lock_guard lock(m_run->mutex);
+        m_run->acknowledged = entry;
+        m_run->changed.notify_all();
+    }
+}
+
+void SorvMain::runFinished(const RunSummary& summary)
+{
+    m_run.reset();
+    setBusy(false, 0);
+    Command1[0]->setText(kExitCaption);
+    setWindowTitle(QStringLiteral("Sorvane"));
     if (m_closePending) {
         m_closePending = false;
         close();
         return;
     }
+
     // Characters code page 936 lacks are never lost silently.
-    const QString losses = lost == 0 ? QString()
+    const QString losses = summary.lost == 0
+        ? QString()
         : QStringLiteral("\n\n%1 个文件中共有 %2 个字符 GBK 中没有，已写成“?”；"
-                         "选用 GB18030 或 UTF-8 输出编码可以保留它们。").arg(lossy).arg(lost);
-    if (!anySelected) {
+                         "选用 GB18030 或 UTF-8 输出编码可以保留它们。")
+              .arg(summary.lossy)
+              .arg(summary.lost);
+    const QString failures = m_failures.isEmpty()
+        ? QString()
+        : QStringLiteral("\n以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size()) +
+              m_failures.join(QLatin1Char('\n'));
+    if (summary.stopped) {
+        msgBox(this,
+               QStringLiteral("转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。")
+                       .arg(summary.converted)
+                       .arg(summary.unreached) +
+                   failures + losses,
+               MsgOkExclamation);
+    } else if (!summary.anySelected) {
         msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
     } else if (m_failures.isEmpty()) {
         msgBox(this, QStringLiteral("转换完毕!") + losses, MsgOkExclamation);
     } else {
-        const QString head = converted > 0
-            ? QStringLiteral("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(converted).arg(m_failures.size())
+        const QString head = summary.converted > 0
+            ? QStringLiteral("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(summary.converted).arg(m_failures.size())
             : QStringLiteral("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
         msgBox(this, head + m_failures.join(QLatin1Char('\n')) + losses, MsgOkExclamation);
     }
@@ -720,6 +893,17 @@ void SorvMain::deleteReplacement()
     focusFile1();
 }
 
+namespace {
+
+// What a preview brings back from the worker: the conversion's report and the text T1
+// shows of the scratch file.
+struct PreviewOutcome {
+    Result<ConversionReport> report = Error{};
+    Result<Text> text = Error{};
+};
+
+}  // namespace
+
 void SorvMain::previewFirstSelected()
 {
     if (m_busy)
@@ -728,27 +912,43 @@ void SorvMain::previewFirstSelected()
     if (path.isEmpty())
         return;
     setBusy(true, 1);
-    const Result<ConversionReport> report = runEngine(path, 1);
-    setBusy(false, 0);
-    if (report) {
-        for (const auto& file : report->files)
-            m_scratchFiles.push_back(file);
-    }
-    if (m_closePending) {
-        m_closePending = false;
-        close();
-        return;
-    }
-    if (!report) {
-        msgBox(this, QString::fromStdString(report.error().describe()), MsgOkExclamation);
-        focusFile1();
-        return;
-    }
-    T1_Mode = QStringLiteral("4");
-    T1 t1(T1_Mode, programFile(scratchFolder(), kScratchFileName), m_list, this);
-    if (t1.Read_T())
-        t1.exec();
-    focusFile1();
+    const ConvertFunction convert = m_convert;
+    const ConversionParams params = currentParams();
+    const ReplacementList list = m_list;
+    const EngineContext context = engineContext();
+    const std::filesystem::path source = toFsPath(path);
+    const std::filesystem::path scratch = programFile(scratchFolder(), kScratchFileName);
+    m_task->start<PreviewOutcome>(
+        [=] {
+            PreviewOutcome out;
+            out.report = convertOne(convert, source, 1, params, list, context);
+            if (out.report)
+                out.text = T1::shownText(QStringLiteral("4"), scratch, list);
+            return out;
+        },
+        [this, scratch](PreviewOutcome out) {
+            setBusy(false, 0);
+            if (out.report) {
+                for (const auto& file : out.report->files)
+                    m_scratchFiles.push_back(file);
+            }
+            if (m_closePending) {
+                m_closePending = false;
+                close();
+                return;
+            }
+            if (!out.report) {
+                msgBox(this, QString::fromStdString(out.report.error().describe()), MsgOkExclamation);
+            } else if (!out.text) {
+                T1::reportUnreadable(this, out.text.error());
+            } else {
+                T1_Mode = QStringLiteral("4");
+                T1 t1(T1_Mode, scratch, m_list, this);
+                t1.showText(*out.text);
+                t1.exec();
+            }
+            focusFile1();
+        });
 }
 
 void SorvMain::confirmReplacement()
@@ -758,15 +958,42 @@ void SorvMain::confirmReplacement()
     const QString path = firstSelectedOrWarn();
     if (path.isEmpty())
         return;
-    T1_Mode = QStringLiteral("2");
-    T1 t1(T1_Mode, toFsPath(path), m_list, this);
-    connect(&t1, &T1::rowConfirmed, this, [this](int row) { refreshList1(row); });
-    if (t1.Read_T()) {
-        t1.exec();
-        List_Changed = 1;
-    }
-    refreshList1(selectedReplacement());
-    focusFile1();
+    // A large document renders on the worker; the window stays responsive meanwhile.
+    setBusy(true, 1);
+    const ReplacementList list = m_list;
+    const std::filesystem::path document = toFsPath(path);
+    m_task->start<Result<Text>>(
+        [document, list] { return T1::shownText(QStringLiteral("2"), document, list); },
+        [this, document](Result<Text> text) {
+            setBusy(false, 0);
+            if (m_closePending) {
+                m_closePending = false;
+                close();
+                return;
+            }
+            if (!text) {
+                T1::reportUnreadable(this, text.error());
+            } else {
+                T1_Mode = QStringLiteral("2");
+                T1 t1(T1_Mode, document, m_list, this);
+                connect(&t1, &T1::rowConfirmed, this, [this](int row) { refreshList1(row); });
+                t1.showText(*text);
+                t1.exec();
+                List_Changed = 1;
+                refreshList1(selectedReplacement());
+            }
+            focusFile1();
+        });
+}
+
+void SorvMain::openHelp()
+{
+    const QFileInfo manual(m_manualPath);
+    if (manual.isFile() && m_openUrl(QUrl::fromLocalFile(manual.absoluteFilePath())))
+        return;
+    msgBox(this,
+           QStringLiteral("无法打开帮助文件，请直接打开：\n%1").arg(QDir::toNativeSeparators(m_manualPath)),
+           MsgOkExclamation);
 }
 
 void SorvMain::showAbout()
@@ -776,7 +1003,134 @@ void SorvMain::showAbout()
     focusFile1();
 }
 
+// ---------------------------------------------------------------- files from outside
+
+void SorvMain::applyPattern(const QString& pattern)
+{
+    const int item = Combo1[0]->findText(pattern);
+    if (item >= 0)
+        Combo1[0]->setCurrentIndex(item);
+    else
+        Combo1[0]->setEditText(pattern);
+    Combo1_Click(0);
+}
+
+bool SorvMain::showFolder(const QString& folder, QString* problem)
+{
+    const QString clean = QDir::cleanPath(folder);
+    if (const QString why = folderProblem(clean); !why.isEmpty()) {
+        *problem = why;
+        return false;
+    }
+    {
+        const bool blocked = Drive1->blockSignals(true);
+        Drive1->setDrive(Drive1->driveFor(clean));
+        Drive1->blockSignals(blocked);
+    }
+    if (!setDir1Path(clean, problem))
+        return false;
+    // Dir1 moves File1 when its folder changes; when it was already there, File1 may
+    // still show another folder.
+    if (File1->path() != clean)
+        return File1->setPath(clean, problem);
+    File1->refresh();
+    return true;
+}
+
+void SorvMain::openPaths(const QStringList& paths)
+{
+    if (m_busy || paths.isEmpty())
+        return;
+    QString folder;
+    QStringList files;
+    QStringList problems;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists()) {
+            problems << QStringLiteral("%1：文件不存在").arg(path);
+        } else if (info.isDir()) {
+            if (folder.isEmpty())
+                folder = info.absoluteFilePath();
+            else
+                problems << QStringLiteral("%1：一次只能打开一个文件夹").arg(path);
+        } else if (folder.isEmpty() || (files.size() > 0 && info.absolutePath() == folder)) {
+            folder = info.absolutePath();
+            files << info.fileName();
+        } else {
+            problems << QStringLiteral("%1：不在 %2 中，未选中").arg(path, folder);
+        }
+    }
+
+    QString problem;
+    if (!folder.isEmpty() && !showFolder(folder, &problem))
+        problems << QStringLiteral("%1：%2").arg(folder, problem);
+    else if (!files.isEmpty()) {
+        // Widen the pattern by the extensions it hides, so every file is listed.
+        QString pattern = Combo1[0]->currentText().trimmed();
+        for (const QString& name : files) {
+            if (matchesPattern(name, pattern))
+                continue;
+            const QString suffix = QFileInfo(name).suffix();
+            const QString added = suffix.isEmpty() ? name : QStringLiteral("*.") + suffix;
+            pattern = pattern.isEmpty() ? added : pattern + QLatin1Char(';') + added;
+        }
+        if (pattern != Combo1[0]->currentText())
+            applyPattern(pattern);
+        File1->clearSelection();
+        int first = -1;
+        for (int i = 0; i < File1->count(); ++i) {
+            if (files.contains(File1->fileName(i))) {
+                File1->setEntrySelected(i, true);
+                first = first < 0 ? i : first;
+            }
+        }
+        if (first >= 0)
+            File1->scrollToItem(File1->item(first));
+    }
+    if (!problems.isEmpty())
+        msgBox(this, problems.join(QLatin1Char('\n')), MsgOkExclamation);
+    focusFile1();
+}
+
+void SorvMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!m_busy && event->mimeData()->hasUrls()) {
+        for (const QUrl& url : event->mimeData()->urls()) {
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+        }
+    }
+}
+
+void SorvMain::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    // The drop ends before any message box of opening them shows.
+    QTimer::singleShot(0, this, [this, paths] { openPaths(paths); });
+}
+
 // ---------------------------------------------------------------- conversion on a worker
+
+ConversionParams SorvMain::currentParams() const
+{
+    ConversionParams params;
+    params.naming = Combo1[1]->currentIndex();
+    params.head = Combo2[0]->currentText().toStdString();
+    params.headBlank = Combo2[1]->currentText().toStdString();
+    params.restBlank = Combo2[2]->currentText().toStdString();
+    params.maxRun = Text2[0]->text().toStdString();
+    params.maxSize = Text2[1]->text().toStdString();
+    params.outputFolder = toFsPath(outputFolderBox->text().trimmed());
+    params.encoding = static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()));
+    return params;
+}
 
 std::filesystem::path SorvMain::settingsFile() const
 {
@@ -797,65 +1151,24 @@ std::filesystem::path SorvMain::scratchFolder()
     return toFsPath(m_privateScratch->path());
 }
 
-ConversionParams SorvMain::currentParams() const
+EngineContext SorvMain::engineContext()
 {
-    ConversionParams params;
-    params.naming = Combo1[1]->currentIndex();
-    params.head = Combo2[0]->currentText().toStdString();
-    params.headBlank = Combo2[1]->currentText().toStdString();
-    params.restBlank = Combo2[2]->currentText().toStdString();
-    params.maxRun = Text2[0]->text().toStdString();
-    params.maxSize = Text2[1]->text().toStdString();
-    params.outputFolder = toFsPath(outputFolderBox->text().trimmed());
-    params.encoding = static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()));
-    return params;
-}
-
-Result<ConversionReport> SorvMain::runEngine(const QString& source, int preview)
-{
-    // The worker gets copies: the list and the boxes may change while it runs.
-    const ConversionParams params = currentParams();
-    const ReplacementList list = m_list;
-    const std::filesystem::path path = toFsPath(source);
-    const ConvertFunction convert = m_convert;
-
     EngineContext context;
     context.programFolder = scratchFolder();
-    context.setCaption = [this](const std::string& caption) {
-        QMetaObject::invokeMethod(
-            this, [this, text = QString::fromStdString(caption)] { setWindowTitle(text); },
-            Qt::QueuedConnection);
+    AsyncTask* task = m_task;
+    context.setCaption = [this, task](const std::string& caption) {
+        task->post([this, text = QString::fromStdString(caption)] { setWindowTitle(text); });
     };
-    // Called on the worker only; reports are passed on in steps of 1 % at most.
-    double lastShare = -1.0;
-    context.progress = [this, &lastShare](double share) {
-        if (share - lastShare < 0.01 && share < 1.0)
+    // Reports are passed on in steps of 1 % at most.
+    auto lastShare = std::make_shared<double>(-1.0);
+    context.progress = [this, task, lastShare](double share) {
+        // A smaller share starts the next document.
+        if (share >= *lastShare && share - *lastShare < 0.01 && share < 1.0)
             return;
-        lastShare = share;
-        QMetaObject::invokeMethod(this, [this, share] { showDocumentProgress(share); }, Qt::QueuedConnection);
+        *lastShare = share;
+        task->post([this, share] { showDocumentProgress(share); });
     };
-
-    if (m_runOutputs && preview == 0) {
-        // Only the worker touches the run's record while it converts.
-        RunOutputs* outputs = m_runOutputs;
-        context.claimOutputs = [outputs, path](const std::vector<std::filesystem::path>& names) {
-            return outputs->claim(path, names);
-        };
-    }
-
-    std::optional<Result<ConversionReport>> result;
-    QEventLoop loop;
-    std::thread worker([&] {
-        try {
-            result.emplace(convert(path, preview, params, list, context));
-        } catch (const std::exception& e) {
-            result.emplace(Error{ErrorCode::BadInput, std::string("内部错误：") + e.what(), source.toStdString()});
-        }
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    return std::move(*result);
+    return context;
 }
 
 void SorvMain::setBusy(bool busy, int total)
@@ -907,7 +1220,9 @@ int SorvMain::selectedReplacement() const
 
 void SorvMain::Label1_Click(int /*Index*/)
 {
-    m_openUrl(QUrl(Label1[0]->text()));
+    const QString address = Label1[0]->text();
+    if (!m_openUrl(QUrl(address)))
+        msgBox(this, QStringLiteral("无法打开网址，请在浏览器中打开：\n%1").arg(address), MsgOkExclamation);
 }
 
 void SorvMain::Timer1_Timer()
@@ -919,8 +1234,7 @@ void SorvMain::Timer1_Timer()
 
 bool SorvMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyRelease && watched->isWidgetType()
-        && static_cast<QWidget*>(watched)->window() == this) {
+    if (event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat() && Form_KeyUp(key->key(), key->modifiers()))
             return true;

@@ -2,9 +2,10 @@
 // The main window: source selection, conversion parameters, the command buttons, the
 // replacement list and the link line along the bottom.
 //
-// Controls keep their names as members and as objectName. A control array element
-// `Name(i)` is the member `Name[i]` with objectName "Name_i" (e.g. Command1[1] is
-// "Command1_1"); single controls use their plain name ("File1", "Drive1", "Timer1").
+// Controls keep their names as private members and as objectName, by which tests find
+// them. A control array element `Name(i)` is the member `Name[i]` with objectName
+// "Name_i" (e.g. Command1[1] is "Command1_1"); single controls use their plain name
+// ("File1", "Drive1", "Timer1").
 // Of the replacement list only the search texts are shown, in List1_0 ("List1_0"); the
 // replacement texts and keep flags are data in replacementList().
 
@@ -26,6 +27,7 @@
 #include "common/result.h"
 #include "engine/ch_txt.h"
 #include "engine/run_outputs.h"
+#include "ui_common/async_task.h"
 
 class QComboBox;
 class QGridLayout;
@@ -54,8 +56,8 @@ public:
     using ConvertFunction = std::function<Result<ConversionReport>(
         const std::filesystem::path& source, int preview, const ConversionParams& params,
         const ReplacementList& list, const EngineContext& context)>;
-    // Hands a web address to the system's default browser.
-    using UrlOpener = std::function<void(const QUrl& url)>;
+    // Hands an address (web or local file) to the system; returns whether it was opened.
+    using UrlOpener = std::function<bool(const QUrl& url)>;
 
     // `programFolder` holds KELDRAN.INI, KELDRAN.DAT and the preview's TEMP.TXT; when it
     // is empty there is no safe folder, and the settings and the list live in memory
@@ -66,56 +68,44 @@ public:
 
     void setConvertFunction(ConvertFunction convert);
     void setUrlOpener(UrlOpener opener);
+    // The manual the help command opens (defaultManualPath unless set).
+    void setManualPath(const QString& path);
 
-    // The click handler of the command buttons; Index 0 to 6.
+    // The click handler of the command buttons; Index 0 to 6. During a run, 0 stops it.
     void Command1_Click(int Index);
     // Opens the address shown by Label1(0), whichever label was clicked.
     void Label1_Click(int Index);
     // One step of the advertisement's colour cycle.
     void Timer1_Timer();
+    // Shows files or folders given from outside (dropped on the window, or named at
+    // start-up): the folder of the first becomes the current folder, the pattern widens
+    // to show the files if it hides them, and exactly those files are selected; a folder
+    // is opened. Paths that do not exist are reported in one message box.
+    void openPaths(const QStringList& paths);
 
     const ReplacementList& replacementList() const { return m_list; }
     const std::filesystem::path& programFolder() const { return m_programFolder; }
-    // Whether a conversion (run or preview) is in progress.
+    // Whether a conversion (run or preview) or a document's rendering is in progress.
     bool isBusy() const { return m_busy; }
     // The documents of the last run that failed, each "path: reason".
     const QStringList& lastFailures() const { return m_failures; }
-
-    // 1 once the replacement list was changed during this run; the list file is
-    // rewritten at close only then.
-    int List_Changed = 0;
-    // The mode T1 is opened in: "2" replacement, "4" preview.
-    QString T1_Mode;
+    // 1 once the replacement list was changed during this run.
+    int listChanged() const { return List_Changed; }
+    // The mode T1 was last opened in: "2" replacement, "4" preview.
+    const QString& t1Mode() const { return T1_Mode; }
     // Position in the colour cycle of Label1(1).
-    std::int16_t Color_Step = 0;
-
-    std::array<QPushButton*, 7> Command1{};
-    std::array<QComboBox*, 2> Combo1{};
-    std::array<QComboBox*, 3> Combo2{};
-    std::array<QLineEdit*, 2> Text2{};
-    std::array<QLabel*, 11> Label2{};  // Label2(6) belongs to Frame1, the rest to Frame2(0)
-    std::array<LinkLabel*, 2> Label1{};
-    std::array<QGroupBox*, 2> Frame2{};
-    QGroupBox* Frame1 = nullptr;
-    DriveListBox* Drive1 = nullptr;
-    DirListBox* Dir1 = nullptr;
-    FileListBox* File1 = nullptr;
-    QListWidget* List1_0 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QProgressBar* progressBar = nullptr;
-    // The output row at the end of Frame2(0): the folder the files go to (empty: beside
-    // each source) with its folder-dialog button, and the output encoding.
-    QLabel* outputFolderLabel = nullptr;
-    QLineEdit* outputFolderBox = nullptr;
-    QPushButton* outputFolderButton = nullptr;
-    QLabel* outputEncodingLabel = nullptr;
-    QComboBox* outputEncodingBox = nullptr;
+    int colorStep() const { return Color_Step; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    struct RunState;
+    struct RunSummary;
+
     void createSourceFrame();
     void createParameterFrame();
     void createOutputRow(QGridLayout* grid, int row);
@@ -141,17 +131,25 @@ private:
     void openFolder(const QString& folder);
     bool setDir1Path(const QString& folder, QString* problem);
     QString driveFolder(const QString& drive) const;
+    // Moves drive, folder and file list to `folder`; false when it cannot be listed.
+    bool showFolder(const QString& folder, QString* problem);
+    void applyPattern(const QString& pattern);
 
     void convertSelected();
+    void stopRun();
+    void documentDone(int entry, const QString& path, const Result<ConversionReport>& report);
+    void runFinished(const RunSummary& summary);
     void deleteReplacement();
     void previewFirstSelected();
     void confirmReplacement();
+    void openHelp();
     void showAbout();
     // The full path of the topmost selected entry of File1; when none is selected, warns,
     // gives File1 the focus and returns empty.
     QString firstSelectedOrWarn();
 
     ConversionParams currentParams() const;
+    EngineContext engineContext();
     // KELDRAN.INI and KELDRAN.DAT in the program folder; empty when there is none and the
     // settings live in memory.
     std::filesystem::path settingsFile() const;
@@ -159,24 +157,52 @@ private:
     // Where the preview writes TEMP.TXT: the program folder, or with none a private
     // temporary folder of this window's, removed at close.
     std::filesystem::path scratchFolder();
-    // Runs the conversion function on a worker thread while this thread keeps handling
-    // window events; caption and progress reports arrive here in order.
-    Result<ConversionReport> runEngine(const QString& source, int preview);
     void setBusy(bool busy, int total);
     void showDocumentProgress(double share);
     void refreshList1(int selectRow);
     int selectedReplacement() const;
     void focusFile1();
 
+    // 1 once the replacement list was changed during this run; the list file is
+    // rewritten at close only then.
+    int List_Changed = 0;
+    QString T1_Mode;
+    std::int16_t Color_Step = 0;
+
+    std::array<QPushButton*, 7> Command1{};
+    std::array<QComboBox*, 2> Combo1{};
+    std::array<QComboBox*, 3> Combo2{};
+    std::array<QLineEdit*, 2> Text2{};
+    std::array<QLabel*, 11> Label2{};  // Label2(6) belongs to Frame1, the rest to Frame2(0)
+    std::array<LinkLabel*, 2> Label1{};
+    std::array<QGroupBox*, 2> Frame2{};
+    QGroupBox* Frame1 = nullptr;
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    QListWidget* List1_0 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QProgressBar* progressBar = nullptr;
+    // The output row at the end of Frame2(0): the folder the files go to (empty: beside
+    // each source) with its folder-dialog button, and the output encoding.
+    QLabel* outputFolderLabel = nullptr;
+    QLineEdit* outputFolderBox = nullptr;
+    QPushButton* outputFolderButton = nullptr;
+    QLabel* outputEncodingLabel = nullptr;
+    QComboBox* outputEncodingBox = nullptr;
+
     std::filesystem::path m_programFolder;
     std::unique_ptr<QTemporaryDir> m_privateScratch;
-    RunOutputs* m_runOutputs = nullptr;  // the files of the conversion run in progress
     ReplacementList m_list;
     ConvertFunction m_convert;
     UrlOpener m_openUrl;
+    QString m_manualPath;
+    AsyncTask* m_task = nullptr;
+    std::shared_ptr<RunState> m_run;  // the run in progress, shared with its worker
     std::map<QString, QString> m_driveFolders;  // last folder shown per drive
     std::vector<std::filesystem::path> m_scratchFiles;  // preview parts written this run
     QStringList m_failures;
+    QString m_exitCaption;
     bool m_busy = false;
     bool m_closePending = false;
     bool m_unloaded = false;
@@ -184,5 +210,9 @@ private:
     int m_runDone = 0;
     int m_runTotal = 0;
 };
+
+// The manual installed beside the program, or the one the build made; the installed
+// place when neither exists.
+QString defaultManualPath();
 
 }  // namespace sorvane::ui

@@ -98,11 +98,49 @@ QString fullPath(const QString& folder, const QString& name)
     return folder + QLatin1Char('/') + name;
 }
 
+int naturalCompare(const QString& a, const QString& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            // Two runs of digits compare as numbers: leading zeros aside, the longer run
+            // is the larger number, and runs of equal length compare digit by digit.
+            qsizetype endA = i;
+            while (endA < a.size() && a[endA].isDigit())
+                ++endA;
+            qsizetype endB = j;
+            while (endB < b.size() && b[endB].isDigit())
+                ++endB;
+            while (i + 1 < endA && a[i].digitValue() == 0)
+                ++i;
+            while (j + 1 < endB && b[j].digitValue() == 0)
+                ++j;
+            if (endA - i != endB - j)
+                return endA - i < endB - j ? -1 : 1;
+            for (; i < endA; ++i, ++j) {
+                if (a[i].digitValue() != b[j].digitValue())
+                    return a[i].digitValue() < b[j].digitValue() ? -1 : 1;
+            }
+            continue;
+        }
+        const char16_t foldedA = a[i].toCaseFolded().unicode();
+        const char16_t foldedB = b[j].toCaseFolded().unicode();
+        if (foldedA != foldedB)
+            return foldedA < foldedB ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
 void sortFileNames(QStringList& names)
 {
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
+        const int natural = naturalCompare(a, b);
+        return natural != 0 ? natural < 0 : a < b;
     });
 }
 

@@ -24,8 +24,14 @@ bool matchesPattern(const QString& name, const QString& patterns);
 // The folder, one "/" unless the folder already ends in one, and the name.
 QString fullPath(const QString& folder, const QString& name);
 
-// Sorts file names the way the file list shows them: alphabetically without regard to
-// case, names equal but for case in code point order.
+// Compares names in natural order: runs of digits as the numbers they write (chap2
+// before chap10, leading zeros aside), everything else character by character without
+// regard to case. Returns < 0, 0 or > 0; 0 also for names that differ only in case or
+// in leading zeros.
+int naturalCompare(const QString& a, const QString& b);
+
+// Sorts file names the way the file list shows them: in natural order, names that
+// compare equal there in code point order, so the order is total.
 void sortFileNames(QStringList& names);
 
 }  // namespace sorvane::ui

@@ -19,9 +19,11 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "common/ui/center_form.h"
-#include "common/ui/message_box.h"
+#include "ui_common/center_form.h"
+#include "ui_common/message_box.h"
 #include "engine/codepage.h"
+#include "engine/line_pipeline.h"
+#include "engine/plain_text_renderer.h"
 #include "engine/renderer.h"
 
 namespace sorvane::ui {
@@ -173,22 +175,46 @@ void T1::Form_Load()
 
 bool T1::Read_T()
 {
-    Result<Text> rendered = renderDocument(d->document);
-    if (!rendered) {
-        msgBox(this,
-               QStringLiteral("无法显示文档：\n") +
-                   QString::fromStdString(rendered.error().describe()),
-               MsgOkExclamation);
+    Result<Text> text = shownText(d->T1_Mode, d->document, d->list);
+    if (!text) {
+        reportUnreadable(this, text.error());
         return false;
     }
-    Text text = std::move(rendered.value());
-    // The same path the conversion takes: through code page 936, then the whole list.
-    roundTripCp936(text);
-    applyReplacements(text, d->list);
+    showText(*text);
+    return true;
+}
+
+Result<Text> T1::shownText(const QString& mode, const std::filesystem::path& document,
+                           const ReplacementList& list)
+{
+    Result<Text> text = Text();
+    if (mode == QLatin1String("4")) {
+        // The scratch file is the program's own output, always code page 936: guessing its
+        // encoding would take short GBK texts for UTF-8.
+        const Result<std::string> bytes = readWholeFile(document);
+        if (!bytes)
+            return bytes.error();
+        text = normaliseLineBreaks(decodeCp936(*bytes));
+    } else {
+        text = renderDocument(document);
+        if (!text)
+            return text;
+    }
+    passCp936AndReplace(*text, list);
+    return text;
+}
+
+void T1::reportUnreadable(QWidget* parent, const Error& error)
+{
+    msgBox(parent, QStringLiteral("无法显示文档：\n") + QString::fromStdString(error.describe()),
+           MsgOkExclamation);
+}
+
+void T1::showText(const Text& text)
+{
     setShownText(QString::fromStdU16String(text));
     d->Sel_Start = 0;
     d->Sel_Len = 0;
-    return true;
 }
 
 void T1::setShownText(const QString& text)

@@ -9,6 +9,8 @@
 #include <QString>
 
 #include "common/replacement_list.h"
+#include "common/result.h"
+#include "common/text.h"
 
 namespace sorvane::ui {
 
@@ -27,6 +29,17 @@ public:
     // why in a message box, when the document cannot be read; the caller then does not
     // show the window.
     bool Read_T();
+
+    // The text the window shows for `document` in `mode`: in preview mode the program's
+    // own scratch file, read as code page 936; otherwise the rendered document. Either
+    // passes through the code page and the replacement list as a conversion does. Touches
+    // no widget, so it may run on a worker thread. Fails as reading or rendering fails.
+    static Result<Text> shownText(const QString& mode, const std::filesystem::path& document,
+                                  const ReplacementList& list);
+    // Fills the text box with a text shownText gave.
+    void showText(const Text& text);
+    // Tells the user why the document cannot be shown.
+    static void reportUnreadable(QWidget* parent, const Error& error);
 
 signals:
     // A pair was confirmed: `row` of the list was appended or updated, and should be

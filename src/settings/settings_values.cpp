@@ -1,6 +1,7 @@
 #include "settings/settings_values.h"
 
 #include "common/number_value.h"
+#include "settings/ini_file.h"
 
 namespace sorvane {
 namespace {
@@ -24,7 +25,22 @@ bool beginsWithNumber(std::string_view text)
     return i < text.size() && isDigit(text[i]);
 }
 
+std::size_t slot(SettingKey key)
+{
+    return static_cast<std::size_t>(key);
+}
+
 }  // namespace
+
+const SettingSpec& settingSpec(SettingKey key)
+{
+    return kSettingSpecs[slot(key)];
+}
+
+SettingKey valueKey(int index)
+{
+    return static_cast<SettingKey>(static_cast<int>(SettingKey::Value0) + index);
+}
 
 std::string maxValueForm(std::string_view boxText)
 {
@@ -68,6 +84,49 @@ OutputEncoding storedOutEnc(std::string_view value)
     if (upper == "UTF-8" || upper == "UTF8")
         return OutputEncoding::Utf8;
     return OutputEncoding::Gbk;
+}
+
+SettingsValues SettingsValues::read(const std::filesystem::path& file)
+{
+    SettingsValues values;
+    for (const SettingSpec& spec : kSettingSpecs)
+        values.m_values[slot(spec.key)] = Read_INI(file, kSettingsSection, spec.name);
+    return values;
+}
+
+const std::string& SettingsValues::text(SettingKey key) const
+{
+    return m_values[slot(key)];
+}
+
+std::optional<int> SettingsValues::index(SettingKey key) const
+{
+    return storedIndex(text(key));
+}
+
+void SettingsValues::set(SettingKey key, std::string_view value)
+{
+    m_values[slot(key)] = settingSpec(key).form == ValueForm::Number ? maxValueForm(value) : std::string(value);
+    m_set[slot(key)] = true;
+}
+
+void SettingsValues::setIndex(SettingKey key, int index)
+{
+    m_values[slot(key)] = std::to_string(index);
+    m_set[slot(key)] = true;
+}
+
+std::vector<Error> SettingsValues::write(const std::filesystem::path& file) const
+{
+    std::vector<Error> problems;
+    for (const SettingSpec& spec : kSettingSpecs) {
+        if (!m_set[slot(spec.key)])
+            continue;
+        const Status written = Write_INI(file, kSettingsSection, spec.name, m_values[slot(spec.key)]);
+        if (!written)
+            problems.push_back(written.error());
+    }
+    return problems;
 }
 
 }  // namespace sorvane

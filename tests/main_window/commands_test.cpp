@@ -38,15 +38,17 @@ TEST_F(MainWindowCommands, RunConvertsSelectedEntriesTopFirstAndDeselectsEachAft
 {
     writeNine();
     auto w = makeWindow();
-    w->Combo2[0]->setCurrentIndex(4);
-    w->Text2[1]->setText(QStringLiteral("64"));
+    const Controls c(*w);
+    c.Combo2[0]->setCurrentIndex(4);
+    c.Text2[1]->setText(QStringLiteral("64"));
     select(*w, {7, 1, 4});
-    w->Text2[0]->setFocus();
+    c.Text2[0]->setFocus();
     QStringList titles;
     QObject::connect(w.get(), &QWidget::windowTitleChanged, [&](const QString& t) { titles << t; });
     log.clear();
 
-    w->Command1[1]->click();
+    c.Command1[1]->click();
+    waitIdle(*w);
 
     const std::vector<std::string> expected = {
         "convert f1.htm", "selected [f4.htm,f7.htm]", "convert f4.htm", "selected [f7.htm]",
@@ -65,11 +67,11 @@ TEST_F(MainWindowCommands, RunConvertsSelectedEntriesTopFirstAndDeselectsEachAft
     EXPECT_EQ(shown[0].style, MsgYesNoQuestion);
     EXPECT_EQ(shown[1].text, QStringLiteral("转换完毕!"));
     EXPECT_EQ(shown[1].style, MsgOkExclamation);
-    EXPECT_EQ(w->focusWidget(), w->File1);
+    EXPECT_EQ(w->focusWidget(), c.File1);
     // The caption named each document, then went back.
     EXPECT_TRUE(titles.contains(QStringLiteral("正在转换 %1/f4.htm ...").arg(docs())));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Sorvane"));
-    EXPECT_FALSE(w->progressBar->isVisibleTo(w.get()));
+    EXPECT_FALSE(c.progressBar->isVisibleTo(w.get()));
     EXPECT_FALSE(w->isBusy());
 }
 
@@ -79,7 +81,7 @@ TEST_F(MainWindowCommands, RunWithNothingSelectedOrAnsweredNo)
     struct Case {
         const char* name;
         std::vector<int> selection;
-        int answer;
+        MsgAnswer answer;
         QStringList messages;
     };
     const Case cases[] = {
@@ -87,21 +89,23 @@ TEST_F(MainWindowCommands, RunWithNothingSelectedOrAnsweredNo)
         {"nothing selected, No", {}, AnswerNo, {"确实要转换吗?"}},
         {"two selected, No", {2, 3}, AnswerNo, {"确实要转换吗?"}},
     };
-    for (const Case& c : cases) {
+    for (const Case& tc : cases) {
         auto w = makeWindow();
-        select(*w, c.selection);
+        const Controls c(*w);
+        select(*w, tc.selection);
         shown.clear();
         calls.clear();
-        answers = {c.answer};
-        w->Text2[0]->setFocus();
+        answers = {tc.answer};
+        c.Text2[0]->setFocus();
         w->Command1_Click(1);
+        waitIdle(*w);
         QStringList messages;
         for (const Shown& s : shown)
             messages << s.text;
-        EXPECT_EQ(messages, c.messages) << c.name;
-        EXPECT_TRUE(calls.empty()) << c.name;
-        EXPECT_EQ(selectedEntries(*w), c.selection) << c.name;
-        EXPECT_EQ(w->focusWidget(), w->File1) << c.name;
+        EXPECT_EQ(messages, tc.messages) << tc.name;
+        EXPECT_TRUE(calls.empty()) << tc.name;
+        EXPECT_EQ(selectedEntries(*w), tc.selection) << tc.name;
+        EXPECT_EQ(w->focusWidget(), c.File1) << tc.name;
     }
 }
 
@@ -109,6 +113,7 @@ TEST_F(MainWindowCommands, FailingDocumentDoesNotStopTheRunAndStaysSelected)
 {
     writeNine();
     auto w = makeWindow();
+    const Controls c(*w);
     outcome = [](const Call& call, const EngineContext&) -> Result<ConversionReport> {
         if (call.source.filename() == "f3.htm")
             return Error{ErrorCode::Unwritable, "无法写入输出文件", call.source.string()};
@@ -116,6 +121,7 @@ TEST_F(MainWindowCommands, FailingDocumentDoesNotStopTheRunAndStaysSelected)
     };
     select(*w, {0, 3, 5});
     w->Command1_Click(1);
+    waitIdle(*w);
 
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].source.filename(), "f5.htm");
@@ -136,12 +142,14 @@ TEST_F(MainWindowCommands, RealEngineWritesFilesAndReportsTheOnesItCannotWrite)
     writeDoc(QStringLiteral("d.txt"), "text\r\n");  // its output would overwrite it
     writeDoc(QStringLiteral("e.htm"), "<p>e</p>");
     auto w = makeWindow(false);
-    w->Combo1[0]->setCurrentIndex(0);  // "*.*"
+    const Controls c(*w);
+    c.Combo1[0]->setCurrentIndex(0);  // "*.*"
     ASSERT_EQ(fileEntries(*w), (QStringList{"a.htm", "b.htm", "c.htm", "d.txt", "e.htm"}));
     select(*w, {0, 1, 2, 3, 4});
     QFile::remove(docs() + QStringLiteral("/e.htm"));  // gone after it was listed
 
     w->Command1_Click(1);
+    waitIdle(*w);
 
     EXPECT_EQ(readFile(std::filesystem::path(docs().toStdString()) / "a.txt"), "\xc4\xe3\xba\xc3\r\n");
     EXPECT_NE(readFile(std::filesystem::path(docs().toStdString()) / "b.txt").find("second\r\n"), std::string::npos);
@@ -161,6 +169,7 @@ TEST_F(MainWindowCommands, WindowStaysResponsiveDuringARunAndRefusesASecondOne)
 {
     writeNine();
     auto w = makeWindow();
+    const Controls c(*w);
     std::atomic<bool> release{false};
     outcome = [&](const Call& call, const EngineContext& context) -> Result<ConversionReport> {
         if (call.source.filename() == "f2.htm") {
@@ -183,11 +192,11 @@ TEST_F(MainWindowCommands, WindowStaysResponsiveDuringARunAndRefusesASecondOne)
         if (!w->isBusy())
             return;
         busyDuringRun = true;
-        barShown = w->progressBar->isVisibleTo(w.get());
-        buttonsDisabled = !w->Command1[1]->isEnabled();
-        const std::int16_t before = w->Color_Step;
+        barShown = c.progressBar->isVisibleTo(w.get());
+        buttonsDisabled = !c.Command1[1]->isEnabled();
+        const std::int16_t before = w->colorStep();
         QTest::qWait(120);  // the colour timer keeps ticking
-        ticksDuringRun = (w->Color_Step - before + 27) % 27;
+        ticksDuringRun = (w->colorStep() - before + 27) % 27;
         w->Command1_Click(1);  // refused: no second confirmation, no conversion
         w->Command1_Click(4);
         release = true;
@@ -195,6 +204,7 @@ TEST_F(MainWindowCommands, WindowStaysResponsiveDuringARunAndRefusesASecondOne)
     });
     probe.start();
     w->Command1_Click(1);
+    waitIdle(*w);
 
     EXPECT_TRUE(busyDuringRun);
     EXPECT_TRUE(barShown);
@@ -204,37 +214,8 @@ TEST_F(MainWindowCommands, WindowStaysResponsiveDuringARunAndRefusesASecondOne)
     EXPECT_EQ(calls[1].source.filename(), "f6.htm");
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].text, QStringLiteral("转换完毕!"));
-    EXPECT_TRUE(w->Command1[1]->isEnabled());
-    EXPECT_FALSE(w->progressBar->isVisibleTo(w.get()));
-}
-
-TEST_F(MainWindowCommands, ClosingDuringARunWaitsForTheDocumentThenCloses)
-{
-    writeNine();
-    auto w = makeWindow();
-    w->show();
-    // The first document holds until the window has been asked to close.
-    std::atomic<bool> closeAsked{false};
-    outcome = [&](const Call&, const EngineContext&) -> Result<ConversionReport> {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!closeAsked && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return ConversionReport{};
-    };
-    select(*w, {0, 1, 2, 3});
-    bool stillShownAfterClose = false;
-    QTimer::singleShot(30, w.get(), [&] {
-        w->close();
-        stillShownAfterClose = w->isVisible();  // the close waits for the document
-        closeAsked = true;
-    });
-    w->Command1_Click(1);
-
-    EXPECT_TRUE(stillShownAfterClose);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(calls.size(), 1u);
-    EXPECT_EQ(shown.size(), 1u);  // only the confirmation
-    EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+    EXPECT_TRUE(c.Command1[1]->isEnabled());
+    EXPECT_FALSE(c.progressBar->isVisibleTo(w.get()));
 }
 
 TEST_F(MainWindowCommands, DeleteRemovesTheSelectedReplacement)
@@ -255,35 +236,36 @@ TEST_F(MainWindowCommands, DeleteRemovesTheSelectedReplacement)
         {"empty list", 0, -1, {}, -1, false},
         {"none selected", 2, -1, {"r0", "r1"}, -1, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& tc : cases) {
         ReplacementList rows;
-        for (int i = 0; i < c.rows; ++i)
+        for (int i = 0; i < tc.rows; ++i)
             rows.push_back({fromUtf8("r" + std::to_string(i)), fromUtf8("x" + std::to_string(i)), "Y"});
         std::filesystem::remove(listFile());
         if (!rows.empty()) {
             ASSERT_TRUE(saveListFile(listFile(), rows));
         }
         auto w = makeWindow();
-        if (c.selected >= 0)
-            w->List1_0->item(c.selected)->setSelected(true);
-        w->Text2[0]->setFocus();
+        const Controls c(*w);
+        if (tc.selected >= 0)
+            c.List1_0->item(tc.selected)->setSelected(true);
+        c.Text2[0]->setFocus();
 
-        w->Command1[3]->click();
+        c.Command1[3]->click();
 
         QStringList remaining;
-        for (int i = 0; i < w->List1_0->count(); ++i)
-            remaining << w->List1_0->item(i)->text();
-        EXPECT_EQ(remaining, c.remaining) << c.name;
-        ASSERT_EQ(w->replacementList().size(), static_cast<std::size_t>(c.remaining.size())) << c.name;
-        for (int i = 0; i < c.remaining.size(); ++i) {
+        for (int i = 0; i < c.List1_0->count(); ++i)
+            remaining << c.List1_0->item(i)->text();
+        EXPECT_EQ(remaining, tc.remaining) << tc.name;
+        ASSERT_EQ(w->replacementList().size(), static_cast<std::size_t>(tc.remaining.size())) << tc.name;
+        for (int i = 0; i < tc.remaining.size(); ++i) {
             const std::string search = toUtf8(w->replacementList()[static_cast<std::size_t>(i)].search);
             const std::string replacement = toUtf8(w->replacementList()[static_cast<std::size_t>(i)].replacement);
-            EXPECT_EQ(replacement, "x" + search.substr(1)) << c.name;  // columns stay parallel
+            EXPECT_EQ(replacement, "x" + search.substr(1)) << tc.name;  // columns stay parallel
         }
-        const QList<QListWidgetItem*> selected = w->List1_0->selectedItems();
-        EXPECT_EQ(selected.isEmpty() ? -1 : w->List1_0->row(selected.first()), c.selectedAfter) << c.name;
-        EXPECT_EQ(w->List_Changed, c.changes ? 1 : 0) << c.name;
-        EXPECT_EQ(w->focusWidget(), c.changes ? static_cast<QWidget*>(w->File1) : w->Text2[0]) << c.name;
+        const QList<QListWidgetItem*> selected = c.List1_0->selectedItems();
+        EXPECT_EQ(selected.isEmpty() ? -1 : c.List1_0->row(selected.first()), tc.selectedAfter) << tc.name;
+        EXPECT_EQ(w->listChanged(), tc.changes ? 1 : 0) << tc.name;
+        EXPECT_EQ(w->focusWidget(), tc.changes ? static_cast<QWidget*>(c.File1) : c.Text2[0]) << tc.name;
     }
 }
 
@@ -292,14 +274,16 @@ TEST_F(MainWindowCommands, DeletedAndTemporaryRowsAreGoneAfterTheNextStart)
     ASSERT_TRUE(saveListFile(listFile(), {{u"keep", u"k", "Y"}, {u"drop", u"d", "Y"}}));
     {
         auto w = makeWindow();
-        w->List1_0->item(1)->setSelected(true);
+        const Controls c(*w);
+        c.List1_0->item(1)->setSelected(true);
         w->Command1_Click(3);
         w->close();
     }
     EXPECT_EQ(loadListFile(listFile()).size(), 1u);
     auto w = makeWindow();
-    ASSERT_EQ(w->List1_0->count(), 1);
-    EXPECT_EQ(w->List1_0->item(0)->text(), QStringLiteral("keep"));
+    const Controls c(*w);
+    ASSERT_EQ(c.List1_0->count(), 1);
+    EXPECT_EQ(c.List1_0->item(0)->text(), QStringLiteral("keep"));
 }
 
 TEST_F(MainWindowCommands, PreviewConvertsTheTopmostSelectedEntryAndKeepsTheSelection)
@@ -312,21 +296,23 @@ TEST_F(MainWindowCommands, PreviewConvertsTheTopmostSelectedEntryAndKeepsTheSele
         return ConversionReport{{context.programFolder / "TEMP.TXT", context.programFolder / "TEMP_0153.txt"}, 0, 2};
     };
     auto w = makeWindow();
+    const Controls c(*w);
     select(*w, {5, 2, 8});
     const QString title = w->windowTitle();
     {
         ModalCloser closer;
-        w->Command1[4]->click();
+        c.Command1[4]->click();
+        waitIdle(*w);
         EXPECT_EQ(closer.closed, QStringList{"sorvane::ui::T1"});
     }
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].source.filename(), "f2.htm");
     EXPECT_EQ(calls[0].preview, 1);
-    EXPECT_EQ(w->T1_Mode, QStringLiteral("4"));
+    EXPECT_EQ(w->t1Mode(), QStringLiteral("4"));
     EXPECT_EQ(selectedEntries(*w), (std::vector<int>{2, 5, 8}));
     EXPECT_EQ(w->windowTitle(), title);
     EXPECT_TRUE(shown.empty());
-    EXPECT_EQ(w->focusWidget(), w->File1);
+    EXPECT_EQ(w->focusWidget(), c.File1);
 
     // Closing removes the scratch file and the part this run wrote, nothing else.
     w->close();
@@ -342,13 +328,15 @@ TEST_F(MainWindowCommands, PreviewThatFailsShowsWhyAndOpensNothing)
         return Error{ErrorCode::BinaryInput, "这不是网页或文本文档", call.source.string()};
     };
     auto w = makeWindow();
+    const Controls c(*w);
     select(*w, {1});
     ModalCloser closer;
     w->Command1_Click(4);
+    waitIdle(*w);
     EXPECT_TRUE(closer.closed.isEmpty());
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("f1.htm: 这不是网页或文本文档")));
-    EXPECT_EQ(w->focusWidget(), w->File1);
+    EXPECT_EQ(w->focusWidget(), c.File1);
 }
 
 TEST_F(MainWindowCommands, CommandsThatNeedADocumentWarnWhenNoneIsSelected)
@@ -356,17 +344,18 @@ TEST_F(MainWindowCommands, CommandsThatNeedADocumentWarnWhenNoneIsSelected)
     writeNine();
     for (const int index : {2, 4}) {
         auto w = makeWindow();
+        const Controls c(*w);
         shown.clear();
         ModalCloser closer;
-        w->Text2[0]->setFocus();
+        c.Text2[0]->setFocus();
         w->Command1_Click(index);
         ASSERT_EQ(shown.size(), 1u) << index;
         EXPECT_EQ(shown[0].text, QStringLiteral("请选中一个要转换的文件!"));
         EXPECT_EQ(shown[0].style, MsgOkExclamation);
         EXPECT_TRUE(closer.closed.isEmpty());
         EXPECT_TRUE(calls.empty());
-        EXPECT_EQ(w->List_Changed, 0);
-        EXPECT_EQ(w->focusWidget(), w->File1);
+        EXPECT_EQ(w->listChanged(), 0);
+        EXPECT_EQ(w->focusWidget(), c.File1);
     }
 }
 
@@ -375,41 +364,82 @@ TEST_F(MainWindowCommands, ReplacementEditorSetsListChangedWhenItCloses)
     writeDoc(QStringLiteral("a.htm"), "<html><body><p>one two</p></body></html>");
     writeDoc(QStringLiteral("b.htm"), "<html><body><p>three</p></body></html>");
     auto w = makeWindow();
+    const Controls c(*w);
     select(*w, {1});
     {
         ModalCloser closer;
-        w->Command1[2]->click();
+        c.Command1[2]->click();
+        waitIdle(*w);
         EXPECT_EQ(closer.closed, QStringList{"sorvane::ui::T1"});
     }
-    EXPECT_EQ(w->T1_Mode, QStringLiteral("2"));
-    EXPECT_EQ(w->List_Changed, 1);  // even without a change
+    EXPECT_EQ(w->t1Mode(), QStringLiteral("2"));
+    EXPECT_EQ(w->listChanged(), 1);  // even without a change
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(selectedEntries(*w), std::vector<int>{1});
-    EXPECT_EQ(w->focusWidget(), w->File1);
+    EXPECT_EQ(w->focusWidget(), c.File1);
 }
 
-TEST_F(MainWindowCommands, HelpAndLinkLabelsOpenTheAddress)
+TEST_F(MainWindowCommands, HelpOpensTheManualAndLinkLabelsTheAddress)
 {
     auto w = makeWindow();
+    const Controls c(*w);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     const QUrl address(QString::fromUtf8(kMakerAddress));
-    w->Text2[0]->setFocus();
-    w->Command1[5]->click();
-    QTest::mouseClick(w->Label1[1], Qt::LeftButton);
-    QTest::mouseClick(w->Label1[0], Qt::LeftButton);
-    EXPECT_EQ(urls, (std::vector<QUrl>{address, address, address}));
-    EXPECT_EQ(w->focusWidget(), w->File1);
+    c.Text2[0]->setFocus();
+    c.Command1[5]->click();
+    QTest::mouseClick(c.Label1[1], Qt::LeftButton);
+    QTest::mouseClick(c.Label1[0], Qt::LeftButton);
+    EXPECT_EQ(urls, (std::vector<QUrl>{QUrl::fromLocalFile(manualPath()), address, address}));
+    EXPECT_EQ(w->focusWidget(), c.File1);
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(MainWindowCommands, HelpAndLinkThatCannotBeOpenedSayWhere)
+{
+    struct Case {
+        const char* name;
+        bool manualThere;
+        bool opens;
+        int command;  // 5 help, -1 the link label
+        QString mentioned;
+    };
+    const QString address = QString::fromUtf8(kMakerAddress);
+    const Case cases[] = {
+        {"manual missing", false, true, 5, QStringLiteral("manual.html")},
+        {"manual not opened", true, false, 5, QStringLiteral("manual.html")},
+        {"address not opened", true, false, -1, address},
+    };
+    for (const Case& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        shown.clear();
+        if (!tc.manualThere)
+            QFile::remove(manualPath());
+        urlsOpen = tc.opens;
+        auto w = makeWindow();
+        if (tc.command == 5)
+            w->Command1_Click(5);
+        else
+            w->Label1_Click(0);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].style, MsgOkExclamation);
+        EXPECT_TRUE(shown[0].text.contains(tc.mentioned)) << shown[0].text.toStdString();
+        if (tc.command == 5) {
+            EXPECT_TRUE(shown[0].text.contains(QString::fromStdString(programFolder().string())))
+                << shown[0].text.toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindowCommands, AboutOpensModallyAndGivesTheFocusBack)
 {
     auto w = makeWindow();
-    w->Text2[0]->setFocus();
+    const Controls c(*w);
+    c.Text2[0]->setFocus();
     ModalCloser closer;
-    w->Command1[6]->click();
+    c.Command1[6]->click();
     EXPECT_EQ(closer.closed, QStringList{"sorvane::ui::about"});
-    EXPECT_EQ(w->focusWidget(), w->File1);
+    EXPECT_EQ(w->focusWidget(), c.File1);
 }
 
 
@@ -425,18 +455,19 @@ TEST_F(MainWindowCommands, AccessKeysPressTheirButtons)
         {Qt::Key_W, QStringLiteral("请选中一个要转换的文件!")},
     };
     auto w = makeWindow();
+    const Controls c(*w);
     w->show();
     QApplication::setActiveWindow(w.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    for (const Case& c : cases) {
+    for (const Case& tc : cases) {
         shown.clear();
         answers = {AnswerNo};
-        QTest::keyClick(w->File1, c.key, Qt::AltModifier);
+        QTest::keyClick(c.File1, tc.key, Qt::AltModifier);
         // An access key animates the press: the click follows a moment later.
         for (int waited = 0; shown.empty() && waited < 2000; waited += 20)
             QTest::qWait(20);
-        ASSERT_FALSE(shown.empty()) << c.key;
-        EXPECT_EQ(shown[0].text, c.message);
+        ASSERT_FALSE(shown.empty()) << tc.key;
+        EXPECT_EQ(shown[0].text, tc.message);
     }
     EXPECT_TRUE(calls.empty());
 }
@@ -447,6 +478,7 @@ TEST_F(MainWindowCommands, KeptPairFromTheEditorIsSavedAtCloseAndATemporaryOneIs
     writeDoc(QStringLiteral("a.htm"), "<html><body><p>one two three</p></body></html>");
     ASSERT_TRUE(saveListFile(listFile(), {{u"zero", u"0", "Y"}}));
     auto w = makeWindow();
+    const Controls c(*w);
     select(*w, {0});
     bool drove = false;
     QTimer driver;
@@ -479,18 +511,19 @@ TEST_F(MainWindowCommands, KeptPairFromTheEditorIsSavedAtCloseAndATemporaryOneIs
     });
     driver.start();
     w->Command1_Click(2);
+    waitIdle(*w);
     driver.stop();
 
     ASSERT_TRUE(drove);
-    ASSERT_EQ(w->List1_0->count(), 3);
-    EXPECT_EQ(w->List1_0->item(1)->text(), QStringLiteral("two"));
-    EXPECT_EQ(w->List1_0->item(2)->text(), QStringLiteral("three"));
-    EXPECT_TRUE(w->List1_0->item(2)->isSelected());
+    ASSERT_EQ(c.List1_0->count(), 3);
+    EXPECT_EQ(c.List1_0->item(1)->text(), QStringLiteral("two"));
+    EXPECT_EQ(c.List1_0->item(2)->text(), QStringLiteral("three"));
+    EXPECT_TRUE(c.List1_0->item(2)->isSelected());
     ASSERT_EQ(w->replacementList().size(), 3u);
     EXPECT_EQ(w->replacementList()[1].replacement, u"2");
     EXPECT_EQ(w->replacementList()[1].keep, "Y");
     EXPECT_EQ(w->replacementList()[2].keep, "N");
-    EXPECT_EQ(w->List_Changed, 1);
+    EXPECT_EQ(w->listChanged(), 1);
     w->close();
     // The kept pair is saved; the temporary one lived only for this run.
     const ReplacementList saved = loadListFile(listFile());

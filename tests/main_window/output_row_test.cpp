@@ -18,15 +18,16 @@ const QByteArray kPage = "<html><head><meta charset=\"utf-8\"></head><body><p>"
 TEST_F(MainWindowOutputRow, StoredAfterTheSixKeysAndReadBack)
 {
     auto w = makeWindow();
-    EXPECT_TRUE(w->outputFolderBox->text().isEmpty());  // beside each source
-    EXPECT_EQ(w->outputEncodingBox->currentIndex(), 0);
-    EXPECT_EQ(w->outputEncodingBox->itemText(0), QStringLiteral("GBK (默认)"));
-    EXPECT_EQ(w->outputEncodingBox->count(), 3);
-    EXPECT_EQ(w->outputFolderButton->text(), QStringLiteral("…"));
+    const Controls c(*w);
+    EXPECT_TRUE(c.outputFolderBox->text().isEmpty());  // beside each source
+    EXPECT_EQ(c.outputEncodingBox->currentIndex(), 0);
+    EXPECT_EQ(c.outputEncodingBox->itemText(0), QStringLiteral("GBK (默认)"));
+    EXPECT_EQ(c.outputEncodingBox->count(), 3);
+    EXPECT_EQ(c.outputFolderButton->text(), QStringLiteral("…"));
 
     const QString out = docs() + QStringLiteral("/输出");
-    w->outputFolderBox->setText(out);
-    w->outputEncodingBox->setCurrentIndex(2);
+    c.outputFolderBox->setText(out);
+    c.outputEncodingBox->setCurrentIndex(2);
     w->close();
     const std::string ini = readFile(settingsFile());
     std::size_t at = 0;
@@ -39,8 +40,9 @@ TEST_F(MainWindowOutputRow, StoredAfterTheSixKeysAndReadBack)
     EXPECT_EQ(Read_INI(settingsFile(), "SET", "OUT_PATH"), out.toStdString());
 
     auto again = makeWindow();
-    EXPECT_EQ(again->outputFolderBox->text(), out);
-    EXPECT_EQ(again->outputEncodingBox->currentIndex(), 2);
+    const Controls c2(*again);
+    EXPECT_EQ(c2.outputFolderBox->text(), out);
+    EXPECT_EQ(c2.outputEncodingBox->currentIndex(), 2);
     again->close();
 }
 
@@ -53,27 +55,34 @@ TEST_F(MainWindowOutputRow, AFileWithTheSixDescribedKeysOnlyReadsAsBefore)
         std::ofstream(settingsFile(), std::ios::binary) << described;
     }
     auto w = makeWindow();
-    EXPECT_EQ(w->Combo2[0]->currentIndex(), 2);
-    EXPECT_EQ(w->Combo2[1]->currentIndex(), 0);
-    EXPECT_EQ(w->Combo2[2]->currentIndex(), 3);
-    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("8"));
-    EXPECT_EQ(w->Text2[1]->text(), QStringLiteral("30"));
-    EXPECT_TRUE(w->outputFolderBox->text().isEmpty());
-    EXPECT_EQ(w->outputEncodingBox->currentIndex(), 0);
+    const Controls c(*w);
+    EXPECT_EQ(c.Combo2[0]->currentIndex(), 2);
+    EXPECT_EQ(c.Combo2[1]->currentIndex(), 0);
+    EXPECT_EQ(c.Combo2[2]->currentIndex(), 3);
+    EXPECT_EQ(c.Text2[0]->text(), QStringLiteral("8"));
+    EXPECT_EQ(c.Text2[1]->text(), QStringLiteral("30"));
+    EXPECT_TRUE(c.outputFolderBox->text().isEmpty());
+    EXPECT_EQ(c.outputEncodingBox->currentIndex(), 0);
     w->close();
-    // The six lines stay as they were; the two new keys follow them.
-    EXPECT_EQ(readFile(settingsFile()), described + "OUT_PATH=\r\nOUT_ENC=GBK\r\n");
+    // The six lines stay as they were; the new keys follow them, the output row last.
+    const std::string after = readFile(settingsFile());
+    EXPECT_EQ(after.substr(0, described.size()), described);
+    const std::string tail = "OUT_PATH=\r\nOUT_ENC=GBK\r\n";
+    ASSERT_GE(after.size(), tail.size());
+    EXPECT_EQ(after.substr(after.size() - tail.size()), tail) << after;
 }
 
 TEST_F(MainWindowOutputRow, RunWritesIntoTheFolderInTheChosenEncoding)
 {
     writeDoc(QStringLiteral("p.htm"), kPage);
     auto w = makeWindow(false);
+    const Controls c(*w);
     const QString out = docs() + QStringLiteral("/out/deep");
-    w->outputFolderBox->setText(out);
-    w->outputEncodingBox->setCurrentIndex(2);  // UTF-8
+    c.outputFolderBox->setText(out);
+    c.outputEncodingBox->setCurrentIndex(2);  // UTF-8
     select(*w, {0});
     w->Command1_Click(1);
+    waitIdle(*w);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].text, QStringLiteral("转换完毕!"));
     EXPECT_EQ(readFile(std::filesystem::path(out.toStdString()) / "p.txt"),
@@ -81,10 +90,11 @@ TEST_F(MainWindowOutputRow, RunWritesIntoTheFolderInTheChosenEncoding)
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(docs().toStdString()) / "p.txt"));
 
     // GBK, beside the source: the three lost characters are reported in the final message.
-    w->outputFolderBox->clear();
-    w->outputEncodingBox->setCurrentIndex(0);
+    c.outputFolderBox->clear();
+    c.outputEncodingBox->setCurrentIndex(0);
     select(*w, {0});
     w->Command1_Click(1);
+    waitIdle(*w);
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_TRUE(shown[3].text.startsWith(QStringLiteral("转换完毕!"))) << shown[3].text.toStdString();
     EXPECT_TRUE(shown[3].text.contains(QStringLiteral("3 个字符"))) << shown[3].text.toStdString();
@@ -98,10 +108,12 @@ TEST_F(MainWindowOutputRow, TwoEntriesForOneFileConvertOnlyTheFirst)
     writeDoc(QStringLiteral("dup.htm"), "<p>first</p>");
     writeDoc(QStringLiteral("dup.html"), "<p>second</p>");
     auto w = makeWindow(false);
-    w->Combo1[0]->setCurrentIndex(0);  // "*.*"
+    const Controls c(*w);
+    c.Combo1[0]->setCurrentIndex(0);  // "*.*"
     ASSERT_EQ(fileEntries(*w), (QStringList{"dup.htm", "dup.html"}));
     select(*w, {0, 1});
     w->Command1_Click(1);
+    waitIdle(*w);
     EXPECT_EQ(readFile(std::filesystem::path(docs().toStdString()) / "dup.txt"), "\xA1\xA1\xA1\xA1" "first\r\n");
     ASSERT_EQ(w->lastFailures().size(), 1);
     const QString failure = w->lastFailures().front();
@@ -115,14 +127,16 @@ TEST_F(MainWindowOutputRow, WithoutAHomeTheSettingsStayInMemoryAndCloseSaysSo)
 {
     writeDoc(QStringLiteral("a.htm"), "<p>preview text</p>");
     auto w = std::make_unique<SorvMain>(std::filesystem::path());
-    EXPECT_EQ(w->Combo2[1]->currentIndex(), 1);
-    w->Text2[0]->setText(QStringLiteral("9"));
+    const Controls c(*w);
+    EXPECT_EQ(c.Combo2[1]->currentIndex(), 1);
+    c.Text2[0]->setText(QStringLiteral("9"));
     w->show();
     // The preview still works, from a private folder of its own.
     select(*w, {0});
     {
         ModalCloser closer;
         w->Command1_Click(4);
+        waitIdle(*w);
         EXPECT_EQ(closer.closed, QStringList{QStringLiteral("sorvane::ui::T1")});
     }
     EXPECT_TRUE(shown.empty());

@@ -25,18 +25,18 @@ QTreeWidgetItem* findFolderItem(QTreeWidget* tree, const QString& name)
 // mouse delivers it) or by Enter.
 void openInDir1(SorvMain& w, const QString& name, bool byMouse = false)
 {
-    QTreeWidgetItem* item = findFolderItem(w.Dir1, name);
+    QTreeWidgetItem* item = findFolderItem(Controls(w).Dir1, name);
     ASSERT_NE(item, nullptr) << name.toStdString();
     if (byMouse) {
-        const QPoint at = w.Dir1->visualItemRect(item).center();
-        QTest::mousePress(w.Dir1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(w.Dir1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(w.Dir1->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = Controls(w).Dir1->visualItemRect(item).center();
+        QTest::mousePress(Controls(w).Dir1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(Controls(w).Dir1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(Controls(w).Dir1->viewport(), Qt::LeftButton, {}, at);
         return;
     }
-    w.Dir1->setCurrentItem(item);
-    w.Dir1->setFocus();
-    QTest::keyClick(w.Dir1, Qt::Key_Return);
+    Controls(w).Dir1->setCurrentItem(item);
+    Controls(w).Dir1->setFocus();
+    QTest::keyClick(Controls(w).Dir1, Qt::Key_Return);
 }
 
 TEST_F(MainWindowSelection, TypedPatternsRefilterOnEveryKeystrokeAndDropTheSelection)
@@ -44,19 +44,20 @@ TEST_F(MainWindowSelection, TypedPatternsRefilterOnEveryKeystrokeAndDropTheSelec
     for (const char* name : {"a.htm", "b.html", "c.txt", "D.HTM", ".hidden.htm", "e.htm.bak"})
         writeDoc(QString::fromLatin1(name));
     auto w = makeWindow();
+    const Controls c(*w);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     EXPECT_EQ(fileEntries(*w), (QStringList{"a.htm", "D.HTM"}));
 
-    w->Combo1[0]->setCurrentIndex(0);  // "*.*": every file but the hidden one
+    c.Combo1[0]->setCurrentIndex(0);  // "*.*": every file but the hidden one
     EXPECT_EQ(fileEntries(*w), (QStringList{"a.htm", "b.html", "c.txt", "D.HTM", "e.htm.bak"}));
 
     // Changing the naming method leaves the list and its selection alone.
     select(*w, {0, 2});
-    w->Combo1[1]->setCurrentIndex(3);
+    c.Combo1[1]->setCurrentIndex(3);
     EXPECT_EQ(selectedEntries(*w), (std::vector<int>{0, 2}));
 
-    QLineEdit* edit = w->Combo1[0]->lineEdit();
+    QLineEdit* edit = c.Combo1[0]->lineEdit();
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Backspace);
     EXPECT_TRUE(selectedEntries(*w).empty());  // a new pattern drops the selection
@@ -74,13 +75,13 @@ TEST_F(MainWindowSelection, TypedPatternsRefilterOnEveryKeystrokeAndDropTheSelec
         {"*.html", {"a.htm", "b.html", "D.HTM"}},
     };
     for (const Step& step : steps) {
-        if (w->File1->count() > 0)
+        if (c.File1->count() > 0)
             select(*w, {0});
         QTest::keyClicks(edit, QString::fromLatin1(step.typed));
         EXPECT_EQ(fileEntries(*w), step.entries) << "after typing " << step.typed;
         EXPECT_TRUE(selectedEntries(*w).empty()) << step.typed;
     }
-    EXPECT_EQ(w->File1->pattern(), QStringLiteral("*.htm;*.html"));
+    EXPECT_EQ(c.File1->pattern(), QStringLiteral("*.htm;*.html"));
 }
 
 TEST_F(MainWindowSelection, OpeningAFolderMovesTheFileListAndAnUnreadableOneIsReported)
@@ -91,21 +92,22 @@ TEST_F(MainWindowSelection, OpeningAFolderMovesTheFileListAndAnUnreadableOneIsRe
     QDir(docs()).mkdir(QStringLiteral(".hidden"));
     writeDoc(QStringLiteral("deep.htm"), "<p>d</p>", docs() + QStringLiteral("/sub"));
     auto w = makeWindow();
+    const Controls c(*w);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    EXPECT_EQ(findFolderItem(w->Dir1, QStringLiteral(".hidden")), nullptr);
+    EXPECT_EQ(findFolderItem(c.Dir1, QStringLiteral(".hidden")), nullptr);
     select(*w, {0});
 
     openInDir1(*w, QStringLiteral("sub"), true);
-    EXPECT_EQ(w->Dir1->path(), docs() + QStringLiteral("/sub"));
-    EXPECT_EQ(w->File1->path(), docs() + QStringLiteral("/sub"));
+    EXPECT_EQ(c.Dir1->path(), docs() + QStringLiteral("/sub"));
+    EXPECT_EQ(c.File1->path(), docs() + QStringLiteral("/sub"));
     EXPECT_EQ(fileEntries(*w), QStringList{"deep.htm"});
     EXPECT_TRUE(selectedEntries(*w).empty());
-    EXPECT_NE(findFolderItem(w->Dir1, QStringLiteral("inner")), nullptr);
+    EXPECT_NE(findFolderItem(c.Dir1, QStringLiteral("inner")), nullptr);
 
     // Back up through the chain of open folders.
     openInDir1(*w, QFileInfo(docs()).fileName());
-    EXPECT_EQ(w->File1->path(), docs());
+    EXPECT_EQ(c.File1->path(), docs());
     EXPECT_TRUE(shown.empty());
 
     // A folder removed after it was listed: a message, and the lists stay.
@@ -114,51 +116,53 @@ TEST_F(MainWindowSelection, OpeningAFolderMovesTheFileListAndAnUnreadableOneIsRe
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("vanishing")));
     EXPECT_EQ(shown[0].style, MsgOkExclamation);
-    EXPECT_EQ(w->Dir1->path(), docs());
-    EXPECT_EQ(w->File1->path(), docs());
+    EXPECT_EQ(c.Dir1->path(), docs());
+    EXPECT_EQ(c.File1->path(), docs());
     EXPECT_EQ(fileEntries(*w), QStringList{"top.htm"});
 }
 
 TEST_F(MainWindowSelection, DriveListOffersTheRootAndMovesTheFolderList)
 {
     auto w = makeWindow();
-    EXPECT_GE(w->Drive1->findData(QStringLiteral("/")), 0);
-    EXPECT_EQ(w->Drive1->driveFor(QStringLiteral("/")), QStringLiteral("/"));
+    const Controls c(*w);
+    EXPECT_GE(c.Drive1->findData(QStringLiteral("/")), 0);
+    EXPECT_EQ(c.Drive1->driveFor(QStringLiteral("/")), QStringLiteral("/"));
     // Choosing the root drive shows the root, whose file list is read from "/".
-    const int root = w->Drive1->findData(QStringLiteral("/"));
-    const QString docsDrive = w->Drive1->drive();
+    const int root = c.Drive1->findData(QStringLiteral("/"));
+    const QString docsDrive = c.Drive1->drive();
     if (docsDrive != QStringLiteral("/")) {
-        w->Drive1->setCurrentIndex(root);
-        EXPECT_EQ(w->Dir1->path(), QStringLiteral("/"));
-        EXPECT_EQ(w->File1->path(), QStringLiteral("/"));
+        c.Drive1->setCurrentIndex(root);
+        EXPECT_EQ(c.Dir1->path(), QStringLiteral("/"));
+        EXPECT_EQ(c.File1->path(), QStringLiteral("/"));
         // Coming back to the first drive returns to the folder shown there before.
-        w->Drive1->setCurrentIndex(w->Drive1->findData(docsDrive));
-        EXPECT_EQ(w->Dir1->path(), docs());
+        c.Drive1->setCurrentIndex(c.Drive1->findData(docsDrive));
+        EXPECT_EQ(c.Dir1->path(), docs());
     } else {
         // Documents on the root drive: the tree starts at "/" and leads to them.
-        ASSERT_GT(w->Dir1->topLevelItemCount(), 0);
-        EXPECT_EQ(w->Dir1->topLevelItem(0)->text(0), QStringLiteral("/"));
-        EXPECT_EQ(w->Dir1->path(), docs());
+        ASSERT_GT(c.Dir1->topLevelItemCount(), 0);
+        EXPECT_EQ(c.Dir1->topLevelItem(0)->text(0), QStringLiteral("/"));
+        EXPECT_EQ(c.Dir1->path(), docs());
     }
     EXPECT_TRUE(shown.empty());
 
     // A drive that cannot be read (a medium taken out after the list was made): a
     // message, and drive, folder and file lists stay where they were.
-    const QString before = w->Drive1->drive();
-    w->Drive1->addItem(QStringLiteral("/media/gone"), QStringLiteral("/media/sorvane-test-gone"));
-    w->Drive1->setCurrentIndex(w->Drive1->count() - 1);
+    const QString before = c.Drive1->drive();
+    c.Drive1->addItem(QStringLiteral("/media/gone"), QStringLiteral("/media/sorvane-test-gone"));
+    c.Drive1->setCurrentIndex(c.Drive1->count() - 1);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("/media/sorvane-test-gone")));
-    EXPECT_EQ(w->Drive1->drive(), before);
-    EXPECT_EQ(w->Dir1->path(), docs());
-    EXPECT_EQ(w->File1->path(), docs());
+    EXPECT_EQ(c.Drive1->drive(), before);
+    EXPECT_EQ(c.Dir1->path(), docs());
+    EXPECT_EQ(c.File1->path(), docs());
 }
 
 TEST_F(MainWindowSelection, ColourCyclesThroughTheTableEveryTick)
 {
     auto w = makeWindow();
-    w->Timer1->stop();
-    w->Color_Step = 0;
+    const Controls c(*w);
+    c.Timer1->stop();
+    ASSERT_EQ(w->colorStep(), 0);  // no tick before the event loop ran
     struct Case {
         int ticks;
         QColor colour;
@@ -166,30 +170,38 @@ TEST_F(MainWindowSelection, ColourCyclesThroughTheTableEveryTick)
     const Case cases[] = {{1, QColor(0, 0, 0)}, {2, QColor(0, 0, 128)}, {3, QColor(0, 0, 255)},
                           {27, QColor(255, 255, 255)}, {28, QColor(0, 0, 0)}, {29, QColor(0, 0, 128)}};
     int done = 0;
-    for (const Case& c : cases) {
-        for (; done < c.ticks; ++done)
+    for (const Case& step : cases) {
+        for (; done < step.ticks; ++done)
             w->Timer1_Timer();
-        EXPECT_EQ(w->Label1[1]->textColour(), c.colour) << "after " << c.ticks << " ticks";
-        EXPECT_EQ(w->Label1[0]->textColour(), QColor(255, 0, 0));  // the address keeps its red
+        EXPECT_EQ(c.Label1[1]->textColour(), step.colour) << "after " << step.ticks << " ticks";
+        EXPECT_EQ(c.Label1[0]->textColour(), QColor(255, 0, 0));  // the address keeps its red
     }
-    EXPECT_EQ(w->Color_Step, 2);  // 29 ticks: 28 mod 27, plus one
+    EXPECT_EQ(w->colorStep(), 2);  // 29 ticks: 28 mod 27, plus one
 }
 
 TEST_F(MainWindowSelection, F1WithAnyModifiersRunsHelp)
 {
     auto w = makeWindow();
+    const Controls c(*w);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     const Qt::KeyboardModifiers modifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
                                                Qt::AltModifier};
     for (const Qt::KeyboardModifiers m : modifiers) {
         urls.clear();
-        w->Text2[0]->setFocus();
-        QTest::keyClick(w->Text2[0], Qt::Key_F1, m);
+        c.Text2[0]->setFocus();
+        QTest::keyClick(c.Text2[0], Qt::Key_F1, m);
         ASSERT_EQ(urls.size(), 1u) << m.toInt();
-        EXPECT_EQ(urls[0], QUrl(QString::fromUtf8(kMakerAddress)));
-        EXPECT_EQ(w->focusWidget(), w->File1);
+        EXPECT_EQ(urls[0], QUrl::fromLocalFile(manualPath()));
+        EXPECT_EQ(w->focusWidget(), c.File1);
     }
+    // A key released in another window of the program is not this window's business.
+    QLineEdit other;
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    urls.clear();
+    QTest::keyClick(&other, Qt::Key_F1);
+    EXPECT_TRUE(urls.empty());
 }
 
 TEST_F(MainWindowSelection, CtrlASelectsEveryEntryFromAnyControl)
@@ -207,28 +219,30 @@ TEST_F(MainWindowSelection, CtrlASelectsEveryEntryFromAnyControl)
         {"Alt+A", Qt::AltModifier, false},
         {"Ctrl+Alt+A", Qt::ControlModifier | Qt::AltModifier, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& tc : cases) {
         auto w = makeWindow();
+        const Controls c(*w);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        for (QWidget* target : {static_cast<QWidget*>(w->Text2[1]), static_cast<QWidget*>(w->File1),
-                                static_cast<QWidget*>(w->Combo2[2])}) {
-            w->File1->clearSelection();
+        for (QWidget* target : {static_cast<QWidget*>(c.Text2[1]), static_cast<QWidget*>(c.File1),
+                                static_cast<QWidget*>(c.Combo2[2])}) {
+            c.File1->clearSelection();
             target->setFocus();
-            QTest::keyClick(target, Qt::Key_A, c.modifiers);
-            const std::vector<int> expected = c.selectsAll ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{};
-            EXPECT_EQ(selectedEntries(*w), expected) << c.name << " on " << target->objectName().toStdString();
+            QTest::keyClick(target, Qt::Key_A, tc.modifiers);
+            const std::vector<int> expected = tc.selectsAll ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{};
+            EXPECT_EQ(selectedEntries(*w), expected) << tc.name << " on " << target->objectName().toStdString();
         }
     }
     // An empty list: nothing to select; the list stays shown.
     auto w = makeWindow();
+    const Controls c(*w);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    w->Combo1[0]->setEditText(QStringLiteral("*.none"));
-    ASSERT_EQ(w->File1->count(), 0);
-    QTest::keyClick(w->Text2[0], Qt::Key_A, Qt::ControlModifier);
-    EXPECT_TRUE(w->File1->isVisible());
-    EXPECT_TRUE(w->File1->updatesEnabled());
+    c.Combo1[0]->setEditText(QStringLiteral("*.none"));
+    ASSERT_EQ(c.File1->count(), 0);
+    QTest::keyClick(c.Text2[0], Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(c.File1->isVisible());
+    EXPECT_TRUE(c.File1->updatesEnabled());
 }
 
 }  // namespace

@@ -80,17 +80,37 @@ TEST(MainWindowSourcePaths, FullPathHasExactlyOneSeparator)
     EXPECT_EQ(fullPath(QStringLiteral("/media/usb/"), QStringLiteral("a.htm")), QStringLiteral("/media/usb/a.htm"));
 }
 
-TEST(MainWindowSourcePaths, FileNamesSortAlphabeticallyIgnoringCase)
+TEST(MainWindowSourcePaths, FileNamesSortInNaturalOrder)
 {
-    QStringList names = {QStringLiteral("b.htm"), QStringLiteral("A.htm"), QStringLiteral("a.htm"),
-                         QStringLiteral("C.htm"), QStringLiteral("_x.htm"), QStringLiteral("10.htm"),
-                         QStringLiteral("9.htm")};
-    sortFileNames(names);
-    // Folded to lower case, "_" sorts between digits and letters.
-    const QStringList expected = {QStringLiteral("10.htm"), QStringLiteral("9.htm"), QStringLiteral("_x.htm"),
-                                  QStringLiteral("A.htm"),  QStringLiteral("a.htm"), QStringLiteral("b.htm"),
-                                  QStringLiteral("C.htm")};
-    EXPECT_EQ(names, expected);
+    struct Case {
+        const char* name;
+        QStringList names;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"digits as numbers",
+         {"chap10.htm", "chap2.htm", "chap1000.htm", "chap1.htm", "chap100.htm", "chap11.htm"},
+         {"chap1.htm", "chap2.htm", "chap10.htm", "chap11.htm", "chap100.htm", "chap1000.htm"}},
+        {"numbers inside Chinese names", {"第10章.htm", "第2章.htm", "第1章.htm"}, {"第1章.htm", "第2章.htm", "第10章.htm"}},
+        // Chinese numerals are text, in code unit order: 三 U+4E09, 二 U+4E8C, 十 U+5341.
+        {"Chinese numerals left as text", {"第十章.htm", "第二章.htm", "第三章.htm"}, {"第三章.htm", "第二章.htm", "第十章.htm"}},
+        {"case ignored, then code point order", {"b.htm", "B.htm", "a.htm", "A.htm"}, {"A.htm", "a.htm", "B.htm", "b.htm"}},
+        {"leading zeros", {"chap2.htm", "chap02.htm", "chap1.htm", "chap003.htm"}, {"chap1.htm", "chap02.htm", "chap2.htm", "chap003.htm"}},
+        {"several runs", {"v1.10.htm", "v1.9.htm", "v1.9a.htm", "v2.htm"}, {"v1.9.htm", "v1.9a.htm", "v1.10.htm", "v2.htm"}},
+        // Folded to lower case, "_" sorts between digits and letters.
+        {"other characters", {"b.htm", "_x.htm", "10.htm", "9.htm"}, {"9.htm", "10.htm", "_x.htm", "b.htm"}},
+        {"huge numbers", {"a99999999999999999999.htm", "a100000000000000000000.htm", "a5.htm"},
+         {"a5.htm", "a99999999999999999999.htm", "a100000000000000000000.htm"}},
+    };
+    for (const Case& c : cases) {
+        QStringList names = c.names;
+        sortFileNames(names);
+        EXPECT_EQ(names, c.expected) << c.name;
+        // The order does not depend on where the names started.
+        QStringList reversed(c.names.rbegin(), c.names.rend());
+        sortFileNames(reversed);
+        EXPECT_EQ(reversed, c.expected) << c.name;
+    }
 }
 
 TEST(MainWindowSourcePaths, ColourCycle)

@@ -121,10 +121,21 @@ TEST(T1Window, PreviewShowsScratchFilePassedThroughTheListAgain)
     EXPECT_EQ(list.size(), 2u);  // showing changes nothing in the list
 }
 
-TEST(T1Window, ShownTextIsWhatTheEngineSeesAndTheClipboardIsLeftAlone)
+// The box lines of a text: line breaks as the box holds them, trailing empty lines gone.
+QStringList boxLines(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+TEST(T1Window, ShownTextIsWhatTheConversionGoesOnWithAndTheClipboardIsLeftAlone)
 {
     TempFolder folder;
-    // U+00E9 and U+20AC survive code page 936; U+0E01 and U+263A do not.
+    // U+00E9 and U+20AC survive code page 936; U+0E01 and U+263A do not, and neither does
+    // the replacement U+D55C the list brings in.
     const auto page = folder.write(
         "page.html",
         "<html><body><p>caf\xC3\xA9 \xE2\x82\xAC 5</p><p>\xE0\xB8\x81 \xE2\x98\xBA tail</p></body></html>");
@@ -135,20 +146,31 @@ TEST(T1Window, ShownTextIsWhatTheEngineSeesAndTheClipboardIsLeftAlone)
     before->setHtml(QStringLiteral("<b>saved</b>"));
     clipboard->setMimeData(before);
 
-    ReplacementList list{{u"tail", u"TAIL", "Y"}};
+    ReplacementList list{{u"tail", u"\uD55C", "Y"}};
     MsgBoxRecorder boxes;
     T1 window(QStringLiteral("2"), page, list);
     ASSERT_TRUE(window.Read_T());
+    const QString shown = child<QPlainTextEdit>(window, "Text1_1")->toPlainText();
+    EXPECT_TRUE(shown.contains(u(u"caf\u00E9 \u20AC 5"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("? ? ?"))) << shown.toStdString();
 
-    Result<Text> rendered = renderDocument(page);
-    ASSERT_TRUE(rendered);
-    Text expected = *rendered;
-    EXPECT_EQ(roundTripCp936(expected), 2u);
-    applyReplacements(expected, list);
-    QString box = QString::fromStdU16String(expected);
-    box.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    EXPECT_EQ(child<QPlainTextEdit>(window, "Text1_1")->toPlainText(), box);
-    EXPECT_TRUE(box.contains(QStringLiteral("TAIL")));
+    // The conversion of the same page with every line kept: each written line, without
+    // its indent, is a line of the box.
+    ConversionParams keepAll;
+    keepAll.headBlank = "9";
+    keepAll.restBlank = "9";
+    EngineContext context;
+    context.programFolder = folder.path("");
+    const Result<ConversionReport> converted = ch_txt(page, 1, keepAll, list, context);
+    ASSERT_TRUE(converted);
+    QStringList written;
+    for (QString line : boxLines(QString::fromStdU16String(
+             decodeCp936(testing::readBytes(folder.path("TEMP.TXT")))))) {
+        if (line.startsWith(u(u"\u3000\u3000")))
+            line.remove(0, 2);
+        written << line;
+    }
+    EXPECT_EQ(boxLines(shown), written);
 
     select(window, 0, 4);
     confirm(window);
@@ -156,6 +178,25 @@ TEST(T1Window, ShownTextIsWhatTheEngineSeesAndTheClipboardIsLeftAlone)
     ASSERT_NE(after, nullptr);
     EXPECT_EQ(after->text(), QStringLiteral("saved text"));
     EXPECT_EQ(after->html(), QStringLiteral("<b>saved</b>"));
+}
+
+// The scratch file is read as code page 936: short GBK lines that also happen to be
+// valid UTF-8 still show as the Chinese the conversion wrote.
+TEST(T1Window, PreviewReadsTheScratchFileAsCodePage936)
+{
+    TempFolder folder;
+    const auto page = folder.write(
+        "page.html", "<html><head><meta charset=\"utf-8\"></head><body><p>\xE6\x97\xB6\xE8\xAF\xB4</p></body></html>");
+    EngineContext context;
+    context.programFolder = folder.path("");
+    ASSERT_TRUE(ch_txt(page, 1, ConversionParams{}, {}, context));
+    ASSERT_EQ(testing::readBytes(folder.path("TEMP.TXT")), "\xca\xb1\xcb\xb5\r\n");
+
+    ReplacementList list;
+    MsgBoxRecorder boxes;
+    T1 window(QStringLiteral("4"), folder.path("TEMP.TXT"), list);
+    ASSERT_TRUE(window.Read_T());
+    EXPECT_EQ(child<QPlainTextEdit>(window, "Text1_1")->toPlainText(), u(u"\u65F6\u8BF4\n"));
 }
 
 TEST(T1Window, DocumentThatCannotBeShownIsReportedAndNotOpened)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,13 +14,13 @@
 
 #include <gtest/gtest.h>
 
-#include "common/ui/message_box.h"
+#include "ui_common/message_box.h"
 
 namespace sorvane::ui::testing {
 
 struct ShownBox {
     QString text;
-    int style = -1;
+    MsgStyle style = MsgOk;
 };
 
 // Answers every message box with OK while alive and keeps what was shown.
@@ -27,9 +28,9 @@ class MsgBoxRecorder {
 public:
     MsgBoxRecorder()
     {
-        setMsgBoxHook([this](const QString& text, int style) {
+        setMsgBoxHook([this](const QString& text, MsgStyle style) {
             boxes.push_back({text, style});
-            return static_cast<int>(AnswerOk);
+            return AnswerOk;
         });
     }
     ~MsgBoxRecorder() { setMsgBoxHook({}); }
@@ -38,6 +39,12 @@ public:
 
     std::vector<ShownBox> boxes;
 };
+
+inline std::string readBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class TempFolder {
 public:

@@ -1,4 +1,4 @@
-#include "common/ui/center_form.h"
+#include "ui_common/center_form.h"
 
 #include <QGuiApplication>
 #include <QScreen>

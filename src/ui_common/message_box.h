@@ -19,11 +19,11 @@ enum MsgAnswer { AnswerOk = 1, AnswerYes = 6, AnswerNo = 7 };
 
 // Shows a modal message box and returns the button pressed (AnswerOk, AnswerYes or
 // AnswerNo; closing a Yes/No box without choosing counts as No).
-int msgBox(QWidget* parent, const QString& text, int style);
+MsgAnswer msgBox(QWidget* parent, const QString& text, MsgStyle style);
 
 // Tests put a function here to answer every box without showing it; it receives the
 // text and style and returns the answer. Empty: boxes are shown normally.
-using MsgBoxHook = std::function<int(const QString& text, int style)>;
+using MsgBoxHook = std::function<MsgAnswer(const QString& text, MsgStyle style)>;
 void setMsgBoxHook(MsgBoxHook hook);
 
 }  // namespace sorvane::ui

@@ -1,4 +1,4 @@
-#include "common/ui/message_box.h"
+#include "ui_common/message_box.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -19,7 +19,7 @@ void setMsgBoxHook(MsgBoxHook h)
     hook() = std::move(h);
 }
 
-int msgBox(QWidget* parent, const QString& text, int style)
+MsgAnswer msgBox(QWidget* parent, const QString& text, MsgStyle style)
 {
     if (hook())
         return hook()(text, style);

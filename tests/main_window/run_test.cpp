@@ -1,0 +1,220 @@
+// A conversion run on its worker: it goes on while modal windows are open, it can be
+// stopped, and closing the window during it asks first.
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "window_fixture.h"
+
+namespace sorvane::ui::testing {
+namespace {
+
+// A door the conversion function waits at until the test opens it. The wait gives up
+// after ten seconds so a broken window fails the test instead of hanging it.
+class Gate {
+public:
+    void open()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+    void wait()
+    {
+        std::unique_lock lock(m_mutex);
+        m_reached = true;
+        m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
+    }
+    bool reached()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_reached;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = false;
+    bool m_reached = false;
+};
+
+// Lets the event loop run until `done` holds (ten seconds at most).
+template <typename Predicate>
+bool processUntil(Predicate done)
+{
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+class MainWindowRun : public MainWindowTest {
+protected:
+    void writeDocs(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            writeDoc(QStringLiteral("d%1.htm").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    static std::vector<int> range(int count)
+    {
+        std::vector<int> entries;
+        for (int i = 0; i < count; ++i)
+            entries.push_back(i);
+        return entries;
+    }
+};
+
+TEST_F(MainWindowRun, ManyDocumentsAreConvertedWhileAboutIsOpen)
+{
+    constexpr int kDocs = 40;
+    writeDocs(kDocs);
+    auto w = makeWindow();
+    // The first document waits until the About box is open, so everything after it
+    // happens with the box open.
+    Gate aboutOpen;
+    outcome = [&](const Call& call, const EngineContext&) -> Result<ConversionReport> {
+        if (call.source.filename() == "d00.htm")
+            aboutOpen.wait();
+        return ConversionReport{};
+    };
+    select(*w, range(kDocs));
+    w->Command1_Click(1);
+    ASSERT_TRUE(w->isBusy());
+
+    std::size_t convertedWhileOpen = 0;
+    std::vector<int> selectedWhileOpen;
+    bool finishedWhileOpen = false;
+    QDeadlineTimer deadline(10000);
+    QTimer driver;
+    driver.setInterval(5);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        aboutOpen.open();
+        if (w->isBusy() && !deadline.hasExpired())
+            return;
+        finishedWhileOpen = !w->isBusy();
+        {
+            std::lock_guard lock(mutex);
+            convertedWhileOpen = calls.size();
+        }
+        selectedWhileOpen = selectedEntries(*w);
+        modal->close();
+    });
+    driver.start();
+    w->Command1_Click(6);  // modal: returns when the driver closes it
+    driver.stop();
+
+    EXPECT_TRUE(finishedWhileOpen);
+    EXPECT_EQ(convertedWhileOpen, static_cast<std::size_t>(kDocs));
+    EXPECT_TRUE(selectedWhileOpen.empty());
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, QStringLiteral("转换完毕!"));
+}
+
+TEST_F(MainWindowRun, StoppingEndsTheRunAfterTheCurrentDocument)
+{
+    struct Case {
+        const char* name;
+        std::function<void(SorvMain&, const Controls&)> stop;
+    };
+    const Case cases[] = {
+        {"stop button", [](SorvMain&, const Controls& c) { c.Command1[0]->click(); }},
+        {"Esc", [](SorvMain&, const Controls& c) { QTest::keyClick(c.File1, Qt::Key_Escape); }},
+    };
+    writeDocs(9);
+    for (const Case& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        calls.clear();
+        shown.clear();
+        auto w = makeWindow();
+        const Controls c(*w);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        // d01 fails; d03 is being converted when the stop comes.
+        Gate release;
+        outcome = [&](const Call& call, const EngineContext&) -> Result<ConversionReport> {
+            if (call.source.filename() == "d01.htm")
+                return Error{ErrorCode::Unwritable, "无法写入输出文件", call.source.string()};
+            if (call.source.filename() == "d03.htm")
+                release.wait();
+            return ConversionReport{};
+        };
+        select(*w, {1, 3, 5, 7});
+        w->Command1_Click(1);
+        ASSERT_TRUE(processUntil([&] { return release.reached(); }));
+        EXPECT_EQ(c.Command1[0]->text(), QStringLiteral("停　止(&X)"));
+
+        tc.stop(*w, c);
+        release.open();
+        waitIdle(*w);
+
+        ASSERT_EQ(calls.size(), 2u);
+        EXPECT_EQ(calls[1].source.filename(), "d03.htm");
+        EXPECT_EQ(selectedEntries(*w), (std::vector<int>{1, 5, 7}));  // the failure and the unreached
+        ASSERT_EQ(shown.size(), 2u);
+        const QString message = shown[1].text;
+        EXPECT_TRUE(message.contains(QStringLiteral("已转换 1 个文件"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("2 个文件未转换"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("d01.htm: 无法写入输出文件"))) << message.toStdString();
+        EXPECT_EQ(c.Command1[0]->text(), QStringLiteral("退　出(&X)"));
+        EXPECT_TRUE(w->isVisible());  // stopping does not close the window
+        w->close();
+    }
+}
+
+TEST_F(MainWindowRun, ClosingDuringARunAsksFirst)
+{
+    writeDocs(4);
+    for (const MsgAnswer answer : {AnswerNo, AnswerYes}) {
+        SCOPED_TRACE(answer);
+        calls.clear();
+        shown.clear();
+        std::filesystem::remove(settingsFile());
+        auto w = makeWindow();
+        w->show();
+        Gate release;
+        outcome = [&](const Call& call, const EngineContext&) -> Result<ConversionReport> {
+            if (call.source.filename() == "d00.htm")
+                release.wait();
+            return ConversionReport{};
+        };
+        select(*w, range(4));
+        w->Command1_Click(1);
+        ASSERT_TRUE(processUntil([&] { return release.reached(); }));
+
+        answers = {answer};
+        w->close();
+        EXPECT_TRUE(w->isVisible());  // the document being converted is finished first
+        release.open();
+        waitIdle(*w);
+
+        ASSERT_GE(shown.size(), 2u);
+        EXPECT_EQ(shown[1].text, QStringLiteral("正在转换，要停止转换并退出吗?"));
+        EXPECT_EQ(shown[1].style, MsgYesNoQuestion);
+        if (answer == AnswerNo) {
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_EQ(calls.size(), 4u);
+            ASSERT_EQ(shown.size(), 3u);
+            EXPECT_EQ(shown[2].text, QStringLiteral("转换完毕!"));
+            EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+            w->close();
+        } else {
+            EXPECT_FALSE(w->isVisible());
+            EXPECT_EQ(calls.size(), 1u);
+            EXPECT_EQ(shown.size(), 2u);  // no final message
+            EXPECT_EQ(selectedEntries(*w), (std::vector<int>{1, 2, 3}));
+            EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sorvane::ui::testing
