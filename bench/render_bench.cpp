@@ -14,6 +14,7 @@
 
 #include "engine/ch_txt.h"
 #include "engine/html_renderer.h"
+#include "book_bench.h"
 #include "page_generator.h"
 
 namespace {
@@ -195,6 +196,8 @@ int main(int argc, char** argv)
         std::printf("%ld\n", ownPeak());
         return 0;
     }
+    if (argc >= 3 && std::strcmp(argv[1], "--join-once") == 0)
+        return bench::joinOnce(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "--write-chapters") == 0) {
         const int count = argc >= 4 ? std::atoi(argv[3]) : kChapters;
         const std::size_t kb = argc >= 5 ? static_cast<std::size_t>(std::atoi(argv[4])) : kChapterBytes / 1024;
@@ -208,5 +211,6 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     reportMemory();
+    bench::reportBookMemory();
     return 0;
 }

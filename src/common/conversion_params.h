@@ -3,7 +3,9 @@
 // each text with the number-value rule when the step that needs it begins.
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace sorvane {
 
@@ -13,6 +15,44 @@ enum class OutputEncoding { Gbk, Gb18030, Utf8 };
 
 // The line end written after every line.
 enum class LineEnd { CrLf, Lf };
+
+// Conversion between Traditional and Simplified Chinese, applied to the rendered text.
+enum class ScriptConversion {
+    None,
+    T2S,    // Traditional to Simplified
+    S2T,    // Simplified to Traditional
+    TW2SP,  // Taiwanese Traditional to Simplified, with mainland phrasing
+    S2TWP,  // Simplified to Taiwanese Traditional, with Taiwanese phrasing
+};
+
+// The names the command line and the settings file use: "none", "t2s", "s2t", "tw2sp",
+// "s2twp".
+constexpr std::string_view scriptConversionName(ScriptConversion kind)
+{
+    switch (kind) {
+    case ScriptConversion::T2S:
+        return "t2s";
+    case ScriptConversion::S2T:
+        return "s2t";
+    case ScriptConversion::TW2SP:
+        return "tw2sp";
+    case ScriptConversion::S2TWP:
+        return "s2twp";
+    case ScriptConversion::None:
+        break;
+    }
+    return "none";
+}
+
+// The conversion a name stands for (exact, lower case), or nothing for any other text.
+constexpr std::optional<ScriptConversion> parseScriptConversion(std::string_view name)
+{
+    for (const ScriptConversion kind : {ScriptConversion::None, ScriptConversion::T2S, ScriptConversion::S2T,
+                                        ScriptConversion::TW2SP, ScriptConversion::S2TWP})
+        if (scriptConversionName(kind) == name)
+            return kind;
+    return std::nullopt;
+}
 
 struct ConversionParams {
     int naming = 0;             // index of the naming method: 0 (or -1) keeps the name,
@@ -28,6 +68,7 @@ struct ConversionParams {
     std::filesystem::path outputFolder;
     OutputEncoding encoding = OutputEncoding::Gbk;
     LineEnd lineEnd = LineEnd::CrLf;
+    ScriptConversion script = ScriptConversion::None;  // applied before the code page pass
 };
 
 }  // namespace sorvane

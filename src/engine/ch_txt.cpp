@@ -62,7 +62,10 @@ Result<ConvertedText> convertDocument(const std::filesystem::path& source, const
     ProgressFn progress;
     if (context.progress)
         progress = [&context](double done) { context.progress(0.1 + 0.5 * done); };
-    return convertText(std::move(rendered).value(), params, list, progress);
+    ConvertedText converted = convertText(std::move(rendered).value(), params, list, progress);
+    if (converted.error)
+        return Error{converted.error->code, converted.error->message, source.string()};
+    return converted;
 }
 
 Result<ConversionReport> writeConverted(const std::filesystem::path& source, int preview,

@@ -1,6 +1,9 @@
 #include "engine/encoding_detect.h"
 
 #include <uchardet/uchardet.h>
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -302,6 +305,132 @@ bool isSingleByte(const std::string& icuName)
            icuName == "windows-874";
 }
 
+// Whether every non-ASCII byte pairs up as a character of GB2312, the common part of
+// code page 936: symbol rows 0xA1-0xA9 and character rows 0xB0-0xF7, each with a trail
+// byte 0xA1-0xFE. `any` tells whether there was a non-ASCII byte at all.
+bool pairsAsCommonGbk(std::string_view bytes, bool& any)
+{
+    any = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p++;
+        if (c < 0x80)
+            continue;
+        any = true;
+        if (!((c >= 0xA1 && c <= 0xA9) || (c >= 0xB0 && c <= 0xF7)) || p == end)
+            return false;
+        const unsigned char t = *p++;
+        if (t < 0xA1 || t == 0xFF)
+            return false;
+    }
+    return true;
+}
+
+// Whether the code page 936 reading is Chinese: at least one Han character, and every
+// other non-ASCII character Chinese punctuation or a full-width form (no kana, Greek,
+// Cyrillic, box drawing or private-use code points from the symbol rows).
+bool readsAsCommonChinese(TextView text)
+{
+    bool han = false;
+    for (const char16_t c : text) {
+        if (c < 0x80)
+            continue;
+        UErrorCode status = U_ZERO_ERROR;
+        if (uscript_getScript(c, &status) == USCRIPT_HAN && U_SUCCESS(status) && u_isalpha(c)) {
+            han = true;
+            continue;
+        }
+        const auto block = static_cast<UBlockCode>(u_getIntPropertyValue(c, UCHAR_BLOCK));
+        const bool punctuation = block == UBLOCK_CJK_SYMBOLS_AND_PUNCTUATION ||
+                                 block == UBLOCK_HALFWIDTH_AND_FULLWIDTH_FORMS ||
+                                 (block == UBLOCK_GENERAL_PUNCTUATION && u_ispunct(c));
+        if (!punctuation)
+            return false;
+    }
+    return han;
+}
+
+// Characters that running text rarely holds: what short code page 936 text turns into
+// when it is read as UTF-8.
+bool rareInText(UChar32 c)
+{
+    switch (u_charType(c)) {
+    case U_UNASSIGNED:
+    case U_PRIVATE_USE_CHAR:
+    case U_SURROGATE:
+    case U_CONTROL_CHAR:
+    case U_NON_SPACING_MARK:
+    case U_ENCLOSING_MARK:
+    case U_COMBINING_SPACING_MARK:
+        return true;
+    default:
+        break;
+    }
+    switch (static_cast<UBlockCode>(u_getIntPropertyValue(c, UCHAR_BLOCK))) {
+    case UBLOCK_IPA_EXTENSIONS:
+    case UBLOCK_SPACING_MODIFIER_LETTERS:
+    case UBLOCK_COMBINING_DIACRITICAL_MARKS:
+    case UBLOCK_CJK_UNIFIED_IDEOGRAPHS_EXTENSION_A:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether the UTF-8 reading looks like text someone wrote. Besides rare characters,
+// three shapes give GBK bytes away: letters of several scripts side by side (Cyrillic
+// next to Greek), a capital right after a small letter inside a word ("һЩ"), and a
+// word of two or more accented Latin letters without a plain one (real Latin-script
+// words hold plain letters: "ação", "Müller").
+bool plausibleUtf8(std::string_view bytes)
+{
+    // ICU walks UTF-8 with 32-bit offsets; a text that long is no short misreading.
+    if (bytes.size() > static_cast<size_t>(INT32_MAX))
+        return true;
+    const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
+    const auto length = static_cast<int32_t>(bytes.size());
+    UScriptCode script = USCRIPT_INVALID_CODE;
+    int accentedRun = 0;  // accented Latin letters in the current word
+    bool plainInWord = false;
+    bool afterLower = false;  // the previous character is a small letter of this word
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0 || (c >= 0x80 && rareInText(c)))
+            return false;
+        if (!u_isalpha(c)) {
+            if (accentedRun >= 2 && !plainInWord)
+                return false;
+            accentedRun = 0;
+            plainInWord = false;
+            afterLower = false;
+            continue;
+        }
+        const bool lower = u_islower(c);
+        if (c < 0x80) {
+            plainInWord = true;
+            afterLower = lower;
+            continue;
+        }
+        if (afterLower && u_isupper(c))
+            return false;
+        afterLower = lower;
+        UErrorCode status = U_ZERO_ERROR;
+        const UScriptCode charScript = uscript_getScript(c, &status);
+        if (U_FAILURE(status))
+            return false;
+        if (charScript != USCRIPT_COMMON && charScript != USCRIPT_INHERITED) {
+            if (script != USCRIPT_INVALID_CODE && script != charScript)
+                return false;
+            script = charScript;
+        }
+        if (charScript == USCRIPT_LATIN)
+            ++accentedRun;
+    }
+    return !(accentedRun >= 2 && !plainInWord);
+}
+
 }  // namespace
 
 std::optional<std::string> encodingForLabel(std::string_view label)
@@ -412,8 +541,13 @@ DocumentEncoding detectEncoding(std::string_view bytes)
         return {"UTF-16BE", Source::Bom, 2};
     if (auto declared = prescanMetaCharset(bytes); declared && canDecode(*declared))
         return {*declared, Source::Meta, 0};
-    if (isValidUtf8CutShort(bytes))
+    if (isValidUtf8CutShort(bytes)) {
+        // A few GBK characters can form valid UTF-8 ("时说" reads as two spacing
+        // modifier letters); such a reading is not text anyone wrote.
+        if (prefersCp936OverUtf8(bytes))
+            return {std::string(cp936Name), Source::Detector, 0};
         return {"UTF-8", Source::Utf8Valid, 0};
+    }
     if (auto detected = detectLegacy(bytes)) {
         // With only a few non-ASCII bytes the detector tends to name a single-byte
         // code page. Text whose bytes all pair up as GBK characters is far more
@@ -424,6 +558,17 @@ DocumentEncoding detectEncoding(std::string_view bytes)
             return {*detected, Source::Detector, 0};
     }
     return {std::string(cp936Name), Source::Default, 0};
+}
+
+bool prefersCp936OverUtf8(std::string_view bytes)
+{
+    bool nonAscii = false;
+    // Cheap byte test first: real UTF-8 text almost never pairs up as GB2312.
+    if (!pairsAsCommonGbk(bytes, nonAscii) || !nonAscii)
+        return false;
+    if (!isValidUtf8CutShort(bytes) || plausibleUtf8(bytes))
+        return false;
+    return readsAsCommonChinese(decodeCp936(bytes));
 }
 
 Text decodeDocument(std::string_view bytes, const DocumentEncoding& encoding)

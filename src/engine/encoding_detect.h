@@ -40,6 +40,13 @@ std::optional<std::string> charsetFromContent(std::string_view content);
 // Decides the encoding of a whole document.
 DocumentEncoding detectEncoding(std::string_view bytes);
 
+// Whether bytes that are valid UTF-8 are better read as code page 936: every non-ASCII
+// byte pairs up as a common Chinese character or Chinese punctuation, and the UTF-8
+// reading holds characters that text rarely holds (spacing modifier letters, IPA,
+// combining marks, C1 controls, unassigned or private-use code points) or mixes
+// scripts. False for bytes that are not valid UTF-8.
+bool prefersCp936OverUtf8(std::string_view bytes);
+
 // The name used for code page 936 in DocumentEncoding::name.
 inline constexpr std::string_view cp936Name = "windows-936";
 

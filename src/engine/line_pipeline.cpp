@@ -5,6 +5,7 @@
 
 #include "common/number_value.h"
 #include "engine/codepage.h"
+#include "engine/script_convert.h"
 
 namespace sorvane {
 namespace {
@@ -261,34 +262,61 @@ std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit)
     }
 }
 
-ConvertedText convertText(Text text, const ConversionParams& params, const ReplacementList& list,
-                          const ProgressFn& progress)
+CleanedText cleanText(Text text, const ConversionParams& params, const ReplacementList& list,
+                      const ProgressFn& progress)
 {
     const auto report = [&](double done) {
         if (progress)
             progress(done);
     };
-    ConvertedText out;
+    CleanedText out;
+    // Traditional/Simplified conversion comes before the code page pass, so converted
+    // characters that the code page holds are kept; the replacement list then sees the
+    // reader's script.
+    if (params.script != ScriptConversion::None) {
+        Result<Text> converted = convertScript(text, params.script);
+        if (!converted) {
+            out.error = converted.error();
+            return out;
+        }
+        text = std::move(converted).value();
+    }
     if (params.encoding == OutputEncoding::Gbk) {
         out.lostCharacters = passCp936AndReplace(text, list);
     } else {
         // The other encodings hold every character: the list works on the text as rendered.
         applyReplacements(text, list);
     }
-    report(0.25);
+    report(1.0 / 3);
     removeSelectionBlocker(text);
 
-    LineTable table = splitLines(std::move(text));
-    report(0.5);
+    out.table = splitLines(std::move(text));
+    report(2.0 / 3);
     const CleanupParams p = cleanupParams(params);
-    shortenSeparatorLines(table, p.maxRun);
-    markHeadBlankLines(table, p.head, p.headBlank);
-    markRestBlankLines(table, p.head, p.restBlank);
-    report(0.75);
-
-    out.parts = splitParts(table, p.sizeLimit);
-    out.lines = table.entries.size();
+    shortenSeparatorLines(out.table, p.maxRun);
+    markHeadBlankLines(out.table, p.head, p.headBlank);
+    markRestBlankLines(out.table, p.head, p.restBlank);
     report(1.0);
+    return out;
+}
+
+ConvertedText convertText(Text text, const ConversionParams& params, const ReplacementList& list,
+                          const ProgressFn& progress)
+{
+    ProgressFn cleaning;
+    if (progress)
+        cleaning = [&progress](double done) { progress(0.75 * done); };
+    CleanedText cleaned = cleanText(std::move(text), params, list, cleaning);
+    ConvertedText out;
+    out.lostCharacters = cleaned.lostCharacters;
+    if (cleaned.error) {
+        out.error = std::move(cleaned.error);
+        return out;
+    }
+    out.parts = splitParts(cleaned.table, cleanupParams(params).sizeLimit);
+    out.lines = cleaned.table.entries.size();
+    if (progress)
+        progress(1.0);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/plain_text_renderer.h"
 
 #include "engine/codepage.h"
+#include "engine/encoding_detect.h"
 
 namespace sorvane {
 
@@ -103,7 +104,7 @@ Text renderPlainText(std::string_view bytes)
         decoded = decodeWith("UTF-16LE", bytes.substr(2)).value_or(Text());
     else if (bytes.starts_with("\xFE\xFF"))
         decoded = decodeWith("UTF-16BE", bytes.substr(2)).value_or(Text());
-    else if (isValidUtf8CutShort(bytes))
+    else if (isValidUtf8CutShort(bytes) && !prefersCp936OverUtf8(bytes))
         decoded = fromUtf8(bytes);
     else
         decoded = decodeCp936(bytes);

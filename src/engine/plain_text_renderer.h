@@ -8,8 +8,9 @@
 namespace sorvane {
 
 // Decodes the bytes (a UTF-8 or UTF-16 byte-order mark if present; otherwise UTF-8 when
-// the bytes are valid UTF-8; otherwise code page 936) and turns every line break (CR LF,
-// LF, lone CR) into CR LF. Nothing else is added or removed.
+// the bytes are valid UTF-8 and read as plausible text; otherwise code page 936) and
+// turns every line break (CR LF, LF, lone CR) into CR LF. Nothing else is added or
+// removed.
 Text renderPlainText(std::string_view bytes);
 
 // Whether the bytes are valid UTF-8 throughout (overlong forms, surrogates and code

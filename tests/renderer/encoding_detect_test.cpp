@@ -2,8 +2,10 @@
 // detector > code page 936; decoding never loses the text after a bad sequence.
 #include <gtest/gtest.h>
 
+#include "engine/codepage.h"
 #include "engine/encoding_detect.h"
 #include "engine/html_renderer.h"
+#include "engine/plain_text_renderer.h"
 
 namespace sorvane {
 namespace {
@@ -148,6 +150,44 @@ TEST(EncodingDetection, ShortUndeclaredTextFallsBackToCodePage936)
         EXPECT_EQ(toUtf8(renderHtml(c.bytes)), c.text);
     }
     EXPECT_EQ(detectEncoding("<p>\xC4\xE3\xBA\xC3</p>").name, cp936Name);
+}
+
+TEST(EncodingDetection, ShortGbkThatIsValidUtf8ReadsAsChinese)
+{
+    // Common Chinese whose GBK bytes happen to form valid UTF-8: read as UTF-8 they are
+    // spacing modifier letters, combining marks, Hebrew points or letters of several
+    // scripts mixed ("时说" gives "ʱ˵").
+    const char* texts[] = {
+        "时说", "一些", "一直", "小说", "同时", "水平", "为什么", "一千元", "说一些",
+        "要学一些", "水平一直说什么", "小说 一些 时说", "为什么一直说一些",
+        "一些学员平时一直说为什么要说时时一位小说",
+    };
+    for (const char* utf8 : texts) {
+        SCOPED_TRACE(utf8);
+        const std::string gbk = encodeCp936(fromUtf8(utf8)).bytes;
+        ASSERT_TRUE(isValidUtf8(gbk)) << "the case no longer tests what it is for";
+        EXPECT_EQ(toUtf8(renderPlainText(gbk)), utf8);
+        EXPECT_EQ(toUtf8(renderHtml("<html><body><p>" + gbk + "</p></body></html>")), utf8);
+        EXPECT_EQ(toUtf8(renderHtml("<title>" + gbk + "</title><div>" + gbk + "</div>")), utf8);
+    }
+}
+
+TEST(EncodingDetection, ShortRealUtf8StaysUtf8)
+{
+    // Real text, some of which also pairs up as GBK characters ("é" is the GBK of "茅").
+    const char* texts[] = {
+        "时说",       "中文",          "你好，世界！", "café",    "Ele é bom", "ação",   "naïve",
+        "Müller",     "señor",         "Straße",      "Ångström", "crème brûlée", "¿Qué?", "ô",
+        "São Paulo",  "😀",            "👍🏽 ok",      "Привет",  "Ελληνικά",  "日本語", "한국어",
+        "½ cup",      "±5°C",          "“quoted”",    "€10",     "§3 ©2024",
+    };
+    for (const char* utf8 : texts) {
+        SCOPED_TRACE(utf8);
+        EXPECT_EQ(toUtf8(renderPlainText(utf8)), utf8);
+        const std::string page = std::string("<p>") + utf8 + "</p>";
+        EXPECT_EQ(detectEncoding(page).name, "UTF-8");
+        EXPECT_EQ(toUtf8(renderHtml(page)), utf8);
+    }
 }
 
 TEST(Decoding, InvalidSequencesBecomeReplacementCharactersAndNothingAfterIsLost)
