@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <system_error>
 
+#include "common/natural_order.h"
 #include "engine/renderer.h"
 
 namespace sorvane::cli {
 namespace {
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 bool hidden(const std::filesystem::path& path)
 {
@@ -24,6 +20,14 @@ bool hidden(const std::filesystem::path& path)
 bool isWebPage(const std::filesystem::path& path)
 {
     return documentKind(path, {}) == DocumentKind::Html;
+}
+
+bool isPlainText(const std::filesystem::path& path)
+{
+    std::string ext = path.extension().string();
+    for (char& c : ext)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return ext == ".txt" || ext == ".text";
 }
 
 std::filesystem::path resolved(const std::filesystem::path& path)
@@ -40,6 +44,7 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
     // never a source of it.
     const std::filesystem::path skip = outputFolder.empty() ? std::filesystem::path() : resolved(outputFolder);
     std::vector<std::filesystem::path> found;
+    std::vector<std::filesystem::path> texts;  // used only when the folder holds no page
     std::error_code ec;
     const auto options = std::filesystem::directory_options::skip_permission_denied;
     auto visit = [&](const std::filesystem::directory_entry& entry, auto& iterator) {
@@ -56,8 +61,12 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
                     iterator.disable_recursion_pending();
             return;
         }
-        if (isWebPage(entry.path()) && entry.is_regular_file(statusError))
+        if (!entry.is_regular_file(statusError))
+            return;
+        if (isWebPage(entry.path()))
             found.push_back(entry.path());
+        else if (isPlainText(entry.path()))
+            texts.push_back(entry.path());
     };
     if (recursive) {
         // Links to folders are not followed (directory_options::follow_directory_symlink
@@ -74,13 +83,15 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
         list.problems.push_back({folder.string(), "无法读取文件夹: " + ec.message()});
         return;
     }
+    if (found.empty())
+        found = std::move(texts);
     if (found.empty()) {
-        list.problems.push_back({folder.string(), recursive ? "文件夹及其子文件夹中没有网页文件"
-                                                            : "文件夹中没有网页文件（子文件夹要用 -r）"});
+        list.problems.push_back({folder.string(), recursive ? "文件夹及其子文件夹中没有网页或文本文件"
+                                                            : "文件夹中没有网页或文本文件（子文件夹要用 -r）"});
         return;
     }
     std::sort(found.begin(), found.end(), [&](const auto& a, const auto& b) {
-        return naturalLess(a.lexically_relative(folder).string(), b.lexically_relative(folder).string());
+        return NaturalLess()(a.lexically_relative(folder).string(), b.lexically_relative(folder).string());
     });
     for (auto& path : found) {
         Input input;
@@ -92,46 +103,6 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
 }
 
 }  // namespace
-
-bool naturalLess(const std::string& a, const std::string& b)
-{
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            // Compare the two numbers by value: skip leading zeros, then the longer run is
-            // larger, then digit by digit.
-            std::size_t ei = i;
-            std::size_t ej = j;
-            while (ei < a.size() && isDigit(a[ei]))
-                ++ei;
-            while (ej < b.size() && isDigit(b[ej]))
-                ++ej;
-            std::size_t si = i;
-            std::size_t sj = j;
-            while (si + 1 < ei && a[si] == '0')
-                ++si;
-            while (sj + 1 < ej && b[sj] == '0')
-                ++sj;
-            if (ei - si != ej - sj)
-                return ei - si < ej - sj;
-            const int order = a.compare(si, ei - si, b, sj, ej - sj);
-            if (order != 0)
-                return order < 0;
-            i = ei;
-            j = ej;
-            continue;
-        }
-        if (a[i] != b[j])
-            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
-        ++i;
-        ++j;
-    }
-    if (i < a.size() || j < b.size())
-        return a.size() - i < b.size() - j;
-    // Equal by value ("a01" and "a1"): the plain order keeps the sort strict.
-    return a < b;
-}
 
 InputList expandInputs(const std::vector<std::string>& arguments, bool recursive,
                        const std::filesystem::path& outputFolder)

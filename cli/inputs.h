@@ -26,16 +26,14 @@ struct InputList {
 
 // Expands the arguments in order. "-" is standard input; a folder gives its web pages
 // (the names a browser would open as pages: .htm, .html, .xhtml, ...) in natural order,
-// those of its sub-folders too with `recursive`; hidden files and folders are skipped and
+// those of its sub-folders too with `recursive`, or, when it holds no web page at all, its
+// plain-text files (.txt, .text: chapters saved as text), so the text files a conversion
+// wrote beside the pages are never taken for sources; hidden files and folders are skipped and
 // links to folders are not followed, so a link loop cannot hold the walk. With an
 // `outputFolder`, a document found in a folder argument keeps its sub-folder under it;
 // any other document goes straight into it. Anything else is passed on as a file, for the
 // conversion to report what is wrong with it.
 InputList expandInputs(const std::vector<std::string>& arguments, bool recursive,
                        const std::filesystem::path& outputFolder);
-
-// Whether `a` sorts before `b` when runs of digits compare by their value ("chap2" before
-// "chap10"); otherwise byte by byte.
-bool naturalLess(const std::string& a, const std::string& b);
 
 }  // namespace sorvane::cli

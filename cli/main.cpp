@@ -26,6 +26,7 @@
 #include "common/conversion_params.h"
 #include "common/replacement_list.h"
 #include "common/text.h"
+#include "engine/book_join.h"
 #include "engine/ch_txt.h"
 #include "engine/output_encoding.h"
 #include "engine/renderer.h"
@@ -274,6 +275,55 @@ int usageError(const std::string& what)
     return 2;
 }
 
+// --join: every document rendered and cleaned, joined in run order into one book named
+// from `name`, written only when every chapter is rendered. Chapters that fail are
+// reported and left out. Returns the exit status.
+int joinAll(const std::vector<cli::Input>& inputs, const std::string& name, const std::filesystem::path& outputDir,
+            const Options& options, unsigned jobs, bool quiet, int failuresBefore)
+{
+    std::vector<std::filesystem::path> sources;
+    for (const cli::Input& input : inputs)
+        sources.push_back(input.source);
+    if (sources.empty()) {
+        std::fprintf(stderr, "sorvane-cli: %s: 没有可以合并的文档\n", name.c_str());
+        return 1;
+    }
+    // The book goes into -o DIR, or beside the first chapter.
+    std::filesystem::path folder = outputDir;
+    if (folder.empty())
+        folder = std::filesystem::absolute(sources.front()).parent_path();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (options.noClobber) {
+        const Result<std::filesystem::path> base = bookBasePath(folder, name, options.params.naming);
+        if (base && std::filesystem::exists(std::filesystem::symlink_status(*base, ec))) {
+            std::fprintf(stderr, "sorvane-cli: %s: 输出文件 %s 已存在，已跳过\n", name.c_str(), base->c_str());
+            return failuresBefore == 0 ? 0 : 1;
+        }
+    }
+    BookOptions bookOptions;
+    bookOptions.jobs = jobs;
+    const Result<BookReport> report = joinBook(sources, folder, name, options.params, options.list, bookOptions);
+    if (!report) {
+        std::fprintf(stderr, "%s\n", messageLine(name, report.error()).c_str());
+        return 1;
+    }
+    for (const ChapterFailure& failure : report->failures)
+        std::fprintf(stderr, "%s\n", messageLine(failure.source, failure.error).c_str());
+    if (!quiet)
+        for (const auto& file : report->files)
+            std::printf("%s\n", file.c_str());
+    if (report->lostCharacters > 0)
+        std::fprintf(stderr,
+                     "sorvane-cli: %s: %zu 个字符 GBK 中没有，已写成 \"?\"；用 --encoding utf-8 或 gb18030 可以保留它们\n",
+                     name.c_str(), report->lostCharacters);
+    if (!quiet && isatty(STDERR_FILENO) == 1)
+        std::fprintf(stderr, "已合并 %zu 个文件，%zu 个失败\n", report->chapters,
+                     report->failures.size() + static_cast<std::size_t>(failuresBefore));
+    std::fflush(stdout);
+    return failuresBefore == 0 && report->failures.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -293,6 +343,8 @@ int main(int argc, char** argv)
     std::string outputDir;
     std::string encoding = "gbk";
     std::string eol;
+    std::string joinName;
+    std::string convert = "none";
     bool toStdout = false;
     bool raw = false;
     bool quiet = false;
@@ -329,6 +381,15 @@ int main(int argc, char** argv)
     app.add_option("--eol", eol, "line ends written: crlf or lf  [crlf; lf with --stdout]")
         ->option_text("EOL")
         ->check(CLI::IsMember({"crlf", "lf"}));
+    auto* joinOption = app.add_option("--join", joinName,
+                                      "join the documents, in order, into one book named NAME (.txt added), "
+                                      "written into -o DIR or beside the first document")
+                           ->option_text("NAME");
+    app.add_option("--convert", convert,
+                   "Traditional/Simplified conversion: none, t2s, s2t, tw2sp or s2twp (with Taiwanese phrasing)  "
+                   "[none]")
+        ->option_text("KIND")
+        ->check(CLI::IsMember({"none", "t2s", "s2t", "tw2sp", "s2twp"}));
     app.add_flag("-n,--no-clobber", options.noClobber,
                  "skip (and report) a document whose output file exists and was not written by this run");
     app.add_flag("-r,--recursive", recursive, "take the web pages of the sub-folders of a folder argument too");
@@ -367,6 +428,10 @@ int main(int argc, char** argv)
         return usageError("--output-dir: 与 --stdout、--raw 不能同时使用");
     if (options.mode != Mode::Files && encodingOption->count() > 0 && encoding != "utf-8")
         return usageError("--encoding: --stdout 和 --raw 总是写 UTF-8");
+    if (joinOption->count() > 0 && options.mode != Mode::Files)
+        return usageError("--join: 与 --stdout、--raw 不能同时使用");
+    if (joinOption->count() > 0 && std::count(files.begin(), files.end(), "-") > 0)
+        return usageError("--join: 不能合并标准输入");
     const std::size_t stdinCount = static_cast<std::size_t>(std::count(files.begin(), files.end(), "-"));
     if (stdinCount > 1)
         return usageError("-: 标准输入只能读一次");
@@ -386,6 +451,7 @@ int main(int argc, char** argv)
     // asked otherwise.
     if (options.mode != Mode::Files)
         p.encoding = OutputEncoding::Utf8;
+    p.script = parseScriptConversion(convert).value_or(ScriptConversion::None);
     p.lineEnd = eol == "lf" || (eol.empty() && options.mode == Mode::Stdout) ? LineEnd::Lf : LineEnd::CrLf;
 
     if (stdinCount == 1) {
@@ -404,6 +470,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.where.c_str(), problem.reason.c_str());
         ++failures;
     }
+    if (joinOption->count() > 0)
+        return joinAll(inputs.inputs, joinName, outputDir, options, jobCount, quiet, failures);
     std::vector<Job> jobs(inputs.inputs.size());
     for (std::size_t i = 0; i < jobs.size(); ++i)
         jobs[i].input = inputs.inputs[i];

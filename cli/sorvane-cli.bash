@@ -14,17 +14,20 @@ _sorvane_cli()
         --eol)
             COMPREPLY=($(compgen -W "crlf lf" -- "$cur"))
             return ;;
+        --convert)
+            COMPREPLY=($(compgen -W "none t2s s2t tw2sp s2twp" -- "$cur"))
+            return ;;
         --naming)
             COMPREPLY=($(compgen -W "0 1 2 3 4 5 6 7" -- "$cur"))
             return ;;
         --list)
             COMPREPLY=($(compgen -f -- "$cur"))
             return ;;
-        --head|--head-blank|--rest-blank|--max-run|--max-size|-j|--jobs)
+        --head|--head-blank|--rest-blank|--max-run|--max-size|-j|--jobs|--join)
             return ;;
     esac
     if [[ "$cur" == -* ]]; then
-        COMPREPLY=($(compgen -W "-o --output-dir --encoding --eol -n --no-clobber -r --recursive
+        COMPREPLY=($(compgen -W "-o --output-dir --encoding --eol --join --convert -n --no-clobber -r --recursive
             --stdout --raw --naming --head --head-blank --rest-blank --max-run --max-size --list
             -j --jobs -q --quiet --help --version" -- "$cur"))
         return

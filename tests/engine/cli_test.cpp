@@ -462,5 +462,71 @@ TEST(Cli, TheManualPageAndCompletionKnowEveryOption)
     EXPECT_GE(options, 18u);
 }
 
+TEST(Cli, JoinsAFolderOfChaptersIntoOneBook)
+{
+    const auto data = std::filesystem::path(SORVANE_TEST_DATA) / "book";
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        ScratchFolder dir;
+        std::filesystem::copy(data / "chapters", dir / "chapters");
+        // chap1 ... chap12 in natural order, split into three parts by the size limit.
+        const CliRun run =
+            runCli(dir, {"-j", jobs, "--join", "book", "--max-size", "0.1", "-o", (dir / "out").string(),
+                         (dir / "chapters").string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(filesUnder(dir / "out"), (std::vector<std::string>{"book.txt", "book_0027.txt", "book_0052.txt"}));
+        for (const char* part : {"book.txt", "book_0027.txt", "book_0052.txt"})
+            EXPECT_EQ(readFile(dir / "out" / part), readFile(data / "expected" / part)) << part;
+    }
+
+    // A chapter that cannot be read is reported and left out; the rest is joined.
+    ScratchFolder dir;
+    writeFile(dir / "1.htm", page("第一章"));
+    writeFile(dir / "2.htm", std::string("\0\1\2\3", 4));
+    writeFile(dir / "3.htm", page("第三章"));
+    const CliRun run = runCli(dir, {"--join", "全书", (dir / "1.htm").string(), (dir / "2.htm").string(),
+                                    (dir / "3.htm").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / "2.htm").string() + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(readFile(dir / "全书.txt"), encodeCp936(u"第一章\r\n\r\n第三章\r\n").bytes);
+    EXPECT_EQ(run.out, (dir / "全书.txt").string() + "\n");
+
+    // Usage: not with standard output, not of standard input.
+    EXPECT_EQ(runCli(dir, {"--join", "b", "--stdout", (dir / "1.htm").string()}).status, 2);
+    EXPECT_EQ(runCli(dir, {"--join", "b", "-o", "x", "-"}, page("x")).status, 2);
+}
+
+TEST(Cli, TraditionalAndSimplifiedConversion)
+{
+    ScratchFolder dir;
+    // A Big5 page from Taiwan, and a Simplified one.
+    std::string big5 = "<html><head><meta charset=\"big5\"></head><body><p>";
+    big5 += "\xBB\x4F\xC6\x57\xB3\x6F\xB8\xCC";  // 臺灣這裡
+    big5 += "</p></body></html>";
+    writeFile(dir / "tw.htm", big5);
+    writeFile(dir / "cn.htm", page("台湾这里"));
+    struct Case {
+        const char* kind;
+        const char* source;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"t2s", "tw.htm", "台湾这里\n"},
+        {"none", "tw.htm", "臺灣這裡\n"},
+        {"s2t", "cn.htm", "臺灣這裏\n"},  // OpenCC's standard form of 里
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runCli(dir, {"--stdout", "--convert", c.kind, (dir / c.source).string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.expected) << c.kind;
+    }
+    // Converted before the code page pass: the Traditional page keeps every character in GBK.
+    const CliRun run = runCli(dir, {"--convert", "t2s", "--encoding", "gbk", (dir / "tw.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readFile(dir / "tw.txt"), encodeCp936(u"台湾这里\r\n").bytes);
+    EXPECT_EQ(runCli(dir, {"--convert", "t2x", (dir / "tw.htm").string()}).status, 2);
+}
+
 }  // namespace
 }  // namespace sorvane
