@@ -5,10 +5,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include <QApplication>
 #include <QByteArray>
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -33,6 +35,7 @@
 #include <QVBoxLayout>
 
 #include "about_window/about.h"
+#include "engine/book_join.h"
 #include "common/program_paths.h"
 #include "common/site.h"
 #include "ui_common/center_form.h"
@@ -281,6 +284,16 @@ void SorvMain::createOutputRow(QGridLayout* grid, int row)
     // Item order follows OutputEncoding.
     outputEncodingBox->addItems({QStringLiteral("GBK (默认)"), QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
 
+    joinBox = new QCheckBox(QStringLiteral("合并为一本书"));
+    joinBox->setObjectName(QStringLiteral("joinBox"));
+    joinBox->setToolTip(QStringLiteral("选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名"));
+    convertLabel = makeLabel(QStringLiteral("繁简转换"), Qt::AlignRight, QStringLiteral("convertLabel"));
+    convertBox = new QComboBox;
+    convertBox->setObjectName(QStringLiteral("convertBox"));
+    // Item order follows ScriptConversion.
+    convertBox->addItems({QStringLiteral("不转换 (默认)"), QStringLiteral("繁体→简体"), QStringLiteral("简体→繁体"),
+                          QStringLiteral("台湾繁体→简体"), QStringLiteral("简体→台湾繁体")});
+
     auto* line = new QHBoxLayout;
     line->addWidget(outputFolderBox, 1);
     line->addWidget(outputFolderButton);
@@ -288,6 +301,12 @@ void SorvMain::createOutputRow(QGridLayout* grid, int row)
     line->addWidget(outputEncodingBox);
     grid->addWidget(outputFolderLabel, row, 0);
     grid->addLayout(line, row, 1, 1, 4);
+    auto* second = new QHBoxLayout;
+    second->addWidget(joinBox);
+    second->addStretch(1);
+    second->addWidget(convertLabel);
+    second->addWidget(convertBox);
+    grid->addLayout(second, row + 1, 1, 1, 4);
 }
 
 void SorvMain::chooseOutputFolder()
@@ -389,11 +408,11 @@ void SorvMain::createLayout()
 
 void SorvMain::createFocusOrder()
 {
-    const std::array<QWidget*, 21> order = {
+    const std::array<QWidget*, 23> order = {
         File1,       Drive1,      Dir1,        Combo1[0],   Combo1[1],   Combo2[0],
         Combo2[1],   Combo2[2],   Text2[0],    Text2[1],    outputFolderBox, outputFolderButton,
-        outputEncodingBox, Command1[0], Command1[1], Command1[4], Command1[2], List1_0,
-        Command1[3], Command1[5], Command1[6]};
+        outputEncodingBox, joinBox, convertBox, Command1[0], Command1[1], Command1[4], Command1[2],
+        List1_0,     Command1[3], Command1[5], Command1[6]};
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
     for (LinkLabel* label : Label1)
@@ -505,6 +524,9 @@ void SorvMain::Form_Load()
     Text2[1]->setText(QString::fromStdString(stored.text(SettingKey::MAX_Len)));
     outputFolderBox->setText(QString::fromStdString(stored.text(SettingKey::OUT_PATH)));
     outputEncodingBox->setCurrentIndex(static_cast<int>(storedOutEnc(stored.text(SettingKey::OUT_ENC))));
+    joinBox->setChecked(stored.text(SettingKey::JOIN) == "1");
+    convertBox->setCurrentIndex(
+        static_cast<int>(parseScriptConversion(stored.text(SettingKey::CONVERT)).value_or(ScriptConversion::None)));
 
     Combo1[0]->addItems({QStringLiteral("*.*"), QStringLiteral("*.htm"), QStringLiteral("*.html")});
     Combo1[0]->setCurrentIndex(1);
@@ -533,6 +555,9 @@ QStringList SorvMain::Form_QueryUnload()
     values.set(SettingKey::GEOMETRY, saveGeometry().toBase64().toStdString());
     values.set(SettingKey::OUT_PATH, outputFolderBox->text().trimmed().toStdString());
     values.set(SettingKey::OUT_ENC, outEncValue(static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()))));
+    values.set(SettingKey::JOIN, joinBox->isChecked() ? "1" : "0");
+    values.set(SettingKey::CONVERT,
+               std::string(scriptConversionName(static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex())))));
     QStringList problems;
     if (settingsFile.empty()) {
         problems << QStringLiteral("没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），"
@@ -732,6 +757,15 @@ void SorvMain::convertSelected()
         return;
     }
 
+    if (joinBox->isChecked()) {
+        std::vector<std::filesystem::path> chapters;
+        for (int i = 0; i < count; ++i)
+            if (run->wanted[static_cast<std::size_t>(i)])
+                chapters.push_back(paths[static_cast<std::size_t>(i)]);
+        joinSelected(std::move(chapters));
+        return;
+    }
+
     const ConversionParams params = currentParams();
     // Every output name of the run is known before anything is written: an entry whose
     // file an earlier entry of the run takes is not converted but reported, naming both,
@@ -807,6 +841,62 @@ void SorvMain::convertSelected()
             return summary;
         },
         [this](RunSummary summary) { runFinished(summary); });
+}
+
+void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
+{
+    const ConversionParams params = currentParams();
+    // The book is named after the current folder and goes into the output folder, or
+    // into the current folder itself.
+    const std::filesystem::path current = toFsPath(File1->path());
+    const std::filesystem::path folder = params.outputFolder.empty() ? current : params.outputFolder;
+    std::string name = QFileInfo(File1->path()).fileName().toStdString();
+    if (name.empty())
+        name = "book";  // the root folder has no name
+    const ReplacementList list = m_list;
+    setBusy(true, 1);
+    m_task->start<Result<BookReport>>(
+        [chapters, folder, name, params, list] {
+            std::error_code ec;
+            std::filesystem::create_directories(folder, ec);
+            BookOptions options;
+            options.jobs = std::max(1u, std::thread::hardware_concurrency());
+            try {
+                return joinBook(chapters, folder, name, params, list, options);
+            } catch (const std::exception& e) {
+                return Result<BookReport>(Error{ErrorCode::BadInput, std::string("内部错误：") + e.what(), name});
+            }
+        },
+        [this](Result<BookReport> report) {
+            setBusy(false, 0);
+            setWindowTitle(QStringLiteral("Sorvane"));
+            if (m_closePending) {
+                m_closePending = false;
+                close();
+                return;
+            }
+            m_failures.clear();
+            if (!report) {
+                msgBox(this, QStringLiteral("没有合并成书：\n") + QString::fromStdString(report.error().describe()),
+                       MsgOkExclamation);
+                focusFile1();
+                return;
+            }
+            for (const ChapterFailure& failure : report->failures)
+                m_failures << describeFailure(QString::fromStdString(failure.source.string()), failure.error);
+            QStringList files;
+            for (const auto& file : report->files)
+                files << QString::fromStdString(file.filename().string());
+            QString text = QStringLiteral("转换完毕!\n已把 %1 个文件合并为：%2").arg(report->chapters).arg(files.join(QStringLiteral("、")));
+            if (!m_failures.isEmpty())
+                text += QStringLiteral("\n以下 %1 个文件没有合并进去：\n").arg(m_failures.size()) +
+                        m_failures.join(QLatin1Char('\n'));
+            if (report->lostCharacters > 0)
+                text += QStringLiteral("\n\n共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。")
+                            .arg(report->lostCharacters);
+            msgBox(this, text, MsgOkExclamation);
+            focusFile1();
+        });
 }
 
 void SorvMain::stopRun()
@@ -1129,6 +1219,7 @@ ConversionParams SorvMain::currentParams() const
     params.maxSize = Text2[1]->text().toStdString();
     params.outputFolder = toFsPath(outputFolderBox->text().trimmed());
     params.encoding = static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()));
+    params.script = static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex()));
     return params;
 }
 

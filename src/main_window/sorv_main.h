@@ -29,6 +29,7 @@
 #include "engine/run_outputs.h"
 #include "ui_common/async_task.h"
 
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
@@ -136,6 +137,8 @@ private:
     void applyPattern(const QString& pattern);
 
     void convertSelected();
+    // Joins the chapters, in order, into one book named after the current folder.
+    void joinSelected(std::vector<std::filesystem::path> chapters);
     void stopRun();
     void documentDone(int entry, const QString& path, const Result<ConversionReport>& report);
     void runFinished(const RunSummary& summary);
@@ -190,6 +193,11 @@ private:
     QPushButton* outputFolderButton = nullptr;
     QLabel* outputEncodingLabel = nullptr;
     QComboBox* outputEncodingBox = nullptr;
+    // And below it: join the selected documents into one book, and the Traditional /
+    // Simplified conversion.
+    QCheckBox* joinBox = nullptr;
+    QLabel* convertLabel = nullptr;
+    QComboBox* convertBox = nullptr;
 
     std::filesystem::path m_programFolder;
     std::unique_ptr<QTemporaryDir> m_privateScratch;

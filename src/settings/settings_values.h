@@ -38,7 +38,9 @@ enum class ValueForm {
     KEY(PATTERN, Text)             \
     KEY(GEOMETRY, Text)            \
     KEY(OUT_PATH, Text)            \
-    KEY(OUT_ENC, Text)
+    KEY(OUT_ENC, Text)             \
+    KEY(JOIN, Text)                \
+    KEY(CONVERT, Text)
 
 enum class SettingKey {
 #define SORVANE_KEY_ENUM(name, form) name,

@@ -28,10 +28,15 @@ TEST_F(MainWindowOutputRow, StoredAfterTheSixKeysAndReadBack)
     const QString out = docs() + QStringLiteral("/输出");
     c.outputFolderBox->setText(out);
     c.outputEncodingBox->setCurrentIndex(2);
+    EXPECT_FALSE(c.joinBox->isChecked());
+    EXPECT_EQ(c.convertBox->currentIndex(), 0);
+    EXPECT_EQ(c.convertBox->count(), 5);
+    c.joinBox->setChecked(true);
+    c.convertBox->setCurrentIndex(1);  // Traditional to Simplified
     w->close();
     const std::string ini = readFile(settingsFile());
     std::size_t at = 0;
-    for (const char* line : {"MAX_Len=\r\n", "OUT_PATH=", "OUT_ENC=UTF-8\r\n"}) {
+    for (const char* line : {"MAX_Len=\r\n", "OUT_PATH=", "OUT_ENC=UTF-8\r\n", "JOIN=1\r\n", "CONVERT=t2s\r\n"}) {
         const std::size_t found = ini.find(line, at);
         ASSERT_NE(found, std::string::npos) << line << " in\n" << ini;
         at = found;
@@ -43,6 +48,8 @@ TEST_F(MainWindowOutputRow, StoredAfterTheSixKeysAndReadBack)
     const Controls c2(*again);
     EXPECT_EQ(c2.outputFolderBox->text(), out);
     EXPECT_EQ(c2.outputEncodingBox->currentIndex(), 2);
+    EXPECT_TRUE(c2.joinBox->isChecked());
+    EXPECT_EQ(c2.convertBox->currentIndex(), 1);
     again->close();
 }
 
@@ -63,11 +70,13 @@ TEST_F(MainWindowOutputRow, AFileWithTheSixDescribedKeysOnlyReadsAsBefore)
     EXPECT_EQ(c.Text2[1]->text(), QStringLiteral("30"));
     EXPECT_TRUE(c.outputFolderBox->text().isEmpty());
     EXPECT_EQ(c.outputEncodingBox->currentIndex(), 0);
+    EXPECT_FALSE(c.joinBox->isChecked());
+    EXPECT_EQ(c.convertBox->currentIndex(), 0);
     w->close();
     // The six lines stay as they were; the new keys follow them, the output row last.
     const std::string after = readFile(settingsFile());
     EXPECT_EQ(after.substr(0, described.size()), described);
-    const std::string tail = "OUT_PATH=\r\nOUT_ENC=GBK\r\n";
+    const std::string tail = "OUT_PATH=\r\nOUT_ENC=GBK\r\nJOIN=0\r\nCONVERT=none\r\n";
     ASSERT_GE(after.size(), tail.size());
     EXPECT_EQ(after.substr(after.size() - tail.size()), tail) << after;
 }
@@ -120,6 +129,34 @@ TEST_F(MainWindowOutputRow, TwoEntriesForOneFileConvertOnlyTheFirst)
     EXPECT_TRUE(failure.startsWith(docs() + QStringLiteral("/dup.html: "))) << failure.toStdString();
     EXPECT_TRUE(failure.contains(docs() + QStringLiteral("/dup.htm "))) << failure.toStdString();
     EXPECT_EQ(selectedEntries(*w), std::vector<int>{1});
+    w->close();
+}
+
+TEST_F(MainWindowOutputRow, JoinsTheSelectedEntriesIntoABookNamedAfterTheFolder)
+{
+    QDir(docs()).mkdir(QStringLiteral("小说"));
+    const QString novel = docs() + QStringLiteral("/小说");
+    // Big5 chapters, listed in natural order; the middle one cannot be read.
+    writeDoc(QStringLiteral("chap1.htm"), "<html><head><meta charset=\"big5\"></head><body><p>\xBB\x4F\xC6\x57</p></body></html>", novel);
+    writeDoc(QStringLiteral("chap2.htm"), QByteArray("\0\1\2\3", 4), novel);
+    writeDoc(QStringLiteral("chap10.htm"), "<html><head><meta charset=\"big5\"></head><body><p>\xB3\x6F\xB8\xCC</p></body></html>", novel);
+    auto w = makeWindow(false);
+    const Controls c(*w);
+    w->openPaths({novel});
+    ASSERT_EQ(fileEntries(*w), (QStringList{"chap1.htm", "chap2.htm", "chap10.htm"}));
+    c.joinBox->setChecked(true);
+    c.convertBox->setCurrentIndex(1);  // Traditional to Simplified
+    const QString out = docs() + QStringLiteral("/books");
+    c.outputFolderBox->setText(out);
+    select(*w, {0, 1, 2});
+    w->Command1_Click(1);
+    waitIdle(*w);
+    // 臺灣 and 這裡 in Simplified, one blank line between the chapters, the bad one left out.
+    EXPECT_EQ(readFile(std::filesystem::path(out.toStdString()) / "小说.txt"),
+              "\xCC\xA8\xCD\xE5\r\n\r\n\xD5\xE2\xC0\xEF\r\n");
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("chap2.htm"))) << shown[1].text.toStdString();
+    EXPECT_TRUE(shown[1].text.contains(QStringLiteral("小说.txt"))) << shown[1].text.toStdString();
     w->close();
 }
 

@@ -51,6 +51,8 @@ Controls::Controls(const SorvMain& w)
     outputFolderBox = control<QLineEdit>(w, QStringLiteral("outputFolderBox"));
     outputFolderButton = control<QPushButton>(w, QStringLiteral("outputFolderButton"));
     outputEncodingBox = control<QComboBox>(w, QStringLiteral("outputEncodingBox"));
+    joinBox = control<QCheckBox>(w, QStringLiteral("joinBox"));
+    convertBox = control<QComboBox>(w, QStringLiteral("convertBox"));
 }
 
 void waitIdle(const SorvMain& w)

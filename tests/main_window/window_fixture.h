@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <QComboBox>
+#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -55,6 +56,8 @@ struct Controls {
     QLineEdit* outputFolderBox = nullptr;
     QPushButton* outputFolderButton = nullptr;
     QComboBox* outputEncodingBox = nullptr;
+    QCheckBox* joinBox = nullptr;
+    QComboBox* convertBox = nullptr;
 };
 
 // Lets the window's event loop run until no conversion or rendering is in progress
