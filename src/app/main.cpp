@@ -69,7 +69,9 @@ int main(int argc, char** argv)
         icon.addFile(QStringLiteral(":/sorvane/icons/sorvane-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
 
-    sorvane::ui::SorvMain window(sorvane::resolveProgramFolder());
+    // With no folder of the user's own the window keeps the settings in memory and says
+    // so when it closes.
+    sorvane::ui::SorvMain window(sorvane::resolveSettingsLocation());
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.close(); });
     closeOnTermination(window);

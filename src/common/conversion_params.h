@@ -2,11 +2,19 @@
 // The conversion parameters as the main window's controls hold them. The engine reads
 // each text with the number-value rule when the step that needs it begins.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace sorvane {
+
+// The encoding of the files written. Gbk is code page 936, the program's own; the other
+// two hold every character, so nothing is written as '?'.
+enum class OutputEncoding { Gbk, Gb18030, Utf8 };
+
+// The line end written after every line.
+enum class LineEnd { CrLf, Lf };
 
 // Conversion between Traditional and Simplified Chinese, applied to the rendered text.
 enum class ScriptConversion {
@@ -54,6 +62,12 @@ struct ConversionParams {
     std::string restBlank = "1";  // most consecutive blank lines in the rest
     std::string maxRun;         // longest run of one repeated character kept on a line
     std::string maxSize;        // largest output file size, in K (x 1024 characters)
+
+    // Where the output files of a conversion go: empty writes beside the source; otherwise
+    // this folder, created when missing, holds them under the same names.
+    std::filesystem::path outputFolder;
+    OutputEncoding encoding = OutputEncoding::Gbk;
+    LineEnd lineEnd = LineEnd::CrLf;
     ScriptConversion script = ScriptConversion::None;  // applied before the code page pass
 };
 

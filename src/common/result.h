@@ -17,6 +17,7 @@ enum class ErrorCode {
     BinaryInput,     // the document is neither text nor HTML
     BadInput,        // input the operation cannot use (bad parameter, malformed file)
     Cancelled,       // the caller asked the work to stop
+    OutputExists,    // the output file exists and the caller asked not to replace it
 };
 
 struct Error {

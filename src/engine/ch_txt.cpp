@@ -50,7 +50,7 @@ std::filesystem::path outputBase(const std::filesystem::path& source, int previe
 {
     if (preview != 0)
         return programFile(context.programFolder, kScratchFileName);
-    return outputBasePath(source, namingWidth(params.naming));
+    return outputBasePath(source, namingWidth(params.naming), params.outputFolder);
 }
 
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
@@ -68,20 +68,11 @@ Result<ConvertedText> convertDocument(const std::filesystem::path& source, const
     return converted;
 }
 
-namespace {
-
-Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, int preview,
-                                         const ConversionParams& params, const ReplacementList& list,
-                                         const EngineContext& context)
+Result<ConversionReport> writeConverted(const std::filesystem::path& source, int preview,
+                                        const ConvertedText& text, const ConversionParams& params,
+                                        const EngineContext& context)
 {
     const std::filesystem::path base = outputBase(source, preview, params, context);
-    if (preview == 0 && context.setCaption)
-        context.setCaption("正在转换 " + source.string() + " ...");
-
-    Result<ConvertedText> converted = convertDocument(source, params, list, context);
-    if (!converted)
-        return converted.error();
-    const ConvertedText& text = *converted;
 
     // Every name is known before the first write, so a conversion that would replace its
     // own source is refused with nothing touched.
@@ -94,12 +85,27 @@ Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, in
             return Error{ErrorCode::WouldOverwrite, "输出文件就是源文件本身，转换会覆盖源文件，已跳过",
                          source.string()};
     }
+    if (context.claimOutputs) {
+        Status claimed = context.claimOutputs(names);
+        if (!claimed)
+            return claimed.error();
+    }
+    if (preview == 0 && !params.outputFolder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(base.parent_path(), ec);
+        if (ec)
+            return Error{ErrorCode::Unwritable, "无法创建输出文件夹: " + ec.message(), base.parent_path().string()};
+    }
 
     ConversionReport report;
     report.lostCharacters = text.lostCharacters;
     report.lines = text.lines;
+    // The preview's scratch file is the program's own, read back by the preview window in
+    // code page 936 with CR LF, whatever the user's output encoding.
+    const OutputEncoding encoding = preview == 0 ? params.encoding : OutputEncoding::Gbk;
+    const LineEnd lineEnd = preview == 0 ? params.lineEnd : LineEnd::CrLf;
     for (size_t k = 0; k < names.size(); ++k) {
-        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters);
+        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters, encoding, lineEnd);
         if (!written)
             return written.error();
         report.files.push_back(names[k]);
@@ -107,6 +113,21 @@ Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, in
             context.progress(0.6 + 0.4 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
     }
     return report;
+}
+
+namespace {
+
+Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, int preview,
+                                         const ConversionParams& params, const ReplacementList& list,
+                                         const EngineContext& context)
+{
+    if (preview == 0 && context.setCaption)
+        context.setCaption("正在转换 " + source.string() + " ...");
+
+    Result<ConvertedText> converted = convertDocument(source, params, list, context);
+    if (!converted)
+        return converted.error();
+    return writeConverted(source, preview, *converted, params, context);
 }
 
 }  // namespace

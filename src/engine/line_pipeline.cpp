@@ -281,7 +281,12 @@ CleanedText cleanText(Text text, const ConversionParams& params, const Replaceme
         }
         text = std::move(converted).value();
     }
-    out.lostCharacters = passCp936AndReplace(text, list);
+    if (params.encoding == OutputEncoding::Gbk) {
+        out.lostCharacters = passCp936AndReplace(text, list);
+    } else {
+        // The other encodings hold every character: the list works on the text as rendered.
+        applyReplacements(text, list);
+    }
     report(1.0 / 3);
     removeSelectionBlocker(text);
 

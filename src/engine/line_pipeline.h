@@ -101,7 +101,7 @@ std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit)
 // A rendered text cleaned up to the split into parts: its line table with every mark set.
 struct CleanedText {
     LineTable table;
-    std::size_t lostCharacters = 0;  // characters code page 936 lacks, now '?'
+    std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, now '?'
     // Set when the script conversion could not run (its data is missing); the table is
     // then empty.
     std::optional<Error> error;
@@ -109,16 +109,17 @@ struct CleanedText {
 
 using ProgressFn = std::function<void(double done)>;
 
-// Every step of the cleanup but the split: script conversion (params.script), code page
-// 936 pass, replacement list, selection-blocking fragment, line split, separator lines,
-// head and rest blank-line rules. `progress`, when set, is called a few times with the
-// share done so far (0..1).
+// Every step of the cleanup but the split: script conversion (params.script), for GBK
+// output the code page 936 pass (what it lacks becomes '?', counted in lostCharacters),
+// replacement list, selection-blocking fragment, line split, separator lines, head and
+// rest blank-line rules; the other encodings are cleaned as rendered. `progress`, when
+// set, is called a few times with the share done so far (0..1).
 CleanedText cleanText(Text text, const ConversionParams& params, const ReplacementList& list,
                       const ProgressFn& progress = {});
 
 struct ConvertedText {
     std::vector<TextPart> parts;     // at least one, unless `error` is set
-    std::size_t lostCharacters = 0;  // characters code page 936 lacks, now '?'
+    std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, now '?'
     std::size_t lines = 0;           // entries of the line table
     // Set when the script conversion could not run (its data is missing); parts is then
     // empty and nothing is to be written.

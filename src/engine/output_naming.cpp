@@ -30,6 +30,15 @@ std::filesystem::path outputBasePath(const std::filesystem::path& source, int wi
     return std::filesystem::path(std::move(name));
 }
 
+std::filesystem::path outputBasePath(const std::filesystem::path& source, int width,
+                                     const std::filesystem::path& outputFolder)
+{
+    std::filesystem::path base = outputBasePath(source, width);
+    if (outputFolder.empty())
+        return base;
+    return outputFolder / base.filename();
+}
+
 std::filesystem::path partPath(const std::filesystem::path& base, std::size_t start)
 {
     if (start == 0)

@@ -17,6 +17,11 @@ int namingWidth(int namingIndex);
 // "/books/chap7.htm" with width 3 gives "/books/chap007.txt".
 std::filesystem::path outputBasePath(const std::filesystem::path& source, int width);
 
+// The same name placed in `outputFolder` instead of beside the source; an empty folder
+// keeps it beside the source. "/books/chap7.htm" into "/out" gives "/out/chap7.txt".
+std::filesystem::path outputBasePath(const std::filesystem::path& source, int width,
+                                     const std::filesystem::path& outputFolder);
+
 // The name of the part whose first line has index `start`: the base path itself for the
 // first part (start 0, the only part that starts there), otherwise the base path without its last four characters, "_",
 // the start index with at least four digits, and ".txt" ("/b/chap007_0153.txt").

@@ -1,13 +1,14 @@
 #include "engine/part_writer.h"
 
+#include "engine/output_encoding.h"
 #include "io/atomic_writer.h"
-#include "io/codepage.h"
 
 namespace sorvane {
 
-Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost)
+Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost,
+                 OutputEncoding encoding, LineEnd lineEnd)
 {
-    const Cp936Bytes encoded = encodeCp936(content);
+    const EncodedText encoded = encodeOutput(content, encoding, lineEnd);
     lost += encoded.lost;
     // A conversion writes many parts and can be run again; syncing each would cost more
     // than a lost output is worth.

@@ -76,30 +76,37 @@ Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* pro
     });
     if (!bytes)
         return bytes.error();
+    return renderDocumentBytes(path, std::move(*bytes), problems);
+}
+
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems)
+{
     const DocumentReader* reader = nullptr;
     {
-        DocumentProbe probe(*bytes, path);
+        DocumentProbe probe(bytes, name);
         reader = chooseDocumentReader(probe);
     }
     if (reader) {
         if (!reader->read)
-            return Error{ErrorCode::BinaryInput, reader->refusal, path.string()};
+            return Error{ErrorCode::BinaryInput, reader->refusal, name.string()};
         ReadProblems found;
-        Result<Text> text = reader->read(path, std::move(*bytes), found);
+        Result<Text> text = reader->read(name, std::move(bytes), found);
         if (!text) {
             Error error = text.error();
-            if (!error.where.empty() && error.where != path.string())
+            if (!error.where.empty() && error.where != name.string())
                 error.message += "（" + error.where + "）";
-            error.where = path.string();
+            error.where = name.string();
             return error;
         }
         if (problems)
             problems->insert(problems->end(), found.begin(), found.end());
         return text;
     }
-    const std::string_view view = *bytes;
-    if (documentKind(path, view) == DocumentKind::Html)
-        return renderHtml(std::move(*bytes));
+    const std::string_view view = bytes;
+    if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
+        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", name.string()};
+    if (documentKind(name, view) == DocumentKind::Html)
+        return renderHtml(std::move(bytes));
     return renderPlainText(view);
 }
 

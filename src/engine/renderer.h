@@ -34,6 +34,11 @@ Result<Text> renderDocument(const std::filesystem::path& path);
 // The same; what could not be read of a book that otherwise rendered goes to `problems`.
 Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems);
 
+// Renders a document already read (standard input): `name` chooses the reader as the
+// path does for renderDocument and names the document in errors. Fails as renderDocument.
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes,
+                                 ReadProblems* problems = nullptr);
+
 // The renderer a conversion uses; tests and front ends may put their own in its place.
 using Renderer = std::function<Result<Text>(const std::filesystem::path&)>;
 

@@ -1,11 +1,13 @@
 #include "io/codepage.h"
 
 #include <array>
+#include <climits>
 #include <memory>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/uchar.h>
+#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
 namespace sorvane {
@@ -279,6 +281,40 @@ std::optional<Text> decodeWith(std::string_view icuName, std::string_view bytes)
     if (!conv)
         return std::nullopt;
     return decodeAll(conv.get(), bytes);
+}
+
+std::optional<std::string> encodeWith(std::string_view icuName, TextView text)
+{
+    Converter conv = openConverter(icuName);
+    if (!conv)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(conv.get()))),
+                      '\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = ucnv_fromUChars(conv.get(), bytes.data(), static_cast<int32_t>(bytes.size()),
+                                      reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()),
+                                      &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    bytes.resize(static_cast<size_t>(n));
+    return bytes;
+}
+
+std::string encodeUtf8(TextView text)
+{
+    // At most three bytes per UTF-16 unit (a surrogate pair takes four for two units).
+    if (text.size() > static_cast<size_t>(INT32_MAX) / 3)
+        return toUtf8(text);
+    std::string bytes(text.size() * 3, '\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(bytes.data(), static_cast<int32_t>(bytes.size()), &length,
+                       reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD,
+                       nullptr, &status);
+    if (U_FAILURE(status))
+        return toUtf8(text);
+    bytes.resize(static_cast<size_t>(length));
+    return bytes;
 }
 
 bool hasConverter(std::string_view icuName)

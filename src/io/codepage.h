@@ -47,6 +47,15 @@ std::optional<char16_t> charFromCp936Code(std::uint16_t code);
 // converter.
 std::optional<Text> decodeWith(std::string_view icuName, std::string_view bytes);
 
+// Encodes `text` with the converter ICU knows by `icuName` ("GB18030"). A character the
+// encoding cannot hold (only an unpaired surrogate, for the Unicode encodings) becomes
+// the encoding's substitute. Returns nothing when ICU has no such converter.
+std::optional<std::string> encodeWith(std::string_view icuName, TextView text);
+
+// UTF-8 of `text` in one pass into a buffer sized for the worst case; an unpaired
+// surrogate becomes U+FFFD. Faster than a converter for the large texts of output files.
+std::string encodeUtf8(TextView text);
+
 // Whether ICU can open a converter by this name.
 bool hasConverter(std::string_view icuName);
 

@@ -5,10 +5,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include <QApplication>
 #include <QByteArray>
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QFile>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,10 +30,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "about_window/about.h"
+#include "engine/book_join.h"
 #include "common/program_paths.h"
 #include "common/site.h"
 #include "ui_common/center_form.h"
@@ -58,6 +63,8 @@ struct SorvMain::RunState {
 
 struct SorvMain::RunSummary {
     int converted = 0;
+    std::size_t lost = 0;  // characters code page 936 lacks, written as '?'
+    int lossy = 0;         // documents that lost any
     int unreached = 0;  // selected entries not converted because the run was stopped
     bool anySelected = false;
     bool stopped = false;
@@ -259,6 +266,56 @@ void SorvMain::createParameterFrame()
     grid->addWidget(Text2[1], 4, 3);
     grid->addWidget(label(9, QStringLiteral("K"), Qt::AlignLeft), 4, 4);
     grid->setColumnStretch(4, 1);
+    createOutputRow(grid, 5);
+}
+
+void SorvMain::createOutputRow(QGridLayout* grid, int row)
+{
+    outputFolderLabel = makeLabel(QStringLiteral("输出文件夹"), Qt::AlignRight, QStringLiteral("outputFolderLabel"));
+    outputFolderBox = new QLineEdit;
+    outputFolderBox->setObjectName(QStringLiteral("outputFolderBox"));
+    outputFolderBox->setPlaceholderText(QStringLiteral("（空：与源文件相同）"));
+    outputFolderBox->setToolTip(QStringLiteral("转换后的文件写入这个文件夹；空着就写在每个源文件旁边"));
+    outputFolderButton = new QPushButton(QStringLiteral("…"));
+    outputFolderButton->setObjectName(QStringLiteral("outputFolderButton"));
+    outputFolderButton->setToolTip(QStringLiteral("选择输出文件夹"));
+    outputEncodingLabel = makeLabel(QStringLiteral("输出编码"), Qt::AlignRight, QStringLiteral("outputEncodingLabel"));
+    outputEncodingBox = new QComboBox;
+    outputEncodingBox->setObjectName(QStringLiteral("outputEncodingBox"));
+    // Item order follows OutputEncoding.
+    outputEncodingBox->addItems({QStringLiteral("GBK (默认)"), QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
+
+    joinBox = new QCheckBox(QStringLiteral("合并为一本书"));
+    joinBox->setObjectName(QStringLiteral("joinBox"));
+    joinBox->setToolTip(QStringLiteral("选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名"));
+    convertLabel = makeLabel(QStringLiteral("繁简转换"), Qt::AlignRight, QStringLiteral("convertLabel"));
+    convertBox = new QComboBox;
+    convertBox->setObjectName(QStringLiteral("convertBox"));
+    // Item order follows ScriptConversion.
+    convertBox->addItems({QStringLiteral("不转换 (默认)"), QStringLiteral("繁体→简体"), QStringLiteral("简体→繁体"),
+                          QStringLiteral("台湾繁体→简体"), QStringLiteral("简体→台湾繁体")});
+
+    auto* line = new QHBoxLayout;
+    line->addWidget(outputFolderBox, 1);
+    line->addWidget(outputFolderButton);
+    line->addWidget(outputEncodingLabel);
+    line->addWidget(outputEncodingBox);
+    grid->addWidget(outputFolderLabel, row, 0);
+    grid->addLayout(line, row, 1, 1, 4);
+    auto* second = new QHBoxLayout;
+    second->addWidget(joinBox);
+    second->addStretch(1);
+    second->addWidget(convertLabel);
+    second->addWidget(convertBox);
+    grid->addLayout(second, row + 1, 1, 1, 4);
+}
+
+void SorvMain::chooseOutputFolder()
+{
+    const QString start = outputFolderBox->text().isEmpty() ? File1->path() : outputFolderBox->text();
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择输出文件夹"), start);
+    if (!folder.isEmpty())
+        outputFolderBox->setText(QDir::toNativeSeparators(folder));
 }
 
 void SorvMain::createCommandButtons()
@@ -352,10 +409,11 @@ void SorvMain::createLayout()
 
 void SorvMain::createFocusOrder()
 {
-    const std::array<QWidget*, 18> order = {
+    const std::array<QWidget*, 23> order = {
         File1,       Drive1,      Dir1,        Combo1[0],   Combo1[1],   Combo2[0],
-        Combo2[1],   Combo2[2],   Text2[0],    Text2[1],    Command1[0], Command1[1],
-        Command1[4], Command1[2], List1_0,     Command1[3], Command1[5], Command1[6]};
+        Combo2[1],   Combo2[2],   Text2[0],    Text2[1],    outputFolderBox, outputFolderButton,
+        outputEncodingBox, joinBox, convertBox, Command1[0], Command1[1], Command1[4], Command1[2],
+        List1_0,     Command1[3], Command1[5], Command1[6]};
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
     for (LinkLabel* label : Label1)
@@ -376,6 +434,7 @@ void SorvMain::connectHandlers()
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
     connect(Dir1, &DirListBox::pathChanged, this, [this] { Dir1_Change(); });
     connect(Dir1, &DirListBox::folderActivated, this, &SorvMain::openFolder);
+    connect(outputFolderButton, &QPushButton::clicked, this, &SorvMain::chooseOutputFolder);
     for (int i = 0; i < 2; ++i) {
         QComboBox* box = Combo1[static_cast<std::size_t>(i)];
         connect(box, &QComboBox::editTextChanged, this, [this, i] { Combo1_Change(i); });
@@ -410,7 +469,7 @@ void SorvMain::connectHandlers()
 
 void SorvMain::Form_Load()
 {
-    const auto settingsFile = programFile(m_programFolder, kSettingsFileName);
+    const auto settingsFile = this->settingsFile();
 
     Center_Form(this);
 
@@ -421,7 +480,8 @@ void SorvMain::Form_Load()
     for (QComboBox* box : Combo2)
         box->addItems(digits);
 
-    m_list = loadListFile(programFile(m_programFolder, kListFileName));
+    if (!listFile().empty())
+        m_list = loadListFile(listFile());
     refreshList1(-1);
 
     Combo2[0]->setCurrentIndex(0);
@@ -448,7 +508,7 @@ void SorvMain::Form_Load()
     setDir1Path(start, nullptr);
 
     // The stored folder: drive, folder and file list in turn, each failure ignored.
-    const SettingsValues stored = SettingsValues::read(settingsFile);
+    const SettingsValues stored = settingsFile.empty() ? SettingsValues() : SettingsValues::read(settingsFile);
     const QString usePath = QString::fromStdString(stored.text(SettingKey::USE_PATH));
     if (!usePath.isEmpty()) {
         Drive1->setDrive(Drive1->driveFor(QDir::cleanPath(usePath)));
@@ -463,6 +523,11 @@ void SorvMain::Form_Load()
     }
     Text2[0]->setText(QString::fromStdString(stored.text(SettingKey::MAX_L)));
     Text2[1]->setText(QString::fromStdString(stored.text(SettingKey::MAX_Len)));
+    outputFolderBox->setText(QString::fromStdString(stored.text(SettingKey::OUT_PATH)));
+    outputEncodingBox->setCurrentIndex(static_cast<int>(storedOutEnc(stored.text(SettingKey::OUT_ENC))));
+    joinBox->setChecked(stored.text(SettingKey::JOIN) == "1");
+    convertBox->setCurrentIndex(
+        static_cast<int>(parseScriptConversion(stored.text(SettingKey::CONVERT)).value_or(ScriptConversion::None)));
 
     Combo1[0]->addItems({QStringLiteral("*.*"), QStringLiteral("*.htm"), QStringLiteral("*.html"),
                          QString::fromStdString(readableDocumentPatterns())});
@@ -481,7 +546,7 @@ void SorvMain::Form_Load()
 
 QStringList SorvMain::Form_QueryUnload()
 {
-    const auto settingsFile = programFile(m_programFolder, kSettingsFileName);
+    const auto settingsFile = this->settingsFile();
     SettingsValues values;
     values.set(SettingKey::USE_PATH, File1->path().toStdString());
     for (std::size_t i = 0; i < Combo2.size(); ++i)
@@ -490,22 +555,33 @@ QStringList SorvMain::Form_QueryUnload()
     values.set(SettingKey::MAX_Len, Text2[1]->text().toStdString());
     values.set(SettingKey::PATTERN, Combo1[0]->currentText().toStdString());
     values.set(SettingKey::GEOMETRY, saveGeometry().toBase64().toStdString());
+    values.set(SettingKey::OUT_PATH, outputFolderBox->text().trimmed().toStdString());
+    values.set(SettingKey::OUT_ENC, outEncValue(static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()))));
+    values.set(SettingKey::JOIN, joinBox->isChecked() ? "1" : "0");
+    values.set(SettingKey::CONVERT,
+               std::string(scriptConversionName(static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex())))));
     QStringList problems;
-    for (const Error& problem : values.write(settingsFile))
-        problems << QString::fromStdString(problem.describe());
-
-    if (List_Changed == 1) {
-        const Status saved = saveListFile(programFile(m_programFolder, kListFileName), m_list);
-        if (!saved)
-            problems << QString::fromStdString(saved.error().describe());
+    if (settingsFile.empty()) {
+        problems << QStringLiteral("没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），"
+                                   "本次的设置和替换列表只保留到现在，没有写入任何文件");
+    } else {
+        for (const Error& problem : values.write(settingsFile))
+            problems << QString::fromStdString(problem.describe());
+        if (List_Changed == 1) {
+            const Status saved = saveListFile(listFile(), m_list);
+            if (!saved)
+                problems << QString::fromStdString(saved.error().describe());
+        }
     }
 
     // The preview's scratch file, and the further parts previews of this run wrote.
     std::error_code ignored;
-    std::filesystem::remove(programFile(m_programFolder, kScratchFileName), ignored);
+    if (!m_programFolder.empty())
+        std::filesystem::remove(programFile(m_programFolder, kScratchFileName), ignored);
     for (const auto& file : m_scratchFiles)
         std::filesystem::remove(file, ignored);
     m_scratchFiles.clear();
+    m_privateScratch.reset();  // removes its folder with everything in it
 
     problems.removeDuplicates();
     return problems;
@@ -683,16 +759,47 @@ void SorvMain::convertSelected()
         return;
     }
 
+    if (joinBox->isChecked()) {
+        std::vector<std::filesystem::path> chapters;
+        for (int i = 0; i < count; ++i)
+            if (run->wanted[static_cast<std::size_t>(i)])
+                chapters.push_back(paths[static_cast<std::size_t>(i)]);
+        joinSelected(std::move(chapters));
+        return;
+    }
+
+    const ConversionParams params = currentParams();
+    // Every output name of the run is known before anything is written: an entry whose
+    // file an earlier entry of the run takes is not converted but reported, naming both,
+    // and the run's record of its files keeps later parts from replacing what it wrote.
+    std::map<int, Error> refused;
+    std::vector<std::filesystem::path> sources;
+    {
+        std::vector<int> entries;
+        std::vector<std::filesystem::path> bases;
+        for (int i = 0; i < count; ++i) {
+            if (!run->wanted[static_cast<std::size_t>(i)])
+                continue;
+            entries.push_back(i);
+            sources.push_back(paths[static_cast<std::size_t>(i)]);
+            bases.push_back(outputBase(sources.back(), 0, params, EngineContext{}));
+        }
+        const auto earlier = earlierSameOutput(bases);
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            if (earlier[k])
+                refused.emplace(entries[k], sameOutputError(sources[k], sources[*earlier[k]], bases[k]));
+    }
+    auto outputs = std::make_shared<RunOutputs>(sources);
+
     setBusy(true, total);
     m_run = run;
     Command1[0]->setText(kStopCaption);
     const ConvertFunction convert = m_convert;
-    const ConversionParams params = currentParams();
     const ReplacementList list = m_list;
     const EngineContext context = engineContext();
     AsyncTask* task = m_task;
     task->start<RunSummary>(
-        [run, paths, convert, params, list, context, task, this] {
+        [run, paths, refused, outputs, convert, params, list, context, task, this] {
             RunSummary summary;
             for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
                 {
@@ -708,9 +815,21 @@ void SorvMain::convertSelected()
                 }
                 summary.anySelected = true;
                 const auto& path = paths[static_cast<std::size_t>(i)];
-                Result<ConversionReport> report = convertOne(convert, path, 0, params, list, context);
-                if (report)
+                EngineContext documentContext = context;
+                documentContext.claimOutputs = [outputs, path](const std::vector<std::filesystem::path>& names) {
+                    return outputs->claim(path, names);
+                };
+                const auto refusal = refused.find(i);
+                Result<ConversionReport> report = refusal != refused.end()
+                    ? Result<ConversionReport>(refusal->second)
+                    : convertOne(convert, path, 0, params, list, documentContext);
+                if (report) {
                     ++summary.converted;
+                    if (report->lostCharacters > 0) {
+                        summary.lost += report->lostCharacters;
+                        ++summary.lossy;
+                    }
+                }
                 task->post([this, i, source = QString::fromStdString(path.string()), report] {
                     documentDone(i, source, report);
                 });
@@ -724,6 +843,62 @@ void SorvMain::convertSelected()
             return summary;
         },
         [this](RunSummary summary) { runFinished(summary); });
+}
+
+void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
+{
+    const ConversionParams params = currentParams();
+    // The book is named after the current folder and goes into the output folder, or
+    // into the current folder itself.
+    const std::filesystem::path current = toFsPath(File1->path());
+    const std::filesystem::path folder = params.outputFolder.empty() ? current : params.outputFolder;
+    std::string name = QFileInfo(File1->path()).fileName().toStdString();
+    if (name.empty())
+        name = "book";  // the root folder has no name
+    const ReplacementList list = m_list;
+    setBusy(true, 1);
+    m_task->start<Result<BookReport>>(
+        [chapters, folder, name, params, list] {
+            std::error_code ec;
+            std::filesystem::create_directories(folder, ec);
+            BookOptions options;
+            options.jobs = std::max(1u, std::thread::hardware_concurrency());
+            try {
+                return joinBook(chapters, folder, name, params, list, options);
+            } catch (const std::exception& e) {
+                return Result<BookReport>(Error{ErrorCode::BadInput, std::string("内部错误：") + e.what(), name});
+            }
+        },
+        [this](Result<BookReport> report) {
+            setBusy(false, 0);
+            setWindowTitle(QStringLiteral("Sorvane"));
+            if (m_closePending) {
+                m_closePending = false;
+                close();
+                return;
+            }
+            m_failures.clear();
+            if (!report) {
+                msgBox(this, QStringLiteral("没有合并成书：\n") + QString::fromStdString(report.error().describe()),
+                       MsgOkExclamation);
+                focusFile1();
+                return;
+            }
+            for (const ChapterFailure& failure : report->failures)
+                m_failures << describeFailure(QString::fromStdString(failure.source.string()), failure.error);
+            QStringList files;
+            for (const auto& file : report->files)
+                files << QString::fromStdString(file.filename().string());
+            QString text = QStringLiteral("转换完毕!\n已把 %1 个文件合并为：%2").arg(report->chapters).arg(files.join(QStringLiteral("、")));
+            if (!m_failures.isEmpty())
+                text += QStringLiteral("\n以下 %1 个文件没有合并进去：\n").arg(m_failures.size()) +
+                        m_failures.join(QLatin1Char('\n'));
+            if (report->lostCharacters > 0)
+                text += QStringLiteral("\n\n共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。")
+                            .arg(report->lostCharacters);
+            msgBox(this, text, MsgOkExclamation);
+            focusFile1();
+        });
 }
 
 void SorvMain::stopRun()
@@ -763,6 +938,13 @@ void SorvMain::runFinished(const RunSummary& summary)
         return;
     }
 
+    // Characters code page 936 lacks are never lost silently.
+    const QString losses = summary.lost == 0
+        ? QString()
+        : QStringLiteral("\n\n%1 个文件中共有 %2 个字符 GBK 中没有，已写成“?”；"
+                         "选用 GB18030 或 UTF-8 输出编码可以保留它们。")
+              .arg(summary.lossy)
+              .arg(summary.lost);
     const QString failures = m_failures.isEmpty()
         ? QString()
         : QStringLiteral("\n以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size()) +
@@ -772,17 +954,17 @@ void SorvMain::runFinished(const RunSummary& summary)
                QStringLiteral("转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。")
                        .arg(summary.converted)
                        .arg(summary.unreached) +
-                   failures,
+                   failures + losses,
                MsgOkExclamation);
     } else if (!summary.anySelected) {
         msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
     } else if (m_failures.isEmpty()) {
-        msgBox(this, QStringLiteral("转换完毕!"), MsgOkExclamation);
+        msgBox(this, QStringLiteral("转换完毕!") + losses, MsgOkExclamation);
     } else {
         const QString head = summary.converted > 0
             ? QStringLiteral("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(summary.converted).arg(m_failures.size())
             : QStringLiteral("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
-        msgBox(this, head + m_failures.join(QLatin1Char('\n')), MsgOkExclamation);
+        msgBox(this, head + m_failures.join(QLatin1Char('\n')) + losses, MsgOkExclamation);
     }
     focusFile1();
 }
@@ -827,7 +1009,7 @@ void SorvMain::previewFirstSelected()
     const ReplacementList list = m_list;
     const EngineContext context = engineContext();
     const std::filesystem::path source = toFsPath(path);
-    const std::filesystem::path scratch = programFile(m_programFolder, kScratchFileName);
+    const std::filesystem::path scratch = programFile(scratchFolder(), kScratchFileName);
     m_task->start<PreviewOutcome>(
         [=] {
             PreviewOutcome out;
@@ -1037,13 +1219,35 @@ ConversionParams SorvMain::currentParams() const
     params.restBlank = Combo2[2]->currentText().toStdString();
     params.maxRun = Text2[0]->text().toStdString();
     params.maxSize = Text2[1]->text().toStdString();
+    params.outputFolder = toFsPath(outputFolderBox->text().trimmed());
+    params.encoding = static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()));
+    params.script = static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex()));
     return params;
+}
+
+std::filesystem::path SorvMain::settingsFile() const
+{
+    return m_programFolder.empty() ? std::filesystem::path() : programFile(m_programFolder, kSettingsFileName);
+}
+
+std::filesystem::path SorvMain::listFile() const
+{
+    return m_programFolder.empty() ? std::filesystem::path() : programFile(m_programFolder, kListFileName);
+}
+
+std::filesystem::path SorvMain::scratchFolder()
+{
+    if (!m_programFolder.empty())
+        return m_programFolder;
+    if (!m_privateScratch)
+        m_privateScratch = std::make_unique<QTemporaryDir>();
+    return toFsPath(m_privateScratch->path());
 }
 
 EngineContext SorvMain::engineContext()
 {
     EngineContext context;
-    context.programFolder = m_programFolder;
+    context.programFolder = scratchFolder();
     AsyncTask* task = m_task;
     context.setCaption = [this, task](const std::string& caption) {
         task->post([this, text = QString::fromStdString(caption)] { setWindowTitle(text); });

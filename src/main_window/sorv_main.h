@@ -26,15 +26,19 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/ch_txt.h"
+#include "engine/run_outputs.h"
 #include "ui_common/async_task.h"
 
+class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QTemporaryDir;
 class QTimer;
 
 namespace sorvane::ui {
@@ -56,8 +60,10 @@ public:
     // Hands an address (web or local file) to the system; returns whether it was opened.
     using UrlOpener = std::function<bool(const QUrl& url)>;
 
-    // `programFolder` holds KELDRAN.INI, KELDRAN.DAT and the preview's TEMP.TXT. The
-    // constructor runs the start-up: stored settings and list are applied here.
+    // `programFolder` holds KELDRAN.INI, KELDRAN.DAT and the preview's TEMP.TXT; when it
+    // is empty there is no safe folder, and the settings and the list live in memory
+    // until close, which says so. The constructor runs the start-up: stored settings and
+    // list are applied here.
     explicit SorvMain(std::filesystem::path programFolder, QWidget* parent = nullptr);
     ~SorvMain() override;
 
@@ -103,6 +109,8 @@ private:
 
     void createSourceFrame();
     void createParameterFrame();
+    void createOutputRow(QGridLayout* grid, int row);
+    void chooseOutputFolder();
     void createCommandButtons();
     void createListFrame();
     void createLinkLine();
@@ -129,6 +137,8 @@ private:
     void applyPattern(const QString& pattern);
 
     void convertSelected();
+    // Joins the chapters, in order, into one book named after the current folder.
+    void joinSelected(std::vector<std::filesystem::path> chapters);
     void stopRun();
     void documentDone(int entry, const QString& path, const Result<ConversionReport>& report);
     void runFinished(const RunSummary& summary);
@@ -143,6 +153,13 @@ private:
 
     ConversionParams currentParams() const;
     EngineContext engineContext();
+    // KELDRAN.INI and KELDRAN.DAT in the program folder; empty when there is none and the
+    // settings live in memory.
+    std::filesystem::path settingsFile() const;
+    std::filesystem::path listFile() const;
+    // Where the preview writes TEMP.TXT: the program folder, or with none a private
+    // temporary folder of this window's, removed at close.
+    std::filesystem::path scratchFolder();
     void setBusy(bool busy, int total);
     void showDocumentProgress(double share);
     void refreshList1(int selectRow);
@@ -169,8 +186,21 @@ private:
     QListWidget* List1_0 = nullptr;
     QTimer* Timer1 = nullptr;
     QProgressBar* progressBar = nullptr;
+    // The output row at the end of Frame2(0): the folder the files go to (empty: beside
+    // each source) with its folder-dialog button, and the output encoding.
+    QLabel* outputFolderLabel = nullptr;
+    QLineEdit* outputFolderBox = nullptr;
+    QPushButton* outputFolderButton = nullptr;
+    QLabel* outputEncodingLabel = nullptr;
+    QComboBox* outputEncodingBox = nullptr;
+    // And below it: join the selected documents into one book, and the Traditional /
+    // Simplified conversion.
+    QCheckBox* joinBox = nullptr;
+    QLabel* convertLabel = nullptr;
+    QComboBox* convertBox = nullptr;
 
     std::filesystem::path m_programFolder;
+    std::unique_ptr<QTemporaryDir> m_privateScratch;
     ReplacementList m_list;
     ConvertFunction m_convert;
     UrlOpener m_openUrl;

@@ -3,9 +3,9 @@
 #include <optional>
 #include <vector>
 
-#include "io/atomic_writer.h"
 #include "io/codepage.h"
 #include "io/file_reader.h"
+#include "settings/settings_paths.h"
 
 namespace sorvane {
 namespace {
@@ -217,7 +217,7 @@ Status Write_INI(const std::filesystem::path& file, std::string_view section,
         out += line.content;
         out += line.ending;
     }
-    return writeFileAtomically(file, out);
+    return writeSettingsFile(file, out);
 }
 
 }  // namespace sorvane

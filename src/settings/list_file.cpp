@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "io/atomic_writer.h"
 #include "io/file_reader.h"
+#include "settings/settings_paths.h"
 #include "io/hex_codec.h"
 
 namespace sorvane {
@@ -63,7 +63,7 @@ Status saveListFile(const std::filesystem::path& file, const ReplacementList& li
         bytes += C_HEX(row.replacement);
         bytes += "\r\n";
     }
-    return writeFileAtomically(file, bytes);
+    return writeSettingsFile(file, bytes);
 }
 
 }  // namespace sorvane

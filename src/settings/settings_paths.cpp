@@ -1,7 +1,13 @@
 #include "settings/settings_paths.h"
 
-#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+#include "common/program_paths.h"
+#include "io/atomic_writer.h"
 
 namespace sorvane {
 namespace {
@@ -11,7 +17,7 @@ std::filesystem::path executableFolder()
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)
-        return std::filesystem::current_path(ec);
+        return {};
     return exe.parent_path();
 }
 
@@ -22,43 +28,70 @@ std::optional<std::string> environmentValue(const char* name)
     return std::nullopt;
 }
 
-std::filesystem::path configFolder(const std::optional<std::string>& xdgConfigHome,
-                                   const std::optional<std::string>& home)
+bool absolute(const std::optional<std::string>& value)
 {
-    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/')
-        return std::filesystem::path(*xdgConfigHome) / "sorvane";
-    if (home && !home->empty())
-        return std::filesystem::path(*home) / ".config" / "sorvane";
+    return value && !value->empty() && value->front() == '/';
+}
+
+bool holdsProgramFiles(const std::filesystem::path& folder)
+{
+    if (folder.empty())
+        return false;
     std::error_code ec;
-    return std::filesystem::temp_directory_path(ec) / "sorvane";
+    return std::filesystem::exists(programFile(folder, kSettingsFileName), ec) ||
+           std::filesystem::exists(programFile(folder, kListFileName), ec);
 }
 
 }  // namespace
 
-bool isWritableFolder(const std::filesystem::path& folder)
+std::filesystem::path resolveSettingsLocation(const std::filesystem::path& executableFolder,
+                                         const std::optional<std::string>& xdgConfigHome,
+                                         const std::optional<std::string>& home)
 {
-    std::error_code ec;
-    // access() also refuses a folder on a read-only file system, even to root.
-    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
-std::filesystem::path resolveProgramFolder(const std::filesystem::path& executableFolder,
-                                           const std::optional<std::string>& xdgConfigHome,
-                                           const std::optional<std::string>& home)
-{
-    if (isWritableFolder(executableFolder))
+    if (holdsProgramFiles(executableFolder))
         return executableFolder;
-    const auto fallback = configFolder(xdgConfigHome, home);
-    // A folder that cannot be created shows up later as a save error, which is reported.
+    std::filesystem::path folder;
+    if (absolute(xdgConfigHome))
+        folder = std::filesystem::path(*xdgConfigHome) / "sorvane";
+    else if (absolute(home))
+        folder = std::filesystem::path(*home) / ".config" / "sorvane";
+    else
+        return {};
+    // The parents keep the default mode; the folder itself is the user's alone. One that
+    // cannot be made shows up when the settings are written, and is reported then.
     std::error_code ec;
-    std::filesystem::create_directories(fallback, ec);
-    return fallback;
+    std::filesystem::create_directories(folder.parent_path(), ec);
+    ::mkdir(folder.c_str(), 0700);
+    return folder;
 }
 
-std::filesystem::path resolveProgramFolder()
+std::filesystem::path resolveSettingsLocation()
 {
-    return resolveProgramFolder(executableFolder(), environmentValue("XDG_CONFIG_HOME"),
-                                environmentValue("HOME"));
+    return resolveSettingsLocation(executableFolder(), environmentValue("XDG_CONFIG_HOME"),
+                                   environmentValue("HOME"));
+}
+
+Status checkSettingsFolder(const std::filesystem::path& folder)
+{
+    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+    struct stat st = {};
+    if (::stat(where.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return Error{ErrorCode::Unwritable, "设置文件夹不存在", where.string()};
+    if (st.st_uid != ::geteuid())
+        return Error{ErrorCode::Unwritable, "设置文件夹不属于当前用户，为安全起见不写入", where.string()};
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return Error{ErrorCode::Unwritable, "其他用户可以写入设置文件夹，为安全起见不写入", where.string()};
+    return Ok{};
+}
+
+Status writeSettingsFile(const std::filesystem::path& file, std::string_view bytes)
+{
+    // In a folder someone else owns or may write in, the file could be a link planted to
+    // make us overwrite another file of the user's.
+    Status safe = checkSettingsFolder(file.parent_path());
+    if (!safe)
+        return Error{safe.error().code, safe.error().message + "（" + safe.error().where + "）", file.string()};
+    return writeFileAtomically(file, bytes);
 }
 
 }  // namespace sorvane

@@ -60,6 +60,32 @@ std::optional<int> storedIndex(std::string_view value)
     return static_cast<int>(n);
 }
 
+std::string outEncValue(OutputEncoding encoding)
+{
+    switch (encoding) {
+    case OutputEncoding::Gb18030:
+        return "GB18030";
+    case OutputEncoding::Utf8:
+        return "UTF-8";
+    case OutputEncoding::Gbk:
+        break;
+    }
+    return "GBK";
+}
+
+OutputEncoding storedOutEnc(std::string_view value)
+{
+    std::string upper;
+    for (char c : value)
+        if (c != ' ' && c != '\t')
+            upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    if (upper == "GB18030")
+        return OutputEncoding::Gb18030;
+    if (upper == "UTF-8" || upper == "UTF8")
+        return OutputEncoding::Utf8;
+    return OutputEncoding::Gbk;
+}
+
 SettingsValues SettingsValues::read(const std::filesystem::path& file)
 {
     SettingsValues values;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/conversion_params.h"
 #include "common/result.h"
 
 namespace sorvane {
@@ -35,7 +36,11 @@ enum class ValueForm {
     KEY(MAX_L, Number)             \
     KEY(MAX_Len, Number)           \
     KEY(PATTERN, Text)             \
-    KEY(GEOMETRY, Text)
+    KEY(GEOMETRY, Text)            \
+    KEY(OUT_PATH, Text)            \
+    KEY(OUT_ENC, Text)             \
+    KEY(JOIN, Text)                \
+    KEY(CONVERT, Text)
 
 enum class SettingKey {
 #define SORVANE_KEY_ENUM(name, form) name,
@@ -70,6 +75,13 @@ std::string maxValueForm(std::string_view boxText);
 // -1 (no selection) to 9; nothing (the box keeps its default) when the value is empty or
 // its number lies outside -1..9.
 std::optional<int> storedIndex(std::string_view value);
+
+// The value stored for OUT_ENC: "GBK", "GB18030" or "UTF-8".
+std::string outEncValue(OutputEncoding encoding);
+
+// The encoding a stored OUT_ENC selects, letters in any case; an empty, absent or unknown
+// value selects GBK, the default.
+OutputEncoding storedOutEnc(std::string_view value);
 
 // The stored settings, read once at start-up and written once at close.
 class SettingsValues {

@@ -138,7 +138,7 @@ TEST(BigDocument, DeeplyNestedPagesConvert)
         EXPECT_EQ(test::lostOrChanged(before, fingerprint(dir.path())), "");
 
         std::filesystem::remove(report->files[0]);
-        const auto run = runCli({"--stdout", c.name}, inFolder(dir.path()));
+        const auto run = runCli({"--stdout", "--eol", "crlf", c.name}, inFolder(dir.path()));
         ASSERT_TRUE(run.exited && run.status == 0) << test::describe(run);
         EXPECT_EQ(run.out, text);
     }

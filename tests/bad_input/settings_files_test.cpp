@@ -230,7 +230,7 @@ TEST(BadSettings, CommandLineListFiles)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);
-        const auto run = runCli({"--stdout", "--list", c.list, "book.htm"}, inFolder(dir.path()));
+        const auto run = runCli({"--stdout", "--eol", "crlf", "--list", c.list, "book.htm"}, inFolder(dir.path()));
         ASSERT_TRUE(run.exited) << test::describe(run);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_EQ(run.out, c.out);

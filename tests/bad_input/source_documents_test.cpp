@@ -234,7 +234,9 @@ TEST(BadSource, FoldersLinksPipesAndDevicesAreRefused)
     }
     EXPECT_EQ(fingerprint(dir.path()), before);
 
-    // All at once through the command line: one line per failure, exit status 1.
+    // All at once through the command line: one line per failure, exit status 1. A
+    // folder is left out there: the command line takes it for the pages inside it.
+    std::erase(names, std::string("folder.htm"));
     std::vector<std::string> args{"--quiet", "--jobs", "2"};
     args.insert(args.end(), names.begin(), names.end());
     const auto run = runCli(args, test::inFolder(dir.path()));

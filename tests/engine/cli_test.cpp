@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -41,14 +42,17 @@ struct CliRun {
     std::string err;
 };
 
-CliRun runCli(const ScratchFolder& dir, const std::vector<std::string>& args)
+// Runs the program with `args`, standard input from `input` (or empty).
+CliRun runCli(const ScratchFolder& dir, const std::vector<std::string>& args, const std::string& input = {})
 {
     std::string command = quote(SORVANE_CLI);
     for (const std::string& a : args)
         command += " " + quote(a);
     const auto out = dir / ".stdout";
     const auto err = dir / ".stderr";
-    command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
+    const auto in = dir / ".stdin";
+    writeFile(in, input);
+    command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " <" + quote(in.string());
     CliRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -56,6 +60,7 @@ CliRun runCli(const ScratchFolder& dir, const std::vector<std::string>& args)
     run.err = readFile(err);
     std::filesystem::remove(out);
     std::filesystem::remove(err);
+    std::filesystem::remove(in);
     return run;
 }
 
@@ -120,7 +125,7 @@ TEST(Cli, ExitStatus)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(std::filesystem::exists(dir / "notes.txt"));
     EXPECT_EQ(lineCount(run.err), 1u);
-    EXPECT_EQ(run.err.rfind(missing + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + missing + ": ", 0), 0u) << run.err;
     EXPECT_EQ(run.out, (dir / "notes.txt").string() + "\n");
 
     // A .txt source with the name kept would overwrite itself: refused, left alone.
@@ -160,9 +165,16 @@ TEST(Cli, StdoutWritesTheConvertedTextInsteadOfFiles)
     std::string story;
     for (const char* name : {"long_story.txt", "long_story_0026.txt", "long_story_0052.txt"})
         story += toUtf8(decodeCp936(readFile(kExpected / name)));
-    CliRun run = runCli(dir, {"--stdout", "--max-run", "6", "--max-size", "0.5", (dir / "long_story.htm").string()});
+    CliRun run = runCli(dir, {"--stdout", "--eol", "crlf", "--max-run", "6", "--max-size", "0.5",
+                              (dir / "long_story.htm").string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, story);
+    // Without --eol, standard output gets LF line ends.
+    run = runCli(dir, {"--stdout", "--max-run", "6", "--max-size", "0.5", (dir / "long_story.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string storyLf = story;
+    storyLf.erase(std::remove(storyLf.begin(), storyLf.end(), '\r'), storyLf.end());
+    EXPECT_TRUE(run.out == storyLf);
     EXPECT_FALSE(std::filesystem::exists(dir / "long_story.txt"));
 
     // Parameter texts by their number value: 0.05 K is 51 characters, below 100, so no
@@ -179,10 +191,10 @@ TEST(Cli, StdoutWritesTheConvertedTextInsteadOfFiles)
     // Several documents follow each other in argument order.
     const std::string notes = toUtf8(decodeCp936(readFile(kExpected / "notes.txt")));
     const std::string notesPath = (dir / "notes.text").string();
-    run = runCli(dir, {"--stdout", "-j", "2", "--max-run", "6", "--head", "5", "--head-blank", "0", "--list",
+    run = runCli(dir, {"--stdout", "--eol", "crlf", "-j", "2", "--max-run", "6", "--head", "5", "--head-blank", "0", "--list",
                        (dir / "replacements.dat").string(), notesPath, notesPath});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, notes + notes);
+    EXPECT_TRUE(run.out == notes + notes);
     EXPECT_FALSE(std::filesystem::exists(dir / "notes.txt"));
 }
 
@@ -233,6 +245,287 @@ TEST(Cli, ParallelJobsKeepTheArgumentOrder)
     ASSERT_EQ(single.status, 0);
     EXPECT_EQ(single.out, "");  // --quiet lists nothing
     EXPECT_EQ(readFile(dir / "doc3.txt"), parallel);
+}
+
+// Every file under `folder`, relative, sorted; hidden ones left out.
+std::vector<std::string> filesUnder(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+            names.push_back(entry.path().lexically_relative(folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string page(const std::string& body)
+{
+    return "<html><head><meta charset=\"utf-8\"></head><body><p>" + body + "</p></body></html>";
+}
+
+TEST(Cli, FolderArgumentsKeepTheirSubFoldersUnderTheOutputFolder)
+{
+    ScratchFolder dir;
+    const auto book = dir / "book";
+    std::filesystem::create_directories(book / "sub" / "deeper");
+    std::filesystem::create_directories(book / ".hidden");
+    writeFile(book / "chap1.htm", page("一"));
+    writeFile(book / "chap2.htm", page("二"));
+    writeFile(book / "chap10.htm", page("十"));
+    writeFile(book / "sub" / "chap3.html", page("三"));
+    writeFile(book / "sub" / "deeper" / "chap4.htm", page("四"));
+    writeFile(book / ".hidden" / "secret.htm", page("秘"));
+    writeFile(book / ".draft.htm", page("稿"));
+    writeFile(book / "readme.md", "not a page");
+    // A link back up: followed, it would never end.
+    std::filesystem::create_directory_symlink("..", book / "sub" / "loop");
+
+    const auto out = dir / "out";
+    CliRun run = runCli(dir, {"-r", "-o", out.string(), book.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(filesUnder(out), (std::vector<std::string>{"chap1.txt", "chap10.txt", "chap2.txt", "sub/chap3.txt",
+                                                          "sub/deeper/chap4.txt"}));
+    // Natural order: chap2 before chap10.
+    EXPECT_EQ(run.out, (out / "chap1.txt").string() + "\n" + (out / "chap2.txt").string() + "\n" +
+                           (out / "chap10.txt").string() + "\n" + (out / "sub" / "chap3.txt").string() + "\n" +
+                           (out / "sub" / "deeper" / "chap4.txt").string() + "\n");
+    EXPECT_EQ(readFile(out / "sub" / "deeper" / "chap4.txt"), encodeCp936(u"四\r\n").bytes);
+    EXPECT_EQ(filesUnder(book).size(), 7u);  // nothing written among the sources
+
+    // Without -r only the folder's own pages; a file argument goes straight into the folder.
+    const auto flat = dir / "flat";
+    run = runCli(dir, {"-o", flat.string(), book.string(), (book / "sub" / "chap3.html").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(filesUnder(flat), (std::vector<std::string>{"chap1.txt", "chap10.txt", "chap2.txt", "chap3.txt"}));
+
+    // Without -o the text goes beside each page; a folder without pages is a failure.
+    std::filesystem::create_directory(dir / "empty");
+    run = runCli(dir, {"-r", book.string(), (dir / "empty").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / "empty").string() + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(readFile(book / "sub" / "deeper" / "chap4.txt"), encodeCp936(u"四\r\n").bytes);
+    EXPECT_FALSE(std::filesystem::exists(book / ".hidden" / "secret.txt"));
+}
+
+TEST(Cli, TwoSourcesForOneFileLeaveTheLaterUnconvertedWhateverTheJobs)
+{
+    ScratchFolder dir;
+    writeFile(dir / "dup.htm", page("先"));
+    writeFile(dir / "dup.html", page("后"));
+    writeFile(dir / "c1.htm", page("甲"));
+    writeFile(dir / "c01.htm", page("乙"));
+    // long.htm splits into parts; its second part takes the name of long_0002.htm's file.
+    writeFile(dir / "long.htm", page(std::string(150, 'a') + "</p><p>" + std::string(150, 'b')));
+    writeFile(dir / "long_0002.htm", page("丙"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;      // the file both map to
+        std::string kept;      // what it holds: the earlier source's text
+        std::string earlier;   // the source that keeps it
+        std::string later;     // the one reported
+    };
+    const Case cases[] = {
+        {{"dup.htm", "dup.html"}, "dup.txt", "先", "dup.htm", "dup.html"},
+        {{"dup.html", "dup.htm"}, "dup.txt", "后", "dup.html", "dup.htm"},
+        {{"--naming", "1", "c1.htm", "c01.htm"}, "c01.txt", "甲", "c1.htm", "c01.htm"},
+        {{"--max-size", "0.1", "long.htm", "long_0002.htm"}, "long_0002.txt", std::string(150, 'b'), "long.htm",
+         "long_0002.htm"},
+    };
+    for (const Case& c : cases) {
+        for (const char* jobs : {"1", "2"}) {
+            SCOPED_TRACE(c.later + " -j " + jobs);
+            for (const auto& name : filesUnder(dir.path()))
+                if (name.ends_with(".txt"))
+                    std::filesystem::remove(dir / name);
+            std::vector<std::string> args = {"-j", jobs};
+            for (const auto& a : c.args)
+                args.push_back(a.ends_with("htm") || a.ends_with("html") ? (dir / a).string() : a);
+            const CliRun run = runCli(dir, args);
+            EXPECT_EQ(run.status, 1);
+            ASSERT_EQ(lineCount(run.err), 1u) << run.err;
+            EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / c.later).string() + ": ", 0), 0u) << run.err;
+            EXPECT_NE(run.err.find((dir / c.earlier).string() + " "), std::string::npos) << run.err;
+            const std::string text = readFile(dir / c.file);
+            EXPECT_NE(toUtf8(decodeCp936(text)).find(c.kept), std::string::npos) << text;
+        }
+    }
+}
+
+TEST(Cli, NoClobberSkipsWhatExistedBeforeTheRun)
+{
+    ScratchFolder dir;
+    writeFile(dir / "a.htm", page("新"));
+    writeFile(dir / "b.htm", page("新"));
+    writeFile(dir / "a.txt", "old");
+    CliRun run = runCli(dir, {"-n", (dir / "a.htm").string(), (dir / "b.htm").string()});
+    EXPECT_EQ(run.status, 0) << run.err;  // a skip is no failure
+    EXPECT_EQ(readFile(dir / "a.txt"), "old");
+    EXPECT_EQ(readFile(dir / "b.txt"), encodeCp936(u"新\r\n").bytes);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / "a.htm").string() + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("a.txt"), std::string::npos);
+    EXPECT_EQ(run.out, (dir / "b.txt").string() + "\n");
+
+    // Without -n the old file is replaced.
+    run = runCli(dir, {(dir / "a.htm").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "a.txt"), encodeCp936(u"新\r\n").bytes);
+}
+
+TEST(Cli, StandardInputAndOutput)
+{
+    ScratchFolder dir;
+    const std::string input = page("标准输入 😀");
+    // --stdout: UTF-8, nothing lost, LF line ends.
+    CliRun run = runCli(dir, {"--stdout", "-"}, input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\xE3\x80\x80\xE3\x80\x80标准输入 😀\n");
+
+    // -o: a file named after "stdin", in any encoding.
+    run = runCli(dir, {"-o", (dir / "o").string(), "--encoding", "gb18030", "-"}, input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "o" / "stdin.txt"),
+              "\xA1\xA1\xA1\xA1\xB1\xEA\xD7\xBC\xCA\xE4\xC8\xEB \x94\x39\xFC\x36\r\n");
+
+    // Failures name it "stdin".
+    run = runCli(dir, {"--raw", "-"}, std::string("\0\1\2binary", 9));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: stdin: ", 0), 0u) << run.err;
+
+    // Usage errors: nowhere to write, read twice, --stdout in another encoding; the
+    // offending argument comes first.
+    struct Bad {
+        std::vector<std::string> args;
+        const char* first;
+    };
+    const Bad bad[] = {
+        {{"-"}, "sorvane-cli: -: "},
+        {{"--stdout", "-", "-"}, "sorvane-cli: -: "},
+        {{"--stdout", "--encoding", "gbk", "-"}, "sorvane-cli: --encoding: "},
+        {{"--stdout", "-o", "x", "-"}, "sorvane-cli: --output-dir: "},
+        {{"--no-such-option", "-"}, "sorvane-cli: --no-such-option: "},
+        {{"-qx", "-"}, "sorvane-cli: -x: "},
+        {{"--encoding", "latin1", "a.htm"}, "sorvane-cli: --encoding: "},
+    };
+    for (const Bad& b : bad) {
+        run = runCli(dir, b.args, input);
+        EXPECT_EQ(run.status, 2) << b.first;
+        EXPECT_EQ(run.err.rfind(b.first, 0), 0u) << run.err;
+    }
+}
+
+TEST(Cli, LossesToCodePage936AreReportedEvenWhenQuiet)
+{
+    ScratchFolder dir;
+    writeFile(dir / "p.htm", page("😀½한€镕"));
+    writeFile(dir / "q.htm", page("½"));
+    CliRun run = runCli(dir, {"-q", (dir / "p.htm").string(), (dir / "q.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "p.txt"), "\xA1\xA1\xA1\xA1???\x80\xE9\x46\r\n");
+    // One summary line: 2 documents, 4 characters.
+    ASSERT_EQ(lineCount(run.err), 1u) << run.err;
+    EXPECT_NE(run.err.find("2 个文件中共有 4 个字符"), std::string::npos) << run.err;
+
+    // Not quiet: one line per document as well.
+    run = runCli(dir, {(dir / "p.htm").string(), (dir / "q.htm").string()});
+    EXPECT_EQ(lineCount(run.err), 3u) << run.err;
+
+    // UTF-8 with LF loses nothing and says nothing.
+    run = runCli(dir, {"--encoding", "utf-8", "--eol", "lf", (dir / "p.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readFile(dir / "p.txt"), "\xE3\x80\x80\xE3\x80\x80😀½한€镕\n");
+}
+
+TEST(Cli, TheManualPageAndCompletionKnowEveryOption)
+{
+    ScratchFolder dir;
+    const CliRun help = runCli(dir, {"--help"});
+    ASSERT_EQ(help.status, 0);
+    std::string manual = readFile(std::filesystem::path(SORVANE_SOURCE_DIR) / "docs" / "man" / "sorvane-cli.1");
+    for (std::size_t at = manual.find("\\-"); at != std::string::npos; at = manual.find("\\-", at))
+        manual.erase(at, 1);
+    const std::string completion = readFile(std::filesystem::path(SORVANE_SOURCE_DIR) / "cli" / "sorvane-cli.bash");
+    ASSERT_FALSE(manual.empty());
+    std::size_t options = 0;
+    for (std::size_t at = help.out.find("--"); at != std::string::npos; at = help.out.find("--", at)) {
+        std::size_t end = at + 2;
+        while (end < help.out.size() && (std::isalnum(static_cast<unsigned char>(help.out[end])) || help.out[end] == '-'))
+            ++end;
+        const std::string option = help.out.substr(at, end - at);
+        at = end;
+        if (option.size() <= 2)
+            continue;
+        ++options;
+        EXPECT_NE(manual.find(option), std::string::npos) << option << " is missing from the manual page";
+        EXPECT_NE(completion.find(option), std::string::npos) << option << " is missing from the completion";
+    }
+    EXPECT_GE(options, 18u);
+}
+
+TEST(Cli, JoinsAFolderOfChaptersIntoOneBook)
+{
+    const auto data = std::filesystem::path(SORVANE_TEST_DATA) / "book";
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        ScratchFolder dir;
+        std::filesystem::copy(data / "chapters", dir / "chapters");
+        // chap1 ... chap12 in natural order, split into three parts by the size limit.
+        const CliRun run =
+            runCli(dir, {"-j", jobs, "--join", "book", "--max-size", "0.1", "-o", (dir / "out").string(),
+                         (dir / "chapters").string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(filesUnder(dir / "out"), (std::vector<std::string>{"book.txt", "book_0027.txt", "book_0052.txt"}));
+        for (const char* part : {"book.txt", "book_0027.txt", "book_0052.txt"})
+            EXPECT_EQ(readFile(dir / "out" / part), readFile(data / "expected" / part)) << part;
+    }
+
+    // A chapter that cannot be read is reported and left out; the rest is joined.
+    ScratchFolder dir;
+    writeFile(dir / "1.htm", page("第一章"));
+    writeFile(dir / "2.htm", std::string("\0\1\2\3", 4));
+    writeFile(dir / "3.htm", page("第三章"));
+    const CliRun run = runCli(dir, {"--join", "全书", (dir / "1.htm").string(), (dir / "2.htm").string(),
+                                    (dir / "3.htm").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("sorvane-cli: " + (dir / "2.htm").string() + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(readFile(dir / "全书.txt"), encodeCp936(u"第一章\r\n\r\n第三章\r\n").bytes);
+    EXPECT_EQ(run.out, (dir / "全书.txt").string() + "\n");
+
+    // Usage: not with standard output, not of standard input.
+    EXPECT_EQ(runCli(dir, {"--join", "b", "--stdout", (dir / "1.htm").string()}).status, 2);
+    EXPECT_EQ(runCli(dir, {"--join", "b", "-o", "x", "-"}, page("x")).status, 2);
+}
+
+TEST(Cli, TraditionalAndSimplifiedConversion)
+{
+    ScratchFolder dir;
+    // A Big5 page from Taiwan, and a Simplified one.
+    std::string big5 = "<html><head><meta charset=\"big5\"></head><body><p>";
+    big5 += "\xBB\x4F\xC6\x57\xB3\x6F\xB8\xCC";  // 臺灣這裡
+    big5 += "</p></body></html>";
+    writeFile(dir / "tw.htm", big5);
+    writeFile(dir / "cn.htm", page("台湾这里"));
+    struct Case {
+        const char* kind;
+        const char* source;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"t2s", "tw.htm", "台湾这里\n"},
+        {"none", "tw.htm", "臺灣這裡\n"},
+        {"s2t", "cn.htm", "臺灣這裏\n"},  // OpenCC's standard form of 里
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runCli(dir, {"--stdout", "--convert", c.kind, (dir / c.source).string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.expected) << c.kind;
+    }
+    // Converted before the code page pass: the Traditional page keeps every character in GBK.
+    const CliRun run = runCli(dir, {"--convert", "t2s", "--encoding", "gbk", (dir / "tw.htm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readFile(dir / "tw.txt"), encodeCp936(u"台湾这里\r\n").bytes);
+    EXPECT_EQ(runCli(dir, {"--convert", "t2x", (dir / "tw.htm").string()}).status, 2);
 }
 
 }  // namespace

@@ -39,6 +39,28 @@ TEST(OutputNaming, BasePathFromSourceAndNamingIndex)
     }
 }
 
+TEST(OutputNaming, AnOutputFolderTakesTheNameOnly)
+{
+    struct Case {
+        const char* source;
+        int naming;
+        const char* folder;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/a/ch1.htm", 0, "", "/a/ch1.txt"},
+        {"/a/ch1.htm", 0, "/out", "/out/ch1.txt"},
+        {"/a/ch1.htm", 2, "/out/", "/out/ch001.txt"},
+        {"/docs.old/readme", 0, "/out", "/out/readme.txt"},
+        {"/a/ch1.txt", 0, "/out/sub", "/out/sub/ch1.txt"},  // a .txt source no longer maps onto itself
+        {"rel/ch7.htm", 2, "o", "o/ch007.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source + std::string(" -> ") + c.folder);
+        EXPECT_EQ(outputBasePath(c.source, namingWidth(c.naming), c.folder).string(), c.expected);
+    }
+}
+
 TEST(OutputNaming, PartNamesCarryTheStartIndexWithAtLeastFourDigits)
 {
     struct Case {

@@ -305,7 +305,8 @@ TEST_F(MainWindowStartup, ControlsCarryTheirNamesCaptionsAndFocusOrder)
     }
     for (const char* name : {"File1", "Drive1", "Dir1", "Combo1_0", "Combo1_1", "Combo2_0", "Combo2_1",
                              "Combo2_2", "Text2_0", "Text2_1", "List1_0", "Timer1", "Frame1", "Frame2_0",
-                             "Frame2_1", "Label1_0", "Label1_1"})
+                             "Frame2_1", "Label1_0", "Label1_1", "outputFolderBox", "outputFolderButton",
+                             "outputEncodingBox", "joinBox", "convertBox"})
         EXPECT_NE(w->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
 
     // Tab walks the controls in the window's order, starting from File1.
@@ -314,9 +315,10 @@ TEST_F(MainWindowStartup, ControlsCarryTheirNamesCaptionsAndFocusOrder)
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     const std::vector<QWidget*> order = {
         c.File1,       c.Drive1,      c.Dir1,        c.Combo1[0],   c.Combo1[1],   c.Combo2[0],
-        c.Combo2[1],   c.Combo2[2],   c.Text2[0],    c.Text2[1],    c.Command1[0], c.Command1[1],
-        c.Command1[4], c.Command1[2], c.List1_0,     c.Command1[3], c.Command1[5], c.Command1[6],
-        c.File1};
+        c.Combo2[1],   c.Combo2[2],   c.Text2[0],    c.Text2[1],
+        c.outputFolderBox, c.outputFolderButton, c.outputEncodingBox, c.joinBox, c.convertBox,
+        c.Command1[0], c.Command1[1], c.Command1[4], c.Command1[2], c.List1_0,
+        c.Command1[3], c.Command1[5], c.Command1[6], c.File1};
     EXPECT_EQ(QApplication::focusWidget(), c.File1);
     for (std::size_t i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

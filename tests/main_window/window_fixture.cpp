@@ -48,6 +48,11 @@ Controls::Controls(const SorvMain& w)
     List1_0 = control<QListWidget>(w, QStringLiteral("List1_0"));
     Timer1 = control<QTimer>(w, QStringLiteral("Timer1"));
     progressBar = control<QProgressBar>(w, QStringLiteral("progressBar"));
+    outputFolderBox = control<QLineEdit>(w, QStringLiteral("outputFolderBox"));
+    outputFolderButton = control<QPushButton>(w, QStringLiteral("outputFolderButton"));
+    outputEncodingBox = control<QComboBox>(w, QStringLiteral("outputEncodingBox"));
+    joinBox = control<QCheckBox>(w, QStringLiteral("joinBox"));
+    convertBox = control<QComboBox>(w, QStringLiteral("convertBox"));
 }
 
 void waitIdle(const SorvMain& w)

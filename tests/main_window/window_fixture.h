@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <QComboBox>
+#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -52,6 +53,11 @@ struct Controls {
     QListWidget* List1_0 = nullptr;
     QTimer* Timer1 = nullptr;
     QProgressBar* progressBar = nullptr;
+    QLineEdit* outputFolderBox = nullptr;
+    QPushButton* outputFolderButton = nullptr;
+    QComboBox* outputEncodingBox = nullptr;
+    QCheckBox* joinBox = nullptr;
+    QComboBox* convertBox = nullptr;
 };
 
 // Lets the window's event loop run until no conversion or rendering is in progress

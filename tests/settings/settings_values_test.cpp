@@ -30,6 +30,21 @@ TEST(SettingsValues, StoredIndex)
         EXPECT_EQ(storedIndex(value), index) << value;
 }
 
+TEST(SettingsValues, OutputEncoding)
+{
+    const std::pair<std::string_view, OutputEncoding> cases[] = {
+        {"", OutputEncoding::Gbk},          {"GBK", OutputEncoding::Gbk},
+        {"GB18030", OutputEncoding::Gb18030}, {"gb18030", OutputEncoding::Gb18030},
+        {"UTF-8", OutputEncoding::Utf8},    {" utf8 ", OutputEncoding::Utf8},
+        {"latin1", OutputEncoding::Gbk},    {"UTF-16", OutputEncoding::Gbk},
+    };
+    for (const auto& [value, encoding] : cases)
+        EXPECT_EQ(storedOutEnc(value), encoding) << value;
+    for (OutputEncoding e : {OutputEncoding::Gbk, OutputEncoding::Gb18030, OutputEncoding::Utf8})
+        EXPECT_EQ(storedOutEnc(outEncValue(e)), e);
+    EXPECT_EQ(outEncValue(OutputEncoding::Utf8), "UTF-8");
+}
+
 // A file written from scratch holds the keys in the order of the key list, each in its
 // form; reading it back gives what was set.
 TEST(SettingsValues, WrittenFileHoldsEveryKeyInOrderAndReadsBack)
