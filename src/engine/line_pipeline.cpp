@@ -262,6 +262,24 @@ std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit)
     }
 }
 
+Result<std::size_t> prepareText(Text& text, const ConversionParams& params, const ReplacementList& list)
+{
+    // Traditional/Simplified conversion comes before the code page pass, so converted
+    // characters that the code page holds are kept; the replacement list then sees the
+    // reader's script.
+    if (params.script != ScriptConversion::None) {
+        Result<Text> converted = convertScript(text, params.script);
+        if (!converted)
+            return converted.error();
+        text = std::move(converted).value();
+    }
+    if (params.encoding == OutputEncoding::Gbk)
+        return passCp936AndReplace(text, list);
+    // The other encodings hold every character: the list works on the text as rendered.
+    applyReplacements(text, list);
+    return std::size_t{0};
+}
+
 CleanedText cleanText(Text text, const ConversionParams& params, const ReplacementList& list,
                       const ProgressFn& progress)
 {
@@ -270,23 +288,12 @@ CleanedText cleanText(Text text, const ConversionParams& params, const Replaceme
             progress(done);
     };
     CleanedText out;
-    // Traditional/Simplified conversion comes before the code page pass, so converted
-    // characters that the code page holds are kept; the replacement list then sees the
-    // reader's script.
-    if (params.script != ScriptConversion::None) {
-        Result<Text> converted = convertScript(text, params.script);
-        if (!converted) {
-            out.error = converted.error();
-            return out;
-        }
-        text = std::move(converted).value();
+    Result<std::size_t> lost = prepareText(text, params, list);
+    if (!lost) {
+        out.error = lost.error();
+        return out;
     }
-    if (params.encoding == OutputEncoding::Gbk) {
-        out.lostCharacters = passCp936AndReplace(text, list);
-    } else {
-        // The other encodings hold every character: the list works on the text as rendered.
-        applyReplacements(text, list);
-    }
+    out.lostCharacters = *lost;
     report(1.0 / 3);
     removeSelectionBlocker(text);
 

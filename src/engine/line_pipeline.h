@@ -99,6 +99,13 @@ struct TextPart {
 std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit);
 
 // A rendered text cleaned up to the split into parts: its line table with every mark set.
+// The steps before the line split, shared by the conversion and the replacement editor:
+// the Traditional/Simplified conversion the parameters ask for, then, for GBK output,
+// passCp936AndReplace, or for the other encodings the replacement list alone. Returns the
+// characters lost to the code page, or the Error of a script conversion that could not
+// run (its data missing).
+Result<std::size_t> prepareText(Text& text, const ConversionParams& params, const ReplacementList& list);
+
 struct CleanedText {
     LineTable table;
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, now '?'

@@ -1015,7 +1015,7 @@ void SorvMain::previewFirstSelected()
             PreviewOutcome out;
             out.report = convertOne(convert, source, 1, params, list, context);
             if (out.report)
-                out.text = T1::shownText(QStringLiteral("4"), scratch, list);
+                out.text = T1::shownText(QStringLiteral("4"), scratch, params, list);
             return out;
         },
         [this, scratch](PreviewOutcome out) {
@@ -1053,9 +1053,10 @@ void SorvMain::confirmReplacement()
     // A large document renders on the worker; the window stays responsive meanwhile.
     setBusy(true, 1);
     const ReplacementList list = m_list;
+    const ConversionParams params = currentParams();
     const std::filesystem::path document = toFsPath(path);
     m_task->start<Result<Text>>(
-        [document, list] { return T1::shownText(QStringLiteral("2"), document, list); },
+        [document, params, list] { return T1::shownText(QStringLiteral("2"), document, params, list); },
         [this, document](Result<Text> text) {
             setBusy(false, 0);
             if (m_closePending) {

@@ -175,7 +175,7 @@ void T1::Form_Load()
 
 bool T1::Read_T()
 {
-    Result<Text> text = shownText(d->T1_Mode, d->document, d->list);
+    Result<Text> text = shownText(d->T1_Mode, d->document, ConversionParams{}, d->list);
     if (!text) {
         reportUnreadable(this, text.error());
         return false;
@@ -185,7 +185,7 @@ bool T1::Read_T()
 }
 
 Result<Text> T1::shownText(const QString& mode, const std::filesystem::path& document,
-                           const ReplacementList& list)
+                           const ConversionParams& params, const ReplacementList& list)
 {
     Result<Text> text = Text();
     if (mode == QLatin1String("4")) {
@@ -195,12 +195,16 @@ Result<Text> T1::shownText(const QString& mode, const std::filesystem::path& doc
         if (!bytes)
             return bytes.error();
         text = normaliseLineBreaks(decodeCp936(*bytes));
-    } else {
-        text = renderDocument(document);
-        if (!text)
-            return text;
+        passCp936AndReplace(*text, list);
+        return text;
     }
-    passCp936AndReplace(*text, list);
+    // The rendered document goes through the conversion's own first steps, so a piece
+    // picked here is a piece of the text the conversion matches pairs against.
+    text = renderDocument(document);
+    if (!text)
+        return text;
+    if (Result<std::size_t> prepared = prepareText(*text, params, list); !prepared)
+        return prepared.error();
     return text;
 }
 

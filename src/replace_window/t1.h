@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "common/conversion_params.h"
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "common/text.h"
@@ -31,11 +32,13 @@ public:
     bool Read_T();
 
     // The text the window shows for `document` in `mode`: in preview mode the program's
-    // own scratch file, read as code page 936; otherwise the rendered document. Either
-    // passes through the code page and the replacement list as a conversion does. Touches
-    // no widget, so it may run on a worker thread. Fails as reading or rendering fails.
+    // own scratch file, read as code page 936 and passed through the code page and the
+    // replacement list; otherwise the rendered document after the conversion's first
+    // steps for `params` (Traditional/Simplified, code page, replacement list). Touches
+    // no widget, so it may run on a worker thread. Fails as reading, rendering or the
+    // script conversion fails.
     static Result<Text> shownText(const QString& mode, const std::filesystem::path& document,
-                                  const ReplacementList& list);
+                                  const ConversionParams& params, const ReplacementList& list);
     // Fills the text box with a text shownText gave.
     void showText(const Text& text);
     // Tells the user why the document cannot be shown.

@@ -180,6 +180,44 @@ TEST(T1Window, ShownTextIsWhatTheConversionGoesOnWithAndTheClipboardIsLeftAlone)
     EXPECT_EQ(after->html(), QStringLiteral("<b>saved</b>"));
 }
 
+// With Traditional to Simplified chosen, the replacement editor shows the text the
+// conversion goes on with, so a pair picked there is written in the reader's script.
+TEST(T1Window, ShownTextFollowsTheChosenScriptConversion)
+{
+    TempFolder folder;
+    const auto page = folder.write("page.html",
+                                   "<html><body><p>\xE8\x87\xBA\xE7\x81\xA3\xE9\x80\x99\xE8\xA3\xA1</p>"
+                                   "<p>tail</p></body></html>");  // 臺灣這裡
+    ConversionParams params;
+    params.headBlank = "9";
+    params.restBlank = "9";
+    params.script = ScriptConversion::T2S;
+    const ReplacementList list{{u"tail", u"\u5C3E", "Y"}};  // 尾
+
+    const Result<Text> shown = T1::shownText(QStringLiteral("2"), page, params, list);
+    ASSERT_TRUE(shown) << shown.error().describe();
+    const QString box = QString::fromStdU16String(*shown);
+    EXPECT_TRUE(box.contains(u(u"\u53F0\u6E7E\u8FD9\u91CC"))) << box.toStdString();  // 台湾这里
+
+    EngineContext context;
+    context.programFolder = folder.path("");
+    const Result<ConversionReport> converted = ch_txt(page, 1, params, list, context);
+    ASSERT_TRUE(converted);
+    QStringList written;
+    for (QString line : boxLines(QString::fromStdU16String(
+             decodeCp936(testing::readBytes(folder.path("TEMP.TXT")))))) {
+        if (line.startsWith(u(u"\u3000\u3000")))
+            line.remove(0, 2);
+        written << line;
+    }
+    EXPECT_EQ(boxLines(box), written);
+
+    // Without the choice the page shows as written.
+    const Result<Text> plain = T1::shownText(QStringLiteral("2"), page, ConversionParams{}, list);
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(QString::fromStdU16String(*plain).contains(u(u"\u81FA\u7063\u9019\u88E1")));
+}
+
 // The scratch file is read as code page 936: short GBK lines that also happen to be
 // valid UTF-8 still show as the Chinese the conversion wrote.
 TEST(T1Window, PreviewReadsTheScratchFileAsCodePage936)
