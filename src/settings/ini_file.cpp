@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/ascii.h"
 #include "engine/codepage.h"
 #include "settings/file_io.h"
 
@@ -33,11 +34,7 @@ bool isBlank(char c)
 
 std::string_view trimBlanks(std::string_view s)
 {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return trimAscii(s, isBlank);
 }
 
 std::vector<Line> splitLines(std::string_view bytes)
