@@ -594,7 +594,8 @@ private:
         // Dropped last in first out: this element's end tag comes before those of the
         // elements it was a sibling of, and after those of elements closed before it.
         pending.push_back(closedName);
-        pending.insert(pending.end(), m_pendingDrops.begin(), m_pendingDrops.end());
+        if (!m_pendingDrops.empty())
+            pending.insert(pending.end(), m_pendingDrops.begin(), m_pendingDrops.end());
         m_pendingDrops = std::move(pending);
     }
 
@@ -611,8 +612,12 @@ private:
                 closeInnermost();
         startTagSeen(t, tokenizer);
         if (!m_pendingDrops.empty() && !m_stack.empty()) {
+            // Moved, not copied: at the depth limit every start tag hands the list on.
             auto& into = m_stack.back().dropEnds;
-            into.insert(into.end(), m_pendingDrops.begin(), m_pendingDrops.end());
+            if (into.empty())
+                into = std::move(m_pendingDrops);
+            else
+                into.insert(into.end(), m_pendingDrops.begin(), m_pendingDrops.end());
         }
         const bool capped = t.attributeCount > kMaxAttributes;
         if (m_prefix.empty() && !capped && !m_dropTag)
