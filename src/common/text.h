@@ -18,4 +18,7 @@ using TextView = std::u16string_view;
 Text fromUtf8(std::string_view utf8);
 std::string toUtf8(TextView text);
 
+// Appends UTF-8 decoded to UTF-16 to `out`; invalid sequences become U+FFFD.
+void appendUtf8(Text& out, std::string_view utf8);
+
 }  // namespace sorvane

@@ -10,22 +10,12 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "engine/nesting_limiter.h"
+
 namespace sorvane {
 
 enum class HtmlNodeKind { Document, Element, Text, Whitespace, CData, Comment };
 enum class HtmlNamespace { Html, Svg, MathMl };
-
-// How deep elements may nest; deeper ones become siblings, as in browsers.
-inline constexpr int kMaxNestingDepth = 512;
-
-// Rewrites markup whose elements nest deeper than `maxDepth` so that they do not: a
-// start tag that would open an element below that depth first closes the innermost
-// open element, so the new element becomes its sibling, and the end tag that closed
-// element would have had is dropped. A light tag scanner tracks the open elements
-// (comments, raw-text elements, void elements and the usual implied end tags taken
-// into account), so the tree builder never sees a deep stack and parsing stays linear
-// in time and memory. Returns nothing when the markup needs no change.
-std::optional<std::string> limitNestingDepth(std::string_view utf8, int maxDepth = kMaxNestingDepth);
 
 class HtmlDocument {
 public:
@@ -71,10 +61,12 @@ public:
     // The element's lower-case local name (also for unknown tags).
     std::string_view tagName(Node node) const;
     static HtmlNamespace ns(Node node);
-    // An attribute value; attribute names are matched in lower case.
+    // An attribute value (which may hold NUL bytes, as text() may); attribute names are
+    // matched in lower case.
     static std::optional<std::string_view> attribute(Node node, const char* name);
 
-    // Text, white space and CDATA nodes: their UTF-8 text.
+    // Text, white space and CDATA nodes: their UTF-8 text. It may hold NUL bytes: the
+    // parser turns a numeric character reference past 0x7FFFFFFF into one.
     static std::string_view text(Node node);
 
 private:

@@ -16,6 +16,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
+#include "common/ascii.h"
 #include "engine/encoding_detect.h"
 #include "engine/html_document.h"
 
@@ -111,25 +112,6 @@ const std::vector<TagInfo>& tagTable()
     return table;
 }
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool isCssSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && isCssSpace(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isCssSpace(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 // The declarations of a style attribute that decide what text is shown.
 // The declarations of a style attribute or a style-sheet rule that decide what text is
 // shown; unset fields leave the value as it was.
@@ -200,7 +182,7 @@ std::optional<Display> parseDisplay(std::string_view v)
     if (space == std::string_view::npos)
         return std::nullopt;
     const std::string_view outer = v.substr(0, space);
-    std::string_view inner = trim(v.substr(space + 1));
+    std::string_view inner = trimAscii(v.substr(space + 1));
     if (inner.ends_with(" list-item") || inner == "list-item")
         return Display::Block;
     const bool inlineOuter = outer == "inline";
@@ -253,14 +235,14 @@ void parseDeclarations(std::string_view text, InlineStyle& normal, InlineStyle* 
             continue;
         lowered.assign(decl);
         for (char& c : lowered)
-            c = lowerAscii(c);
+            c = toLowerAscii(c);
         const std::string_view low = lowered;
-        const std::string_view name = trim(low.substr(0, colon));
-        std::string_view value = trim(low.substr(colon + 1));
+        const std::string_view name = trimAscii(low.substr(0, colon));
+        std::string_view value = trimAscii(low.substr(colon + 1));
         bool isImportant = false;
         if (const size_t bang = value.find('!'); bang != std::string_view::npos) {
-            isImportant = trim(value.substr(bang + 1)) == "important";
-            value = trim(value.substr(0, bang));
+            isImportant = trimAscii(value.substr(bang + 1)) == "important";
+            value = trimAscii(value.substr(0, bang));
         }
         InlineStyle& into = isImportant && important ? *important : normal;
         if (name == "display") {
@@ -291,10 +273,28 @@ void parseDeclarations(std::string_view text, InlineStyle& normal, InlineStyle* 
     }
 }
 
-bool equalsNoCaseAscii(std::string_view a, std::string_view b)
+// Whether a media query list applies to a screen: empty, "all" or "screen" (with
+// "only"); queries with conditions are taken not to.
+bool mediaApplies(std::string_view media)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    const std::string m = toLowerAscii(trimAscii(media));
+    if (m.empty())
+        return true;
+    if (m.find('(') != std::string::npos)
+        return false;
+    size_t pos = 0;
+    while (pos <= m.size()) {
+        size_t end = m.find(',', pos);
+        if (end == std::string::npos)
+            end = m.size();
+        std::string_view q = trimAscii(std::string_view(m).substr(pos, end - pos));
+        if (q.starts_with("only "))
+            q = trimAscii(q.substr(5));
+        if (q == "all" || q == "screen")
+            return true;
+        pos = end + 1;
+    }
+    return false;
 }
 
 // The rules of a page's <style> sheets, as far as they decide what text is shown: type,
@@ -307,8 +307,8 @@ class StyleSheet {
 public:
     bool empty() const { return m_rules.empty(); }
 
-    // Limits the work of matching, in rules tried and ancestors visited; past it, rules
-    // no longer match. Keeps a hostile sheet from taking time that grows with its size
+    // Limits the work of matching, in rules tried, ancestors visited and class names
+    // compared; past it, rules no longer match. Keeps a hostile sheet from taking time that grows with its size
     // times the document's.
     void setBudget(std::size_t steps) { m_budget = steps; }
 
@@ -326,22 +326,22 @@ public:
             return;
         m_candidates.clear();
         const std::string_view tag = doc.tagName(n);
-        addCandidates(m_byTag, lowered(tag));
+        addCandidates(m_byTag, toLowerAscii(tag));
         for (size_t i : m_universal)
             m_candidates.push_back(i);
         if (auto id = HtmlDocument::attribute(n, "id"))
-            addCandidates(m_byId, lowered(trim(*id)));
+            addCandidates(m_byId, toLowerAscii(trimAscii(*id)));
         if (auto cls = HtmlDocument::attribute(n, "class")) {
             std::string_view list = *cls;
             while (!list.empty()) {
                 size_t start = 0;
-                while (start < list.size() && isCssSpace(list[start]))
+                while (start < list.size() && isAsciiSpace(list[start]))
                     ++start;
                 size_t end = start;
-                while (end < list.size() && !isCssSpace(list[end]))
+                while (end < list.size() && !isAsciiSpace(list[end]))
                     ++end;
                 if (end > start)
-                    addCandidates(m_byClass, lowered(list.substr(start, end - start)));
+                    addCandidates(m_byClass, toLowerAscii(list.substr(start, end - start)));
                 list.remove_prefix(end);
             }
         }
@@ -380,14 +380,6 @@ private:
         InlineStyle important;
     };
 
-    static std::string lowered(std::string_view s)
-    {
-        std::string out(s);
-        for (char& c : out)
-            c = lowerAscii(c);
-        return out;
-    }
-
     static std::string withoutComments(std::string_view css)
     {
         std::string out;
@@ -422,49 +414,40 @@ private:
         return s.size();
     }
 
-    static bool mediaApplies(std::string_view media)
-    {
-        const std::string m = lowered(trim(media));
-        if (m.empty())
-            return true;
-        if (m.find('(') != std::string::npos)
-            return false;
-        size_t pos = 0;
-        while (pos <= m.size()) {
-            size_t end = m.find(',', pos);
-            if (end == std::string::npos)
-                end = m.size();
-            std::string_view q = trim(std::string_view(m).substr(pos, end - pos));
-            if (q.starts_with("only "))
-                q = trim(q.substr(5));
-            if (q == "all" || q == "screen")
-                return true;
-            pos = end + 1;
-        }
-        return false;
-    }
-
+    // Reads the rules of a sheet in one pass without recursion: a block of an
+    // @media rule that applies is read in place, its '}' only lowering the count of
+    // open @media blocks, so any depth of nesting costs no stack and no re-reading.
+    // Every other block is skipped once, to its matching '}'.
     void parseRules(std::string_view s)
     {
+        size_t openMedia = 0;
         size_t pos = 0;
         while (pos < s.size()) {
             const size_t open = s.find_first_of("{;}", pos);
             if (open == std::string_view::npos)
                 return;
-            const std::string_view prelude = trim(s.substr(pos, open - pos));
-            if (s[open] != '{') {
+            if (s[open] == '}') {
+                if (openMedia > 0)
+                    --openMedia;  // the end of an @media block: its rules are read
+                pos = open + 1;  // else stray text
+                continue;
+            }
+            if (s[open] == ';') {
                 pos = open + 1;  // an @-statement such as @import or @charset, or stray text
                 continue;
             }
+            const std::string_view prelude = trimAscii(s.substr(pos, open - pos));
+            if (prelude.starts_with('@') && toLowerAscii(prelude.substr(0, 6)) == "@media" &&
+                mediaApplies(prelude.substr(6))) {
+                ++openMedia;
+                pos = open + 1;
+                continue;
+            }
             const size_t end = blockEnd(s, open);
-            // A block left open at the end of the sheet ends there.
-            const bool closed = end <= s.size() && s[end - 1] == '}';
-            const std::string_view body = s.substr(open + 1, end - open - 1 - (closed ? 1 : 0));
-            if (prelude.starts_with('@')) {
-                if (lowered(prelude.substr(0, 6)) == "@media" && mediaApplies(prelude.substr(6)))
-                    parseRules(body);
-            } else {
-                addRule(prelude, body);
+            if (!prelude.starts_with('@')) {
+                // A block left open at the end of the sheet ends there.
+                const bool closed = s[end - 1] == '}';
+                addRule(prelude, s.substr(open + 1, end - open - 1 - (closed ? 1 : 0)));
             }
             pos = end;
         }
@@ -485,7 +468,7 @@ private:
             if (end == std::string_view::npos)
                 end = selectors.size();
             Rule rule;
-            if (parseSelector(trim(selectors.substr(pos, end - pos)), rule)) {
+            if (parseSelector(trimAscii(selectors.substr(pos, end - pos)), rule)) {
                 rule.normal = normal;
                 rule.important = important;
                 index(std::move(rule));
@@ -511,7 +494,7 @@ private:
             Compound c;
             c.child = child;
             bool any = false;
-            while (i < s.size() && !isCssSpace(s[i]) && s[i] != '>') {
+            while (i < s.size() && !isAsciiSpace(s[i]) && s[i] != '>') {
                 const char k = s[i];
                 size_t j = (k == '.' || k == '#') ? i + 1 : i;
                 if (k == '*') {
@@ -524,7 +507,7 @@ private:
                     ++j;
                 if (j == start)
                     return false;  // ':', '[', '+', '~' or anything else we do not match
-                const std::string name = lowered(s.substr(start, j - start));
+                const std::string name = toLowerAscii(s.substr(start, j - start));
                 if (k == '.') {
                     c.classes.push_back(name);
                     ++classes;
@@ -546,7 +529,7 @@ private:
                 return false;
             rule.selector.push_back(std::move(c));
             child = false;
-            while (i < s.size() && (isCssSpace(s[i]) || s[i] == '>')) {
+            while (i < s.size() && (isAsciiSpace(s[i]) || s[i] == '>')) {
                 if (s[i] == '>')
                     child = true;
                 ++i;
@@ -580,14 +563,16 @@ private:
             m_candidates.insert(m_candidates.end(), it->second.begin(), it->second.end());
     }
 
-    static bool hasClass(std::string_view list, std::string_view cls)
+    // Whether the class list holds `cls`; every name compared counts against the budget.
+    bool hasClass(std::string_view list, std::string_view cls) const
     {
         size_t pos = 0;
         while (pos < list.size()) {
-            while (pos < list.size() && isCssSpace(list[pos]))
+            ++m_steps;
+            while (pos < list.size() && isAsciiSpace(list[pos]))
                 ++pos;
             size_t end = pos;
-            while (end < list.size() && !isCssSpace(list[end]))
+            while (end < list.size() && !isAsciiSpace(list[end]))
                 ++end;
             if (end > pos && equalsNoCaseAscii(list.substr(pos, end - pos), cls))
                 return true;
@@ -596,15 +581,16 @@ private:
         return false;
     }
 
-    static bool matchesCompound(const HtmlDocument& doc, HtmlDocument::Node n, const Compound& c)
+    bool matchesCompound(const HtmlDocument& doc, HtmlDocument::Node n, const Compound& c) const
     {
         if (HtmlDocument::kind(n) != HtmlNodeKind::Element)
             return false;
+        ++m_steps;
         if (!c.tag.empty() && !equalsNoCaseAscii(doc.tagName(n), c.tag))
             return false;
         if (!c.id.empty()) {
             const auto id = HtmlDocument::attribute(n, "id");
-            if (!id || !equalsNoCaseAscii(trim(*id), c.id))
+            if (!id || !equalsNoCaseAscii(trimAscii(*id), c.id))
                 return false;
         }
         if (!c.classes.empty()) {
@@ -612,7 +598,7 @@ private:
             if (!cls)
                 return false;
             for (const std::string& one : c.classes)
-                if (!hasClass(*cls, one))
+                if (m_steps > m_budget || !hasClass(*cls, one))
                     return false;
         }
         return true;
@@ -825,12 +811,29 @@ private:
         }
     }
 
+    // The locale whose case rules apply to a `lang` value. Case mapping depends on the
+    // language alone, so only the primary subtag (at most 8 letters) is read, and one
+    // locale is made per distinct language: a long `lang` value costs nothing per text.
+    const icu::Locale& localeFor(std::string_view lang)
+    {
+        std::string language;
+        for (char c : lang) {
+            if (!isAsciiAlpha(c) || language.size() == 8)
+                break;
+            language.push_back(toLowerAscii(c));
+        }
+        auto it = m_locales.find(language);
+        if (it == m_locales.end())
+            it = m_locales.emplace(language, icu::Locale(language.c_str())).first;
+        return it->second;
+    }
+
     // The text after text-transform, with the case rules of the element's language.
-    static std::string transformed(std::string_view utf8, Transform transform, std::string_view lang)
+    std::string transformed(std::string_view utf8, Transform transform, std::string_view lang)
     {
         icu::UnicodeString u = icu::UnicodeString::fromUTF8(
             icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
-        const icu::Locale locale(std::string(lang).c_str());
+        const icu::Locale& locale = localeFor(lang);
         if (transform == Transform::Upper) {
             u.toUpper(locale);
         } else if (transform == Transform::Lower) {
@@ -928,7 +931,7 @@ private:
                 if (HtmlDocument::attribute(n, "hidden"))
                     box.display = Display::None;
                 if (name == "input") {
-                    if (auto type = HtmlDocument::attribute(n, "type"); type && equalsNoCase(*type, "hidden"))
+                    if (auto type = HtmlDocument::attribute(n, "type"); type && equalsNoCaseAscii(*type, "hidden"))
                         box.display = Display::None;
                 } else if (name == "dialog") {
                     if (!HtmlDocument::attribute(n, "open"))
@@ -970,12 +973,6 @@ private:
         if ((outOfFlow || parent.blockifyChildren) && box.display != Display::Contents)
             box.display = blockified(box.display);
         return box;
-    }
-
-    static bool equalsNoCase(std::string_view a, std::string_view b)
-    {
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
     }
 
     void enter(Node n, Frame& parentFrame)
@@ -1190,47 +1187,6 @@ private:
         }
     }
 
-    // Appends one character that is not collapsible white space.
-    void put(char32_t cp)
-    {
-        if (cp == 0xA0)
-            cp = u' ';  // a browser's plain-text copy gives a plain space
-        if (cp < 0x10000) {
-            m_out.push_back(static_cast<char16_t>(cp));
-        } else {
-            cp -= 0x10000;
-            m_out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            m_out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        }
-    }
-
-    // Decodes one UTF-8 sequence at s[i] (the parser's output is valid UTF-8).
-    static char32_t decode(std::string_view s, size_t& i)
-    {
-        const auto c = static_cast<unsigned char>(s[i]);
-        auto cont = [&](size_t k) -> char32_t {
-            return k < s.size() ? static_cast<char32_t>(static_cast<unsigned char>(s[k]) & 0x3F) : 0;
-        };
-        if (c < 0x80) {
-            ++i;
-            return c;
-        }
-        if (c < 0xE0) {
-            const char32_t cp = (static_cast<char32_t>(c & 0x1F) << 6) | cont(i + 1);
-            i += 2;
-            return cp;
-        }
-        if (c < 0xF0) {
-            const char32_t cp = (static_cast<char32_t>(c & 0x0F) << 12) | (cont(i + 1) << 6) | cont(i + 2);
-            i += 3;
-            return cp;
-        }
-        const char32_t cp = (static_cast<char32_t>(c & 0x07) << 18) | (cont(i + 1) << 12) | (cont(i + 2) << 6) |
-                            cont(i + 3);
-        i += 4;
-        return cp;
-    }
-
     // A text node's text after the white-space processing rules.
     void text(std::string_view s, WhiteSpace ws)
     {
@@ -1273,17 +1229,19 @@ private:
             beginString();
             flushSpace();
             // A run of characters that are not white space.
-            while (i < s.size()) {
-                const auto b = static_cast<unsigned char>(s[i]);
-                if (b < 0x80) {
-                    if (b == ' ' || b == '\t' || b == '\n' || b == '\r' || b == '\f')
-                        break;
-                    m_out.push_back(static_cast<char16_t>(b));
-                    ++i;
-                } else {
-                    put(decode(s, i));
-                }
+            size_t end = i;
+            while (end < s.size() && !isAsciiSpace(s[end]))
+                ++end;
+            const size_t from = m_out.size();
+            appendUtf8(m_out, s.substr(i, end - i));
+            for (size_t k = from; k < m_out.size(); ++k) {
+                if (m_out[k] == 0xA0)
+                    m_out[k] = u' ';  // a browser's plain-text copy gives a plain space
+                else if (m_out[k] == 0)
+                    m_out[k] = 0xFFFD;  // a NUL in the parser's text stands for a character
+                                        // reference out of Unicode's range
             }
+            i = end;
             m_lineStart = false;
         }
     }
@@ -1301,8 +1259,8 @@ private:
                 m_doc.tagName(n) == "style") {
                 const auto type = HtmlDocument::attribute(n, "type");
                 const auto media = HtmlDocument::attribute(n, "media");
-                if ((!type || trim(*type).empty() || equalsNoCase(trim(*type), "text/css")) &&
-                    (!media || mediaMatches(*media))) {
+                if ((!type || trimAscii(*type).empty() || equalsNoCaseAscii(trimAscii(*type), "text/css")) &&
+                    (!media || mediaApplies(*media))) {
                     for (size_t i = 0; i < HtmlDocument::childCount(n); ++i) {
                         const Node t = HtmlDocument::child(n, i);
                         if (HtmlDocument::kind(t) == HtmlNodeKind::Text || HtmlDocument::kind(t) == HtmlNodeKind::Whitespace)
@@ -1329,36 +1287,30 @@ private:
         const auto rel = HtmlDocument::attribute(n, "rel");
         const auto href = HtmlDocument::attribute(n, "href");
         const auto media = HtmlDocument::attribute(n, "media");
-        if (!rel || !href || (media && !mediaMatches(*media)))
+        if (!rel || !href || (media && !mediaApplies(*media)))
             return;
         bool sheet = false, alternate = false;
         std::string_view list = *rel;
         while (!list.empty()) {
             size_t start = 0;
-            while (start < list.size() && isCssSpace(list[start]))
+            while (start < list.size() && isAsciiSpace(list[start]))
                 ++start;
             size_t end = start;
-            while (end < list.size() && !isCssSpace(list[end]))
+            while (end < list.size() && !isAsciiSpace(list[end]))
                 ++end;
-            sheet = sheet || equalsNoCase(list.substr(start, end - start), "stylesheet");
-            alternate = alternate || equalsNoCase(list.substr(start, end - start), "alternate");
+            sheet = sheet || equalsNoCaseAscii(list.substr(start, end - start), "stylesheet");
+            alternate = alternate || equalsNoCaseAscii(list.substr(start, end - start), "alternate");
             list.remove_prefix(end);
         }
         if (sheet && !alternate)
-            if (const auto css = m_context->linkedStyleSheet(trim(*href)))
+            if (const auto css = m_context->linkedStyleSheet(trimAscii(*href)))
                 m_sheet.addSheet(*css);
-    }
-
-    static bool mediaMatches(std::string_view media)
-    {
-        StyleSheet probe;
-        probe.addSheet(std::string("@media ") + std::string(media) + "{x{display:block}}");
-        return !probe.empty();
     }
 
     const HtmlDocument& m_doc;
     const std::vector<TagInfo>& m_tags;
     const HtmlContext* m_context = nullptr;
+    std::unordered_map<std::string, icu::Locale> m_locales;  // by language subtag
     StyleSheet m_sheet;
     std::vector<Frame> m_stack;
     Text m_out;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/ascii.h"
 #include "io/codepage.h"
 #include "io/file_reader.h"
 #include "settings/settings_paths.h"
@@ -34,11 +35,7 @@ bool isBlank(char c)
 
 std::string_view trimBlanks(std::string_view s)
 {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return trimAscii(s, isBlank);
 }
 
 std::vector<Line> splitLines(std::string_view bytes)

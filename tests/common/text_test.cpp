@@ -29,5 +29,16 @@ TEST(Text, Utf8AndUtf16)
     EXPECT_EQ(toUtf8(Text(u"x\xD800y", 3)), "x\xEF\xBF\xBDy");  // lone surrogate
 }
 
+TEST(Text, AppendUtf8DecodesAsTheWholeStringConversionDoes)
+{
+    for (const std::string utf8 : {"", "abc", "中文　标点，", "\xF0\x9F\x98\x80", "a\xFF" "b", "a\xE4\xB8",
+                                   "\xE4\xB8\xE4\xB8\xAD", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"}) {
+        SCOPED_TRACE(utf8);
+        Text out = u"前";
+        appendUtf8(out, utf8);
+        EXPECT_EQ(out, u"前" + fromUtf8(utf8));
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

@@ -1,13 +1,46 @@
 // Feeds arbitrary bytes to the HTML renderer: encoding detection, the nesting limiter,
 // the parser and the text collection. Besides the sanitizers' checks, the text must
-// hold CR LF line breaks only and no no-break space.
+// hold CR LF line breaks only and no no-break space, and the tree the parser builds must
+// keep within the caps the limiter sets (depth, and elements per tag of the markup).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/html_document.h"
 #include "engine/html_renderer.h"
 #include "engine/renderer.h"
+
+namespace {
+
+// Traps when the parser's tree for `markup`, limited to `maxDepth`, is deeper than the
+// cap allows (by <html>, <body>, re-opened formatting elements and misnesting repairs)
+// or holds more elements than the tags can account for.
+void checkShape(std::string_view markup, int maxDepth)
+{
+    const sorvane::HtmlDocument doc(markup, maxDepth);
+    std::size_t deepest = 0, elements = 0;
+    std::vector<std::pair<sorvane::HtmlDocument::Node, std::size_t>> stack{{doc.documentNode(), 0}};
+    while (!stack.empty()) {
+        const auto [node, depth] = stack.back();
+        stack.pop_back();
+        if (sorvane::HtmlDocument::kind(node) == sorvane::HtmlNodeKind::Element) {
+            deepest = std::max(deepest, depth);
+            ++elements;
+        }
+        for (std::size_t i = 0; i < sorvane::HtmlDocument::childCount(node); ++i)
+            stack.emplace_back(sorvane::HtmlDocument::child(node, i), depth + 1);
+    }
+    const std::size_t tags = static_cast<std::size_t>(std::count(markup.begin(), markup.end(), '<'));
+    if (deepest > static_cast<std::size_t>(maxDepth) + 2 + sorvane::kMaxActiveFormatting + 4)
+        __builtin_trap();
+    if (elements > (sorvane::kMaxActiveFormatting + 2) * (tags + 1))
+        __builtin_trap();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -23,8 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c == 0xA0)
             __builtin_trap();
     }
-    // A small limit makes the limiter rewrite often; the result must still parse.
+    // A small limit makes the limiter rewrite often; the result must still parse and
+    // keep within the caps.
     if (auto limited = sorvane::limitNestingDepth(bytes, 4))
         (void)sorvane::renderHtmlUtf8(*limited);
+    checkShape(bytes, 4);
+    checkShape(bytes, sorvane::kMaxNestingDepth);
     return 0;
 }

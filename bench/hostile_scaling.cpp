@@ -1,0 +1,277 @@
+// Hostile inputs at two sizes: every family of generated input is rendered at n and at
+// 4n bytes (n = 256 KB), each run in a child process of its own so that one family's
+// memory peak never hides another's. The work must grow linearly:
+//   time(4n) / time(n) <= 6, time(4n) < 2 s, peak memory at 4n < 10 x input + 50 MB,
+// and no run may crash.
+//   hostile_scaling                        checks every bound; exits 1 if one is broken
+//   hostile_scaling --report-only-timing   time bounds are reported, not enforced; memory
+//                                          bounds and crashes still fail (for CI)
+//   hostile_scaling FAMILY...              only the families named
+// A reader of a new format adds its families to families() below: a name, a function
+// that makes an input of about the given size and the function that renders it.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/html_renderer.h"
+#include "engine/plain_text_renderer.h"
+
+namespace {
+
+using namespace sorvane;
+
+struct Family {
+    const char* name;
+    std::string (*generate)(std::size_t bytes);
+    void (*render)(const std::string& input);
+};
+
+void renderAsHtml(const std::string& input)
+{
+    const Text text = renderHtml(std::string_view(input));
+    if (text.size() == static_cast<std::size_t>(-1))
+        std::abort();  // keeps the call from being optimised away
+}
+
+void renderAsPlainText(const std::string& input)
+{
+    const Text text = renderPlainText(input);
+    if (text.size() == static_cast<std::size_t>(-1))
+        std::abort();
+}
+
+// `unit` repeated up to `bytes`, between `head` and `tail`.
+std::string fill(std::size_t bytes, std::string_view head, std::string_view unit, std::string_view tail = {})
+{
+    std::string s(head);
+    s.reserve(bytes + unit.size() + tail.size());
+    while (s.size() + tail.size() < bytes)
+        s.append(unit);
+    s.append(tail);
+    return s;
+}
+
+// Numbered units: `before` N `after`, repeated up to `bytes`.
+std::string numbered(std::size_t bytes, std::string_view head, std::string_view before, std::string_view after,
+                     std::string_view tail = {})
+{
+    std::string s(head);
+    s.reserve(bytes + 64);
+    for (std::size_t i = 0; s.size() + tail.size() < bytes; ++i) {
+        s.append(before);
+        s.append(std::to_string(i));
+        s.append(after);
+    }
+    s.append(tail);
+    return s;
+}
+
+// A tag of about `bytes` bytes with distinct attributes.
+std::string manyAttributes(std::size_t bytes)
+{
+    return numbered(bytes, "<p", " a", "=x", ">text");
+}
+
+std::string classList(std::size_t count, std::string_view prefix)
+{
+    std::string s;
+    for (std::size_t i = 0; i < count; ++i) {
+        s.append(prefix);
+        s.append(std::to_string(i));
+        s.push_back(' ');
+    }
+    return s;
+}
+
+// Selectors of many classes each against elements with many classes: the matching
+// cost is the product unless it is budgeted.
+std::string classSelectors(std::size_t bytes)
+{
+    const std::string element = "<p class=\"" + classList(100, "c") + "\">x</p>";
+    std::string sheet = "<style>";
+    std::string compound;
+    for (std::size_t i = 0; i < 1000; ++i)
+        compound += ".c" + std::to_string(i % 100);
+    while (sheet.size() < bytes / 2)
+        sheet += compound + "{display:none}\n";
+    sheet += "</style>";
+    return fill(bytes, sheet, element);
+}
+
+const std::vector<Family>& families()
+{
+    static const std::vector<Family> all = {
+        {"nested divs", [](std::size_t b) { return fill(b, "", "<div>x"); }, renderAsHtml},
+        {"nested and closed divs", [](std::size_t b) { return fill(b, "", "<div>x") + fill(b / 3, "", "</div>"); },
+         renderAsHtml},
+        {"nested spans", [](std::size_t b) { return fill(b, "", "<span>x"); }, renderAsHtml},
+        {"nested tables", [](std::size_t b) { return fill(b, "", "<table><tr><td>x"); }, renderAsHtml},
+        {"tables without rows", [](std::size_t b) { return fill(b, "", "<table><td>x"); }, renderAsHtml},
+        {"nested lists", [](std::size_t b) { return fill(b, "", "<ul><li>x"); }, renderAsHtml},
+        {"svg nesting", [](std::size_t b) { return fill(b, "<svg>", "<g>x"); }, renderAsHtml},
+        {"misnested formatting", [](std::size_t b) { return fill(b, "", "<b><div></b>x"); }, renderAsHtml},
+        {"re-opened formatting",
+         [](std::size_t b) { return numbered(b / 2, "", "<b id=", ">") + fill(b / 2, "", "<p>x"); }, renderAsHtml},
+        {"unclosed fonts", [](std::size_t b) { return fill(b, "", "<font color=red>x"); }, renderAsHtml},
+        {"nesting after a quote in a name", [](std::size_t b) { return fill(b, "<p =\">", "<div>"); },
+         renderAsHtml},
+        {"nesting after raw text in a select", [](std::size_t b) { return fill(b, "<select><xmp>", "<div>"); },
+         renderAsHtml},
+        {"distinct attributes", manyAttributes, renderAsHtml},
+        {"repeated attributes", [](std::size_t b) { return fill(b, "<p", " x=1", ">text"); }, renderAsHtml},
+        {"class selectors", classSelectors, renderAsHtml},
+        {"many style rules",
+         [](std::size_t b) {
+             return numbered(b / 2, "<style>", ".a", " .b{display:none}\n", "</style>") +
+                    fill(b / 2, "<div class=a>", "<p class=b>x");
+         },
+         renderAsHtml},
+        {"nested @media", [](std::size_t b) { return fill(b / 2, "<style>", "@media{") + "</style><p>x"; },
+         renderAsHtml},
+        {"long lang with text-transform",
+         [](std::size_t b) {
+             return fill(b / 2, "<div lang=\"tr", "-abcdefg", "\" style=text-transform:uppercase>") +
+                    fill(b / 2, "", "<span>i</span>");
+         },
+         renderAsHtml},
+        {"entities", [](std::size_t b) { return fill(b, "<p>", "&amp;&#x4E2D;&lt;&nbsp;&#x80000000;"); },
+         renderAsHtml},
+        {"long line", [](std::size_t b) { return fill(b, "<p>", "字 "); }, renderAsHtml},
+        {"br runs", [](std::size_t b) { return fill(b, "<p>", "<br>"); }, renderAsHtml},
+        {"unclosed comment", [](std::size_t b) { return fill(b, "<!--", "<div>-"); }, renderAsHtml},
+        {"script escapes", [](std::size_t b) { return fill(b, "<script><!--", "<script></script>"); },
+         renderAsHtml},
+        {"cdata in svg in table", [](std::size_t b) { return fill(b, "<table><svg>", "<![CDATA[x]]>"); },
+         renderAsHtml},
+        {"invalid UTF-8", [](std::size_t b) { return fill(b, "<p>", "a\xFF\xE4\xB8"); }, renderAsHtml},
+        {"undeclared GBK", [](std::size_t b) { return fill(b, "<p>", "\xD6\xD0\xCE\xC4"); }, renderAsHtml},
+        {"NUL bytes after text", [](std::size_t b) { return fill(b, "<p>text", std::string(64, '\0')); },
+         renderAsHtml},
+        {"plain text lines", [](std::size_t b) { return fill(b, "", "第一行\r第二行\n"); }, renderAsPlainText},
+        {"plain text long line", [](std::size_t b) { return fill(b, "", "字"); }, renderAsPlainText},
+    };
+    return all;
+}
+
+struct Run {
+    bool ok = false;       // finished normally
+    std::string failure;   // how it did not
+    double seconds = 0;
+    long peakKb = 0;
+};
+
+// Renders one generated input in a child process and reports its time and peak memory.
+Run runOnce(const Family& family, std::size_t bytes)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {false, "pipe failed", 0, 0};
+    const pid_t pid = fork();
+    if (pid < 0)
+        return {false, "fork failed", 0, 0};
+    if (pid == 0) {
+        close(fds[0]);
+        alarm(60);  // a hang is a failure, not a stalled run
+        const std::string input = family.generate(bytes);
+        const auto start = std::chrono::steady_clock::now();
+        family.render(input);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (write(fds[1], &seconds, sizeof seconds) != sizeof seconds)
+            _exit(3);
+        _exit(0);
+    }
+    close(fds[1]);
+    Run run;
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    run.peakKb = usage.ru_maxrss;
+    if (read(fds[0], &run.seconds, sizeof run.seconds) != sizeof run.seconds)
+        run.seconds = 0;
+    close(fds[0]);
+    if (WIFSIGNALED(status)) {
+        run.failure = WTERMSIG(status) == SIGALRM ? "timed out" : std::string("killed by ") + strsignal(WTERMSIG(status));
+    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        run.failure = "exit status " + std::to_string(WEXITSTATUS(status));
+    } else {
+        run.ok = true;
+    }
+    return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool reportOnlyTiming = false;
+    std::vector<std::string> only;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--report-only-timing")
+            reportOnlyTiming = true;
+        else if (arg == "--help" || arg == "-h") {
+            std::printf("usage: hostile_scaling [--report-only-timing] [FAMILY...]\n");
+            return 0;
+        } else
+            only.emplace_back(arg);
+    }
+    constexpr std::size_t n = 256 * 1024;
+    constexpr double kMaxRatio = 6.0;
+    constexpr double kMaxSeconds = 2.0;
+    // Short runs are timed too coarsely for a ratio: both times count as at least this.
+    constexpr double kTimeFloor = 0.01;
+
+    std::printf("%-36s %10s %10s %6s %10s %10s %9s  %s\n", "family", "time n", "time 4n", "ratio", "peak n",
+                "peak 4n", "limit 4n", "verdict");
+    int failures = 0;
+    int timingViolations = 0;
+    for (const Family& family : families()) {
+        if (!only.empty() && std::find(only.begin(), only.end(), family.name) == only.end())
+            continue;
+        const Run small = runOnce(family, n);
+        const Run large = runOnce(family, 4 * n);
+        const double ratio = std::max(large.seconds, kTimeFloor) / std::max(small.seconds, kTimeFloor);
+        const long limitKb = static_cast<long>((10 * 4 * n + (50u << 20)) / 1024);
+        std::string verdict;
+        bool failed = false;
+        if (!small.ok || !large.ok) {
+            verdict = "CRASH (" + (small.ok ? large.failure : small.failure) + ")";
+            failed = true;
+        } else if (large.peakKb > limitKb || small.peakKb > limitKb) {
+            verdict = "MEMORY";
+            failed = true;
+        } else if (ratio > kMaxRatio || large.seconds > kMaxSeconds) {
+            verdict = ratio > kMaxRatio ? "SLOW (not linear)" : "SLOW (over 2 s)";
+            ++timingViolations;
+            failed = !reportOnlyTiming;
+            if (reportOnlyTiming)
+                verdict += ", reported";
+        } else {
+            verdict = "ok";
+        }
+        failures += failed;
+        std::printf("%-36s %9.3fs %9.3fs %6.2f %8.1fMB %8.1fMB %7.1fMB  %s\n", family.name, small.seconds,
+                    large.seconds, ratio, small.peakKb / 1024.0, large.peakKb / 1024.0, limitKb / 1024.0,
+                    verdict.c_str());
+        std::fflush(stdout);
+    }
+    if (timingViolations > 0 && reportOnlyTiming)
+        std::printf("%d timing bound(s) broken (reported only)\n", timingViolations);
+    if (failures > 0) {
+        std::printf("%d famil%s failed\n", failures, failures == 1 ? "y" : "ies");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Caps on what the HTML parser is given: how deep elements nest, how many formatting
+// elements it may re-open, how many attributes a tag has. The parser library has no caps
+// of its own, and its work grows with the square of each of these.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sorvane {
+
+// How deep elements may nest; deeper ones become siblings, as in browsers.
+inline constexpr int kMaxNestingDepth = 512;
+// How many formatting elements (<b>, <font>, ...) the parser may re-open at once.
+inline constexpr std::size_t kMaxActiveFormatting = 12;
+// How many attributes of a tag reach the parser; later ones are dropped.
+inline constexpr std::size_t kMaxAttributes = 1000;
+
+// Rewrites markup so that the parser, reading it, never nests elements deeper than
+// `maxDepth` (a start tag that would go deeper first closes the innermost open element,
+// and the end tag that element would have had is dropped), never holds more than
+// kMaxActiveFormatting formatting elements to re-open (further formatting start tags are
+// dropped) and never sees more than kMaxAttributes attributes on one tag. The markup is
+// read by the HTML tokenizer's own rules, and the tree builder's stack of open elements
+// is followed closely enough to be never underestimated, so parsing stays linear in time
+// and memory. Returns nothing when the markup needs no change.
+std::optional<std::string> limitNestingDepth(std::string_view utf8, int maxDepth = kMaxNestingDepth);
+
+// Whether a start tag of this (lower-case) name ends an open paragraph: the block-level
+// elements.
+bool closesParagraph(std::string_view name);
+
+}  // namespace sorvane
