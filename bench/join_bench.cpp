@@ -28,21 +28,8 @@ constexpr std::size_t kChapterBytes = 16 * 1024;
 
 const fs::path& scratch()
 {
-    static const struct Folder {
-        fs::path path;
-        Folder()
-        {
-            std::random_device rd;
-            path = fs::temp_directory_path() / ("sorvane-book-bench-" + std::to_string(rd()));
-            fs::create_directories(path);
-        }
-        ~Folder()
-        {
-            std::error_code ec;
-            fs::remove_all(path, ec);
-        }
-    } folder;
-    return folder.path;
+    static const fs::path folder = bench::scratchFolder("join");
+    return folder;
 }
 
 // The 5 MB generated page, and the same page in Traditional characters.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "page_generator.h"
 #include "engine/ch_txt.h"
 #include "engine/renderer.h"
 #include "readers/zip_writer.h"
@@ -55,24 +56,10 @@ std::size_t textBytes()
     return n;
 }
 
-// A scratch folder for the generated files, removed at exit.
 const fs::path& scratch()
 {
-    static const struct Folder {
-        fs::path path;
-        Folder()
-        {
-            std::random_device rd;
-            path = fs::temp_directory_path() / ("sorvane-office-bench-" + std::to_string(rd()));
-            fs::create_directories(path);
-        }
-        ~Folder()
-        {
-            std::error_code ec;
-            fs::remove_all(path, ec);
-        }
-    } folder;
-    return folder.path;
+    static const fs::path folder = bench::scratchFolder("office");
+    return folder;
 }
 
 fs::path htmlFile()

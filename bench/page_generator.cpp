@@ -103,4 +103,25 @@ std::vector<std::filesystem::path> writeChapters(const std::filesystem::path& fo
     return paths;
 }
 
+std::filesystem::path scratchFolder(const std::string& name)
+{
+    static const struct Folder {
+        std::filesystem::path path;
+        Folder()
+        {
+            std::random_device rd;
+            path = std::filesystem::temp_directory_path() / ("sorvane-bench-" + std::to_string(rd()));
+            std::filesystem::create_directories(path);
+        }
+        ~Folder()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } folder;
+    const std::filesystem::path sub = folder.path / name;
+    std::filesystem::create_directories(sub);
+    return sub;
+}
+
 }  // namespace sorvane::bench

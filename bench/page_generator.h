@@ -21,4 +21,8 @@ std::string makePage(std::size_t approxBytes, PageEncoding encoding, unsigned se
 std::vector<std::filesystem::path> writeChapters(const std::filesystem::path& folder, int count,
                                                  std::size_t chapterBytes);
 
+// A folder of its own for one benchmark's generated files (created on first use) inside
+// a scratch folder of the process, which is removed at exit.
+std::filesystem::path scratchFolder(const std::string& name);
+
 }  // namespace sorvane::bench

@@ -27,24 +27,10 @@ constexpr std::size_t kPageBytes = 5 * 1024 * 1024;
 constexpr int kChapters = 300;
 constexpr std::size_t kChapterBytes = 16 * 1024;
 
-// A scratch folder for the generated files, removed at exit.
 const fs::path& scratch()
 {
-    static const struct Folder {
-        fs::path path;
-        Folder()
-        {
-            std::random_device rd;
-            path = fs::temp_directory_path() / ("sorvane-bench-" + std::to_string(rd()));
-            fs::create_directories(path);
-        }
-        ~Folder()
-        {
-            std::error_code ec;
-            fs::remove_all(path, ec);
-        }
-    } folder;
-    return folder.path;
+    static const fs::path folder = bench::scratchFolder("render");
+    return folder;
 }
 
 const std::string& page(PageEncoding e)
