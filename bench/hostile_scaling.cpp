@@ -31,6 +31,8 @@
 
 #include "engine/html_renderer.h"
 #include "engine/plain_text_renderer.h"
+#include "engine/renderer.h"
+#include "readers/zip_writer.h"
 
 namespace {
 
@@ -54,6 +56,63 @@ void renderAsPlainText(const std::string& input)
     const Text text = renderPlainText(input);
     if (text.size() == static_cast<std::size_t>(-1))
         std::abort();
+}
+
+// Renders through the reader choice, as a file of this name would be. A generated input
+// the reader refuses measures nothing, so it fails the family.
+template <const char* Name>
+void renderAsFile(const std::string& input)
+{
+    const Result<Text> text = renderDocumentBytes(Name, input);
+    if (!text) {
+        std::fprintf(stderr, "%s: %s\n", Name, text.error().describe().c_str());
+        std::abort();
+    }
+}
+
+constexpr char kRtfName[] = "book.rtf";
+constexpr char kMhtName[] = "page.mht";
+constexpr char kEpubName[] = "book.epub";
+constexpr char kDocxName[] = "book.docx";
+
+// An EPUB whose spine lists `items` chapters, each a small page.
+std::string epubWithSpine(std::size_t bytes)
+{
+    const std::size_t items = std::max<std::size_t>(1, bytes / 120);
+    std::string manifest, spine;
+    std::vector<test::ZipEntry> entries{{"mimetype", "application/epub+zip"},
+                                        {"META-INF/container.xml",
+                                         "<?xml version=\"1.0\"?><container version=\"1.0\" "
+                                         "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
+                                         "<rootfile full-path=\"book.opf\" media-type=\"application/oebps-package+xml\"/>"
+                                         "</rootfiles></container>"}};
+    for (std::size_t i = 0; i < items; ++i) {
+        const std::string id = "c" + std::to_string(i % 64);
+        if (i < 64) {
+            manifest += "<item id=\"" + id + "\" href=\"" + id + ".xhtml\" media-type=\"application/xhtml+xml\"/>";
+            entries.push_back({id + ".xhtml", "<html><body><p>chapter " + std::to_string(i) + "</p></body></html>"});
+        }
+        spine += "<itemref idref=\"" + id + "\"/>";
+    }
+    entries.push_back({"book.opf", "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\">"
+                                   "<manifest>" + manifest + "</manifest><spine>" + spine + "</spine></package>",
+                       true});
+    return test::zipArchive(entries);
+}
+
+// A DOCX whose body nests text boxes and runs deeply.
+std::string docxNested(std::size_t bytes)
+{
+    std::string body;
+    const std::size_t units = std::max<std::size_t>(1, bytes / 40);
+    for (std::size_t i = 0; i < units; ++i)
+        body += "<w:p><w:r><w:t>x</w:t></w:r>";
+    for (std::size_t i = 0; i < units; ++i)
+        body += "</w:p>";
+    const std::string document =
+        "<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:body>" + body + "</w:body></w:document>";
+    return test::zipArchive({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", document, true}});
 }
 
 // `unit` repeated up to `bytes`, between `head` and `tail`.
@@ -165,6 +224,17 @@ const std::vector<Family>& families()
          renderAsHtml},
         {"plain text lines", [](std::size_t b) { return fill(b, "", "第一行\r第二行\n"); }, renderAsPlainText},
         {"plain text long line", [](std::size_t b) { return fill(b, "", "字"); }, renderAsPlainText},
+        {"rtf nested groups", [](std::size_t b) { return fill(b, "{\\rtf1\\ansi ", "{x"); }, renderAsFile<kRtfName>},
+        {"rtf hex escapes", [](std::size_t b) { return fill(b, "{\\rtf1\\ansicpg936 ", "\\'c4\\'e3\\par "); },
+         renderAsFile<kRtfName>},
+        {"mht many parts",
+         [](std::size_t b) {
+             return fill(b, "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"B\"\r\n\r\n",
+                         "--B\r\nContent-Type: text/html\r\n\r\n<p>x</p>\r\n", "--B--\r\n");
+         },
+         renderAsFile<kMhtName>},
+        {"epub long spine", epubWithSpine, renderAsFile<kEpubName>},
+        {"docx nested paragraphs", docxNested, renderAsFile<kDocxName>},
     };
     return all;
 }
