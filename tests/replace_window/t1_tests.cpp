@@ -131,6 +131,25 @@ QStringList boxLines(QString text)
     return lines;
 }
 
+// The lines the engine's preview conversion writes for `page`, without their indent: what
+// the replacement editor must show line for line.
+QStringList previewLines(TempFolder& folder, const std::filesystem::path& page, const ConversionParams& params,
+                         const ReplacementList& list)
+{
+    EngineContext context;
+    context.programFolder = folder.path("");
+    const Result<ConversionReport> converted = ch_txt(page, 1, params, list, context);
+    EXPECT_TRUE(converted);
+    QStringList written;
+    for (QString line : boxLines(QString::fromStdU16String(
+             decodeCp936(testing::readBytes(folder.path("TEMP.TXT")))))) {
+        if (line.startsWith(u(u"\u3000\u3000")))
+            line.remove(0, 2);
+        written << line;
+    }
+    return written;
+}
+
 TEST(T1Window, ShownTextIsWhatTheConversionGoesOnWithAndTheClipboardIsLeftAlone)
 {
     TempFolder folder;
@@ -159,17 +178,7 @@ TEST(T1Window, ShownTextIsWhatTheConversionGoesOnWithAndTheClipboardIsLeftAlone)
     ConversionParams keepAll;
     keepAll.headBlank = "9";
     keepAll.restBlank = "9";
-    EngineContext context;
-    context.programFolder = folder.path("");
-    const Result<ConversionReport> converted = ch_txt(page, 1, keepAll, list, context);
-    ASSERT_TRUE(converted);
-    QStringList written;
-    for (QString line : boxLines(QString::fromStdU16String(
-             decodeCp936(testing::readBytes(folder.path("TEMP.TXT")))))) {
-        if (line.startsWith(u(u"\u3000\u3000")))
-            line.remove(0, 2);
-        written << line;
-    }
+    const QStringList written = previewLines(folder, page, keepAll, list);
     EXPECT_EQ(boxLines(shown), written);
 
     select(window, 0, 4);
@@ -199,17 +208,7 @@ TEST(T1Window, ShownTextFollowsTheChosenScriptConversion)
     const QString box = QString::fromStdU16String(*shown);
     EXPECT_TRUE(box.contains(u(u"\u53F0\u6E7E\u8FD9\u91CC"))) << box.toStdString();  // 台湾这里
 
-    EngineContext context;
-    context.programFolder = folder.path("");
-    const Result<ConversionReport> converted = ch_txt(page, 1, params, list, context);
-    ASSERT_TRUE(converted);
-    QStringList written;
-    for (QString line : boxLines(QString::fromStdU16String(
-             decodeCp936(testing::readBytes(folder.path("TEMP.TXT")))))) {
-        if (line.startsWith(u(u"\u3000\u3000")))
-            line.remove(0, 2);
-        written << line;
-    }
+    const QStringList written = previewLines(folder, page, params, list);
     EXPECT_EQ(boxLines(box), written);
 
     // Without the choice the page shows as written.
