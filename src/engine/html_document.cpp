@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -16,15 +17,25 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "engine/markup_text.h"
 
 namespace sorvane {
 
 namespace {
 
-// Memory for the parser: small blocks come from large chunks and are released all at
-// once with the document, which spares a free() for every node and string of a long
-// page; large blocks (growing buffers) are ordinary heap blocks, freed as the parser
-// asks, and the ones still alive are freed with the document.
+// Memory for the parser. An element-dense page makes the parser allocate several small
+// blocks per node (the node itself, its child list, its text), so what each block costs
+// beyond its size decides how much memory such a page takes:
+// - Small blocks (up to kSmall bytes) come from 64 KB chunks, each chunk holding blocks
+//   of one size class (a multiple of 16 bytes), with no header per block: the chunk's
+//   header, found by rounding the address down, gives the class. Freed small blocks go
+//   on a free list of their class and are reused (the parser frees a temporary block
+//   for every tag), and all of them are released at once with the document.
+// - Large blocks (growing buffers, long texts) are heap blocks with a header, freed as
+//   the parser asks. Their addresses are 8 modulo 16 and a small block's are 0 modulo
+//   16, which is how a block tells which kind it is.
+// Blocks are handed out zero-filled, so the length of a string the parser wrote into a
+// small block can be read back from where its zero bytes start (see stringLength).
 class ParserArena {
 public:
     ParserArena() = default;
@@ -41,47 +52,75 @@ public:
             l = next;
         }
         m_large.next = m_large.prev = &m_large;
-        for (char* c : m_chunks)
+        for (void* c : m_chunks)
             std::free(c);
         m_chunks.clear();
-        m_next = nullptr;
-        m_left = 0;
-        m_chunkSize = kFirstChunk;
+        m_classes = {};
     }
 
     static void* allocate(void* self, size_t size) { return static_cast<ParserArena*>(self)->take(size); }
     static void release(void* self, void* p) { static_cast<ParserArena*>(self)->give(p); }
 
-    // The size a block was asked for. The parser hands out each decoded text and
-    // attribute value as a block of its length plus a terminating NUL, so this gives
-    // the length of a text that holds NUL bytes.
-    static size_t requestedSize(const void* p)
+    // The length of a string the parser allocated here and wrote with a terminating NUL,
+    // read without stopping at a NUL inside it: the parser hands out each decoded text
+    // and attribute value as a block of its length plus one. NUL characters at the very
+    // end of a text in a small block are not counted; they are never shown. A pointer
+    // that is not the start of a block of this arena is read up to its first NUL.
+    static size_t stringLength(const char* s)
     {
-        std::uint64_t size;
-        std::memcpy(&size, static_cast<const char*>(p) - 16, 8);
-        return static_cast<size_t>(size);
+        const auto address = reinterpret_cast<std::uintptr_t>(s);
+        if (address % 16 == kLargeOffset) {
+            const Large* l = reinterpret_cast<const Large*>(s - sizeof(Large));
+            if (l->tag == kLargeTag && l->size > 0 && s[l->size - 1] == '\0')
+                return l->size - 1;
+            return std::strlen(s);
+        }
+        const auto* chunk = reinterpret_cast<const ChunkHeader*>(address & ~(kChunk - 1));
+        if (chunk->tag != kChunkTag || (address - reinterpret_cast<std::uintptr_t>(chunk + 1)) % chunk->blockSize != 0)
+            return std::strlen(s);
+        size_t length = chunk->blockSize;
+        while (length > 0 && s[length - 1] == '\0')
+            --length;
+        return length;
     }
 
 private:
-    static constexpr size_t kHeader = 16;      // keeps 16-byte alignment
-    static constexpr size_t kSmall = 1024;     // larger blocks go to the heap
-    static constexpr size_t kFirstChunk = 64 * 1024;  // chunks double up to kLastChunk,
-    static constexpr size_t kLastChunk = 1 << 20;     // so a small page stays small
-    static constexpr std::uint64_t kSmallTag = 0x5A5A5A5A5A5A5A5AULL;
+    static constexpr size_t kSmall = 1024;
+    static constexpr size_t kChunk = 64 * 1024;  // also the chunks' alignment
+    static constexpr std::uintptr_t kLargeOffset = 8;
+    static constexpr std::uint32_t kChunkTag = 0x5A5A5A5A;
     static constexpr std::uint64_t kLargeTag = 0xA5A5A5A5A5A5A5A5ULL;
+
+    struct ChunkHeader {
+        std::uint32_t tag;
+        std::uint32_t blockSize;
+        std::uint64_t unused;  // keeps the blocks 16-byte aligned
+    };
+    static_assert(sizeof(ChunkHeader) == 16);
 
     struct Large {
         Large* prev;
         Large* next;
-        std::uint64_t size;  // as asked for; at the same place as a small block's
+        std::uint64_t size;  // as asked for
         std::uint64_t tag;
+        std::uint64_t pad;   // puts the block at 8 modulo 16
     };
-    static_assert(sizeof(Large) == 32);
+    static_assert(sizeof(Large) % 16 == kLargeOffset);
+
+    struct FreeBlock {
+        FreeBlock* next;
+    };
+
+    struct SizeClass {
+        char* next = nullptr;  // the unused rest of the class's newest chunk
+        char* end = nullptr;
+        FreeBlock* freed = nullptr;
+    };
 
     void* take(size_t size)
     {
         if (size > kSmall) {
-            auto* l = static_cast<Large*>(std::malloc(sizeof(Large) + size));
+            auto* l = static_cast<Large*>(std::calloc(1, sizeof(Large) + size));
             if (!l)
                 throw std::bad_alloc();
             l->size = size;
@@ -92,44 +131,53 @@ private:
             m_large.next = l;
             return l + 1;
         }
-        const size_t need = kHeader + ((size + 15) & ~size_t{15});
-        if (need > m_left) {
-            char* chunk = static_cast<char*>(std::malloc(m_chunkSize));
-            if (!chunk)
-                throw std::bad_alloc();
-            m_chunks.push_back(chunk);
-            m_next = chunk;
-            m_left = m_chunkSize;
-            m_chunkSize = std::min(m_chunkSize * 2, kLastChunk);
+        const size_t index = size == 0 ? 0 : (size - 1) / 16;
+        const size_t blockSize = (index + 1) * 16;
+        SizeClass& c = m_classes[index];
+        char* block;
+        if (c.freed) {
+            block = reinterpret_cast<char*>(c.freed);
+            c.freed = c.freed->next;
+        } else {
+            if (c.next == c.end) {
+                void* chunk = std::aligned_alloc(kChunk, kChunk);
+                if (!chunk)
+                    throw std::bad_alloc();
+                m_chunks.push_back(chunk);
+                auto* header = static_cast<ChunkHeader*>(chunk);
+                *header = ChunkHeader{kChunkTag, static_cast<std::uint32_t>(blockSize), 0};
+                c.next = reinterpret_cast<char*>(header + 1);
+                c.end = c.next + (kChunk - sizeof(ChunkHeader)) / blockSize * blockSize;
+            }
+            block = c.next;
+            c.next += blockSize;
         }
-        char* block = m_next;
-        m_next += need;
-        m_left -= need;
-        const std::uint64_t requested = size;
-        std::memcpy(block, &requested, 8);
-        std::memcpy(block + kHeader - 8, &kSmallTag, 8);
-        return block + kHeader;
+        std::memset(block, 0, blockSize);
+        return block;
     }
 
     void give(void* p)
     {
         if (!p)
             return;
-        std::uint64_t tag;
-        std::memcpy(&tag, static_cast<char*>(p) - 8, 8);
-        if (tag != kLargeTag)
-            return;  // small blocks go with the arena
-        Large* l = static_cast<Large*>(p) - 1;
-        l->prev->next = l->next;
-        l->next->prev = l->prev;
-        std::free(l);
+        const auto address = reinterpret_cast<std::uintptr_t>(p);
+        if (address % 16 == kLargeOffset) {
+            Large* l = static_cast<Large*>(p) - 1;
+            l->prev->next = l->next;
+            l->next->prev = l->prev;
+            std::free(l);
+            return;
+        }
+        const auto* chunk = reinterpret_cast<const ChunkHeader*>(address & ~(kChunk - 1));
+        SizeClass& c = m_classes[chunk->blockSize / 16 - 1];
+        auto* block = static_cast<FreeBlock*>(p);
+        block->next = c.freed;
+        c.freed = block;
     }
 
-    std::vector<char*> m_chunks;
-    char* m_next = nullptr;
-    size_t m_left = 0;
-    size_t m_chunkSize = kFirstChunk;
-    Large m_large{&m_large, &m_large, 0, 0};
+    std::vector<void*> m_chunks;
+    std::array<SizeClass, kSmall / 16> m_classes{};
+    Large m_large{&m_large, &m_large, 0, 0, 0};
 };
 
 }  // namespace
@@ -139,6 +187,7 @@ struct HtmlDocument::Impl {
     GumboOutput* output = nullptr;
     std::string clamped;    // the page with overflowing numeric references spelled &#xFFFD;
     std::string flattened;  // the markup the parser saw, when it had to be rewritten
+    std::string rest;       // the text of the part cut off at the node cap, as a page
     bool fallback = false;  // the parser failed on the page; its text was parsed instead
 };
 
@@ -212,68 +261,6 @@ GumboOutput* parseGuarded(const GumboOptions& options, std::string_view utf8)
     return output;
 }
 
-// The text of a page with its markup taken out, for when the parser fails on the page:
-// comments, scripts and styles are dropped, the tags that start a line become <br>,
-// CDATA sections become text,
-// other tags disappear, character references are kept for the parser to resolve.
-std::string textWithoutMarkup(std::string_view s)
-{
-    std::string out;
-    out.reserve(s.size());
-    size_t pos = 0;
-    const size_t n = s.size();
-    while (pos < n) {
-        const size_t lt = s.find('<', pos);
-        out.append(s.substr(pos, (lt == std::string_view::npos ? n : lt) - pos));
-        if (lt == std::string_view::npos)
-            break;
-        pos = lt;
-        if (s.compare(pos, 4, "<!--") == 0) {
-            const size_t end = s.find("-->", pos + 4);
-            pos = end == std::string_view::npos ? n : end + 3;
-            continue;
-        }
-        if (s.compare(pos, 9, "<![CDATA[") == 0) {
-            const size_t end = s.find("]]>", pos + 9);
-            for (char c : s.substr(pos + 9, (end == std::string_view::npos ? n : end) - pos - 9))
-                out += c == '<' ? "&lt;" : c == '&' ? "&amp;" : std::string(1, c);
-            pos = end == std::string_view::npos ? n : end + 3;
-            continue;
-        }
-        const bool endTag = pos + 1 < n && s[pos + 1] == '/';
-        size_t i = pos + (endTag ? 2 : 1);
-        if (i >= n || !(isAsciiAlpha(s[i]) || (!endTag && (s[i] == '!' || s[i] == '?')))) {
-            out += "&lt;";
-            ++pos;
-            continue;
-        }
-        std::string name;
-        while (i < n && !isAsciiSpace(s[i]) && s[i] != '/' && s[i] != '>')
-            name.push_back(toLowerAscii(s[i++]));
-        const size_t gt = s.find('>', i);
-        pos = gt == std::string_view::npos ? n : gt + 1;
-        if (!endTag && (name == "script" || name == "style")) {
-            // Skip the content up to the end tag.
-            for (size_t at = pos;;) {
-                const size_t close = s.find("</", at);
-                if (close == std::string_view::npos) {
-                    pos = n;
-                    break;
-                }
-                if (hasNoCaseAt(s, close + 2, name)) {
-                    const size_t end = s.find('>', close);
-                    pos = end == std::string_view::npos ? n : end + 1;
-                    break;
-                }
-                at = close + 2;
-            }
-        } else if (closesParagraph(name) || name == "br" || name == "tr" || name == "td" || name == "th") {
-            out += "<br>";
-        }
-    }
-    return out;
-}
-
 // The parser misreads a numeric character reference whose value overflows its own
 // arithmetic (&#xFFFFFFFF; swallows the reference and the line break after it). Every
 // reference past the last code point is spelled &#xFFFD; instead, which is what the
@@ -318,6 +305,54 @@ std::optional<std::string> clampNumericReferences(std::string_view s)
     return out;
 }
 
+// The part of the page cut off at the node cap: its text, with a line break where a
+// tag started a line, is parsed as a page of its own (one text node, whatever the
+// markup was) and its block is moved to the end of the document's body, so it shows
+// after everything else in a context of its own.
+void appendRest(ParserArena& arena, GumboOutput* output, const GumboOptions& options, std::string& page,
+                std::string_view rest, bool restInHiddenSvg)
+{
+    page = "<!DOCTYPE html><body><sorvane-rest style=\"display:block;white-space:pre-line\">" +
+                   markupAsText(rest, MarkupTextFor::CutOffRest, restInHiddenSvg);
+    const GumboOutput* restOutput = parseGuarded(options, page);
+    if (!restOutput)
+        return;
+    GumboNode* block = nullptr;
+    for (GumboNode* n = restOutput->root; n && !block;) {
+        const GumboVector& children = n->v.element.children;
+        GumboNode* next = nullptr;
+        for (unsigned i = 0; i < children.length && !next; ++i) {
+            auto* c = static_cast<GumboNode*>(children.data[i]);
+            if (c->type != GUMBO_NODE_ELEMENT)
+                continue;
+            if (c->v.element.tag == GUMBO_TAG_BODY)
+                next = c;
+            else if (c->v.element.tag == GUMBO_TAG_UNKNOWN)
+                block = c;
+        }
+        n = next;
+    }
+    if (!block)
+        return;
+    GumboNode* into = output->root;
+    const GumboVector& top = into->v.element.children;
+    for (unsigned i = 0; i < top.length; ++i) {
+        auto* c = static_cast<GumboNode*>(top.data[i]);
+        if (c->type == GUMBO_NODE_ELEMENT && c->v.element.tag == GUMBO_TAG_BODY)
+            into = c;
+    }
+    GumboVector& children = into->v.element.children;
+    auto** data = static_cast<void**>(ParserArena::allocate(&arena, (children.length + 1) * sizeof(void*)));
+    if (children.length > 0)
+        std::memcpy(data, children.data, children.length * sizeof(void*));
+    data[children.length] = block;
+    block->parent = into;
+    block->index_within_parent = children.length;
+    children.data = data;
+    children.capacity = children.length + 1;
+    ++children.length;
+}
+
 }  // namespace
 
 HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::make_unique<Impl>())
@@ -326,9 +361,15 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
         m_impl->clamped = std::move(*clamped);
         utf8 = m_impl->clamped;
     }
+    std::string_view rest;
+    bool restInHiddenSvg = false;
     if (maxDepth > 0) {
-        if (auto flattened = limitNestingDepth(utf8, maxDepth)) {
-            m_impl->flattened = std::move(*flattened);
+        LimitedMarkup limited = limitMarkup(utf8, maxDepth, parserNodeCap(utf8.size()));
+        if (limited.restFrom < utf8.size())
+            rest = utf8.substr(limited.restFrom);
+        restInHiddenSvg = limited.restInHiddenSvg;
+        if (limited.markup) {
+            m_impl->flattened = std::move(*limited.markup);
             utf8 = m_impl->flattened;
         }
     }
@@ -346,13 +387,15 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
         // taken out, so no text is lost.
         m_impl->fallback = true;
         m_impl->arena.reset();
-        m_impl->flattened = textWithoutMarkup(utf8);
+        m_impl->flattened = markupAsText(utf8, MarkupTextFor::FailedPage);
         m_impl->output = parseGuarded(options, m_impl->flattened);
         if (!m_impl->output) {
             m_impl->arena.reset();
             m_impl->output = parseGuarded(options, std::string_view());
         }
     }
+    if (!rest.empty())
+        appendRest(m_impl->arena, m_impl->output, options, m_impl->rest, rest, restInHiddenSvg);
 }
 
 bool HtmlDocument::parsedWholly() const
@@ -480,11 +523,7 @@ namespace {
 // plus a terminating NUL; anything that does not look so is read up to its first NUL.
 std::string_view parserString(const char* s)
 {
-    const size_t shortest = std::strlen(s);
-    const size_t size = ParserArena::requestedSize(s);
-    if (size > shortest + 1 && s[size - 1] == '\0')
-        return std::string_view(s, size - 1);
-    return std::string_view(s, shortest);
+    return std::string_view(s, ParserArena::stringLength(s));
 }
 
 }  // namespace

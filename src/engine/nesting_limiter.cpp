@@ -116,8 +116,9 @@ std::uint16_t idOf(std::string_view name)
 // other way round, so the depth it counts is never less than the parser's.
 class NestingLimiter {
 public:
-    NestingLimiter(std::string_view s, int maxDepth)
-        : m_s(s), m_max(static_cast<size_t>(std::max(maxDepth, 1))), m_openCount(tagKinds().size() + 1, 0)
+    NestingLimiter(std::string_view s, int maxDepth, size_t maxNodes)
+        : m_s(s), m_max(static_cast<size_t>(std::max(maxDepth, 1))), m_maxNodes(maxNodes),
+          m_openCount(tagKinds().size() + 1, 0)
     {
         m_p = idOf("p");
         m_li = idOf("li");
@@ -157,16 +158,25 @@ public:
         m_onStack.push_back(0);  // no element has uid 0
     }
 
-    std::optional<std::string> run()
+    LimitedMarkup run()
     {
         MarkupTokenizer tokenizer(m_s, kMaxAttributes);
         MarkupToken t;
         size_t textFrom = 0;  // where text may start (not inside raw text)
+        LimitedMarkup result;
         while (tokenizer.next(t)) {
             if (m_templateDepth > 0) {
                 skipTemplate(t);
                 textFrom = t.end;
                 continue;
+            }
+            // Past the node cap, the parser gets nothing more: the rest is cut off where
+            // the tokenizer reads text, outside raw text.
+            if (m_nodes >= m_maxNodes && !m_rawText) {
+                rewrite(textFrom, m_s.size(), "");
+                result.restFrom = textFrom;
+                result.restInHiddenSvg = inHiddenSvg();
+                break;
             }
             if (t.begin > textFrom)
                 characters(m_s.substr(textFrom, t.begin - textFrom));
@@ -186,6 +196,9 @@ public:
                 characters(m_s.substr(t.contentBegin, t.contentEnd - t.contentBegin));
                 cdata(t);
                 break;
+            case MarkupTokenKind::Comment:
+                ++m_nodes;
+                break;
             default:
                 break;
             }
@@ -195,10 +208,11 @@ public:
         }
         if (m_templateDepth > 0)
             rewrite(m_templateFrom, m_s.size(), "");  // an unclosed template holds the rest
-        if (!m_rewritten)
-            return std::nullopt;
-        m_out.append(m_s.substr(m_copied));
-        return std::move(m_out);
+        if (m_rewritten) {
+            m_out.append(m_s.substr(m_copied));
+            result.markup = std::move(m_out);
+        }
+        return result;
     }
 
 private:
@@ -243,6 +257,7 @@ private:
     // before it, and text other than white space rules out a frameset.
     void characters(std::string_view text)
     {
+        ++m_nodes;
         if (m_framesetMode)
             return;
         if (m_framesetOk && !trimAscii(text).empty())
@@ -252,6 +267,20 @@ private:
     }
 
     bool inForeign() const { return !m_stack.empty() && m_stack.back().foreign; }
+
+    // Whether text here is inside SVG, outside the elements whose text SVG shows.
+    bool inHiddenSvg() const
+    {
+        for (size_t k = m_stack.size(); k-- > 0;) {
+            const Open& o = m_stack[k];
+            if (!o.foreign || o.integration || o.name == "text" || o.name == "tspan" || o.name == "textpath" ||
+                o.kind.id == m_math)
+                return false;
+            if (o.kind.id == m_svg)
+                return true;
+        }
+        return false;
+    }
 
     bool isHtml(const Open& o, std::uint16_t id) const { return !o.foreign && o.kind.id == id; }
 
@@ -272,6 +301,7 @@ private:
 
     void push(Open&& o)
     {
+        ++m_nodes;
         o.uid = static_cast<std::uint32_t>(m_onStack.size());
         m_onStack.push_back(1);
         ++m_openCount[o.kind.id];
@@ -699,8 +729,10 @@ private:
         if (foreign) {
             if (!inForeign())
                 reconstruct();
-            if (t.selfClosing)
+            if (t.selfClosing) {
+                ++m_nodes;
                 return;
+            }
             Open o{m_name, kind, true};
             const bool svg = kind.id == m_svg || (kind.id != m_math && !isMathContext());
             if (svg)
@@ -751,14 +783,19 @@ private:
             reconstruct();
         if ((kind.flags & NoFrameset) && !(kind.id == m_input && hiddenInput(t)))
             m_framesetOk = false;
-        if (kind.flags & Void)
+        if (kind.flags & Void) {
+            ++m_nodes;
             return;
+        }
         pushTag(Open{m_name, kind});
         if (kind.flags & Formatting)
             addFormatting(std::move(key), m_stack.back().uid);
         if (kind.flags & Marker)
             m_formatting.push_back(Entry{true, {}, {}, {}, 0});
-        // Raw text, where the tree builder switches the tokenizer to it.
+        // Raw text, where the tree builder switches the tokenizer to it; its content
+        // is one text node.
+        if (kind.id == m_plaintext || (kind.flags & RawText))
+            ++m_nodes;
         if (kind.id == m_plaintext) {
             tokenizer.setContent(MarkupContent::PlainText, m_name);
             m_rawText = true;
@@ -938,8 +975,11 @@ private:
         }
         if (kind.id == m_br && !inForeign()) {
             reconstruct();  // "</br>" is a <br>
+            ++m_nodes;
             return;
         }
+        if (kind.id == m_p && m_openCount[m_p] == 0)
+            ++m_nodes;  // "</p>" with no open paragraph makes an empty one
         if (inSelect() && !inForeign()) {
             // Inside a <select> only these end tags do anything.
             if (kind.id == m_optgroup) {
@@ -1014,6 +1054,8 @@ private:
 
     std::string_view m_s;
     size_t m_max;
+    size_t m_maxNodes;
+    size_t m_nodes = 0;  // nodes the parser makes of the markup handed over, counted high
     std::vector<Open> m_stack;
     std::vector<int> m_openCount;     // open elements per known tag id
     std::vector<char> m_onStack;      // per element uid: whether it is open
@@ -1040,9 +1082,19 @@ private:
 
 }  // namespace
 
+LimitedMarkup limitMarkup(std::string_view utf8, int maxDepth, std::size_t maxNodes)
+{
+    return NestingLimiter(utf8, maxDepth, maxNodes).run();
+}
+
 std::optional<std::string> limitNestingDepth(std::string_view utf8, int maxDepth)
 {
-    return NestingLimiter(utf8, maxDepth).run();
+    return limitMarkup(utf8, maxDepth, SIZE_MAX).markup;
+}
+
+std::size_t parserNodeCap(std::size_t inputBytes)
+{
+    return kParserNodesBase + inputBytes / kInputBytesPerExtraNode;
 }
 
 bool closesParagraph(std::string_view name)

@@ -27,6 +27,24 @@ inline constexpr std::size_t kMaxAttributes = 1000;
 // and memory. Returns nothing when the markup needs no change.
 std::optional<std::string> limitNestingDepth(std::string_view utf8, int maxDepth = kMaxNestingDepth);
 
+// The parser keeps every node of a page until the page is rendered, at about 180 bytes
+// a node, so an element-dense page costs many times its size. The markup handed to it
+// is cut off once it would make more nodes than this cap for an input of this size;
+// the text of the rest is shown without its markup.
+inline constexpr std::size_t kParserNodesBase = 128'000;
+inline constexpr std::size_t kInputBytesPerExtraNode = 24;
+std::size_t parserNodeCap(std::size_t inputBytes);
+
+struct LimitedMarkup {
+    std::optional<std::string> markup;           // the markup to parse, when it was changed
+    std::size_t restFrom = std::string_view::npos;  // where the part cut off starts
+    bool restInHiddenSvg = false;  // the part cut off starts inside SVG, outside its text
+};
+
+// limitNestingDepth, and the markup cut off where the parser would have made
+// `maxNodes` nodes of it (counted high: every node the parser may make is counted).
+LimitedMarkup limitMarkup(std::string_view utf8, int maxDepth, std::size_t maxNodes);
+
 // Whether a start tag of this (lower-case) name ends an open paragraph: the block-level
 // elements.
 bool closesParagraph(std::string_view name);

@@ -1,9 +1,9 @@
 // Hostile markup: deep nesting, endlessly re-opened formatting elements, huge runs of
-// tags. Everything must finish quickly, in bounded memory, with no text lost.
+// tags. Nothing may be lost or crash; how fast and in how much memory each kind renders
+// is measured by the hostile-scaling benchmark, which generates the same inputs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <vector>
 
@@ -12,8 +12,6 @@
 
 namespace sorvane {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::string repeat(std::string_view s, int n)
 {
@@ -45,7 +43,7 @@ size_t count(TextView text, char16_t c)
     return static_cast<size_t>(std::count(text.begin(), text.end(), c));
 }
 
-TEST(HtmlSafety, DeepAndRepeatedMarkupStaysFastAndLosesNoText)
+TEST(HtmlSafety, DeepAndRepeatedMarkupLosesNoText)
 {
     constexpr int n = 100000;
     const struct {
@@ -72,22 +70,17 @@ TEST(HtmlSafety, DeepAndRepeatedMarkupStaysFastAndLosesNoText)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto start = Clock::now();
         const Text text = renderHtmlUtf8(c.html);
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        EXPECT_LT(seconds, 20.0);  // quadratic behaviour would take minutes
         EXPECT_EQ(count(text, u'x'), c.xs);
     }
 }
 
-TEST(HtmlSafety, HostileStyleSheetStaysFast)
+TEST(HtmlSafety, HostileStyleSheetStillRendersTheRest)
 {
     // Twenty thousand rules that all apply to twenty thousand deep elements.
     const std::string html = "<style>" + repeat(".a .b{display:none}\n", 20000) + "</style>" +
                              repeat("<div class=a>", 400) + repeat("<p class=b>x", 20000) + "<p>end";
-    const auto start = Clock::now();
     const Text text = renderHtmlUtf8(html);
-    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 20.0);
     EXPECT_TRUE(text.ends_with(u"end"));
 }
 
