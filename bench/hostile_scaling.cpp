@@ -6,11 +6,6 @@
 //   hostile_scaling                        checks every bound; exits 1 if one is broken
 //   hostile_scaling --report-only-timing   time bounds are reported, not enforced; memory
 //                                          bounds and crashes still fail
-//   --report-memory-bound                  the 10 x input + 50 MB bound is reported, not
-//                                          enforced; memory must still grow linearly
-//                                          (peak at 4n <= 6 x peak at n) and stay under
-//                                          1 GB (for CI, while element-dense pages cost the
-//                                          parser more than the bound allows)
 //   hostile_scaling FAMILY...              only the families named
 // A reader of a new format adds its families to families() below: a name, a function
 // that makes an input of about the given size and the function that renders it.
@@ -291,16 +286,13 @@ Run runOnce(const Family& family, std::size_t bytes)
 int main(int argc, char** argv)
 {
     bool reportOnlyTiming = false;
-    bool reportMemoryBound = false;
     std::vector<std::string> only;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--report-only-timing")
             reportOnlyTiming = true;
-        else if (arg == "--report-memory-bound")
-            reportMemoryBound = true;
         else if (arg == "--help" || arg == "-h") {
-            std::printf("usage: hostile_scaling [--report-only-timing] [--report-memory-bound] [FAMILY...]\n");
+            std::printf("usage: hostile_scaling [--report-only-timing] [FAMILY...]\n");
             return 0;
         } else
             only.emplace_back(arg);
@@ -315,8 +307,6 @@ int main(int argc, char** argv)
                 "peak 4n", "limit 4n", "verdict");
     int failures = 0;
     int timingViolations = 0;
-    int memoryViolations = 0;
-    constexpr long kHardLimitKb = 1024L * 1024;
     for (const Family& family : families()) {
         if (!only.empty() && std::find(only.begin(), only.end(), family.name) == only.end())
             continue;
@@ -329,15 +319,12 @@ int main(int argc, char** argv)
         if (!small.ok || !large.ok) {
             verdict = "CRASH (" + (small.ok ? large.failure : small.failure) + ")";
             failed = true;
-        } else if (large.peakKb > 6 * small.peakKb || large.peakKb > kHardLimitKb) {
-            verdict = large.peakKb > kHardLimitKb ? "MEMORY (over 1 GB)" : "MEMORY (not linear)";
+        } else if (large.peakKb > 6 * small.peakKb) {
+            verdict = "MEMORY (not linear)";
             failed = true;
         } else if (large.peakKb > limitKb || small.peakKb > limitKb) {
-            verdict = "MEMORY";
-            ++memoryViolations;
-            failed = !reportMemoryBound;
-            if (reportMemoryBound)
-                verdict += ", reported";
+            verdict = "MEMORY (over the limit)";
+            failed = true;
         } else if (ratio > kMaxRatio || large.seconds > kMaxSeconds) {
             verdict = ratio > kMaxRatio ? "SLOW (not linear)" : "SLOW (over 2 s)";
             ++timingViolations;
@@ -355,8 +342,6 @@ int main(int argc, char** argv)
     }
     if (timingViolations > 0 && reportOnlyTiming)
         std::printf("%d timing bound(s) broken (reported only)\n", timingViolations);
-    if (memoryViolations > 0 && reportMemoryBound)
-        std::printf("%d memory bound(s) broken (reported only)\n", memoryViolations);
     if (failures > 0) {
         std::printf("%d famil%s failed\n", failures, failures == 1 ? "y" : "ies");
         return 1;

@@ -16,6 +16,10 @@ namespace {
 // More nested multiparts and messages than this is no saved page; the MIME parser
 // descends into each level on its own stack.
 constexpr std::size_t kMaxContainers = 1000;
+// The MIME parser keeps about 3 KB for every part, so a file of many tiny parts costs
+// sixty times its size. A saved page's parts are its page and the pictures and frames
+// it shows; past this many parts (more than any real page has) the rest is left out.
+constexpr std::size_t kMaxParts = 8000;
 // Frames within frames are followed this deep.
 constexpr int kMaxFrameDepth = 8;
 
@@ -124,6 +128,22 @@ std::string stripAngles(std::string_view id)
     return std::string(id);
 }
 
+// Where the part after the first kMaxParts starts: at the line of its boundary (a line
+// that starts with "--"), or the end of the file when it has no more parts than that.
+std::size_t partsCut(std::string_view bytes)
+{
+    std::size_t boundaries = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (bytes.compare(at, 2, "--") == 0 && ++boundaries > kMaxParts)
+            return at;
+        const std::size_t lineEnd = bytes.find('\n', at);
+        if (lineEnd == std::string_view::npos)
+            break;
+        at = lineEnd + 1;
+    }
+    return bytes.size();
+}
+
 class SavedPage {
 public:
     SavedPage() = default;
@@ -139,6 +159,10 @@ public:
     {
         if (countNoCase(bytes, "multipart/") + countNoCase(bytes, "message/rfc822") > kMaxContainers)
             return Error{ErrorCode::BadInput, "保存的网页中嵌套的部分过多，不像是一个正常的网页文件", {}};
+        if (const std::size_t cut = partsCut(bytes); cut < bytes.size()) {
+            bytes = bytes.substr(0, cut);
+            problems.push_back("保存的网页中的部分超过 " + std::to_string(kMaxParts) + " 个，其余部分未读取");
+        }
         initMime();
         GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size());
         GMimeParser* parser = g_mime_parser_new_with_stream(stream);

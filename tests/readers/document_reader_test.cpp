@@ -144,3 +144,31 @@ TEST(DocumentReader, HelpBooksTakeTheCodePageOfTheirLanguage)
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+TEST(DocumentReader, ASavedPageOfTooManyPartsKeepsItsPageAndSaysSo)
+{
+    // The page first, then thousands of tiny parts: the parts past the cap are left
+    // out, the page is rendered and the reader says what it left out.
+    const std::string head = "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"B\"\r\n\r\n"
+                             "--B\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<p>页面正文</p>\r\n";
+    for (const std::size_t parts : {100u, 20000u}) {
+        SCOPED_TRACE(parts);
+        std::string mht = head;
+        for (std::size_t i = 0; i < parts; ++i)
+            mht += "--B\r\nContent-Type: image/png\r\nContent-Location: i" + std::to_string(i) + ".png\r\n\r\nxx\r\n";
+        mht += "--B--\r\n";
+        std::vector<std::string> problems;
+        const auto text = renderDocumentBytes("page.mht", mht, &problems);
+        ASSERT_TRUE(text.ok()) << text.error().describe();
+        EXPECT_EQ(*text, u"页面正文");
+        EXPECT_EQ(problems.size(), parts > 8000 ? 1u : 0u);
+        if (!problems.empty())
+            EXPECT_NE(problems[0].find("8000"), std::string::npos) << problems[0];
+    }
+}
+
+}  // namespace
+}  // namespace sorvane
