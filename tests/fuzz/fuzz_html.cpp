@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the HTML renderer: encoding detection, the nesting limiter,
 // the parser and the text collection. Besides the sanitizers' checks, the text must
 // hold CR LF line breaks only and no no-break space, and the tree the parser builds must
-// keep within the caps the limiter sets (depth, and elements per tag of the markup).
+// keep within the caps the limiter sets (depth, elements per tag of the markup, and
+// nodes). The text of markup, for the parts the parser is not given, must hold no
+// markup but its own line breaks.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +13,8 @@
 
 #include "engine/html_document.h"
 #include "engine/html_renderer.h"
+#include "engine/markup_text.h"
+#include "engine/nesting_limiter.h"
 #include "engine/renderer.h"
 
 namespace {
@@ -40,6 +44,42 @@ void checkShape(std::string_view markup, int maxDepth)
         __builtin_trap();
 }
 
+// Traps when the markup cut off at a small node cap makes the parser build more nodes
+// than the cap allows: the tag read at the cap may add re-opened formatting elements
+// and an implied row group and row, and the parser adds the document, <html>, <head>
+// and <body>.
+void checkNodeCap(std::string_view markup)
+{
+    constexpr std::size_t kCap = 16;
+    const sorvane::LimitedMarkup limited = sorvane::limitMarkup(markup, sorvane::kMaxNestingDepth, kCap);
+    if (limited.restFrom != std::string_view::npos && limited.restFrom > markup.size())
+        __builtin_trap();
+    const sorvane::HtmlDocument doc(limited.markup ? std::string_view(*limited.markup) : markup, 0);
+    std::size_t nodes = 0;
+    std::vector<sorvane::HtmlDocument::Node> stack{doc.documentNode()};
+    while (!stack.empty()) {
+        const auto node = stack.back();
+        stack.pop_back();
+        ++nodes;
+        for (std::size_t i = 0; i < sorvane::HtmlDocument::childCount(node); ++i)
+            stack.push_back(sorvane::HtmlDocument::child(node, i));
+    }
+    if (limited.restFrom != std::string_view::npos && nodes > kCap + sorvane::kMaxActiveFormatting + 3 + 4)
+        __builtin_trap();
+}
+
+// Traps when the text of markup holds markup: '<' only as the line breaks it adds.
+void checkMarkupText(std::string_view markup)
+{
+    const std::string failed = sorvane::markupAsText(markup, sorvane::MarkupTextFor::FailedPage);
+    for (std::size_t at = failed.find('<'); at != std::string::npos; at = failed.find('<', at + 1))
+        if (failed.compare(at, 4, "<br>") != 0)
+            __builtin_trap();
+    if (sorvane::markupAsText(markup, sorvane::MarkupTextFor::CutOffRest, markup.size() % 2 == 1).find('<') !=
+        std::string::npos)
+        __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -62,5 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)sorvane::renderHtmlUtf8(*limited);
     checkShape(bytes, 4);
     checkShape(bytes, sorvane::kMaxNestingDepth);
+    checkNodeCap(bytes);
+    checkMarkupText(bytes);
     return 0;
 }
