@@ -14,6 +14,7 @@
 #include "engine/ch_txt.h"
 #include "engine/script_convert.h"
 #include "join_bench.h"
+#include "memory_peak.h"
 #include "page_generator.h"
 
 namespace {
@@ -153,13 +154,7 @@ int joinOnce(const char* folder)
     size_t written = 0;
     for (const fs::path& f : report->files)
         written += fs::file_size(f);
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    long peak = 0;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            peak = std::atol(line.c_str() + 6) * 1024L;
-    std::printf("%ld %zu\n", peak, written);
+    std::printf("%ld %zu\n", ownPeak(), written);
     return 0;
 }
 
@@ -167,14 +162,9 @@ void reportBookMemory()
 {
     const fs::path folder = scratch() / "memory";
     const auto paths = writeChapters(folder, kBookChapters, kChapterBytes);
-    const std::string exe = fs::read_symlink("/proc/self/exe").string();
-    FILE* pipe = popen(("'" + exe + "' --join-once '" + folder.string() + "'").c_str(), "r");
-    long peak = 0;
-    size_t bytes = 0;
-    if (!pipe || std::fscanf(pipe, "%ld %zu", &peak, &bytes) != 2)
-        peak = 0;
-    if (pipe)
-        pclose(pipe);
+    const std::vector<long> numbers = runSelf("--join-once", folder, 2);
+    const long peak = numbers.empty() ? 0 : numbers[0];
+    const auto bytes = static_cast<size_t>(numbers.empty() ? 0 : numbers[1]);
     // The book's text: the size of its written parts.
     const double text = static_cast<double>(bytes) / 1048576.0;
     const double limit = 3 * text + 50;

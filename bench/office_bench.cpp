@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "page_generator.h"
+#include "memory_peak.h"
 #include "engine/ch_txt.h"
 #include "engine/renderer.h"
 #include "readers/zip_writer.h"
@@ -174,27 +175,11 @@ void BM_HostileDocxFields(benchmark::State& state)
 BENCHMARK(BM_HostileDocxFields)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
-long ownPeak()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6) * 1024L;
-    return 0;
-}
-
 // The peak resident set of a fresh process converting one file, in bytes (0 on failure).
 long peakOfConversion(const fs::path& source)
 {
-    const std::string exe = fs::read_symlink("/proc/self/exe").string();
-    FILE* pipe = popen(("'" + exe + "' --convert-once '" + source.string() + "'").c_str(), "r");
-    if (!pipe)
-        return 0;
-    long peak = 0;
-    if (std::fscanf(pipe, "%ld", &peak) != 1)
-        peak = 0;
-    return pclose(pipe) == 0 ? peak : 0;
+    const std::vector<long> peak = bench::runSelf("--convert-once", source, 1);
+    return peak.empty() ? 0 : peak[0];
 }
 
 void reportMemory()
@@ -216,7 +201,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n", report.error().describe().c_str());
             return 1;
         }
-        std::printf("%ld\n", ownPeak());
+        std::printf("%ld\n", bench::ownPeak());
         return 0;
     }
     benchmark::Initialize(&argc, argv);

@@ -15,6 +15,7 @@
 #include "engine/ch_txt.h"
 #include "engine/html_renderer.h"
 #include "join_bench.h"
+#include "memory_peak.h"
 #include "page_generator.h"
 
 namespace {
@@ -121,31 +122,11 @@ void BM_ConvertFolder(benchmark::State& state)
 }
 BENCHMARK(BM_ConvertFolder)->Unit(benchmark::kMillisecond);
 
-// The peak resident set of this process (VmHWM), in bytes.
-long ownPeak()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6) * 1024L;
-    return 0;
-}
-
-// Runs this program again to convert one file, and returns the peak resident set of
-// that process in bytes (0 on failure). The child reports its own VmHWM: a child's
-// rusage would include the peak of this process, which it starts as a copy of.
+// The peak resident set of a fresh process converting one file, in bytes (0 on failure).
 long peakOfConversion(const fs::path& source)
 {
-    const std::string exe = fs::read_symlink("/proc/self/exe").string();
-    const std::string command = "'" + exe + "' --convert-once '" + source.string() + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return 0;
-    long peak = 0;
-    if (std::fscanf(pipe, "%ld", &peak) != 1)
-        peak = 0;
-    return pclose(pipe) == 0 ? peak : 0;
+    const std::vector<long> peak = bench::runSelf("--convert-once", source, 1);
+    return peak.empty() ? 0 : peak[0];
 }
 
 void reportMemory()
@@ -179,7 +160,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n", report.error().describe().c_str());
             return 1;
         }
-        std::printf("%ld\n", ownPeak());
+        std::printf("%ld\n", bench::ownPeak());
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "--join-once") == 0)
