@@ -313,7 +313,7 @@ void appendRest(ParserArena& arena, GumboOutput* output, const GumboOptions& opt
                 std::string_view rest, bool restInHiddenSvg)
 {
     page = "<!DOCTYPE html><body><sorvane-rest style=\"display:block;white-space:pre-line\">" +
-                   markupAsText(rest, MarkupTextFor::CutOffRest, restInHiddenSvg);
+           markupAsText(rest, MarkupTextFor::CutOffRest, restInHiddenSvg);
     const GumboOutput* restOutput = parseGuarded(options, page);
     if (!restOutput)
         return;
