@@ -167,6 +167,7 @@ std::optional<WhiteSpace> parseWhiteSpace(std::string_view v)
     return std::nullopt;
 }
 
+// The sheet with each comment replaced by a space; a comment left open ends the sheet.
 std::string withoutComments(std::string_view css)
 {
     std::string out;
@@ -188,6 +189,8 @@ std::string withoutComments(std::string_view css)
     return out;
 }
 
+// One past the '}' that closes the block whose '{' is at `open`, or the end of the
+// sheet when the block is left open.
 size_t blockEnd(std::string_view s, size_t open)
 {
     int depth = 0;
@@ -200,6 +203,7 @@ size_t blockEnd(std::string_view s, size_t open)
     return s.size();
 }
 
+// A character of a type, class or id name; escapes are not read.
 bool isNameChar(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
