@@ -135,6 +135,8 @@ TEST(CssStyle, ComputedStyle)
         {"flex item blockified", "<div style='display:flex'><span id=t>", Display::Block},
         {"contents passes flex items through",
          "<div style='display:inline-grid'><div style='display:contents'><span id=t>", Display::Block},
+        {"contents body passes the root's items through",
+         "<html style='display:grid'><body style='display:contents'><span id=t>", Display::Block},
         {"contents itself not blockified", "<div style='display:flex'><span id=t style='display:contents'>",
          Display::Contents},
         {"visibility and white-space inherit", "<div style='visibility:hidden;white-space:pre-line'><b id=t>",
