@@ -65,4 +65,19 @@ constexpr std::string_view trimAscii(std::string_view s)
     return trimAscii(s, [](char c) { return isAsciiSpace(c); });
 }
 
+// Takes the next token of a white-space separated list (a class or rel attribute) off
+// the front of `list`; empty once the list holds no more tokens.
+constexpr std::string_view nextAsciiToken(std::string_view& list)
+{
+    std::size_t start = 0;
+    while (start < list.size() && isAsciiSpace(list[start]))
+        ++start;
+    std::size_t end = start;
+    while (end < list.size() && !isAsciiSpace(list[end]))
+        ++end;
+    const std::string_view token = list.substr(start, end - start);
+    list.remove_prefix(end);
+    return token;
+}
+
 }  // namespace sorvane

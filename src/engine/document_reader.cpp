@@ -1,7 +1,7 @@
 #include "engine/document_reader.h"
 
-#include <algorithm>
 
+#include "common/ascii.h"
 #include "engine/chm_reader.h"
 #include "engine/doc_reader.h"
 #include "engine/docx_reader.h"
@@ -20,9 +20,7 @@ struct DocumentProbe::Zip {
 
 DocumentProbe::DocumentProbe(std::string_view bytes, const std::filesystem::path& path) : m_bytes(bytes)
 {
-    m_extension = path.extension().string();
-    std::transform(m_extension.begin(), m_extension.end(), m_extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    m_extension = toLowerAscii(path.extension().string());
 }
 
 DocumentProbe::~DocumentProbe() = default;

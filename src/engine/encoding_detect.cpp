@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/ascii.h"
 #include "io/codepage.h"
 #include "engine/plain_text_renderer.h"
 
@@ -93,31 +94,6 @@ const std::unordered_map<std::string, std::string>& labelMap()
     return *map;
 }
 
-bool isAsciiWhitespace(unsigned char c)
-{
-    return c == 0x09 || c == 0x0A || c == 0x0C || c == 0x0D || c == 0x20;
-}
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool startsWithNoCase(std::string_view s, size_t pos, std::string_view prefix)
-{
-    if (pos + prefix.size() > s.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (asciiLower(s[pos + i]) != prefix[i])
-            return false;
-    return true;
-}
-
-bool isAsciiLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 // Whether ICU decodes this name; code page 936 goes through its own adapter.
 bool canDecode(const std::string& name)
 {
@@ -134,7 +110,7 @@ struct PrescanAttribute {
 bool getAttribute(std::string_view s, size_t& pos, PrescanAttribute& attr)
 {
     const size_t n = s.size();
-    while (pos < n && (isAsciiWhitespace(s[pos]) || s[pos] == '/'))
+    while (pos < n && (isAsciiSpace(s[pos]) || s[pos] == '/'))
         ++pos;
     if (pos >= n || s[pos] == '>')
         return false;
@@ -148,8 +124,8 @@ bool getAttribute(std::string_view s, size_t& pos, PrescanAttribute& attr)
             ++pos;
             break;
         }
-        if (isAsciiWhitespace(c)) {
-            while (pos < n && isAsciiWhitespace(s[pos]))
+        if (isAsciiSpace(c)) {
+            while (pos < n && isAsciiSpace(s[pos]))
                 ++pos;
             if (pos >= n)
                 return false;
@@ -160,10 +136,10 @@ bool getAttribute(std::string_view s, size_t& pos, PrescanAttribute& attr)
         }
         if (c == '/' || c == '>')
             return true;
-        attr.name.push_back(asciiLower(c));
+        attr.name.push_back(toLowerAscii(c));
         ++pos;
     }
-    while (pos < n && isAsciiWhitespace(s[pos]))
+    while (pos < n && isAsciiSpace(s[pos]))
         ++pos;
     if (pos >= n)
         return false;
@@ -174,16 +150,16 @@ bool getAttribute(std::string_view s, size_t& pos, PrescanAttribute& attr)
                 ++pos;
                 return true;
             }
-            attr.value.push_back(asciiLower(s[pos]));
+            attr.value.push_back(toLowerAscii(s[pos]));
         }
         return false;
     }
     if (first == '>')
         return true;
     for (; pos < n; ++pos) {
-        if (isAsciiWhitespace(s[pos]) || s[pos] == '>')
+        if (isAsciiSpace(s[pos]) || s[pos] == '>')
             return true;
-        attr.value.push_back(asciiLower(s[pos]));
+        attr.value.push_back(toLowerAscii(s[pos]));
     }
     return false;
 }
@@ -260,7 +236,7 @@ std::optional<std::string> detectLegacy(std::string_view bytes)
     if (!answer || !*answer)
         return std::nullopt;
     std::string name(answer);
-    std::transform(name.begin(), name.end(), name.begin(), asciiLower);
+    name = toLowerAscii(name);
     // Names the detector uses that are not encoding labels, or whose label the
     // standard maps to the replacement encoding though ICU can decode them.
     static const std::unordered_map<std::string, std::string> extra = {
@@ -435,14 +411,10 @@ bool plausibleUtf8(std::string_view bytes)
 
 std::optional<std::string> encodingForLabel(std::string_view label)
 {
-    while (!label.empty() && isAsciiWhitespace(label.front()))
-        label.remove_prefix(1);
-    while (!label.empty() && isAsciiWhitespace(label.back()))
-        label.remove_suffix(1);
+    label = trimAscii(label);
     if (label.empty() || label.size() > 64)
         return std::nullopt;
-    std::string key(label);
-    std::transform(key.begin(), key.end(), key.begin(), asciiLower);
+    const std::string key = toLowerAscii(label);
     const auto& map = labelMap();
     const auto it = map.find(key);
     if (it == map.end())
@@ -456,7 +428,7 @@ std::optional<std::string> charsetFromContent(std::string_view s)
     for (;;) {
         size_t found = std::string_view::npos;
         for (size_t i = pos; i + 7 <= s.size(); ++i) {
-            if (startsWithNoCase(s, i, "charset")) {
+            if (hasNoCaseAt(s, i, "charset")) {
                 found = i;
                 break;
             }
@@ -464,12 +436,12 @@ std::optional<std::string> charsetFromContent(std::string_view s)
         if (found == std::string_view::npos)
             return std::nullopt;
         pos = found + 7;
-        while (pos < s.size() && isAsciiWhitespace(s[pos]))
+        while (pos < s.size() && isAsciiSpace(s[pos]))
             ++pos;
         if (pos >= s.size() || s[pos] != '=')
             continue;
         ++pos;
-        while (pos < s.size() && isAsciiWhitespace(s[pos]))
+        while (pos < s.size() && isAsciiSpace(s[pos]))
             ++pos;
         if (pos >= s.size())
             return std::nullopt;
@@ -481,7 +453,7 @@ std::optional<std::string> charsetFromContent(std::string_view s)
             return std::string(s.substr(pos + 1, close - pos - 1));
         }
         size_t end = pos;
-        while (end < s.size() && !isAsciiWhitespace(s[end]) && s[end] != ';')
+        while (end < s.size() && !isAsciiSpace(s[end]) && s[end] != ';')
             ++end;
         return std::string(s.substr(pos, end - pos));
     }
@@ -501,8 +473,8 @@ std::optional<std::string> prescanMetaCharset(std::string_view bytes)
             pos = end + 3;
             continue;
         }
-        if (startsWithNoCase(s, pos, "<meta") && pos + 5 < n &&
-            (isAsciiWhitespace(s[pos + 5]) || s[pos + 5] == '/')) {
+        if (hasNoCaseAt(s, pos, "<meta") && pos + 5 < n &&
+            (isAsciiSpace(s[pos + 5]) || s[pos + 5] == '/')) {
             pos += 6;
             if (auto found = metaEncoding(s, pos))
                 return found;
@@ -510,8 +482,8 @@ std::optional<std::string> prescanMetaCharset(std::string_view bytes)
             continue;
         }
         if (s[pos] == '<' && pos + 1 < n &&
-            (isAsciiLetter(s[pos + 1]) || (s[pos + 1] == '/' && pos + 2 < n && isAsciiLetter(s[pos + 2])))) {
-            while (pos < n && !isAsciiWhitespace(s[pos]) && s[pos] != '>')
+            (isAsciiAlpha(s[pos + 1]) || (s[pos + 1] == '/' && pos + 2 < n && isAsciiAlpha(s[pos + 2])))) {
+            while (pos < n && !isAsciiSpace(s[pos]) && s[pos] != '>')
                 ++pos;
             while (getAttribute(s, pos, attr)) {
             }

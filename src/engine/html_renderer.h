@@ -1,6 +1,7 @@
 #pragma once
-// Renders an HTML document to the text a browser's select-all + copy yields, following
-// the rendered-text collection steps that define innerText, applied to the body.
+// The text a browser gives for a page's select-all and copy: every line break CR LF, a
+// no-break space a plain space. None of these fail: bytes that do not decode become
+// U+FFFD, and a page without content gives an empty text.
 
 #include <functional>
 #include <optional>
@@ -11,28 +12,24 @@
 
 namespace sorvane {
 
-// Decodes `bytes` as a browser would (BOM, then the <meta> prescan, then detection) and
-// renders the document. Every line break is CR LF; a no-break space becomes a space.
+// Renders a page, decoding it as a browser would (byte-order mark, <meta>, detection).
 Text renderHtml(std::string_view bytes);
 
-// The same, releasing the bytes as soon as they are decoded, so a long page in a legacy
-// encoding is not held twice.
+// The same, releasing `bytes` once decoded, so a long page in a legacy encoding is not
+// held twice.
 Text renderHtml(std::string&& bytes);
 
-// Renders markup that is already UTF-8 (invalid sequences become U+FFFD).
+// Renders markup that is already UTF-8.
 Text renderHtmlUtf8(std::string_view utf8);
 
 // What a page taken out of a container (a saved page, a book) knows from outside itself.
 struct HtmlContext {
-    // The charset the container declares for the page (an encoding label such as
-    // "gb2312"): it wins over the page's <meta>, a byte-order mark wins over it.
+    // The charset the container declares (an encoding label such as "gb2312").
     std::string declaredEncoding;
-    // The encoding to take when neither a byte-order mark, a declaration nor a <meta>
-    // names one, instead of guessing; empty: guess as for a loose page.
+    // The encoding to take when the page declares none; empty: detect it.
     std::string fallbackEncoding;
-    // The text of the style sheet a <link rel="stylesheet" href="..."> names, or nothing
-    // when it is not in the container. Such sheets count as if written in a <style>
-    // element where the link stands. Without it, linked sheets are ignored.
+    // The text of the sheet a <link rel="stylesheet" href> names, or nothing when the
+    // container lacks it; unset: linked sheets are ignored.
     std::function<std::optional<std::string>(std::string_view href)> linkedStyleSheet;
 };
 

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/ascii.h"
 #include "engine/html_document.h"
 #include "engine/html_renderer.h"
 
@@ -23,33 +24,19 @@ constexpr std::size_t kMaxParts = 8000;
 // Frames within frames are followed this deep.
 constexpr int kMaxFrameDepth = 8;
 
-char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    return s.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), s.begin(), [](char a, char b) { return lower(a) == lower(b); });
-}
-
 std::size_t countNoCase(std::string_view s, std::string_view needle)
 {
     std::size_t n = 0;
     for (std::size_t i = 0; i + needle.size() <= s.size(); ++i)
-        if (lower(s[i]) == needle[0] && startsWithNoCase(s.substr(i), needle))
+        if (toLowerAscii(s[i]) == needle[0] && hasNoCaseAt(s, i, needle))
             ++n;
     return n;
 }
 
+// Header values and references without the blanks a MIME line may carry around them.
 std::string_view trimmed(std::string_view s)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
+    return trimAscii(s, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
 // Folds "." and ".." segments of a URL's path.
@@ -235,7 +222,7 @@ private:
 
     const Part* partForLink(const Part& from, std::string_view href) const
     {
-        if (startsWithNoCase(trimmed(href), "cid:")) {
+        if (hasNoCaseAt(trimmed(href), 0, "cid:")) {
             const std::string id = stripAngles(trimmed(href).substr(4));
             for (const Part& p : m_parts)
                 if (p.contentId == id)
@@ -366,12 +353,12 @@ bool looksLikeSavedPage(std::string_view bytes)
             if (c <= ' ' || c >= 127)
                 return false;
         headers = true;
-        inContentType = startsWithNoCase(line, "content-type:");
+        inContentType = hasNoCaseAt(line, 0, "content-type:");
         if (inContentType)
             contentType = std::string(line.substr(colon + 1));
     }
     const std::string_view type = trimmed(contentType);
-    return headers && (startsWithNoCase(type, "multipart/related") || startsWithNoCase(type, "message/rfc822"));
+    return headers && (hasNoCaseAt(type, 0, "multipart/related") || hasNoCaseAt(type, 0, "message/rfc822"));
 }
 
 Result<Text> readSavedPageBytes(std::string_view bytes, ReadProblems& problems)

@@ -1,10 +1,10 @@
 #include "engine/renderer.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "common/ascii.h"
 #include "engine/html_renderer.h"
 #include "engine/plain_text_renderer.h"
 
@@ -13,10 +13,7 @@ namespace {
 
 std::string lowerExtension(const std::filesystem::path& path)
 {
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
+    return toLowerAscii(path.extension().string());
 }
 
 bool hasUtf16Bom(std::string_view bytes)
@@ -28,13 +25,12 @@ bool hasUtf16Bom(std::string_view bytes)
 bool looksLikeHtml(std::string_view bytes)
 {
     size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' ||
-                                bytes[i] == '\n' || bytes[i] == '\f'))
+    while (i < bytes.size() && isAsciiSpace(bytes[i]))
         ++i;
     if (i + 1 >= bytes.size() || bytes[i] != '<')
         return false;
     const char c = bytes[i + 1];
-    return c == '!' || c == '?' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return c == '!' || c == '?' || isAsciiAlpha(c);
 }
 
 }  // namespace

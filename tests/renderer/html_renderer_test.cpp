@@ -125,6 +125,8 @@ TEST(HtmlRenderer, TablesAndLayout)
         {"nested table", "<table><tr><td><table><tr><td>i<td>j</table><td>o</table>", "i\tj\n\to"},
         {"white space in cells", "<table>\n <tr>\n  <td> a </td>\n  <td> b </td>\n </tr>\n</table>", "a\tb"},
         {"flex items are blocks", "<div style='display:flex'><span>1</span><span>2</span></div>", "1\n2"},
+        {"contents body in a flex root", "<html style='display:flex'><body style='display:contents'><span>1</span>"
+         "<span>2</span>", "1\n2"},
         {"float makes a block", "a<span style='float:right'>b</span>c", "a\nb\nc"},
         {"inline-block", "a<span style='display:inline-block'> b </span>c", "abc"},
         {"display block on span", "a<span style='display:block'>b</span>c", "a\nb\nc"},
