@@ -148,6 +148,9 @@ void copyOwnerAndMode(int fd, const struct stat& old)
 
 }  // namespace
 
+// The bytes go to a temporary file in the same folder, which is then renamed over the
+// target. A replaced file keeps its permission bits, and its owner and group where the
+// process may set them; a new file gets the default mode.
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes, const WriteOptions& options)
 {
     const std::filesystem::path target = resolveTarget(file, options.throughLinks);

@@ -283,6 +283,7 @@ std::optional<Text> decodeWith(std::string_view icuName, std::string_view bytes)
     return decodeAll(conv.get(), bytes);
 }
 
+// For the Unicode encodings only an unpaired surrogate cannot be held.
 std::optional<std::string> encodeWith(std::string_view icuName, TextView text)
 {
     Converter conv = openConverter(icuName);
@@ -300,6 +301,7 @@ std::optional<std::string> encodeWith(std::string_view icuName, TextView text)
     return bytes;
 }
 
+// One pass into a buffer sized for the worst case, no converter to open.
 std::string encodeUtf8(TextView text)
 {
     // At most three bytes per UTF-16 unit (a surrogate pair takes four for two units).

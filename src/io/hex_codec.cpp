@@ -20,6 +20,9 @@ int hexDigitValue(char c)
 
 }  // namespace
 
+// One group of four upper-case hexadecimal digits per UTF-16 unit: (code page 936 value
+// + 0x7FFF) modulo 65,536. So "A" is 8040, a blank 801F, 中 56CF, and a character the
+// code page lacks 803E (the group of '?'), as is each half of a surrogate pair.
 std::string C_HEX(TextView text)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -38,6 +41,8 @@ std::string C_HEX(TextView text)
     return out;
 }
 
+// One character per group of four digits, either case; a shorter last group is read by
+// its own value.
 Text R_HEX(std::string_view hex)
 {
     Text out;

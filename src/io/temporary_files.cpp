@@ -91,6 +91,8 @@ LiveTemporaryFile::~LiveTemporaryFile()
     m_slot->taken.store(false);
 }
 
+// A handler installed earlier is called after the files are removed, the default action
+// ends the program as the signal would have, and a signal that is ignored stays ignored.
 void removeTemporaryFilesOnSignals()
 {
     struct sigaction action {};
