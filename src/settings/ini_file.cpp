@@ -9,6 +9,12 @@
 #include "settings/settings_paths.h"
 
 namespace sorvane {
+
+// The file holds "[section]" lines and "key=value" lines in code page 936 with CR LF line
+// ends. Section and key names match without regard to the case of Latin letters; a value
+// is everything after the first "=", blanks around it trimmed, read whole (no length
+// limit).
+
 namespace {
 
 // One line of the file as raw code page 936 bytes, with the line end it had, so that a
@@ -164,6 +170,10 @@ std::string Read_INI(const std::filesystem::path& file, std::string_view section
     return value;
 }
 
+// Only the key's own line changes: every other line is kept byte for byte, a missing key
+// is added after the last filled line of its section and a missing section at the end of
+// the file, which is created when needed. The shared writer rewrites it durably (a
+// temporary file in the same folder, synced, then renamed over the old one).
 Status Write_INI(const std::filesystem::path& file, std::string_view section,
                  std::string_view key, std::string_view value)
 {

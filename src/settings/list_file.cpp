@@ -26,6 +26,9 @@ bool takeLine(std::string_view& bytes, std::string_view& line)
 
 }  // namespace
 
+// Each row is two lines, its search text and its replacement text in C_HEX form, ending
+// in CR LF or LF. An empty line where a search text is expected ends the list; an odd
+// last line becomes a row whose replacement equals its search text.
 ReplacementList loadListFile(const std::filesystem::path& file)
 {
     ReplacementList list;
@@ -50,6 +53,8 @@ ReplacementList loadListFile(const std::filesystem::path& file)
     return list;
 }
 
+// Rows in list order, every line ending in CR LF; the file is replaced durably through
+// writeSettingsFile.
 Status saveListFile(const std::filesystem::path& file, const ReplacementList& list)
 {
     std::string bytes;

@@ -44,6 +44,10 @@ bool holdsProgramFiles(const std::filesystem::path& folder)
 
 }  // namespace
 
+// The executable's folder wins when it holds the program's files (a portable copy, or
+// files carried over), whatever its permissions. An XDG_CONFIG_HOME that is empty or not
+// an absolute path is ignored, as the XDG rules say, and so is a HOME that is not
+// absolute.
 std::filesystem::path resolveSettingsLocation(const std::filesystem::path& executableFolder,
                                          const std::optional<std::string>& xdgConfigHome,
                                          const std::optional<std::string>& home)

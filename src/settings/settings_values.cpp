@@ -42,6 +42,9 @@ SettingKey valueKey(int index)
     return static_cast<SettingKey>(static_cast<int>(SettingKey::Value0) + index);
 }
 
+// The number the text begins with, rounded half to even, as plain decimal digits with a
+// minus sign when negative: "12.6" -> "13", "7 lines" -> "7", "12.5" -> "12", "-3" -> "-3",
+// and "0", "" or "abc" -> "".
 std::string maxValueForm(std::string_view boxText)
 {
     const std::int64_t n = wholeNumberValue(boxText);
@@ -73,6 +76,7 @@ std::string outEncValue(OutputEncoding encoding)
     return "GBK";
 }
 
+// Letters in any case, blanks ignored; "UTF8" is taken for "UTF-8".
 OutputEncoding storedOutEnc(std::string_view value)
 {
     std::string upper;
