@@ -55,8 +55,7 @@ constexpr std::optional<ScriptConversion> parseScriptConversion(std::string_view
 }
 
 struct ConversionParams {
-    int naming = 0;             // index of the naming method: 0 (or -1) keeps the name,
-                                // k = 1..7 pads the trailing digits to k + 1 digits
+    int naming = 0;             // index of the naming method (see namingWidth)
     std::string head = "0";     // number of first lines that form the head
     std::string headBlank = "1";  // most consecutive blank lines in the head
     std::string restBlank = "1";  // most consecutive blank lines in the rest

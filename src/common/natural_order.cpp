@@ -76,6 +76,9 @@ int sign(int v)
 
 }  // namespace
 
+// Runs of decimal digits of any script (ASCII and full-width included) compare by their
+// number value, everything else character by character with case folded; names equal in
+// that order are told apart by their plain bytes. Invalid UTF-8 bytes compare as U+FFFD.
 int naturalCompare(std::string_view a, std::string_view b)
 {
     Reader ra(a);

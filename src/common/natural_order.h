@@ -6,11 +6,8 @@
 
 namespace sorvane {
 
-// Compares two UTF-8 names: runs of decimal digits (ASCII or full-width) by their number
-// value, everything else character by character with case ignored; names equal in that
-// order are told apart by their plain bytes, so the order is total. Returns a negative
-// number, 0 or a positive number as `a` sorts before, with or after `b`. Invalid UTF-8
-// bytes compare as U+FFFD.
+// Negative, 0 or positive as `a` sorts before, with or after `b`: runs of digits by
+// their value, the rest ignoring case. The order is total: only equal names give 0.
 int naturalCompare(std::string_view a, std::string_view b);
 
 // naturalCompare(a, b) < 0, for std::sort and ordered containers.

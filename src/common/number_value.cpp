@@ -7,6 +7,9 @@
 
 namespace sorvane {
 
+// Leading blanks (spaces and tabs) skipped, an optional sign, digits with an optional
+// decimal part and exponent; reading stops at the first character that cannot continue
+// the number, so "7 lines" is 7 and "1e" is 1.
 double numberValue(std::string_view text)
 {
     size_t i = 0;
@@ -45,6 +48,7 @@ double numberValue(std::string_view text)
     return std::strtod(number.c_str(), nullptr);
 }
 
+// 12.5 -> 12, 13.5 -> 14, -2.5 -> -2.
 std::int64_t roundHalfEven(double value)
 {
     if (std::isnan(value))

@@ -6,14 +6,11 @@
 
 namespace sorvane {
 
-// The number the text begins with: leading blanks (spaces and tabs) skipped, an optional
-// sign, digits with an optional decimal part and exponent. Reading stops at the first
-// character that cannot continue the number. A text that does not begin with a number,
-// and the empty text, give 0.
+// The number the text begins with, after leading blanks; 0 when it begins with none.
 double numberValue(std::string_view text);
 
-// Rounds to the nearest whole number, halves to the even neighbour (12.5 -> 12,
-// 13.5 -> 14, -2.5 -> -2). Values beyond the 64-bit range saturate; NaN gives 0.
+// The nearest whole number, halves to the even one. Values beyond the 64-bit range
+// saturate; NaN gives 0.
 std::int64_t roundHalfEven(double value);
 
 // roundHalfEven(numberValue(text)).
