@@ -70,6 +70,10 @@ void dropRange(std::vector<LineEntry>& entries, std::int64_t from, std::int64_t 
 
 }  // namespace
 
+// The text through code page 936 (what it lacks becomes '?'), the replacement list, and
+// the code page again when a replacement brought in a character it lacks. The
+// replacement editor shows this text, so a piece picked there is a piece of the text the
+// conversion goes on with.
 std::size_t passCp936AndReplace(Text& text, const ReplacementList& list)
 {
     // The text reaches the list through code page 936, so what it lacks is already '?'
@@ -81,6 +85,8 @@ std::size_t passCp936AndReplace(Text& text, const ReplacementList& list)
     return lost;
 }
 
+// Every text by its whole number value (rounded half to even), except the size: the value
+// in K times 1024, rounded, so "0.5" is 512 characters.
 CleanupParams cleanupParams(const ConversionParams& params)
 {
     CleanupParams p;
@@ -110,6 +116,9 @@ void LineTable::appendLine(std::size_t index, Text& out) const
         out.append(text, e.offset, e.length);
 }
 
+// Cuts the first "onselectstart" (any case) that starts at 1-based position 11 or later,
+// together with a "return false" (any case) that follows it after one to eight other
+// characters, and the one character after that. Any other text is left unchanged.
 bool removeSelectionBlocker(Text& text)
 {
     // Only the first occurrence counts, and only from the eleventh character on.
@@ -128,6 +137,8 @@ bool removeSelectionBlocker(Text& text)
     return true;
 }
 
+// Splits text + CR LF, so the last line always has an end. Only U+0020 is trimmed, from
+// both ends of every line.
 LineTable splitLines(Text text)
 {
     LineTable table;
@@ -150,6 +161,8 @@ LineTable splitLines(Text text)
     return table;
 }
 
+// A line is a separator when its characters other than blanks and ideographic spaces are
+// more than maxRun copies of one character; it becomes maxRun copies of it, spaces gone.
 void shortenSeparatorLines(LineTable& table, std::int64_t maxRun)
 {
     if (maxRun <= 0)
@@ -183,6 +196,9 @@ void shortenSeparatorLines(LineTable& table, std::int64_t maxRun)
     }
 }
 
+// For every start index i from 0 to head - 1 - most, when the `most` entries from i on
+// are blank (past the end counts as blank), the blank entries from i + most on are
+// dropped. A run that begins in the head is thus cut wherever it ends.
 void markHeadBlankLines(LineTable& table, std::int64_t head, std::int64_t most)
 {
     auto& entries = table.entries;
@@ -222,6 +238,10 @@ void markRestBlankLines(LineTable& table, std::int64_t head, std::int64_t most)
     }
 }
 
+// Lines longer than 4 characters and not separators get the indent "　　". With
+// sizeLimit > 0 a part ends before the line that would bring its character count (indent
+// included, line breaks not) past the limit; the first line of a part is never counted,
+// so every part holds at least one line however long it is.
 std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit)
 {
     std::vector<TextPart> parts;
@@ -262,6 +282,8 @@ std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit)
     }
 }
 
+// The Traditional/Simplified conversion the parameters ask for, then, for GBK output,
+// passCp936AndReplace, or for the other encodings the replacement list alone.
 Result<std::size_t> prepareText(Text& text, const ConversionParams& params, const ReplacementList& list)
 {
     // Traditional/Simplified conversion comes before the code page pass, so converted
@@ -280,6 +302,8 @@ Result<std::size_t> prepareText(Text& text, const ConversionParams& params, cons
     return std::size_t{0};
 }
 
+// prepareText, the selection-blocking fragment, the line split, separator lines, then the
+// head and rest blank-line rules.
 CleanedText cleanText(Text text, const ConversionParams& params, const ReplacementList& list,
                       const ProgressFn& progress)
 {

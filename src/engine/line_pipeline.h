@@ -1,8 +1,6 @@
 #pragma once
-// The text cleanup of a conversion, in memory: code page 936 pass, replacement list,
-// selection-blocking fragment, line split, separator lines, surplus blank lines and the
-// split into size-limited parts. ch_txt adds rendering before and writing after; the
-// command line's --stdout and the benchmarks use it directly.
+// The text cleanup of a conversion, in memory: everything between rendering and writing.
+// ch_txt, the command line's --stdout and the benchmarks share it.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +15,7 @@
 
 namespace sorvane {
 
-// The numbers the parameter texts stand for, as the cleanup uses them.
+// The numbers the parameter texts stand for.
 struct CleanupParams {
     std::int64_t maxRun = 0;     // separator lines longer than this are cut; <= 0: off
     std::int64_t head = 0;       // lines that form the head
@@ -26,8 +24,8 @@ struct CleanupParams {
     std::int64_t sizeLimit = 0;  // characters per part; 0: no limit
 };
 
-// Reads every parameter text by its number value (whole numbers rounded half to even);
-// the size is the value in K times 1024, rounded, and below 100 means no limit (0).
+// Never fails: a text that is no number reads as 0, and a size limit below 100
+// characters means no limit.
 CleanupParams cleanupParams(const ConversionParams& params);
 
 enum class LineMark : char {
@@ -51,35 +49,29 @@ struct LineTable {
     Text text;
     std::vector<LineEntry> entries;
 
-    // The entry's text as it is written (without indent).
+    // An entry's text as it is written, without indent.
     Text lineText(std::size_t index) const;
-    // Appends the entry's text to `out`.
     void appendLine(std::size_t index, Text& out) const;
 };
 
-// The first steps of the cleanup: the text through code page 936 (what it lacks becomes
-// '?'), the replacement list, and the code page again when a replacement brought in a
-// character it lacks. The replacement editor shows this text, so a piece picked there is
-// a piece of the text the conversion goes on with. Returns the characters lost.
+// The code page 936 pass and the replacement list, in place, as a GBK conversion makes
+// them. Returns the characters that became '?'.
 std::size_t passCp936AndReplace(Text& text, const ReplacementList& list);
 
-// Cuts the first "onselectstart" (any case) that starts at 1-based position 11 or later,
-// together with a "return false" (any case) that follows it after one to eight other
-// characters, and the one character after that. Any other text is left unchanged.
-// Returns whether a fragment was cut.
+// Cuts the fragment a page uses to block selecting its text ("onselectstart ... return
+// false"), where the rule finds one. Returns whether a fragment was cut.
 bool removeSelectionBlocker(Text& text);
 
-// Splits text + CR LF into lines: a line ends at CR LF or at a lone CR, a lone LF stays
-// inside its line. Blanks (U+0020 only) are trimmed from both ends of every line.
+// The line table of `text`, every line trimmed of blanks. A line ends at CR LF or a lone
+// CR; a lone LF stays inside its line.
 LineTable splitLines(Text text);
 
-// With maxRun > 0: a line whose characters other than blanks and ideographic spaces are
-// more than maxRun copies of one character becomes maxRun copies of it, marked Separator.
+// Cuts lines of more than maxRun copies of one character to maxRun copies, marked
+// Separator. Does nothing when maxRun <= 0.
 void shortenSeparatorLines(LineTable& table, std::int64_t maxRun);
 
-// Head rule: for every start index i from 0 to head - 1 - most, when the `most` entries
-// from i on are blank (past the end counts as blank), the blank entries from i + most on
-// are dropped. A run that begins in the head is cut wherever it ends.
+// Head rule: a run of blank entries that starts at index head - 1 - most or earlier keeps
+// its first `most` entries; the rest of it is marked Dropped, wherever the run ends.
 void markHeadBlankLines(LineTable& table, std::int64_t head, std::int64_t most);
 
 // Rest rule: from index `head` on, every run of blank entries keeps its first `most`
@@ -92,20 +84,16 @@ struct TextPart {
     Text content;
 };
 
-// Splits the kept lines into parts. Lines longer than 4 characters and not separators get
-// the indent "　　". With sizeLimit > 0 a part ends before the line that would bring its
-// character count (indent included, line breaks not) past the limit; the first line of a
-// part is never counted, so every part holds at least one line.
+// The kept lines, indented, in parts of about `sizeLimit` characters (0: one part). Every
+// part holds at least one line.
 std::vector<TextPart> splitParts(const LineTable& table, std::int64_t sizeLimit);
 
-// A rendered text cleaned up to the split into parts: its line table with every mark set.
-// The steps before the line split, shared by the conversion and the replacement editor:
-// the Traditional/Simplified conversion the parameters ask for, then, for GBK output,
-// passCp936AndReplace, or for the other encodings the replacement list alone. Returns the
-// characters lost to the code page, or the Error of a script conversion that could not
-// run (its data missing).
+// The steps before the line split, in place, shared by the conversion and the
+// replacement editor. Returns the characters lost to the code page; fails as
+// convertScript.
 Result<std::size_t> prepareText(Text& text, const ConversionParams& params, const ReplacementList& list);
 
+// A rendered text cleaned up to the split into parts: its line table with every mark set.
 struct CleanedText {
     LineTable table;
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, now '?'
@@ -116,11 +104,8 @@ struct CleanedText {
 
 using ProgressFn = std::function<void(double done)>;
 
-// Every step of the cleanup but the split: script conversion (params.script), for GBK
-// output the code page 936 pass (what it lacks becomes '?', counted in lostCharacters),
-// replacement list, selection-blocking fragment, line split, separator lines, head and
-// rest blank-line rules; the other encodings are cleaned as rendered. `progress`, when
-// set, is called a few times with the share done so far (0..1).
+// Every step of the cleanup but the split into parts. A failed script conversion is
+// reported in `error`. `progress`, when set, gets the share done so far (0..1).
 CleanedText cleanText(Text text, const ConversionParams& params, const ReplacementList& list,
                       const ProgressFn& progress = {});
 
