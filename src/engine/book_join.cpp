@@ -116,6 +116,9 @@ std::string describeFailures(const std::vector<ChapterFailure>& failures)
 
 }  // namespace
 
+// Every chapter is rendered and cleaned as a single conversion cleans a document, one
+// blank line goes between chapters (appendChapter), and the whole book is split by the
+// size limit.
 Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, const ConversionParams& params,
                           const ReplacementList& list, const BookOptions& options)
 {
@@ -157,6 +160,8 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
     return book;
 }
 
+// `name` taken whole (a trailing ".txt" aside) as the name of a document in `folder`, its
+// trailing digits padded by the naming method, then ".txt".
 Result<std::filesystem::path> bookBasePath(const std::filesystem::path& folder, const std::string& name, int naming)
 {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
@@ -198,6 +203,8 @@ bool replacesSource(const std::filesystem::path& output, const std::vector<std::
 
 }  // namespace
 
+// Nothing is written before every chapter is rendered, and a failure while writing
+// removes every part of this book written so far.
 Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, const std::filesystem::path& folder,
                             const std::string& name, const ConversionParams& params, const ReplacementList& list,
                             const BookOptions& options)

@@ -1,7 +1,5 @@
 #pragma once
-// Joins chapter documents into one book: every chapter rendered and cleaned as a
-// single conversion cleans a document, one blank line between chapters, the whole book
-// split by the size limit and its parts named as a single document's parts are.
+// Joins chapter documents into one book, written in parts as a single document is.
 
 #include <cstddef>
 #include <filesystem>
@@ -20,8 +18,7 @@ namespace sorvane {
 struct BookOptions {
     unsigned jobs = 1;  // chapters rendered at the same time (at least 1)
     Renderer render;    // renderDocument when empty
-    // Called now and then with the share done so far (0..1), from the calling thread or
-    // a rendering thread. Optional.
+    // Gets the share done so far (0..1), from any of the threads. Optional.
     std::function<void(double done)> progress;
 };
 
@@ -31,7 +28,7 @@ struct ChapterFailure {
     Error error;
 };
 
-// A book in memory: what joinBook writes.
+// What joinBook writes, in memory.
 struct Book {
     std::vector<TextPart> parts;  // at least one
     std::vector<ChapterFailure> failures;  // in the order of the sources
@@ -40,17 +37,14 @@ struct Book {
     std::size_t lines = 0;           // entries of the book's line table
 };
 
-// Renders and cleans every source, in the given order, and joins them. A chapter whose
-// text has no line left after cleaning adds nothing, not even a blank line. Fails with
-// BadInput when there is no source or no chapter could be rendered (naming the first
-// failures), or with the script conversion's error when its data is missing.
+// Renders, cleans and joins the sources in the given order; chapters that fail are left
+// out and listed. Fails with BadInput when there is no source or no chapter could be
+// rendered (naming the first failures), or as the script conversion fails.
 Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, const ConversionParams& params,
                           const ReplacementList& list, const BookOptions& options = {});
 
-// The path of the book's first part: `name` taken whole (a trailing ".txt" aside) as
-// the name of a document in `folder`, its trailing digits padded by the naming method,
-// then ".txt". Fails with BadInput for an empty name, "." or "..", or a name holding a
-// '/' or a NUL character.
+// The path of the book's first part in `folder`. Fails with BadInput for an empty name,
+// "." or "..", or a name holding a '/' or a NUL character.
 Result<std::filesystem::path> bookBasePath(const std::filesystem::path& folder, const std::string& name,
                                            int naming);
 
@@ -62,11 +56,10 @@ struct BookReport {
     std::size_t lines = 0;
 };
 
-// Joins the sources into a book named from `name` in `folder` and writes its parts in
-// code page 936. Nothing is written before every chapter is rendered, and a failure
-// while writing removes every part of this book written so far, so no half book is left.
-// Fails as assembleBook and bookBasePath fail, with WouldOverwrite when a part would
-// replace one of the sources, and with Unwritable or DiskFull when writing fails.
+// Joins the sources into a book named from `name` in `folder` and writes its parts; a
+// failure leaves no half book. Fails as assembleBook and bookBasePath fail, with
+// WouldOverwrite when a part would replace a source, with Unwritable or DiskFull when
+// writing fails, and with BadInput when the book does not fit in memory.
 Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, const std::filesystem::path& folder,
                             const std::string& name, const ConversionParams& params, const ReplacementList& list,
                             const BookOptions& options = {});

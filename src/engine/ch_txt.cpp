@@ -132,6 +132,10 @@ Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, in
 
 }  // namespace
 
+// A conversion writes beside the source, or into params.outputFolder (created when
+// missing), and reports "正在转换 " + path + " ..." as the caption before rendering. The
+// preview writes "TEMP.TXT" and its "TEMP_nnnn.txt" parts into the program folder, always
+// in code page 936 with CR LF, and leaves the caption alone.
 Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
                                 const ConversionParams& params, const ReplacementList& list,
                                 const EngineContext& context)
