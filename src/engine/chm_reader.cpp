@@ -360,6 +360,10 @@ private:
     std::vector<Span> m_compression[2];
 };
 
+// Renders the topics in the order of the table of contents (the .hhc sitemap), each once
+// even when listed again, then every other HTML topic in the book's own order, one blank
+// line between topics. A topic without its own charset is read in the code page of the
+// book's language (encodingForLanguageId).
 class ChmBook {
 public:
     ChmBook(chmFile* file, ReadProblems& problems) : m_file(file), m_problems(problems) {}

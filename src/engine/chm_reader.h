@@ -1,9 +1,5 @@
 #pragma once
-// Reads compiled help books (.chm): topics in the order of the table of contents (the
-// .hhc sitemap), each once even when listed again, then every other HTML topic in the
-// book's own order, one blank line between topics. A topic without its own charset is
-// read in the code page of the book's language (0x0804 gives code page 936, 0x0404
-// Big5, and so on).
+// Reads compiled help books (.chm).
 
 #include <cstdint>
 #include <filesystem>
@@ -20,9 +16,9 @@ namespace sorvane {
 // windows-1252 for languages without a code page of their own.
 std::string encodingForLanguageId(std::uint32_t lcid);
 
-// Renders the book in `bytes`. Fails with BadInput when the help library cannot open it
-// or it holds no topic that could be read; damaged topics are left out and named in
-// `problems`.
+// Renders the book in `bytes`; damaged topics are left out and named in `problems`. Fails
+// with BadInput when the book cannot be opened or no topic could be read, Unreadable
+// when no memory could be had for it.
 Result<Text> readChmBytes(std::string_view bytes, ReadProblems& problems);
 
 // The same, as a row of the reader table.

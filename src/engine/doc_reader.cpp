@@ -489,6 +489,12 @@ bool isWordDocument(const OleCompoundFile& file)
     return file.hasStream("WordDocument");
 }
 
+// The WordDocument stream's file information block leads to the piece table in the table
+// stream and to the character runs that mark hidden and deleted text. The main text
+// comes first, then the footnotes and endnotes, each marked "[n]" in the body and before
+// its text. Paragraphs, line breaks, tabs, table cells and rows and the shown result of
+// fields are kept; field codes, pictures, headers, footers, comments, hidden text and
+// deleted revisions are left out.
 Result<Text> readWordDocument(const OleCompoundFile& file)
 {
     Result<std::string> docStream = file.readStream("WordDocument", kMaxStreamSize);

@@ -310,6 +310,12 @@ bool isDocx(const ZipArchive& archive)
     return archive.find("word/document.xml").has_value();
 }
 
+// The main document part, then the footnotes and endnotes it refers to: every paragraph,
+// headings and list items as blocks of their own, manual line breaks, tabs, symbols, the
+// shown result of fields (not their code), text boxes where they are anchored, tables
+// with cells separated by tabs, and the notes after the body, each marked "[n]" in the
+// body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
+// deleted revisions are left out; inserted ones are kept.
 Result<Text> readDocx(ZipArchive& archive)
 {
     return DocxReader(archive).run();

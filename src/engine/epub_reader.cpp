@@ -182,6 +182,10 @@ std::optional<std::string> closeSelfClosedRawText(std::string_view page)
     return out;
 }
 
+// The container file names the package document, whose spine gives the content
+// documents in reading order (items marked linear="no" after the rest). Each is rendered
+// as a page with the book's own style sheets; one blank line separates consecutive
+// documents, and documents without text (a cover image) add none.
 class EpubBook {
 public:
     EpubBook(ZipArchive& zip, ProblemList& problems) : m_zip(zip), m_problems(problems) {}

@@ -131,6 +131,12 @@ std::size_t partsCut(std::string_view bytes)
     return bytes.size();
 }
 
+// A saved page is a MIME message whose root part is the page and whose other parts are
+// what the page uses. The root is the part the multipart's "start" parameter names, else
+// the first text/html part. Its charset comes from the part's Content-Type, then the
+// page's <meta>, then detection. Style sheets the page links are taken from the parts
+// whose Content-Location matches. A frameset page gives the text of its frames that are
+// parts of the file, in document order, one blank line between them.
 class SavedPage {
 public:
     SavedPage() = default;

@@ -11,6 +11,11 @@
 #include "engine/doc_block_text.h"
 
 namespace sorvane {
+
+// Debian packages no library that reads RTF into text (only converters built as whole
+// programs), so this is our own small reader: a tokenizer over groups, control words and
+// text, driven by one table of the control words that matter for the visible text.
+
 namespace {
 
 // Where the text of a group goes.
@@ -150,6 +155,13 @@ struct Group {
     long long uc = 1;
 };
 
+// Body paragraphs, then the footnotes. Font tables, colour and style tables, document
+// information, pictures, embedded object data, headers, footers, comments, field codes,
+// hidden and deleted text and every "\*" destination this reader does not know are left
+// out. Bytes written as \'hh or as 8-bit text are decoded in the code page of the
+// current font (its \fcharset or \cpg), else of the document (\ansicpg). Groups nested
+// deeper than kMaxRtfDepth are read as if they were not nested further, so a hostile
+// file costs time and memory linear in its size.
 class RtfReader {
 public:
     explicit RtfReader(std::string_view in) : m_in(in) { m_stack.emplace_back(); }
