@@ -5,6 +5,12 @@
 
 namespace sorvane {
 
+// A paragraph is a block followed by a blank line (as <p>), a heading or list item a block
+// of its own, a manual line break a line break, a tab a tab, table cells separated by a
+// tab and rows by a line break. Breaks asked for between blocks wait in m_pendingBreaks
+// and collapse to the largest one asked; none are kept at the start or end. Every line
+// break is CR LF and a no-break space becomes a space, as in the HTML path.
+
 void DocBlockText::flushPending()
 {
     const int breaks = std::max(m_rowBreaks, m_pendingBreaks);
@@ -59,6 +65,7 @@ void DocBlockText::endBlock(int count)
         m_pendingBreaks = count;
 }
 
+// Breaks asked for before a row stay before it, even when its first cells are empty.
 void DocBlockText::startRow()
 {
     m_rowBreaks = std::max({m_rowBreaks, m_pendingBreaks, 1});
@@ -66,6 +73,8 @@ void DocBlockText::startRow()
     m_pendingTabs = 0;
 }
 
+// A tab goes before the row's next cell, nothing after its last. Breaks asked for inside
+// the cell, after its text, go with it.
 void DocBlockText::endCell()
 {
     m_pendingBreaks = 0;

@@ -1,10 +1,6 @@
 #pragma once
-// Collects the text of a word-processor document the way a browser's innerText collects
-// the same document saved as HTML: a paragraph is a block followed by a blank line (as
-// <p>), a heading or list item a block of its own, a manual line break a line break, a
-// tab a tab, table cells separated by a tab and rows by a line break. Breaks asked for
-// between blocks collapse to the largest one asked; none are kept at the start or end.
-// Every line break is CR LF and a no-break space becomes a space, as in the HTML path.
+// Collects the text of a word-processor document the way a browser collects the text of
+// the same document saved as HTML.
 
 #include <cstddef>
 
@@ -24,13 +20,10 @@ public:
     // The end of a block: at least `count` line breaks before any later text
     // (1 for a heading, list item or table row, 2 for a paragraph).
     void endBlock(int count);
-    // The start of a table row: breaks asked for before it stay before it, even when its
-    // first cells are empty.
+    // Table rows and cells: a tab between cells, a line break between rows; breaks asked
+    // for after a cell's last text are dropped.
     void startRow();
-    // The end of a table cell: a tab before the row's next cell, nothing after its last.
-    // Breaks asked for inside the cell, after its text, go with it.
     void endCell();
-    // The end of a table row.
     void endRow();
 
     bool empty() const { return m_out.empty(); }

@@ -179,6 +179,8 @@ const std::vector<DocumentReader>& documentReaders()
     return table;
 }
 
+// The first row whose content rule matches, else the first whose extensions list the
+// name's.
 const DocumentReader* chooseDocumentReader(DocumentProbe& probe)
 {
     for (const DocumentReader& row : documentReaders())

@@ -1,8 +1,6 @@
 #pragma once
 // The one place that decides how a source document is read: by its first bytes, then by
-// its name. Every reader gives the same thing, the rendered text of the whole document
-// with CR LF line breaks. A file that none of them reads is refused with a message that
-// says what it looks like.
+// its name.
 
 #include <filesystem>
 #include <memory>
@@ -47,9 +45,9 @@ private:
     bool m_zipTried = false;
 };
 
-// Reads a whole document into text. `bytes` is the file's content, `path` its name (some
-// libraries open the file themselves). Parts that could not be read but did not stop the
-// rest go to `problems`.
+// The rendered text of a whole document, CR LF line breaks. `path` is the file's name
+// (some libraries open the file themselves). Parts that could not be read but did not
+// stop the rest go to `problems`.
 using DocumentReadFunction = Result<Text> (*)(const std::filesystem::path& path, std::string&& bytes,
                                               ReadProblems& problems);
 
@@ -66,13 +64,11 @@ struct DocumentReader {
 // The table, in the order rows are tried.
 const std::vector<DocumentReader>& documentReaders();
 
-// The row that reads this document: the first whose content rule matches, else the first
-// whose extensions list the name's; nothing for loose HTML and plain text, which the
-// page and text renderers take.
+// The row for this document, by content first, then by name; null for loose HTML and
+// plain text, which the page and text renderers take.
 const DocumentReader* chooseDocumentReader(DocumentProbe& probe);
 
-// Whether a content rule of the table recognises these first bytes (to read the file or
-// to name what it is in a refusal).
+// Whether a content rule of the table recognises these first bytes.
 bool knownByContent(DocumentProbe& probe);
 
 // The patterns of every document the program reads, for a file list's filter

@@ -409,6 +409,8 @@ bool plausibleUtf8(std::string_view bytes)
 
 }  // namespace
 
+// Leading and trailing white space and case are ignored: "gb2312", "gbk", "x-gbk",
+// "chinese"... give code page 936, "latin1" and "ascii" give windows-1252.
 std::optional<std::string> encodingForLabel(std::string_view label)
 {
     label = trimAscii(label);
@@ -459,6 +461,9 @@ std::optional<std::string> charsetFromContent(std::string_view s)
     }
 }
 
+// The prescan of the HTML standard, over <meta charset> and <meta http-equiv=
+// "Content-Type" content="...">: comments and other tags are skipped whole, and a
+// declared UTF-16 counts as UTF-8 (metaEncoding), x-user-defined as windows-1252.
 std::optional<std::string> prescanMetaCharset(std::string_view bytes)
 {
     const std::string_view s = bytes.substr(0, 1024);
@@ -502,6 +507,8 @@ std::optional<std::string> prescanMetaCharset(std::string_view bytes)
     return std::nullopt;
 }
 
+// Byte-order mark, then the <meta> prescan, then UTF-8 when the whole file is valid
+// UTF-8 (a cut-off last character aside), then statistical detection, then code page 936.
 DocumentEncoding detectEncoding(std::string_view bytes)
 {
     using Source = DocumentEncoding::Source;
@@ -532,6 +539,10 @@ DocumentEncoding detectEncoding(std::string_view bytes)
     return {std::string(cp936Name), Source::Default, 0};
 }
 
+// Every non-ASCII byte pairs up as a common Chinese character or Chinese punctuation,
+// and the UTF-8 reading holds characters that text rarely holds (spacing modifier
+// letters, IPA, combining marks, C1 controls, unassigned or private-use code points) or
+// mixes scripts (plausibleUtf8).
 bool prefersCp936OverUtf8(std::string_view bytes)
 {
     bool nonAscii = false;

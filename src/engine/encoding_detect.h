@@ -1,8 +1,6 @@
 #pragma once
 // Decides the character encoding of an HTML document the way a browser does, and
-// decodes it: byte-order mark, then the <meta> prescan of the first 1024 bytes, then
-// UTF-8 when the whole file is valid UTF-8, then statistical detection, then code
-// page 936.
+// decodes it.
 
 #include <optional>
 #include <string>
@@ -21,40 +19,33 @@ struct DocumentEncoding {
     std::size_t bomLength = 0;  // bytes of byte-order mark to skip
 };
 
-// The ICU name for an encoding label as the WHATWG Encoding Standard maps labels
-// (leading and trailing white space ignored, case ignored): "gb2312", "gbk", "x-gbk",
-// "chinese"... give code page 936, "latin1" and "ascii" give windows-1252. Nothing for
-// an unknown label and for the labels of the "replacement" encoding.
+// The ICU name for an encoding label, as browsers map labels; nothing for an unknown
+// label and for the labels of the "replacement" encoding.
 std::optional<std::string> encodingForLabel(std::string_view label);
 
-// The encoding a <meta charset> or <meta http-equiv="Content-Type" content="...">
-// declares in the first 1024 bytes, found by the prescan of the HTML standard; a
-// declared UTF-16 counts as UTF-8 and x-user-defined as windows-1252. Nothing when no
-// usable declaration is found.
+// The encoding a <meta> declares in the first 1024 bytes, as a browser's prescan finds
+// it; nothing when no usable declaration is found.
 std::optional<std::string> prescanMetaCharset(std::string_view bytes);
 
 // The charset value of a Content-Type style string ("text/html; charset=gbk" gives
 // "gbk"), or nothing.
 std::optional<std::string> charsetFromContent(std::string_view content);
 
-// Decides the encoding of a whole document.
+// Never fails: code page 936 when nothing else decides.
 DocumentEncoding detectEncoding(std::string_view bytes);
 
-// Whether bytes that are valid UTF-8 are better read as code page 936: every non-ASCII
-// byte pairs up as a common Chinese character or Chinese punctuation, and the UTF-8
-// reading holds characters that text rarely holds (spacing modifier letters, IPA,
-// combining marks, C1 controls, unassigned or private-use code points) or mixes
-// scripts. False for bytes that are not valid UTF-8.
+// Whether valid UTF-8 bytes are better read as code page 936: a few GBK characters can
+// form valid UTF-8 that reads as no one's text. False for bytes that are not valid UTF-8.
 bool prefersCp936OverUtf8(std::string_view bytes);
 
 // The name used for code page 936 in DocumentEncoding::name.
 inline constexpr std::string_view cp936Name = "windows-936";
 
-// Decodes the document (without its byte-order mark) in the given encoding. Invalid
-// sequences become U+FFFD and decoding goes on.
+// The document without its byte-order mark, decoded. Invalid sequences become U+FFFD.
 Text decodeDocument(std::string_view bytes, const DocumentEncoding& encoding);
 
-// The same decoding, straight to UTF-8 (what the HTML parser reads).
+// The same decoding, straight to UTF-8 for the HTML parser; UTF-8 bytes are passed on
+// as they are.
 std::string decodeDocumentToUtf8(std::string_view bytes, const DocumentEncoding& encoding);
 
 }  // namespace sorvane
