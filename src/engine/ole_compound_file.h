@@ -1,7 +1,6 @@
 #pragma once
 // A compound file (the container of Word 97-2003 documents) held in memory: the one
-// adapter over the compound-file library. Streams are looked up by name in the root
-// storage and read whole, never written anywhere.
+// adapter over the compound-file library.
 
 #include <cstdint>
 #include <memory>
@@ -25,7 +24,6 @@ public:
     OleCompoundFile(const OleCompoundFile&) = delete;
     OleCompoundFile& operator=(const OleCompoundFile&) = delete;
 
-    // Whether the root storage has a stream of this name.
     bool hasStream(std::string_view name) const;
 
     // The whole content of a stream of the root storage. Fails with BadInput when it does

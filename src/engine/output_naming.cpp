@@ -9,6 +9,9 @@ int namingWidth(int namingIndex)
     return namingIndex >= 1 ? namingIndex + 1 : 0;
 }
 
+// The source path less its extension (everything from the last '.' that lies after the
+// last '/'), its trailing digits padded with zeros in front to `width` digits when width
+// is at least 1 and the name ends in fewer digits than that, then ".txt".
 std::filesystem::path outputBasePath(const std::filesystem::path& source, int width)
 {
     std::string name = source.native();
@@ -39,6 +42,9 @@ std::filesystem::path outputBasePath(const std::filesystem::path& source, int wi
     return outputFolder / base.filename();
 }
 
+// Only the first part starts at line 0. The others are named by the base path without
+// its last four characters (".txt"), "_", the start index with at least four digits,
+// and ".txt".
 std::filesystem::path partPath(const std::filesystem::path& base, std::size_t start)
 {
     if (start == 0)

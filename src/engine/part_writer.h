@@ -10,13 +10,10 @@
 
 namespace sorvane {
 
-// Writes `content` (lines ending in CR LF) to `file` in `encoding` with `lineEnd`,
-// creating it or replacing what it held all at once (a temporary file renamed over it),
-// and adds the characters the encoding lacks, written as '?', to `lost`. A replaced file
-// keeps its mode and, where the process may set it, its owner; a link under the name is
-// replaced, not followed. Fails with Unwritable (naming the reason; a folder or a
-// read-only file under the name is refused) or DiskFull, leaving an older file named
-// `file` as it was and no temporary file behind.
+// Writes `content` (lines ending in CR LF) to `file` all at once, in `encoding` with
+// `lineEnd`, and adds the characters the encoding lacks, written as '?', to `lost`. A
+// link under the name is replaced, not followed. Fails as writeFileAtomically: an older
+// file stays as it was.
 Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost,
                  OutputEncoding encoding = OutputEncoding::Gbk, LineEnd lineEnd = LineEnd::CrLf);
 

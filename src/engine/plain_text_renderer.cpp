@@ -54,6 +54,7 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
+// The incomplete last character decodes as U+FFFD.
 bool isValidUtf8CutShort(std::string_view bytes)
 {
     if (isValidUtf8(bytes))
@@ -95,6 +96,8 @@ Text normaliseLineBreaks(TextView text)
     return out;
 }
 
+// A UTF-8 or UTF-16 byte-order mark decides; otherwise UTF-8 when the bytes are valid
+// UTF-8 and read as plausible text (prefersCp936OverUtf8), otherwise code page 936.
 Text renderPlainText(std::string_view bytes)
 {
     Text decoded;

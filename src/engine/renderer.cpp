@@ -35,6 +35,8 @@ bool looksLikeHtml(std::string_view bytes)
 
 }  // namespace
 
+// .htm, .html, .xhtml, .shtml and saved server pages are HTML, .txt and .text plain text;
+// any other name is sniffed (looksLikeHtml, in the decoded text for UTF-16).
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes)
 {
     static const char* const html[] = {".htm", ".html", ".xhtml", ".shtml", ".asp", ".aspx", ".php", ".jsp"};

@@ -15,20 +15,15 @@
 
 namespace sorvane {
 
-// Which renderer a document goes to.
 enum class DocumentKind { Html, PlainText };
 
-// Which renderer a document with this name and these first bytes goes to: .htm, .html,
-// .xhtml, .shtml and saved server pages are HTML, .txt and .text plain text; any other
-// name is sniffed (markup start after a BOM and white space).
+// Which renderer a document goes to: by its extension, else by markup at its start.
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes);
 
-// Renders the document at `path`. Books and saved pages go to the reader the table of
-// document_reader.h chooses; other files are pages or plain text, chosen by extension
-// or, for other names, by sniffing their first bytes. Fails with NotFound / Unreadable
-// when the file cannot be read, BinaryInput when it is a kind the program does not read
-// (the message says what it looks like), BadInput when a book or saved page is too
-// damaged to give any text.
+// Renders the document at `path` with the reader chooseDocumentReader picks, else as a
+// page or plain text (documentKind). Fails with NotFound or Unreadable when the file
+// cannot be read, BinaryInput for a kind the program does not read (saying what it
+// looks like), or as the reader fails.
 Result<Text> renderDocument(const std::filesystem::path& path);
 
 // The same; what could not be read of a book that otherwise rendered goes to `problems`.

@@ -30,10 +30,9 @@ public:
     // was not written earlier in this run.
     explicit RunOutputs(const std::vector<std::filesystem::path>& sources, bool noClobber = false);
 
-    // Checks the names `source` is about to write. When none conflicts, records them as
-    // written by `source` and returns Ok; otherwise records nothing and fails with
-    // WouldOverwrite (a name written earlier in the run by another source, or another
-    // source of the run) or OutputExists (noClobber), naming the other source or file.
+    // Records the names `source` is about to write. Fails, recording nothing, with
+    // WouldOverwrite for a name another source wrote earlier in the run or one that is a
+    // source of the run, or with OutputExists (noClobber), naming the other source or file.
     Status claim(const std::filesystem::path& source, const std::vector<std::filesystem::path>& names);
 
 private:

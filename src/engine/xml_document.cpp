@@ -43,6 +43,9 @@ struct XmlDocument::Impl {
 XmlDocument::XmlDocument() : m_impl(std::make_unique<Impl>()) {}
 XmlDocument::~XmlDocument() = default;
 
+// The encoding comes from a byte-order mark, else from the XML declaration (any encoding
+// the converters know, "GBK" included), else UTF-8. White space in text is kept as it
+// is. Only the predefined entities and character references are resolved.
 Result<std::unique_ptr<XmlDocument>> XmlDocument::parse(std::string_view bytes)
 {
     std::unique_ptr<XmlDocument> result(new XmlDocument());

@@ -1,8 +1,6 @@
 #pragma once
-// A parsed XML document: the one adapter over the XML parser. Nodes are opaque handles,
-// valid while the document lives. The parser resolves only the predefined entities and
-// character references; a DTD's own entities are never expanded, so an entity bomb
-// stays as small as its text.
+// A parsed XML document: the one adapter over the XML parser. A DTD's own entities are
+// never expanded, so an entity bomb stays as small as its text.
 
 #include <cstddef>
 #include <memory>
@@ -16,12 +14,10 @@ namespace sorvane {
 
 class XmlDocument {
 public:
-    using Node = const void*;
+    using Node = const void*;  // valid while the document lives
 
-    // Parses the document. Its encoding comes from a byte-order mark, else from the
-    // XML declaration (any encoding the converters know, "GBK" included), else UTF-8.
-    // White space in text is kept as it is. Fails with BadInput and the parser's
-    // description and byte offset when the document is not well-formed.
+    // Fails with BadInput, giving the parser's description and byte offset, when the
+    // document is not well-formed or has no root element.
     static Result<std::unique_ptr<XmlDocument>> parse(std::string_view bytes);
     ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;

@@ -162,6 +162,8 @@ Result<std::string> ZipArchive::read(std::size_t index)
     return out;
 }
 
+// Percent-escapes undone, any "#fragment" or "?query" dropped, backslashes read as
+// slashes, then resolved against the folder of `base` with "." and ".." segments folded.
 std::optional<std::string> resolveMemberName(std::string_view base, std::string_view href)
 {
     href = href.substr(0, href.find_first_of("#?"));

@@ -62,10 +62,8 @@ private:
     std::uint64_t m_inflated = 0;
 };
 
-// Resolves a relative link (`href`, percent-escapes undone, any "#fragment" or "?query"
-// dropped) against the folder of member `base`, as a URL is resolved: "." and ".."
-// segments are folded, and ".." never climbs above the archive's root. An absolute
-// URL with a scheme ("http:", "data:"...) gives nothing.
+// The member a link in member `base` points to, resolved as a URL is; ".." never climbs
+// above the archive's root. Nothing for a URL with a scheme ("http:", "data:").
 std::optional<std::string> resolveMemberName(std::string_view base, std::string_view href);
 
 // Whether the bytes start like a ZIP archive (a local file header or an empty archive).
