@@ -97,7 +97,8 @@ Text normaliseLineBreaks(TextView text)
 }
 
 // A UTF-8 or UTF-16 byte-order mark decides; otherwise UTF-8 when the bytes are valid
-// UTF-8 and read as plausible text (prefersCp936OverUtf8), otherwise code page 936.
+// UTF-8 (a cut-off last character aside) and read as plausible text
+// (prefersCp936OverUtf8), otherwise code page 936.
 Text renderPlainText(std::string_view bytes)
 {
     Text decoded;
