@@ -15,6 +15,7 @@ namespace sorvane {
 // multipart/related or message/rfc822, as a saved page does.
 bool looksLikeSavedPage(std::string_view bytes);
 
+// Parts past the cap (more than a real page has) are left out and named in `problems`.
 // Fails with BadInput when the file is not a MIME message with an HTML part, or nests
 // parts too deeply to be a saved page.
 Result<Text> readSavedPageBytes(std::string_view bytes, ReadProblems& problems);
