@@ -165,8 +165,9 @@ TEST(DocumentReader, ASavedPageOfTooManyPartsKeepsItsPageAndSaysSo)
         ASSERT_TRUE(text.ok()) << text.error().describe();
         EXPECT_EQ(*text, u"页面正文");
         EXPECT_EQ(problems.size(), parts > 8000 ? 1u : 0u);
-        if (!problems.empty())
+        if (!problems.empty()) {
             EXPECT_NE(problems[0].find("8000"), std::string::npos) << problems[0];
+        }
     }
 }
 
