@@ -48,7 +48,7 @@ size_t findNoCase(TextView hay, std::u16string_view lowerNeedle, size_t from, si
 bool replacementsFitCp936(const ReplacementList& list)
 {
     for (const ReplacementRow& row : list)
-        if (!row.search.empty() && !row.replacement.empty() && encodeCp936(row.replacement).lost > 0)
+        if (!row.search.empty() && !row.replacement.empty() && !encodeCp936(row.replacement).faithful())
             return false;
     return true;
 }

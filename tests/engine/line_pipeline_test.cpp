@@ -329,6 +329,15 @@ TEST(ConvertText, Cp936PassComesBeforeTheReplacementList)
         EXPECT_EQ(out.lostCharacters, 2u);
         EXPECT_EQ(out.parts[0].content, u"a?c?\r\n");
     }
+    {
+        // Invisible characters a replacement brings in (soft hyphen, zero-width space)
+        // are left out as the file leaves them out: they neither count towards a line's
+        // length nor show in the text a replacement is picked from.
+        const ReplacementList list{{u"b", u"x\u00ADy\u200B", "N"}};
+        const ConvertedText out = convertText(u"abcb", params, list);
+        EXPECT_EQ(out.lostCharacters, 0u);
+        EXPECT_EQ(out.parts[0].content, u"　　axycxy\r\n");
+    }
 }
 
 TEST(ConvertText, StepsRunInOrder)
