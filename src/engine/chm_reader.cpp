@@ -504,22 +504,12 @@ private:
                 encoding.name = *name;
         const std::string utf8 = decodeDocumentToUtf8(bytes, encoding);
         const HtmlDocument doc(utf8);
-        std::vector<HtmlDocument::Node> stack{doc.documentElement()};
-        while (!stack.empty()) {
-            const HtmlDocument::Node n = stack.back();
-            stack.pop_back();
-            if (!n || HtmlDocument::kind(n) != HtmlNodeKind::Element)
-                continue;
-            if (doc.tagName(n) == "param") {
-                const auto name = HtmlDocument::attribute(n, "name");
-                const auto value = HtmlDocument::attribute(n, "value");
-                if (name && value && lowerAscii(*name) == "local")
-                    if (auto path = resolveTopic(hhcPath, *value); path && isTopicName(*path))
-                        topics.push_back(*path);
-                continue;
-            }
-            for (std::size_t i = HtmlDocument::childCount(n); i-- > 0;)
-                stack.push_back(HtmlDocument::child(n, i));
+        for (const HtmlDocument::Node param : doc.elementsNamed("param")) {
+            const auto name = HtmlDocument::attribute(param, "name");
+            const auto value = HtmlDocument::attribute(param, "value");
+            if (name && value && lowerAscii(*name) == "local")
+                if (auto path = resolveTopic(hhcPath, *value); path && isTopicName(*path))
+                    topics.push_back(*path);
         }
     }
 

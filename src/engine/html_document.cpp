@@ -502,6 +502,21 @@ std::string_view HtmlDocument::tagName(Node node) const
     return *m_unknownNames.insert(std::move(name)).first;
 }
 
+std::vector<HtmlDocument::Node> HtmlDocument::elementsNamed(std::string_view name) const
+{
+    std::vector<Node> found;
+    std::vector<Node> stack{documentNode()};
+    while (!stack.empty()) {
+        const Node n = stack.back();
+        stack.pop_back();
+        if (kind(n) == HtmlNodeKind::Element && tagName(n) == name)
+            found.push_back(n);
+        for (std::size_t i = childCount(n); i-- > 0;)
+            stack.push_back(child(n, i));
+    }
+    return found;
+}
+
 HtmlNamespace HtmlDocument::ns(Node node)
 {
     switch (asGumbo(node)->v.element.tag_namespace) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/nesting_limiter.h"
 
@@ -60,6 +61,8 @@ public:
     static std::string_view tagNameOfCode(int code);
     // The element's lower-case local name (also for unknown tags).
     std::string_view tagName(Node node) const;
+    // The elements named `name` (lower case), in document order.
+    std::vector<Node> elementsNamed(std::string_view name) const;
     static HtmlNamespace ns(Node node);
     // An attribute value (which may hold NUL bytes, as text() may); attribute names are
     // matched in lower case.

@@ -301,20 +301,9 @@ private:
         std::vector<std::string> sources;
         if (doc.body())
             return sources;
-        std::vector<HtmlDocument::Node> stack{doc.documentElement()};
-        while (!stack.empty()) {
-            const HtmlDocument::Node n = stack.back();
-            stack.pop_back();
-            if (!n || HtmlDocument::kind(n) != HtmlNodeKind::Element)
-                continue;
-            if (doc.tagName(n) == "frame") {
-                if (const auto src = HtmlDocument::attribute(n, "src"))
-                    sources.emplace_back(*src);
-                continue;
-            }
-            for (std::size_t i = HtmlDocument::childCount(n); i-- > 0;)
-                stack.push_back(HtmlDocument::child(n, i));
-        }
+        for (const HtmlDocument::Node frame : doc.elementsNamed("frame"))
+            if (const auto src = HtmlDocument::attribute(frame, "src"))
+                sources.emplace_back(*src);
         return sources;
     }
 
