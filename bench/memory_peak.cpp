@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 
+#include "engine/ch_txt.h"
+
 namespace sorvane::bench {
 
 long ownPeak()
@@ -31,6 +33,23 @@ std::vector<long> runSelf(std::string_view mode, const std::filesystem::path& ar
     if (pclose(pipe) != 0 || !read)
         return {};
     return numbers;
+}
+
+long peakOfConversion(const std::filesystem::path& source)
+{
+    const std::vector<long> peak = runSelf(kConvertOnce, source, 1);
+    return peak.empty() ? 0 : peak[0];
+}
+
+int convertOnce(const std::filesystem::path& source)
+{
+    const auto report = ch_txt(source, 0, ConversionParams{}, ReplacementList{}, EngineContext{});
+    if (!report) {
+        std::fprintf(stderr, "%s\n", report.error().describe().c_str());
+        return 1;
+    }
+    std::printf("%ld\n", ownPeak());
+    return 0;
 }
 
 }  // namespace sorvane::bench

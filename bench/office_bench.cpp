@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -15,7 +14,6 @@
 
 #include "page_generator.h"
 #include "memory_peak.h"
-#include "engine/ch_txt.h"
 #include "engine/renderer.h"
 #include "readers/zip_writer.h"
 
@@ -175,17 +173,10 @@ void BM_HostileDocxFields(benchmark::State& state)
 BENCHMARK(BM_HostileDocxFields)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
-// The peak resident set of a fresh process converting one file, in bytes (0 on failure).
-long peakOfConversion(const fs::path& source)
-{
-    const std::vector<long> peak = bench::runSelf("--convert-once", source, 1);
-    return peak.empty() ? 0 : peak[0];
-}
-
 void reportMemory()
 {
     const double text = static_cast<double>(textBytes()) / 1048576.0;
-    const double peak = static_cast<double>(peakOfConversion(docxFile())) / 1048576.0;
+    const double peak = static_cast<double>(bench::peakOfConversion(docxFile())) / 1048576.0;
     const double limit = 10 * text + 30;
     std::printf("\nMemory peak converting the DOCX: %.1f MB (text %.1f MB, limit 10 x text + 30 MB = %.1f MB: %s)\n",
                 peak, text, limit, peak > 0 && peak < limit ? "met" : "NOT MET");
@@ -195,15 +186,8 @@ void reportMemory()
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3 && std::strcmp(argv[1], "--convert-once") == 0) {
-        auto report = ch_txt(argv[2], 0, ConversionParams{}, ReplacementList{}, EngineContext{});
-        if (!report) {
-            std::fprintf(stderr, "%s\n", report.error().describe().c_str());
-            return 1;
-        }
-        std::printf("%ld\n", bench::ownPeak());
-        return 0;
-    }
+    if (argc >= 3 && argv[1] == bench::kConvertOnce)
+        return bench::convertOnce(argv[2]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -122,24 +122,17 @@ void BM_ConvertFolder(benchmark::State& state)
 }
 BENCHMARK(BM_ConvertFolder)->Unit(benchmark::kMillisecond);
 
-// The peak resident set of a fresh process converting one file, in bytes (0 on failure).
-long peakOfConversion(const fs::path& source)
-{
-    const std::vector<long> peak = bench::runSelf("--convert-once", source, 1);
-    return peak.empty() ? 0 : peak[0];
-}
-
 void reportMemory()
 {
     std::printf("\nMemory peak of one conversion (a fresh process each):\n");
     const fs::path tiny = scratch() / "tiny.htm";
     std::ofstream(tiny) << "<p>x</p>";
-    const long base = peakOfConversion(tiny);
+    const long base = bench::peakOfConversion(tiny);
     std::printf("  %-28s %8.1f MB\n", "program with a tiny page", static_cast<double>(base) / 1048576.0);
     for (PageEncoding e : {PageEncoding::Utf8, PageEncoding::Gbk}) {
         const fs::path p = pageFile(e);
         const double size = static_cast<double>(fs::file_size(p)) / 1048576.0;
-        const double peak = static_cast<double>(peakOfConversion(p)) / 1048576.0;
+        const double peak = static_cast<double>(bench::peakOfConversion(p)) / 1048576.0;
         const double limit = 10 * size + 30;
         std::printf("  %-28s %8.1f MB  (document %.1f MB, limit 10 x size + 30 MB = %.1f MB: %s)\n",
                     e == PageEncoding::Utf8 ? "5 MB UTF-8 page" : "5 MB GBK page", peak, size, limit,
@@ -151,18 +144,8 @@ void reportMemory()
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3 && std::strcmp(argv[1], "--convert-once") == 0) {
-        const ConversionParams params;
-        const ReplacementList list;
-        const EngineContext context;
-        auto report = ch_txt(argv[2], 0, params, list, context);
-        if (!report) {
-            std::fprintf(stderr, "%s\n", report.error().describe().c_str());
-            return 1;
-        }
-        std::printf("%ld\n", bench::ownPeak());
-        return 0;
-    }
+    if (argc >= 3 && argv[1] == bench::kConvertOnce)
+        return bench::convertOnce(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "--join-once") == 0)
         return bench::joinOnce(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "--write-chapters") == 0) {
