@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/renderer.h"
+#include "engine/convert/renderer.h"
 #include "page_generator.h"
-#include "readers/zip_writer.h"
+#include "support/zip_writer.h"
 
 namespace {
 

@@ -24,10 +24,10 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/html_renderer.h"
-#include "engine/plain_text_renderer.h"
-#include "engine/renderer.h"
-#include "readers/zip_writer.h"
+#include "engine/render/html_renderer.h"
+#include "engine/render/plain_text_renderer.h"
+#include "engine/convert/renderer.h"
+#include "support/zip_writer.h"
 
 namespace {
 

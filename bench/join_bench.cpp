@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/book_join.h"
-#include "engine/ch_txt.h"
-#include "engine/script_convert.h"
+#include "engine/convert/book_join.h"
+#include "engine/convert/ch_txt.h"
+#include "engine/convert/script_convert.h"
 #include "join_bench.h"
 #include "memory_peak.h"
 #include "page_generator.h"

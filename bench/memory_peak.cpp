@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/ch_txt.h"
+#include "engine/convert/ch_txt.h"
 
 namespace sorvane::bench {
 

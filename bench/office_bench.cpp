@@ -14,8 +14,8 @@
 
 #include "page_generator.h"
 #include "memory_peak.h"
-#include "engine/renderer.h"
-#include "readers/zip_writer.h"
+#include "engine/convert/renderer.h"
+#include "support/zip_writer.h"
 
 namespace {
 

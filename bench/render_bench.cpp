@@ -12,8 +12,8 @@
 #include <random>
 #include <string>
 
-#include "engine/ch_txt.h"
-#include "engine/html_renderer.h"
+#include "engine/convert/ch_txt.h"
+#include "engine/render/html_renderer.h"
 #include "join_bench.h"
 #include "memory_peak.h"
 #include "page_generator.h"

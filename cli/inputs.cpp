@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "common/natural_order.h"
-#include "engine/renderer.h"
+#include "engine/convert/renderer.h"
 
 namespace sorvane::cli {
 namespace {

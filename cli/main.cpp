@@ -26,12 +26,12 @@
 #include "common/conversion_params.h"
 #include "common/replacement_list.h"
 #include "common/text.h"
-#include "engine/book_join.h"
-#include "engine/ch_txt.h"
-#include "engine/output_encoding.h"
-#include "engine/renderer.h"
+#include "engine/convert/book_join.h"
+#include "engine/convert/ch_txt.h"
+#include "engine/output/output_encoding.h"
+#include "engine/convert/renderer.h"
 #include "io/temporary_files.h"
-#include "engine/run_outputs.h"
+#include "engine/output/run_outputs.h"
 #include "settings/list_file.h"
 
 namespace {

@@ -35,12 +35,12 @@
 #include <QVBoxLayout>
 
 #include "about_window/about.h"
-#include "engine/book_join.h"
+#include "engine/convert/book_join.h"
 #include "common/program_paths.h"
 #include "common/site.h"
 #include "ui_common/center_form.h"
 #include "ui_common/message_box.h"
-#include "engine/document_reader.h"
+#include "engine/readers/document_reader.h"
 #include "main_window/caption_button_frame.h"
 #include "main_window/link_label.h"
 #include "main_window/source_lists.h"

@@ -25,8 +25,8 @@
 #include "common/conversion_params.h"
 #include "common/replacement_list.h"
 #include "common/result.h"
-#include "engine/ch_txt.h"
-#include "engine/run_outputs.h"
+#include "engine/convert/ch_txt.h"
+#include "engine/output/run_outputs.h"
 #include "ui_common/async_task.h"
 
 class QCheckBox;

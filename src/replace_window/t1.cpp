@@ -22,9 +22,9 @@
 #include "ui_common/center_form.h"
 #include "ui_common/message_box.h"
 #include "io/codepage.h"
-#include "engine/line_pipeline.h"
-#include "engine/plain_text_renderer.h"
-#include "engine/renderer.h"
+#include "engine/convert/line_pipeline.h"
+#include "engine/render/plain_text_renderer.h"
+#include "engine/convert/renderer.h"
 
 namespace sorvane::ui {
 

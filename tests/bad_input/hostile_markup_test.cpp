@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/text.h"
-#include "engine/html_document.h"
-#include "engine/html_renderer.h"
+#include "engine/html/html_document.h"
+#include "engine/render/html_renderer.h"
 
 namespace sorvane {
 namespace {

@@ -12,9 +12,9 @@
 
 #include "bad_input_support.h"
 #include "common/text.h"
-#include "engine/ch_txt.h"
+#include "engine/convert/ch_txt.h"
 #include "io/codepage.h"
-#include "readers/zip_writer.h"
+#include "support/zip_writer.h"
 
 namespace sorvane {
 namespace {

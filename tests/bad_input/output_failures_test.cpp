@@ -19,7 +19,7 @@
 
 #include "bad_input_support.h"
 #include "common/text.h"
-#include "engine/ch_txt.h"
+#include "engine/convert/ch_txt.h"
 #include "io/codepage.h"
 #include "settings/ini_file.h"
 #include "settings/list_file.h"

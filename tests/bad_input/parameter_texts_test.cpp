@@ -10,7 +10,7 @@
 
 #include "bad_input_support.h"
 #include "common/text.h"
-#include "engine/line_pipeline.h"
+#include "engine/convert/line_pipeline.h"
 
 namespace sorvane {
 namespace {

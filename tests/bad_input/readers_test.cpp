@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "bad_input_support.h"
-#include "readers/zip_writer.h"
+#include "support/zip_writer.h"
 
 namespace sorvane {
 namespace {

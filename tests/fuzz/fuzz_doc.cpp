@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/doc_reader.h"
-#include "engine/ole_compound_file.h"
+#include "engine/readers/doc_reader.h"
+#include "engine/containers/ole_compound_file.h"
 #include "fuzz_office_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/docx_reader.h"
-#include "engine/odt_reader.h"
-#include "engine/zip_archive.h"
+#include "engine/readers/docx_reader.h"
+#include "engine/readers/odt_reader.h"
+#include "engine/containers/zip_archive.h"
 #include "fuzz_office_check.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/document_reader.h"
-#include "engine/epub_reader.h"
+#include "engine/readers/document_reader.h"
+#include "engine/readers/epub_reader.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

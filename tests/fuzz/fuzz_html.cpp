@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/html_document.h"
-#include "engine/html_renderer.h"
-#include "engine/markup_text.h"
-#include "engine/nesting_limiter.h"
-#include "engine/renderer.h"
+#include "engine/html/html_document.h"
+#include "engine/render/html_renderer.h"
+#include "engine/html/markup_as_text.h"
+#include "engine/html/nesting_limiter.h"
+#include "engine/convert/renderer.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "common/conversion_params.h"
 #include "common/replacement_list.h"
 #include "common/text.h"
-#include "engine/line_pipeline.h"
+#include "engine/convert/line_pipeline.h"
 #include "fuzz_support.h"
 
 namespace {

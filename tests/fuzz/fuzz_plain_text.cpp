@@ -10,9 +10,10 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "engine/encoding_detect.h"
-#include "engine/plain_text_renderer.h"
-#include "engine/renderer.h"
+#include "engine/encoding/encoding_detect.h"
+#include "engine/encoding/utf8_check.h"
+#include "engine/render/plain_text_renderer.h"
+#include "engine/convert/renderer.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/part_writer.h"
+#include "engine/output/part_writer.h"
 #include "io/codepage.h"
 #include "settings/ini_file.h"
 #include "settings/list_file.h"

@@ -21,9 +21,9 @@
 #include <gtest/gtest.h>
 
 #include "common/replacement_list.h"
-#include "engine/ch_txt.h"
+#include "engine/convert/ch_txt.h"
 #include "io/codepage.h"
-#include "engine/renderer.h"
+#include "engine/convert/renderer.h"
 #include "replace_window/t1.h"
 #include "window_test_support.h"
 

@@ -1,0 +1,152 @@
+#include "engine/convert/ch_txt.h"
+
+#include <new>
+#include <system_error>
+
+#include "common/program_paths.h"
+#include "engine/output/output_naming.h"
+#include "engine/output/part_writer.h"
+
+namespace sorvane {
+namespace {
+
+// Tells whether writing a file would replace the source document. The source and the
+// output folder are resolved once, so checking many parts stays cheap.
+class SourceGuard {
+public:
+    SourceGuard(const std::filesystem::path& source, const std::filesystem::path& outputFolder)
+        : m_source(source)
+    {
+        std::error_code ec;
+        m_canonicalSource = std::filesystem::weakly_canonical(std::filesystem::absolute(source, ec), ec);
+        if (ec)
+            m_canonicalSource.clear();
+        m_canonicalFolder = std::filesystem::weakly_canonical(std::filesystem::absolute(outputFolder, ec), ec);
+        if (ec)
+            m_canonicalFolder.clear();
+    }
+
+    bool wouldReplace(const std::filesystem::path& output) const
+    {
+        // equivalent() catches hard links and other spellings of an existing file; the
+        // resolved names catch the rest.
+        std::error_code ec;
+        if (std::filesystem::equivalent(output, m_source, ec))
+            return true;
+        return !m_canonicalSource.empty() && !m_canonicalFolder.empty() &&
+               m_canonicalFolder / output.filename() == m_canonicalSource;
+    }
+
+private:
+    std::filesystem::path m_source;
+    std::filesystem::path m_canonicalSource;
+    std::filesystem::path m_canonicalFolder;
+};
+
+}  // namespace
+
+std::filesystem::path outputBase(const std::filesystem::path& source, int preview,
+                                 const ConversionParams& params, const EngineContext& context)
+{
+    if (preview != 0)
+        return programFile(context.programFolder, kScratchFileName);
+    return outputBasePath(source, namingWidth(params.naming), params.outputFolder);
+}
+
+Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
+                                      const ReplacementList& list, const EngineContext& context)
+{
+    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source);
+    if (!rendered)
+        return rendered.error();
+    ProgressFn progress;
+    if (context.progress)
+        progress = [&context](double done) { context.progress(0.1 + 0.5 * done); };
+    ConvertedText converted = convertText(std::move(rendered).value(), params, list, progress);
+    if (converted.error)
+        return Error{converted.error->code, converted.error->message, source.string()};
+    return converted;
+}
+
+Result<ConversionReport> writeConverted(const std::filesystem::path& source, int preview,
+                                        const ConvertedText& text, const ConversionParams& params,
+                                        const EngineContext& context)
+{
+    const std::filesystem::path base = outputBase(source, preview, params, context);
+
+    // Every name is known before the first write, so a conversion that would replace its
+    // own source is refused with nothing touched.
+    const SourceGuard guard(source, base.parent_path());
+    std::vector<std::filesystem::path> names;
+    names.reserve(text.parts.size());
+    for (const TextPart& part : text.parts) {
+        names.push_back(partPath(base, part.start));
+        if (guard.wouldReplace(names.back()))
+            return Error{ErrorCode::WouldOverwrite, "输出文件就是源文件本身，转换会覆盖源文件，已跳过",
+                         source.string()};
+    }
+    if (context.claimOutputs) {
+        Status claimed = context.claimOutputs(names);
+        if (!claimed)
+            return claimed.error();
+    }
+    if (preview == 0 && !params.outputFolder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(base.parent_path(), ec);
+        if (ec)
+            return Error{ErrorCode::Unwritable, "无法创建输出文件夹: " + ec.message(), base.parent_path().string()};
+    }
+
+    ConversionReport report;
+    report.lostCharacters = text.lostCharacters;
+    report.lines = text.lines;
+    // The preview's scratch file is the program's own, read back by the preview window in
+    // code page 936 with CR LF, whatever the user's output encoding.
+    const OutputEncoding encoding = preview == 0 ? params.encoding : OutputEncoding::Gbk;
+    const LineEnd lineEnd = preview == 0 ? params.lineEnd : LineEnd::CrLf;
+    for (size_t k = 0; k < names.size(); ++k) {
+        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters, encoding, lineEnd);
+        if (!written)
+            return written.error();
+        report.files.push_back(names[k]);
+        if (context.progress)
+            context.progress(0.6 + 0.4 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
+    }
+    return report;
+}
+
+namespace {
+
+Result<ConversionReport> convertAndWrite(const std::filesystem::path& source, int preview,
+                                         const ConversionParams& params, const ReplacementList& list,
+                                         const EngineContext& context)
+{
+    if (preview == 0 && context.setCaption)
+        context.setCaption("正在转换 " + source.string() + " ...");
+
+    Result<ConvertedText> converted = convertDocument(source, params, list, context);
+    if (!converted)
+        return converted.error();
+    return writeConverted(source, preview, *converted, params, context);
+}
+
+}  // namespace
+
+// A conversion writes beside the source, or into params.outputFolder (created when
+// missing), and reports "正在转换 " + path + " ..." as the caption before rendering. The
+// preview writes "TEMP.TXT" and its "TEMP_nnnn.txt" parts into the program folder, always
+// in code page 936 with CR LF, and leaves the caption alone.
+Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
+                                const ConversionParams& params, const ReplacementList& list,
+                                const EngineContext& context)
+{
+    // A document too large for memory is reported like any other failure, so no caller
+    // (and no window's event loop) ever sees the exception.
+    try {
+        return convertAndWrite(source, preview, params, list, context);
+    } catch (const std::bad_alloc&) {
+        return Error{ErrorCode::BadInput, "文档太大，内存不足，无法转换", source.string()};
+    }
+}
+
+}  // namespace sorvane

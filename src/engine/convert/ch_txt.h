@@ -1,0 +1,60 @@
+#pragma once
+// The conversion of one document: rendered, cleaned and written as one or more text files.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/conversion_params.h"
+#include "common/replacement_list.h"
+#include "common/result.h"
+#include "engine/convert/line_pipeline.h"
+#include "engine/convert/renderer.h"
+
+namespace sorvane {
+
+struct EngineContext {
+    std::filesystem::path programFolder;  // where the preview writes "TEMP.TXT"
+    // Gets the caption (UTF-8) naming the document, before a conversion renders it.
+    std::function<void(const std::string& caption)> setCaption;
+    // Gets the share done so far (0..1) now and then. Optional.
+    std::function<void(double done)> progress;
+    Renderer render;  // renderDocument when empty
+    // Gets every part's name before the first is written; an Error stops the conversion
+    // with nothing written (RunOutputs keeps a run's documents apart this way). Optional.
+    std::function<Status(const std::vector<std::filesystem::path>& names)> claimOutputs;
+};
+
+struct ConversionReport {
+    std::vector<std::filesystem::path> files;  // every part written, in order
+    std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, written as '?'
+    std::size_t lines = 0;           // entries of the line table
+};
+
+// Converts the document at `source`: preview == 0 writes it under outputBase's name, any
+// other value writes the preview's scratch file. Fails as the renderer and writePart
+// fail (parts already complete stay as written), with BadInput when the document does
+// not fit in memory, and with WouldOverwrite, before anything is written, when an output
+// would be the source itself.
+Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
+                                const ConversionParams& params, const ReplacementList& list,
+                                const EngineContext& context);
+
+// The path of the first part: the source's output name, or "TEMP.TXT" in the program
+// folder for the preview. Further parts are named by partPath.
+std::filesystem::path outputBase(const std::filesystem::path& source, int preview,
+                                 const ConversionParams& params, const EngineContext& context);
+
+// Writes what convertDocument made of `source` as ch_txt would: same names, checks and
+// failures.
+Result<ConversionReport> writeConverted(const std::filesystem::path& source, int preview,
+                                        const ConvertedText& text, const ConversionParams& params,
+                                        const EngineContext& context);
+
+// What ch_txt would write, in memory. Fails as the renderer or the script conversion fails.
+Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
+                                      const ReplacementList& list, const EngineContext& context);
+
+}  // namespace sorvane

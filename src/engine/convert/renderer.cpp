@@ -1,0 +1,111 @@
+#include "engine/convert/renderer.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "common/ascii.h"
+#include "engine/render/html_renderer.h"
+#include "engine/render/plain_text_renderer.h"
+
+namespace sorvane {
+namespace {
+
+std::string lowerExtension(const std::filesystem::path& path)
+{
+    return toLowerAscii(path.extension().string());
+}
+
+bool hasUtf16Bom(std::string_view bytes)
+{
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+// Markup starts, after a BOM and white space, with "<!", "<?" or "<" and a letter.
+bool looksLikeHtml(std::string_view bytes)
+{
+    size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (i < bytes.size() && isAsciiSpace(bytes[i]))
+        ++i;
+    if (i + 1 >= bytes.size() || bytes[i] != '<')
+        return false;
+    const char c = bytes[i + 1];
+    return c == '!' || c == '?' || isAsciiAlpha(c);
+}
+
+}  // namespace
+
+// .htm, .html, .xhtml, .shtml and saved server pages are HTML, .txt and .text plain text;
+// any other name is sniffed (looksLikeHtml, in the decoded text for UTF-16).
+DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes)
+{
+    static const char* const html[] = {".htm", ".html", ".xhtml", ".shtml", ".asp", ".aspx", ".php", ".jsp"};
+    const std::string ext = lowerExtension(path);
+    if (ext == ".txt" || ext == ".text")
+        return DocumentKind::PlainText;
+    for (const char* e : html)
+        if (ext == e)
+            return DocumentKind::Html;
+    if (hasUtf16Bom(bytes)) {
+        // Sniff the markup start in the decoded text's first characters.
+        const std::string head = toUtf8(renderPlainText(bytes.substr(0, 256)));
+        return looksLikeHtml(head) ? DocumentKind::Html : DocumentKind::PlainText;
+    }
+    return looksLikeHtml(bytes) ? DocumentKind::Html : DocumentKind::PlainText;
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path)
+{
+    return renderDocument(path, nullptr);
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
+{
+    // NUL bytes in the first kilobyte mark a binary file. Unless its first bytes are those
+    // of a kind the reader table knows (to read it, or to say what it is), it is refused
+    // before the rest is read, so a huge binary file costs nothing.
+    Result<std::string> bytes = readWholeFile(path, 1024, [&path](std::string_view head) -> std::optional<Error> {
+        if (hasUtf16Bom(head) || head.find('\0') == std::string_view::npos)
+            return std::nullopt;
+        DocumentProbe probe(head, path);
+        if (knownByContent(probe))
+            return std::nullopt;
+        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", {}};
+    });
+    if (!bytes)
+        return bytes.error();
+    return renderDocumentBytes(path, std::move(*bytes), problems);
+}
+
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems)
+{
+    const DocumentReader* reader = nullptr;
+    {
+        DocumentProbe probe(bytes, name);
+        reader = chooseDocumentReader(probe);
+    }
+    if (reader) {
+        if (!reader->read)
+            return Error{ErrorCode::BinaryInput, reader->refusal, name.string()};
+        ReadProblems found;
+        Result<Text> text = reader->read(name, std::move(bytes), found);
+        if (!text) {
+            Error error = text.error();
+            if (!error.where.empty() && error.where != name.string())
+                error.message += "（" + error.where + "）";
+            error.where = name.string();
+            return error;
+        }
+        if (problems)
+            problems->insert(problems->end(), found.begin(), found.end());
+        return text;
+    }
+    const std::string_view view = bytes;
+    if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
+        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", name.string()};
+    if (documentKind(name, view) == DocumentKind::Html)
+        return renderHtml(std::move(bytes));
+    return renderPlainText(view);
+}
+
+}  // namespace sorvane

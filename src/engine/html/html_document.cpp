@@ -1,0 +1,559 @@
+// The only file that includes the HTML parser's header.
+#include "engine/html/html_document.h"
+
+#include <gumbo.h>
+#include <setjmp.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <array>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/ascii.h"
+#include "engine/html/markup_as_text.h"
+
+namespace sorvane {
+
+namespace {
+
+// Memory for the parser. An element-dense page makes the parser allocate several small
+// blocks per node (the node itself, its child list, its text), so what each block costs
+// beyond its size decides how much memory such a page takes:
+// - Small blocks (up to kSmall bytes) come from 64 KB chunks, each chunk holding blocks
+//   of one size class (a multiple of 16 bytes), with no header per block: the chunk's
+//   header, found by rounding the address down, gives the class. Freed small blocks go
+//   on a free list of their class and are reused (the parser frees a temporary block
+//   for every tag), and all of them are released at once with the document.
+// - Large blocks (growing buffers, long texts) are heap blocks with a header, freed as
+//   the parser asks. Their addresses are 8 modulo 16 and a small block's are 0 modulo
+//   16, which is how a block tells which kind it is.
+// Blocks are handed out zero-filled, so the length of a string the parser wrote into a
+// small block can be read back from where its zero bytes start (see stringLength).
+class ParserArena {
+public:
+    ParserArena() = default;
+    ParserArena(const ParserArena&) = delete;
+    ParserArena& operator=(const ParserArena&) = delete;
+    ~ParserArena() { reset(); }
+
+    // Releases every block.
+    void reset()
+    {
+        for (Large* l = m_large.next; l != &m_large;) {
+            Large* next = l->next;
+            std::free(l);
+            l = next;
+        }
+        m_large.next = m_large.prev = &m_large;
+        for (void* c : m_chunks)
+            std::free(c);
+        m_chunks.clear();
+        m_classes = {};
+    }
+
+    static void* allocate(void* self, size_t size) { return static_cast<ParserArena*>(self)->take(size); }
+    static void release(void* self, void* p) { static_cast<ParserArena*>(self)->give(p); }
+
+    // The length of a string the parser allocated here and wrote with a terminating NUL,
+    // read without stopping at a NUL inside it: the parser hands out each decoded text
+    // and attribute value as a block of its length plus one. NUL characters at the very
+    // end of a text in a small block are not counted; they are never shown. A pointer
+    // that is not the start of a block of this arena is read up to its first NUL.
+    static size_t stringLength(const char* s)
+    {
+        const auto address = reinterpret_cast<std::uintptr_t>(s);
+        if (address % 16 == kLargeOffset) {
+            const Large* l = reinterpret_cast<const Large*>(s - sizeof(Large));
+            if (l->tag == kLargeTag && l->size > 0 && s[l->size - 1] == '\0')
+                return l->size - 1;
+            return std::strlen(s);
+        }
+        const auto* chunk = reinterpret_cast<const ChunkHeader*>(address & ~(kChunk - 1));
+        if (chunk->tag != kChunkTag || (address - reinterpret_cast<std::uintptr_t>(chunk + 1)) % chunk->blockSize != 0)
+            return std::strlen(s);
+        size_t length = chunk->blockSize;
+        while (length > 0 && s[length - 1] == '\0')
+            --length;
+        return length;
+    }
+
+private:
+    static constexpr size_t kSmall = 1024;
+    static constexpr size_t kChunk = 64 * 1024;  // also the chunks' alignment
+    static constexpr std::uintptr_t kLargeOffset = 8;
+    static constexpr std::uint32_t kChunkTag = 0x5A5A5A5A;
+    static constexpr std::uint64_t kLargeTag = 0xA5A5A5A5A5A5A5A5ULL;
+
+    struct ChunkHeader {
+        std::uint32_t tag;
+        std::uint32_t blockSize;
+        std::uint64_t unused;  // keeps the blocks 16-byte aligned
+    };
+    static_assert(sizeof(ChunkHeader) == 16);
+
+    struct Large {
+        Large* prev;
+        Large* next;
+        std::uint64_t size;  // as asked for
+        std::uint64_t tag;
+        std::uint64_t pad;   // puts the block at 8 modulo 16
+    };
+    static_assert(sizeof(Large) % 16 == kLargeOffset);
+
+    struct FreeBlock {
+        FreeBlock* next;
+    };
+
+    struct SizeClass {
+        char* next = nullptr;  // the unused rest of the class's newest chunk
+        char* end = nullptr;
+        FreeBlock* freed = nullptr;
+    };
+
+    void* take(size_t size)
+    {
+        if (size > kSmall) {
+            auto* l = static_cast<Large*>(std::calloc(1, sizeof(Large) + size));
+            if (!l)
+                throw std::bad_alloc();
+            l->size = size;
+            l->tag = kLargeTag;
+            l->next = m_large.next;
+            l->prev = &m_large;
+            m_large.next->prev = l;
+            m_large.next = l;
+            return l + 1;
+        }
+        const size_t index = size == 0 ? 0 : (size - 1) / 16;
+        const size_t blockSize = (index + 1) * 16;
+        SizeClass& c = m_classes[index];
+        char* block;
+        if (c.freed) {
+            block = reinterpret_cast<char*>(c.freed);
+            c.freed = c.freed->next;
+        } else {
+            if (c.next == c.end) {
+                void* chunk = std::aligned_alloc(kChunk, kChunk);
+                if (!chunk)
+                    throw std::bad_alloc();
+                m_chunks.push_back(chunk);
+                auto* header = static_cast<ChunkHeader*>(chunk);
+                *header = ChunkHeader{kChunkTag, static_cast<std::uint32_t>(blockSize), 0};
+                c.next = reinterpret_cast<char*>(header + 1);
+                c.end = c.next + (kChunk - sizeof(ChunkHeader)) / blockSize * blockSize;
+            }
+            block = c.next;
+            c.next += blockSize;
+        }
+        std::memset(block, 0, blockSize);
+        return block;
+    }
+
+    void give(void* p)
+    {
+        if (!p)
+            return;
+        const auto address = reinterpret_cast<std::uintptr_t>(p);
+        if (address % 16 == kLargeOffset) {
+            Large* l = static_cast<Large*>(p) - 1;
+            l->prev->next = l->next;
+            l->next->prev = l->prev;
+            std::free(l);
+            return;
+        }
+        const auto* chunk = reinterpret_cast<const ChunkHeader*>(address & ~(kChunk - 1));
+        SizeClass& c = m_classes[chunk->blockSize / 16 - 1];
+        auto* block = static_cast<FreeBlock*>(p);
+        block->next = c.freed;
+        c.freed = block;
+    }
+
+    std::vector<void*> m_chunks;
+    std::array<SizeClass, kSmall / 16> m_classes{};
+    Large m_large{&m_large, &m_large, 0, 0, 0};
+};
+
+}  // namespace
+
+struct HtmlDocument::Impl {
+    ParserArena arena;
+    GumboOutput* output = nullptr;
+    std::string clamped;    // the page with overflowing numeric references spelled &#xFFFD;
+    std::string flattened;  // the markup the parser saw, when it had to be rewritten
+    std::string rest;       // the text of the part cut off at the node cap, as a page
+    bool fallback = false;  // the parser failed on the page; its text was parsed instead
+};
+
+namespace {
+
+const GumboNode* asGumbo(HtmlDocument::Node node)
+{
+    return static_cast<const GumboNode*>(node);
+}
+
+const GumboVector* childrenOf(const GumboNode* node)
+{
+    switch (node->type) {
+    case GUMBO_NODE_DOCUMENT:
+        return &node->v.document.children;
+    case GUMBO_NODE_ELEMENT:
+    case GUMBO_NODE_TEMPLATE:
+        return &node->v.element.children;
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+
+namespace {
+
+// The parser library is built with its internal checks on: a check that fails calls
+// abort(). Parsing runs under a SIGABRT handler that jumps back to the parse call of
+// this thread, so one page the library cannot handle is reported instead of ending the
+// program. Everything the parser allocated belongs to the document's arena and is
+// released with it.
+thread_local sigjmp_buf* t_parseEscape = nullptr;
+struct sigaction g_previousAbortAction {};
+
+void onAbort(int sig)
+{
+    if (sigjmp_buf* escape = t_parseEscape) {
+        t_parseEscape = nullptr;
+        siglongjmp(*escape, 1);
+    }
+    // Not inside a parse: whatever handled SIGABRT before (by default, the end of the
+    // program) handles it.
+    sigaction(sig, &g_previousAbortAction, nullptr);
+    raise(sig);
+}
+
+void installAbortHandler()
+{
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_handler = onAbort;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_NODEFER;
+        sigaction(SIGABRT, &action, &g_previousAbortAction);
+        return true;
+    }();
+    (void)installed;
+}
+
+GumboOutput* parseGuarded(const GumboOptions& options, std::string_view utf8)
+{
+    installAbortHandler();
+    sigjmp_buf escape;
+    if (sigsetjmp(escape, 1) != 0)
+        return nullptr;  // the parser gave up
+    t_parseEscape = &escape;
+    GumboOutput* output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
+    t_parseEscape = nullptr;
+    return output;
+}
+
+// The parser misreads a numeric character reference whose value overflows its own
+// arithmetic (&#xFFFFFFFF; swallows the reference and the line break after it). Every
+// reference past the last code point is spelled &#xFFFD; instead, which is what the
+// parser must give for it anyway. Returns the rewritten text, or nothing when no
+// reference needed it.
+std::optional<std::string> clampNumericReferences(std::string_view s)
+{
+    std::optional<std::string> out;
+    size_t copied = 0;
+    for (size_t pos = s.find("&#"); pos != std::string_view::npos; pos = s.find("&#", pos + 2)) {
+        size_t i = pos + 2;
+        const bool hex = i < s.size() && (s[i] == 'x' || s[i] == 'X');
+        if (hex)
+            ++i;
+        const size_t digitsStart = i;
+        std::uint64_t value = 0;
+        for (; i < s.size(); ++i) {
+            const char c = s[i];
+            int digit = -1;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (hex && (c >= 'a' && c <= 'f'))
+                digit = c - 'a' + 10;
+            else if (hex && (c >= 'A' && c <= 'F'))
+                digit = c - 'A' + 10;
+            if (digit < 0)
+                break;
+            if (value <= 0x10FFFF)
+                value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
+        }
+        if (i == digitsStart || value <= 0x10FFFF)
+            continue;
+        if (!out)
+            out.emplace().reserve(s.size());
+        out->append(s.substr(copied, pos - copied));
+        out->append("&#xFFFD");
+        copied = i;
+        pos = i - 2;
+    }
+    if (out)
+        out->append(s.substr(copied));
+    return out;
+}
+
+// The part of the page cut off at the node cap: its text, with a line break where a
+// tag started a line, is parsed as a page of its own (one text node, whatever the
+// markup was) and its block is moved to the end of the document's body, so it shows
+// after everything else in a context of its own.
+void appendRest(ParserArena& arena, GumboOutput* output, const GumboOptions& options, std::string& page,
+                std::string_view rest, bool restInHiddenSvg)
+{
+    page = "<!DOCTYPE html><body><sorvane-rest style=\"display:block;white-space:pre-line\">" +
+           markupAsText(rest, MarkupTextFor::CutOffRest, restInHiddenSvg);
+    const GumboOutput* restOutput = parseGuarded(options, page);
+    if (!restOutput)
+        return;
+    GumboNode* block = nullptr;
+    for (GumboNode* n = restOutput->root; n && !block;) {
+        const GumboVector& children = n->v.element.children;
+        GumboNode* next = nullptr;
+        for (unsigned i = 0; i < children.length && !next; ++i) {
+            auto* c = static_cast<GumboNode*>(children.data[i]);
+            if (c->type != GUMBO_NODE_ELEMENT)
+                continue;
+            if (c->v.element.tag == GUMBO_TAG_BODY)
+                next = c;
+            else if (c->v.element.tag == GUMBO_TAG_UNKNOWN)
+                block = c;
+        }
+        n = next;
+    }
+    if (!block)
+        return;
+    GumboNode* into = output->root;
+    const GumboVector& top = into->v.element.children;
+    for (unsigned i = 0; i < top.length; ++i) {
+        auto* c = static_cast<GumboNode*>(top.data[i]);
+        if (c->type == GUMBO_NODE_ELEMENT && c->v.element.tag == GUMBO_TAG_BODY)
+            into = c;
+    }
+    GumboVector& children = into->v.element.children;
+    auto** data = static_cast<void**>(ParserArena::allocate(&arena, (children.length + 1) * sizeof(void*)));
+    if (children.length > 0)
+        std::memcpy(data, children.data, children.length * sizeof(void*));
+    data[children.length] = block;
+    block->parent = into;
+    block->index_within_parent = children.length;
+    children.data = data;
+    children.capacity = children.length + 1;
+    ++children.length;
+}
+
+}  // namespace
+
+HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::make_unique<Impl>())
+{
+    if (auto clamped = clampNumericReferences(utf8)) {
+        m_impl->clamped = std::move(*clamped);
+        utf8 = m_impl->clamped;
+    }
+    std::string_view rest;
+    bool restInHiddenSvg = false;
+    if (maxDepth > 0) {
+        LimitedMarkup limited = limitMarkup(utf8, maxDepth, parserNodeCap(utf8.size()));
+        if (limited.restFrom < utf8.size())
+            rest = utf8.substr(limited.restFrom);
+        restInHiddenSvg = limited.restInHiddenSvg;
+        if (limited.markup) {
+            m_impl->flattened = std::move(*limited.markup);
+            utf8 = m_impl->flattened;
+        }
+    }
+    GumboOptions options = kGumboDefaultOptions;
+    // With error recording on, every parse error keeps a copy of the stack of open
+    // elements: deep or badly broken markup would take gigabytes.
+    options.max_errors = 0;
+    options.stop_on_first_error = false;
+    options.allocator = &ParserArena::allocate;
+    options.deallocator = &ParserArena::release;
+    options.userdata = &m_impl->arena;
+    m_impl->output = parseGuarded(options, utf8);
+    if (!m_impl->output) {
+        // Parse what the library can surely handle: the page's text with its markup
+        // taken out, so no text is lost.
+        m_impl->fallback = true;
+        m_impl->arena.reset();
+        m_impl->flattened = markupAsText(utf8, MarkupTextFor::FailedPage);
+        m_impl->output = parseGuarded(options, m_impl->flattened);
+        if (!m_impl->output) {
+            m_impl->arena.reset();
+            m_impl->output = parseGuarded(options, std::string_view());
+        }
+    }
+    if (!rest.empty())
+        appendRest(m_impl->arena, m_impl->output, options, m_impl->rest, rest, restInHiddenSvg);
+}
+
+bool HtmlDocument::parsedWholly() const
+{
+    return !m_impl->fallback;
+}
+
+// The arena releases the whole tree at once.
+HtmlDocument::~HtmlDocument() = default;
+
+HtmlDocument::Node HtmlDocument::documentNode() const
+{
+    return m_impl->output->document;
+}
+
+HtmlDocument::Node HtmlDocument::documentElement() const
+{
+    return m_impl->output->root;
+}
+
+HtmlDocument::Node HtmlDocument::body() const
+{
+    const GumboNode* root = m_impl->output->root;
+    const GumboVector& children = root->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        const auto* c = static_cast<const GumboNode*>(children.data[i]);
+        if (c->type == GUMBO_NODE_ELEMENT && c->v.element.tag == GUMBO_TAG_BODY)
+            return c;
+    }
+    return nullptr;
+}
+
+HtmlNodeKind HtmlDocument::kind(Node node)
+{
+    switch (asGumbo(node)->type) {
+    case GUMBO_NODE_DOCUMENT:
+        return HtmlNodeKind::Document;
+    case GUMBO_NODE_ELEMENT:
+    case GUMBO_NODE_TEMPLATE:
+        return HtmlNodeKind::Element;
+    case GUMBO_NODE_TEXT:
+        return HtmlNodeKind::Text;
+    case GUMBO_NODE_WHITESPACE:
+        return HtmlNodeKind::Whitespace;
+    case GUMBO_NODE_CDATA:
+        return HtmlNodeKind::CData;
+    case GUMBO_NODE_COMMENT:
+        break;
+    }
+    return HtmlNodeKind::Comment;
+}
+
+std::size_t HtmlDocument::childCount(Node node)
+{
+    const GumboVector* v = childrenOf(asGumbo(node));
+    return v ? v->length : 0;
+}
+
+HtmlDocument::Node HtmlDocument::child(Node node, std::size_t index)
+{
+    return childrenOf(asGumbo(node))->data[index];
+}
+
+HtmlDocument::Node HtmlDocument::parent(Node node)
+{
+    return asGumbo(node)->parent;
+}
+
+std::size_t HtmlDocument::indexInParent(Node node)
+{
+    return asGumbo(node)->index_within_parent;
+}
+
+int HtmlDocument::tagCode(Node node)
+{
+    const GumboTag tag = asGumbo(node)->v.element.tag;
+    return tag == GUMBO_TAG_UNKNOWN ? unknownTag : static_cast<int>(tag);
+}
+
+int HtmlDocument::tagCodeCount()
+{
+    return static_cast<int>(GUMBO_TAG_UNKNOWN);
+}
+
+std::string_view HtmlDocument::tagNameOfCode(int code)
+{
+    if (code < 0 || code >= tagCodeCount())
+        return {};
+    return gumbo_normalized_tagname(static_cast<GumboTag>(code));
+}
+
+std::string_view HtmlDocument::tagName(Node node) const
+{
+    const int code = tagCode(node);
+    if (code != unknownTag)
+        return tagNameOfCode(code);
+    GumboStringPiece piece = asGumbo(node)->v.element.original_tag;
+    if (!piece.data || piece.length == 0)
+        return {};
+    gumbo_tag_from_original_text(&piece);
+    std::string name(piece.data, piece.length);
+    for (char& c : name)
+        c = toLowerAscii(c);
+    return *m_unknownNames.insert(std::move(name)).first;
+}
+
+std::vector<HtmlDocument::Node> HtmlDocument::elementsNamed(std::string_view name) const
+{
+    std::vector<Node> found;
+    std::vector<Node> stack{documentNode()};
+    while (!stack.empty()) {
+        const Node n = stack.back();
+        stack.pop_back();
+        if (kind(n) == HtmlNodeKind::Element && tagName(n) == name)
+            found.push_back(n);
+        for (std::size_t i = childCount(n); i-- > 0;)
+            stack.push_back(child(n, i));
+    }
+    return found;
+}
+
+HtmlNamespace HtmlDocument::ns(Node node)
+{
+    switch (asGumbo(node)->v.element.tag_namespace) {
+    case GUMBO_NAMESPACE_SVG:
+        return HtmlNamespace::Svg;
+    case GUMBO_NAMESPACE_MATHML:
+        return HtmlNamespace::MathMl;
+    case GUMBO_NAMESPACE_HTML:
+        break;
+    }
+    return HtmlNamespace::Html;
+}
+
+namespace {
+
+// A decoded string of the parser, read by its length: a numeric character reference
+// the parser mishandles can put a NUL into it, and a C-string reading would end the
+// text there. Every string the parser hands out comes from the arena as its length
+// plus a terminating NUL; anything that does not look so is read up to its first NUL.
+std::string_view parserString(const char* s)
+{
+    return std::string_view(s, ParserArena::stringLength(s));
+}
+
+}  // namespace
+
+std::optional<std::string_view> HtmlDocument::attribute(Node node, const char* name)
+{
+    const GumboAttribute* a = gumbo_get_attribute(&asGumbo(node)->v.element.attributes, name);
+    if (!a)
+        return std::nullopt;
+    return parserString(a->value);
+}
+
+std::string_view HtmlDocument::text(Node node)
+{
+    return parserString(asGumbo(node)->v.text.text);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,81 @@
+#pragma once
+// A parsed HTML document: the one adapter over the HTML5 parser, so the parser can be
+// swapped without touching the renderer. Nodes are opaque handles valid while the
+// document lives.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/html/nesting_limiter.h"
+
+namespace sorvane {
+
+enum class HtmlNodeKind { Document, Element, Text, Whitespace, CData, Comment };
+enum class HtmlNamespace { Html, Svg, MathMl };
+
+class HtmlDocument {
+public:
+    using Node = const void*;
+
+    // Parses UTF-8 markup (invalid sequences become U+FFFD) the way the HTML standard's
+    // tree builder does: character references resolved, misnesting repaired, implied
+    // elements inserted. Parse errors are not recorded, so memory stays linear in the
+    // input. The document keeps pointers into `utf8`, which must outlive it.
+    // Nesting deeper than maxDepth is flattened first (see limitNestingDepth); with a
+    // maxDepth of 0 or less the markup goes to the parser as it is.
+    explicit HtmlDocument(std::string_view utf8, int maxDepth = kMaxNestingDepth);
+    ~HtmlDocument();
+    HtmlDocument(const HtmlDocument&) = delete;
+    HtmlDocument& operator=(const HtmlDocument&) = delete;
+
+    // False when the parser failed on the markup (the library stops on an internal
+    // check for some malformed pages); the document then holds the page's text, its
+    // markup taken out.
+    bool parsedWholly() const;
+
+    Node documentNode() const;
+    // The <html> element (always present after parsing).
+    Node documentElement() const;
+    // The <body> child of <html>, or nothing for a frameset document.
+    Node body() const;
+
+    static HtmlNodeKind kind(Node node);
+    static std::size_t childCount(Node node);
+    static Node child(Node node, std::size_t index);
+    static Node parent(Node node);
+    // The node's position among its parent's children.
+    static std::size_t indexInParent(Node node);
+
+    // Elements only. A small number identifying the tag name, the same for every element
+    // of one name the parser knows; unknownTag for names it does not know.
+    static int tagCode(Node node);
+    static constexpr int unknownTag = -1;
+    // How many tag codes there are (codes are 0 .. tagCodeCount() - 1).
+    static int tagCodeCount();
+    // The lower-case name for a tag code.
+    static std::string_view tagNameOfCode(int code);
+    // The element's lower-case local name (also for unknown tags).
+    std::string_view tagName(Node node) const;
+    // The elements named `name` (lower case), in document order.
+    std::vector<Node> elementsNamed(std::string_view name) const;
+    static HtmlNamespace ns(Node node);
+    // An attribute value (which may hold NUL bytes, as text() may); attribute names are
+    // matched in lower case.
+    static std::optional<std::string_view> attribute(Node node, const char* name);
+
+    // Text, white space and CDATA nodes: their UTF-8 text. It may hold NUL bytes: the
+    // parser turns a numeric character reference past 0x7FFFFFFF into one.
+    static std::string_view text(Node node);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    mutable std::unordered_set<std::string> m_unknownNames;
+};
+
+}  // namespace sorvane

@@ -1,0 +1,553 @@
+#include "engine/readers/doc_reader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/codepage.h"
+#include "engine/readers/doc_block_text.h"
+#include "engine/containers/ole_compound_file.h"
+
+namespace sorvane {
+namespace {
+
+// Streams larger than this are refused rather than read into memory.
+constexpr std::uint64_t kMaxStreamSize = std::uint64_t{512} << 20;
+
+constexpr std::uint16_t kWordIdent = 0xA5EC;
+constexpr std::uint16_t kWord97Fib = 0x00C1;
+
+// Offsets and indexes in the file information block.
+constexpr std::size_t kFibFlags = 0x0A;
+constexpr std::uint16_t kFlagEncrypted = 0x0100;
+constexpr std::uint16_t kFlagTable1 = 0x0200;
+constexpr std::uint16_t kFlagObfuscated = 0x8000;
+enum LwIndex { CcpText = 3, CcpFtn = 4, CcpHdd = 5, CcpAtn = 7, CcpEdn = 8 };
+enum FcLcbIndex { PlcffndRef = 2, PlcfBteChpx = 12, PlcfBtePapx = 13, Clx = 33, PlcfendRef = 46 };
+
+// Character property codes that hide text: a deleted revision, hidden and special
+// hidden text.
+constexpr std::uint16_t kSprmDeleted = 0x0800;
+constexpr std::uint16_t kSprmVanish = 0x083C;
+constexpr std::uint16_t kSprmSpecVanish = 0x0818;
+// Paragraph property codes that make a paragraph mark the end of a table row.
+constexpr std::uint16_t kSprmRowEnd = 0x2417;
+constexpr std::uint16_t kSprmInnerRowEnd = 0x244C;
+constexpr std::uint16_t kSprmTableDefinition = 0xD608;
+
+class Bytes {
+public:
+    explicit Bytes(std::string_view data) : m_data(data) {}
+    std::size_t size() const { return m_data.size(); }
+    bool has(std::uint64_t at, std::uint64_t n) const { return at <= m_data.size() && n <= m_data.size() - at; }
+    std::uint8_t u8(std::size_t at) const { return has(at, 1) ? static_cast<std::uint8_t>(m_data[at]) : 0; }
+    std::uint16_t u16(std::size_t at) const
+    {
+        return has(at, 2) ? static_cast<std::uint16_t>(u8(at) | (u8(at + 1) << 8)) : 0;
+    }
+    std::uint32_t u32(std::size_t at) const
+    {
+        return has(at, 4) ? static_cast<std::uint32_t>(u16(at)) | (static_cast<std::uint32_t>(u16(at + 2)) << 16) : 0;
+    }
+    std::string_view slice(std::size_t at, std::size_t n) const { return m_data.substr(at, n); }
+
+private:
+    std::string_view m_data;
+};
+
+struct Fib {
+    std::uint16_t flags = 0;
+    std::vector<std::uint32_t> lw;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> fcLcb;
+
+    std::uint32_t ccp(LwIndex i) const { return static_cast<std::size_t>(i) < lw.size() ? lw[i] : 0; }
+    std::pair<std::uint32_t, std::uint32_t> at(FcLcbIndex i) const
+    {
+        return static_cast<std::size_t>(i) < fcLcb.size() ? fcLcb[i] : std::pair<std::uint32_t, std::uint32_t>{0, 0};
+    }
+};
+
+Result<Fib> readFib(const Bytes& doc)
+{
+    if (doc.size() < 0x22 || doc.u16(0) != kWordIdent)
+        return Error{ErrorCode::BadInput, "不是 Word 文档（文件头不对）", {}};
+    Fib fib;
+    fib.flags = doc.u16(kFibFlags);
+    if (fib.flags & (kFlagEncrypted | kFlagObfuscated))
+        return Error{ErrorCode::BadInput, "这个 Word 文档已加密，无法读取；请先在字处理程序中去掉密码", {}};
+    if (doc.u16(2) < kWord97Fib)
+        return Error{ErrorCode::BadInput, "这是 Word 97 以前的文档格式，无法读取", {}};
+    std::size_t pos = 0x20;
+    const std::size_t csw = doc.u16(pos);
+    pos += 2 + csw * 2;
+    const std::size_t cslw = doc.u16(pos);
+    pos += 2;
+    for (std::size_t i = 0; i < cslw && doc.has(pos, 4); ++i, pos += 4)
+        fib.lw.push_back(doc.u32(pos));
+    const std::size_t cbRgFcLcb = doc.u16(pos);
+    pos += 2;
+    for (std::size_t i = 0; i < cbRgFcLcb && doc.has(pos, 8); ++i, pos += 8)
+        fib.fcLcb.emplace_back(doc.u32(pos), doc.u32(pos + 4));
+    if (fib.lw.size() <= CcpEdn || fib.fcLcb.size() <= Clx)
+        return Error{ErrorCode::BadInput, "Word 文档的文件信息块不完整", {}};
+    return fib;
+}
+
+struct Piece {
+    std::uint32_t cpStart = 0;
+    std::uint32_t cpEnd = 0;
+    std::uint32_t fc = 0;  // byte offset of the first character in the WordDocument stream
+    bool compressed = false;
+};
+
+// The piece table: where each range of characters is stored, and how.
+Result<std::vector<Piece>> readPieces(const Bytes& table, std::uint32_t fcClx, std::uint32_t lcbClx)
+{
+    const Error damaged{ErrorCode::BadInput, "Word 文档的文本索引（piece table）已损坏", {}};
+    if (!table.has(fcClx, lcbClx))
+        return damaged;
+    std::size_t pos = fcClx;
+    const std::size_t end = std::size_t{fcClx} + lcbClx;
+    while (pos < end && table.u8(pos) == 0x01)  // formatting records before the table
+        pos += 3 + table.u16(pos + 1);
+    if (pos >= end || table.u8(pos) != 0x02)
+        return damaged;
+    const std::uint32_t lcb = table.u32(pos + 1);
+    pos += 5;
+    if (lcb < 16 || !table.has(pos, lcb) || pos + lcb > end)
+        return damaged;
+    const std::size_t n = (lcb - 4) / 12;
+    std::vector<Piece> pieces;
+    pieces.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        Piece p;
+        p.cpStart = table.u32(pos + 4 * i);
+        p.cpEnd = table.u32(pos + 4 * (i + 1));
+        const std::uint32_t fc = table.u32(pos + 4 * (n + 1) + 8 * i + 2);
+        p.compressed = (fc & 0x40000000u) != 0;
+        p.fc = p.compressed ? (fc & 0x3FFFFFFFu) / 2 : (fc & 0x3FFFFFFFu);
+        if (p.cpEnd > p.cpStart)
+            pieces.push_back(p);
+    }
+    return pieces;
+}
+
+// A range of byte offsets in the WordDocument stream.
+struct FcRange {
+    std::uint32_t fcStart;
+    std::uint32_t fcEnd;
+};
+
+// Whether a property list switches on one of the toggles `sprms` (the last one given
+// wins, as when Word applies them in order).
+bool switchesOn(std::string_view grpprl, std::initializer_list<std::uint16_t> sprms)
+{
+    const Bytes b(grpprl);
+    std::size_t pos = 0;
+    bool on = false;
+    while (b.has(pos, 2)) {
+        const std::uint16_t sprm = b.u16(pos);
+        pos += 2;
+        std::size_t size = 0;
+        switch (sprm >> 13) {
+        case 0:
+        case 1: size = 1; break;
+        case 2:
+        case 4:
+        case 5: size = 2; break;
+        case 3: size = 4; break;
+        case 7: size = 3; break;
+        default:
+            // Variable: a length byte, then the data; a table definition has a two-byte
+            // length that counts itself less one.
+            size = sprm == kSprmTableDefinition ? std::size_t{b.u16(pos)} + 1 : 1 + std::size_t{b.u8(pos)};
+            break;
+        }
+        if (!b.has(pos, size))
+            break;
+        if (std::find(sprms.begin(), sprms.end(), sprm) != sprms.end()) {
+            const std::uint8_t v = b.u8(pos);
+            on = v == 1 || v == 0x81;  // 0x81: the opposite of the style's value, which is off
+        }
+        pos += size;
+    }
+    return on;
+}
+
+// The properties of one formatted disk page: its runs' file ranges and property lists.
+// `cpp` tells where a run's property list starts in the page and how long it is.
+template <typename PropertiesOf>
+void readPropertyPages(const Bytes& doc, const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc,
+                       std::size_t entrySize, PropertiesOf&& propertiesOf, std::vector<FcRange>& out)
+{
+    const auto [fc, lcb] = plc;
+    if (lcb < 12 || !table.has(fc, lcb))
+        return;
+    const std::size_t n = (lcb - 4) / 8;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t pn = table.u32(fc + 4 * (n + 1) + 4 * i) & 0x3FFFFFu;
+        const std::size_t page = std::size_t{pn} * 512;
+        if (!doc.has(page, 512))
+            continue;
+        const std::size_t runs = doc.u8(page + 511);
+        if (runs == 0 || 4 * (runs + 1) + entrySize * runs > 511)
+            continue;
+        for (std::size_t r = 0; r < runs; ++r) {
+            const std::size_t offset = std::size_t{doc.u8(page + 4 * (runs + 1) + entrySize * r)} * 2;
+            if (offset == 0 || offset >= 511)
+                continue;
+            if (propertiesOf(doc.slice(page, 512), offset))
+                out.push_back({doc.u32(page + 4 * r), doc.u32(page + 4 * (r + 1))});
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const FcRange& a, const FcRange& b) { return a.fcStart < b.fcStart; });
+}
+
+// The file ranges whose character properties hide them: hidden text and deleted
+// revisions.
+std::vector<FcRange> readHiddenRuns(const Bytes& doc, const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc)
+{
+    std::vector<FcRange> runs;
+    readPropertyPages(
+        doc, table, plc, 1,
+        [](std::string_view page, std::size_t offset) {
+            const std::size_t cb = static_cast<std::uint8_t>(page[offset]);
+            return offset + 1 + cb <= 511 &&
+                   switchesOn(page.substr(offset + 1, cb), {kSprmDeleted, kSprmVanish, kSprmSpecVanish});
+        },
+        runs);
+    return runs;
+}
+
+// The file ranges of paragraphs that end a table row (their mark is the row's end, not
+// a cell's).
+std::vector<FcRange> readRowEnds(const Bytes& doc, const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc)
+{
+    std::vector<FcRange> rows;
+    readPropertyPages(
+        doc, table, plc, 13,
+        [](std::string_view page, std::size_t offset) {
+            std::size_t cb = static_cast<std::uint8_t>(page[offset]);
+            std::size_t start = offset + 1;
+            std::size_t size = cb * 2 - 1;
+            if (cb == 0) {
+                if (offset + 1 >= 511)
+                    return false;
+                size = std::size_t{static_cast<std::uint8_t>(page[offset + 1])} * 2;
+                start = offset + 2;
+            }
+            // A style number, then the property list.
+            return size >= 2 && start + size <= 511 &&
+                   switchesOn(page.substr(start + 2, size - 2), {kSprmRowEnd, kSprmInnerRowEnd});
+        },
+        rows);
+    return rows;
+}
+
+bool inRanges(const std::vector<FcRange>& ranges, std::uint32_t fc)
+{
+    auto it = std::upper_bound(ranges.begin(), ranges.end(), fc,
+                               [](std::uint32_t v, const FcRange& r) { return v < r.fcStart; });
+    return it != ranges.begin() && fc < std::prev(it)->fcEnd;
+}
+
+// The character positions of note references in the main text, from a PLC of
+// references (positions followed by two-byte data).
+std::vector<std::uint32_t> readReferencePositions(const Bytes& table, std::pair<std::uint32_t, std::uint32_t> plc)
+{
+    std::vector<std::uint32_t> cps;
+    const auto [fc, lcb] = plc;
+    if (lcb < 10 || !table.has(fc, lcb))
+        return cps;
+    const std::size_t n = (lcb - 4) / 6;
+    for (std::size_t i = 0; i < n; ++i)
+        cps.push_back(table.u32(fc + 4 * i));
+    std::sort(cps.begin(), cps.end());
+    return cps;
+}
+
+// The end of a table cell as Word writes it, and the code this reader gives a row's end.
+constexpr char16_t kCellMark = 0x07;
+constexpr char16_t kRowMark = 0x1D;
+
+class WordReader {
+public:
+    WordReader(const Bytes& doc, std::vector<Piece> pieces, std::vector<FcRange> hidden, std::vector<FcRange> rowEnds)
+        : m_doc(doc), m_pieces(std::move(pieces)), m_hidden(std::move(hidden)), m_rowEnds(std::move(rowEnds)),
+          m_budget(doc.size())
+    {
+    }
+
+    // Numbers the notes in the order the main text refers to them.
+    void numberNotes(const std::vector<std::uint32_t>& footnoteRefs, const std::vector<std::uint32_t>& endnoteRefs)
+    {
+        std::vector<std::pair<std::uint32_t, int>> all;  // position, +k footnote / -k endnote
+        for (std::size_t i = 0; i < footnoteRefs.size(); ++i)
+            all.emplace_back(footnoteRefs[i], static_cast<int>(i + 1));
+        for (std::size_t i = 0; i < endnoteRefs.size(); ++i)
+            all.emplace_back(endnoteRefs[i], -static_cast<int>(i + 1));
+        std::sort(all.begin(), all.end());
+        m_footnoteNumbers.assign(footnoteRefs.size(), 0);
+        m_endnoteNumbers.assign(endnoteRefs.size(), 0);
+        int number = 0;
+        for (const auto& [cp, which] : all) {
+            m_bodyNumbers[cp] = ++number;
+            if (which > 0)
+                m_footnoteNumbers[static_cast<std::size_t>(which - 1)] = number;
+            else
+                m_endnoteNumbers[static_cast<std::size_t>(-which - 1)] = number;
+        }
+    }
+
+    enum class Part { Body, Footnotes, Endnotes };
+
+    // Reads the characters [from, to) of one part into `out`.
+    void read(std::uint32_t from, std::uint32_t to, Part part, DocBlockText& out)
+    {
+        m_part = part;
+        m_noteIndex = 0;
+        m_fieldInCode.clear();
+        m_fieldCodes = 0;
+        m_chars.clear();
+        m_marks.clear();
+        m_lastWasCellMark = false;
+        for (const Piece& p : m_pieces) {
+            const std::uint32_t start = std::max(from, p.cpStart);
+            const std::uint32_t end = std::min(to, p.cpEnd);
+            if (start < end)
+                readPiece(p, start, end);
+        }
+        emit(out);
+    }
+
+private:
+    void readPiece(const Piece& p, std::uint32_t start, std::uint32_t end)
+    {
+        const std::uint64_t count = std::min<std::uint64_t>(end - start, m_budget);
+        const std::uint64_t unit = p.compressed ? 1 : 2;
+        const std::uint64_t offset = std::uint64_t{p.fc} + (start - p.cpStart) * unit;
+        if (offset >= m_doc.size())
+            return;
+        const std::uint64_t available = std::min<std::uint64_t>(count, (m_doc.size() - offset) / unit);
+        m_budget -= available;
+        const std::string_view bytes = m_doc.slice(static_cast<std::size_t>(offset), static_cast<std::size_t>(available * unit));
+        if (p.compressed) {
+            // 8-bit pieces hold windows-1252 characters, whatever the document's language.
+            const Text text = decodeWith("windows-1252", bytes).value_or(Text());
+            for (std::size_t i = 0; i < text.size() && i < available; ++i)
+                collect(text[i], static_cast<std::uint32_t>(offset + i), start + static_cast<std::uint32_t>(i));
+        } else {
+            for (std::size_t i = 0; i < available; ++i) {
+                const char16_t c = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
+                                                         (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+                collect(c, static_cast<std::uint32_t>(offset + 2 * i), start + static_cast<std::uint32_t>(i));
+            }
+        }
+    }
+
+    // Keeps the characters that show: not hidden, not deleted, not in a field's code.
+    void collect(char16_t c, std::uint32_t fc, std::uint32_t cp)
+    {
+        // Field marks keep the field nesting even where they are hidden.
+        if (c == 0x13) {
+            m_fieldInCode.push_back(true);
+            ++m_fieldCodes;
+            return;
+        }
+        if (c == 0x14) {
+            if (!m_fieldInCode.empty() && m_fieldInCode.back()) {
+                m_fieldInCode.back() = false;
+                --m_fieldCodes;
+            }
+            return;
+        }
+        if (c == 0x15) {
+            if (!m_fieldInCode.empty()) {
+                if (m_fieldInCode.back())
+                    --m_fieldCodes;
+                m_fieldInCode.pop_back();
+            }
+            return;
+        }
+        if (m_fieldCodes > 0 || inRanges(m_hidden, fc))
+            return;
+        if (c == 0x02)
+            m_marks.push_back(noteNumber(cp));
+        if (c == kRowMark)
+            return;  // not a character Word writes; the mark of a row end stands for it
+        // A cell mark whose paragraph ends a row is the row's end. Without paragraph
+        // properties, a row's end is the mark right after its last cell's mark.
+        if (c == kCellMark && (m_rowEnds.empty() ? m_lastWasCellMark : inRanges(m_rowEnds, fc))) {
+            m_chars += kRowMark;
+            m_lastWasCellMark = false;
+            return;
+        }
+        m_lastWasCellMark = c == kCellMark;
+        m_chars += c;
+    }
+
+    // Whether the paragraph that starts at `i` lies outside a table: it ends with a
+    // paragraph mark, not a cell mark.
+    bool paragraphOutsideTable(std::size_t i) const
+    {
+        for (; i < m_chars.size(); ++i) {
+            if (m_chars[i] == 0x0D)
+                return true;
+            if (m_chars[i] == kCellMark || m_chars[i] == kRowMark)
+                return false;
+        }
+        return i > 0;
+    }
+
+    void emit(DocBlockText& out)
+    {
+        Text run;
+        const auto flush = [&] {
+            if (!run.empty()) {
+                out.text(run);
+                run.clear();
+            }
+        };
+        std::size_t mark = 0;
+        bool paragraphStart = true;
+        bool inRow = false;
+        for (std::size_t i = 0; i < m_chars.size(); ++i) {
+            const char16_t c = m_chars[i];
+            if (paragraphStart && !inRow && !paragraphOutsideTable(i)) {
+                out.startRow();
+                inRow = true;
+            }
+            paragraphStart = c == 0x0D || c == kCellMark || c == kRowMark;
+            if (c == kRowMark)
+                inRow = false;
+            if (c >= 0x20 || c == 0x09) {
+                run += c;
+                continue;
+            }
+            flush();
+            switch (c) {
+            case 0x0D: out.endBlock(2); break;
+            case 0x0B: out.lineBreak(); break;
+            case 0x0C:
+            case 0x0E: out.endBlock(2); break;
+            case kCellMark: out.endCell(); break;
+            case kRowMark:
+                out.endRow();
+                if (paragraphOutsideTable(i + 1))
+                    out.endBlock(2);
+                break;
+            case 0x1E: out.text(u'-'); break;
+            case 0x02:
+                if (mark < m_marks.size() && m_marks[mark] > 0)
+                    out.text(fromUtf8("[" + std::to_string(m_marks[mark]) + "]"));
+                ++mark;
+                break;
+            default: break;  // pictures, drawn objects, comment marks, optional hyphens
+            }
+        }
+        flush();
+        m_chars.clear();
+    }
+
+    int noteNumber(std::uint32_t cp)
+    {
+        if (m_part == Part::Body) {
+            const auto it = m_bodyNumbers.find(cp);
+            return it != m_bodyNumbers.end() ? it->second : 0;
+        }
+        const auto& numbers = m_part == Part::Footnotes ? m_footnoteNumbers : m_endnoteNumbers;
+        const int number = m_noteIndex < numbers.size() ? numbers[m_noteIndex] : 0;
+        ++m_noteIndex;
+        return number;
+    }
+
+    const Bytes& m_doc;
+    std::vector<Piece> m_pieces;
+    std::vector<FcRange> m_hidden;
+    std::vector<FcRange> m_rowEnds;
+    bool m_lastWasCellMark = false;
+    std::uint64_t m_budget;  // characters still allowed: no more than the stream has bytes
+    Text m_chars;             // the shown characters of the part being read
+    std::vector<int> m_marks;  // the number of each note mark in m_chars
+    Part m_part = Part::Body;
+    std::vector<bool> m_fieldInCode;
+    int m_fieldCodes = 0;
+    std::map<std::uint32_t, int> m_bodyNumbers;
+    std::vector<int> m_footnoteNumbers;
+    std::vector<int> m_endnoteNumbers;
+    std::size_t m_noteIndex = 0;
+};
+
+}  // namespace
+
+bool isWordDocument(const OleCompoundFile& file)
+{
+    return file.hasStream("WordDocument");
+}
+
+// The WordDocument stream's file information block leads to the piece table in the table
+// stream and to the character runs that mark hidden and deleted text. The main text
+// comes first, then the footnotes and endnotes, each marked "[n]" in the body and before
+// its text. Paragraphs, line breaks, tabs, table cells and rows and the shown result of
+// fields are kept; field codes, pictures, headers, footers, comments, hidden text and
+// deleted revisions are left out.
+Result<Text> readWordDocument(const OleCompoundFile& file)
+{
+    Result<std::string> docStream = file.readStream("WordDocument", kMaxStreamSize);
+    if (!docStream)
+        return docStream.error();
+    const Bytes doc(*docStream);
+    Result<Fib> fib = readFib(doc);
+    if (!fib)
+        return fib.error();
+    Result<std::string> tableStream =
+        file.readStream(fib->flags & kFlagTable1 ? "1Table" : "0Table", kMaxStreamSize);
+    if (!tableStream)
+        return tableStream.error();
+    const Bytes table(*tableStream);
+    Result<std::vector<Piece>> pieces = readPieces(table, fib->at(Clx).first, fib->at(Clx).second);
+    if (!pieces)
+        return pieces.error();
+
+    WordReader reader(doc, std::move(*pieces), readHiddenRuns(doc, table, fib->at(PlcfBteChpx)),
+                      readRowEnds(doc, table, fib->at(PlcfBtePapx)));
+    reader.numberNotes(readReferencePositions(table, fib->at(PlcffndRef)),
+                       readReferencePositions(table, fib->at(PlcfendRef)));
+
+    // Sub-documents follow each other in one run of character positions: main text,
+    // footnotes, headers, comments, endnotes.
+    const std::uint64_t text = fib->ccp(CcpText);
+    const std::uint64_t footnotes = text + fib->ccp(CcpFtn);
+    const std::uint64_t endnotesStart = footnotes + fib->ccp(CcpHdd) + fib->ccp(CcpAtn);
+    const std::uint64_t endnotesEnd = endnotesStart + fib->ccp(CcpEdn);
+    const auto cp = [](std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX)); };
+
+    DocBlockText body;
+    reader.read(0, cp(text), WordReader::Part::Body, body);
+    DocBlockText notes;
+    reader.read(cp(text), cp(footnotes), WordReader::Part::Footnotes, notes);
+    notes.endBlock(2);
+    reader.read(cp(endnotesStart), cp(endnotesEnd), WordReader::Part::Endnotes, notes);
+    if (!notes.empty()) {
+        body.endBlock(2);
+        body.text(notes.take());
+    }
+    return body.take();
+}
+
+Result<Text> readWordDocumentFile(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+{
+    auto file = OleCompoundFile::open(bytes);
+    if (!file)
+        return file.error();
+    if (!isWordDocument(**file))
+        return Error{ErrorCode::BinaryInput,
+                     "复合文档中没有 Word 正文（可能是 Excel 或 PowerPoint 文件，或者文件已损坏），无法读取", {}};
+    return readWordDocument(**file);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,334 @@
+#include "engine/readers/docx_reader.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/readers/doc_block_text.h"
+#include "engine/readers/doc_xml_walk.h"
+#include "engine/containers/xml_document.h"
+#include "engine/containers/zip_archive.h"
+
+namespace sorvane {
+namespace {
+
+using X = XmlDocument;
+using Node = XmlDocument::Node;
+
+bool isOn(Node element)
+{
+    // A toggle property such as <w:vanish/> is on unless its value says off.
+    const auto val = X::attribute(element, "w:val");
+    return !val || (*val != "0" && *val != "false" && *val != "off");
+}
+
+bool hasOnChild(Node parent, std::string_view name)
+{
+    if (!parent)
+        return false;
+    const Node child = X::childElement(parent, name);
+    return child && isOn(child);
+}
+
+std::string lower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Paragraph styles that make a block of their own rather than a paragraph: headings
+// (by their built-in English name, which Word keeps whatever the display language, or
+// by an outline level) and list styles.
+std::set<std::string> blockStyles(ZipArchive& archive)
+{
+    std::set<std::string> ids;
+    Result<std::string> xml = archive.read("word/styles.xml");
+    if (!xml)
+        return ids;
+    auto doc = X::parse(*xml);
+    if (!doc)
+        return ids;
+    for (Node s = X::firstChild((*doc)->root()); s; s = X::nextSibling(s)) {
+        if (!X::isElement(s) || X::name(s) != "w:style")
+            continue;
+        const auto id = X::attribute(s, "w:styleId");
+        if (!id)
+            continue;
+        const Node nameNode = X::childElement(s, "name");
+        const std::string name = nameNode ? lower(X::attribute(nameNode, "w:val").value_or("")) : "";
+        const Node pPr = X::childElement(s, "pPr");
+        if (name.starts_with("heading") || name == "title" || name == "subtitle" ||
+            (pPr && (X::childElement(pPr, "outlineLvl") || X::childElement(pPr, "numPr"))))
+            ids.insert(std::string(*id));
+    }
+    return ids;
+}
+
+class DocxReader {
+public:
+    explicit DocxReader(ZipArchive& archive) : m_archive(archive), m_blockStyles(blockStyles(archive)) {}
+
+    Result<Text> run()
+    {
+        Result<std::string> xml = m_archive.read("word/document.xml");
+        if (!xml)
+            return Error{ErrorCode::BadInput, "Word 文档的正文无法读取：" + xml.error().message, {}};
+        auto doc = X::parse(*xml);
+        if (!doc)
+            return Error{ErrorCode::BadInput, "Word 文档的正文无法读取：" + doc.error().message, {}};
+        xml->clear();
+        xml->shrink_to_fit();
+        walk((*doc)->root(), m_body);
+        doc->reset();
+
+        // Notes in the order the body refers to them, footnotes first.
+        DocBlockText notes;
+        readNotes("word/footnotes.xml", "w:footnote", m_footnoteOrder, notes);
+        readNotes("word/endnotes.xml", "w:endnote", m_endnoteOrder, notes);
+        if (!notes.empty()) {
+            m_body.endBlock(2);
+            m_body.text(notes.take());
+        }
+        return m_body.take();
+    }
+
+private:
+    struct Paragraph {
+        int breaks = 2;
+    };
+
+    void readNotes(const char* part, std::string_view element, const std::vector<std::string>& order,
+                   DocBlockText& out)
+    {
+        if (order.empty())
+            return;
+        Result<std::string> xml = m_archive.read(part);
+        if (!xml)
+            return;
+        auto doc = X::parse(*xml);
+        if (!doc)
+            return;
+        std::map<std::string, Node, std::less<>> byId;
+        for (Node n = X::firstChild((*doc)->root()); n; n = X::nextSibling(n))
+            if (X::isElement(n) && X::name(n) == element)
+                if (const auto id = X::attribute(n, "w:id"))
+                    byId.emplace(std::string(*id), n);
+        for (const std::string& id : order) {
+            const auto it = byId.find(id);
+            if (it == byId.end())
+                continue;
+            m_currentNote = m_noteNumbers[std::string(element) + id];
+            out.endBlock(2);
+            walk(it->second, out);
+        }
+    }
+
+    // Whether text in the current run is shown: not inside a field's code.
+    bool shown() const { return m_fieldCodes == 0; }
+
+    void walk(Node top, DocBlockText& out)
+    {
+        walkXml(
+            top, [&](Node n) { return enter(n, out); }, [&](Node n) { leave(n, out); });
+    }
+
+    bool enter(Node n, DocBlockText& out)
+    {
+        if (!X::isElement(n))
+            return false;
+        const std::string_view name = X::name(n);
+        if (!name.starts_with("w:")) {
+            // Of two renderings of one drawing only the first is read.
+            return name != "mc:Fallback";
+        }
+        const std::string_view local = name.substr(2);
+        if (local == "p") {
+            Paragraph p;
+            if (const Node pPr = X::childElement(n, "pPr")) {
+                const Node style = X::childElement(pPr, "pStyle");
+                const auto id = style ? X::attribute(style, "w:val") : std::nullopt;
+                if (X::childElement(pPr, "numPr") || X::childElement(pPr, "outlineLvl") ||
+                    (id && m_blockStyles.contains(std::string(*id))))
+                    p.breaks = 1;
+            }
+            if (m_tableDepth > 0)
+                p.breaks = 1;
+            out.endBlock(p.breaks);
+            m_paragraphs.push_back(p);
+            return true;
+        }
+        if (local == "r")
+            return !hasOnChild(X::childElement(n, "rPr"), "vanish") && !hasOnChild(X::childElement(n, "rPr"), "specVanish");
+        if (local == "t") {
+            if (shown())
+                out.text(fromUtf8(X::textContent(n)));
+            return false;
+        }
+        if (local == "tab") {
+            if (shown())
+                out.tab();
+            return false;
+        }
+        if (local == "br" || local == "cr") {
+            if (shown())
+                out.lineBreak();
+            return false;
+        }
+        if (local == "noBreakHyphen") {
+            if (shown())
+                out.text(u'-');
+            return false;
+        }
+        if (local == "sym") {
+            if (shown())
+                symbol(n, out);
+            return false;
+        }
+        if (local == "fldChar") {
+            const auto type = X::attribute(n, "w:fldCharType").value_or("");
+            if (type == "begin") {
+                m_fieldInCode.push_back(true);
+                ++m_fieldCodes;
+            } else if (type == "separate" && !m_fieldInCode.empty() && m_fieldInCode.back()) {
+                m_fieldInCode.back() = false;
+                --m_fieldCodes;
+            } else if (type == "end" && !m_fieldInCode.empty()) {
+                if (m_fieldInCode.back())
+                    --m_fieldCodes;
+                m_fieldInCode.pop_back();
+            }
+            return false;
+        }
+        if (local == "footnoteReference" || local == "endnoteReference") {
+            if (shown())
+                noteReference(n, local == "footnoteReference", out);
+            return false;
+        }
+        if (local == "footnoteRef" || local == "endnoteRef") {
+            if (m_currentNote > 0)
+                out.text(fromUtf8("[" + std::to_string(m_currentNote) + "]"));
+            return false;
+        }
+        if (local == "tbl") {
+            ++m_tableDepth;
+            return true;
+        }
+        if (local == "tr") {
+            out.startRow();
+            return true;
+        }
+        // Properties, deleted and moved-away text, comments and field codes carry no
+        // shown text.
+        static const std::set<std::string_view> skipped = {
+            "pPr",     "rPr",        "sectPr",      "tblPr",      "tblGrid",     "trPr",
+            "tcPr",    "del",        "moveFrom",    "delText",    "instrText",   "delInstrText",
+            "sdtPr",   "sdtEndPr",   "commentReference", "annotationRef", "tblPrEx", "customXmlPr",
+            "smartTagPr", "fldData"};
+        return !skipped.contains(local);
+    }
+
+    void leave(Node n, DocBlockText& out)
+    {
+        if (!X::isElement(n))
+            return;
+        const std::string_view name = X::name(n);
+        if (name == "w:p") {
+            out.endBlock(m_paragraphs.empty() ? 2 : m_paragraphs.back().breaks);
+            if (!m_paragraphs.empty())
+                m_paragraphs.pop_back();
+        } else if (name == "w:tc") {
+            out.endCell();
+        } else if (name == "w:tr") {
+            out.endRow();
+        } else if (name == "w:tbl") {
+            --m_tableDepth;
+            out.endBlock(1);
+        }
+    }
+
+    void symbol(Node n, DocBlockText& out)
+    {
+        const auto code = X::attribute(n, "w:char");
+        if (!code)
+            return;
+        unsigned value = 0;
+        for (const char c : *code) {
+            const int d = c >= '0' && c <= '9' ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+            if (d < 0 || value > 0xFFF)
+                return;
+            value = value * 16 + static_cast<unsigned>(d);
+        }
+        // Symbol fonts put their glyphs at F020..F0FF; the character is the low byte.
+        if (value >= 0xF020 && value <= 0xF0FF)
+            value -= 0xF000;
+        if (value >= 0x20 && (value < 0xD800 || value > 0xDFFF))
+            out.text(static_cast<char16_t>(value));
+    }
+
+    void noteReference(Node n, bool footnote, DocBlockText& out)
+    {
+        const auto id = X::attribute(n, "w:id");
+        if (!id)
+            return;
+        const std::string key = std::string(footnote ? "w:footnote" : "w:endnote") + std::string(*id);
+        int& number = m_noteNumbers[key];
+        if (number == 0) {
+            number = ++m_noteCount;
+            (footnote ? m_footnoteOrder : m_endnoteOrder).push_back(std::string(*id));
+        }
+        out.text(fromUtf8("[" + std::to_string(number) + "]"));
+    }
+
+    ZipArchive& m_archive;
+    std::set<std::string> m_blockStyles;
+    DocBlockText m_body;
+    std::vector<Paragraph> m_paragraphs;
+    int m_tableDepth = 0;
+    std::vector<bool> m_fieldInCode;  // per open field: still in its code part
+    int m_fieldCodes = 0;             // open fields that are in their code part
+    std::map<std::string, int> m_noteNumbers;
+    std::vector<std::string> m_footnoteOrder;
+    std::vector<std::string> m_endnoteOrder;
+    int m_noteCount = 0;
+    int m_currentNote = 0;
+};
+
+}  // namespace
+
+bool isDocx(const ZipArchive& archive)
+{
+    return archive.find("word/document.xml").has_value();
+}
+
+// The main document part, then the footnotes and endnotes it refers to: every paragraph,
+// headings and list items as blocks of their own, manual line breaks, tabs, symbols, the
+// shown result of fields (not their code), text boxes where they are anchored, tables
+// with cells separated by tabs, and the notes after the body, each marked "[n]" in the
+// body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
+// deleted revisions are left out; inserted ones are kept.
+Result<Text> readDocx(ZipArchive& archive)
+{
+    return DocxReader(archive).run();
+}
+
+Result<Text> readDocxDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+{
+    auto archive = ZipArchive::open(bytes);
+    if (!archive)
+        return Error{ErrorCode::BadInput, "Word 文档已损坏，无法读取：" + archive.error().message, {}};
+    if (!isDocx(**archive))
+        return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但其中没有 Word 文档的正文，无法读取", {}};
+    return readDocx(**archive);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,327 @@
+#include "engine/readers/epub_reader.h"
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/render/html_renderer.h"
+#include "engine/containers/xml_document.h"
+#include "engine/containers/zip_archive.h"
+
+namespace sorvane {
+namespace {
+
+// How many problems are listed one by one; the rest are counted.
+constexpr std::size_t kProblemLines = 20;
+
+struct ManifestItem {
+    std::string member;  // resolved name inside the archive
+    std::string mediaType;
+};
+
+Error bookError(std::string message)
+{
+    return Error{ErrorCode::BadInput, std::move(message), {}};
+}
+
+class ProblemList {
+public:
+    explicit ProblemList(ReadProblems& out) : m_out(out) {}
+    ~ProblemList()
+    {
+        if (m_more > 0)
+            m_out.push_back("另有 " + std::to_string(m_more) + " 处无法读取");
+    }
+    void add(std::string line)
+    {
+        if (m_listed < kProblemLines) {
+            m_out.push_back(std::move(line));
+            ++m_listed;
+        } else {
+            ++m_more;
+        }
+    }
+    bool any() const { return m_listed > 0; }
+    const std::string& first() const { return m_out[m_out.size() - m_listed]; }
+
+private:
+    ReadProblems& m_out;
+    std::size_t m_listed = 0;
+    std::size_t m_more = 0;
+};
+
+// Fonts may be obfuscated with these algorithms without any key; every other encryption
+// locks text away.
+bool isFontObfuscation(std::string_view algorithm)
+{
+    return algorithm == "http://www.idpf.org/2008/embedding" || algorithm == "http://ns.adobe.com/pdf/enc#RC";
+}
+
+// Whether META-INF/encryption.xml encrypts anything beyond obfuscated fonts.
+bool hasDrm(ZipArchive& zip)
+{
+    const auto member = zip.find("META-INF/encryption.xml");
+    if (!member)
+        return false;
+    auto bytes = zip.read(*member);
+    if (!bytes)
+        return false;
+    auto doc = XmlDocument::parse(*bytes);
+    if (!doc)
+        return false;
+    // Every EncryptionMethod below the root, walked without recursion.
+    std::vector<XmlDocument::Node> stack{(*doc)->root()};
+    while (!stack.empty()) {
+        const XmlDocument::Node n = stack.back();
+        stack.pop_back();
+        for (XmlDocument::Node c = XmlDocument::firstChild(n); c; c = XmlDocument::nextSibling(c)) {
+            if (!XmlDocument::isElement(c))
+                continue;
+            if (XmlDocument::localName(c) == "EncryptionMethod") {
+                const auto algorithm = XmlDocument::attribute(c, "Algorithm");
+                if (!algorithm || !isFontObfuscation(*algorithm))
+                    return true;
+            }
+            stack.push_back(c);
+        }
+    }
+    return false;
+}
+
+// The package document's name, from META-INF/container.xml; without one (a damaged
+// book), the first member whose name ends in ".opf".
+std::optional<std::string> packagePath(ZipArchive& zip, ProblemList& problems)
+{
+    if (const auto container = zip.findNoCase("META-INF/container.xml")) {
+        auto bytes = zip.read(*container);
+        if (!bytes) {
+            problems.add("META-INF/container.xml: " + bytes.error().message);
+        } else if (auto doc = XmlDocument::parse(*bytes); !doc) {
+            problems.add("META-INF/container.xml: " + doc.error().message);
+        } else {
+            const auto rootfiles = XmlDocument::childElement((*doc)->root(), "rootfiles");
+            for (auto r = rootfiles ? XmlDocument::firstChild(rootfiles) : nullptr; r; r = XmlDocument::nextSibling(r)) {
+                if (!XmlDocument::isElement(r) || XmlDocument::localName(r) != "rootfile")
+                    continue;
+                const auto type = XmlDocument::attribute(r, "media-type");
+                const auto path = XmlDocument::attribute(r, "full-path");
+                if (path && (!type || *type == "application/oebps-package+xml"))
+                    if (auto name = resolveMemberName("", *path))
+                        return name;
+            }
+        }
+    }
+    for (const ZipMember& m : zip.members())
+        if (m.name.size() > 4 && m.name.ends_with(".opf"))
+            return m.name;
+    return std::nullopt;
+}
+
+bool isPage(const ManifestItem& item)
+{
+    const std::string& t = item.mediaType;
+    if (t == "application/xhtml+xml" || t == "text/html" || t == "application/xml" || t == "text/xml")
+        return true;
+    if (!t.empty())
+        return false;
+    const std::string& m = item.member;
+    return m.ends_with(".xhtml") || m.ends_with(".html") || m.ends_with(".htm");
+}
+
+// XHTML chapters may self-close any element ("<title/>", "<script src='x.js'/>"). A page
+// parser ignores that slash, so a self-closed raw-text element would take the rest of
+// the chapter for its own text and hide it. Such elements get their end tag written out.
+// Nothing when the chapter has none.
+std::optional<std::string> closeSelfClosedRawText(std::string_view page)
+{
+    static constexpr std::string_view names[] = {"title",   "script",   "style",    "textarea", "iframe",
+                                                 "noembed", "noframes", "noscript", "xmp"};
+    auto isNameChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
+    std::string out;
+    size_t copied = 0;
+    size_t pos = 0;
+    while ((pos = page.find('<', pos)) != std::string_view::npos) {
+        if (page.substr(pos, 4) == "<!--") {
+            const size_t end = page.find("-->", pos + 4);
+            if (end == std::string_view::npos)
+                break;
+            pos = end + 3;
+            continue;
+        }
+        size_t i = pos + 1;
+        while (i < page.size() && isNameChar(page[i]))
+            ++i;
+        std::string name(page.substr(pos + 1, i - pos - 1));
+        for (char& c : name)
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        const bool rawText = std::find(std::begin(names), std::end(names), name) != std::end(names);
+        if (!rawText || i >= page.size() || !(page[i] == '/' || page[i] == '>' || page[i] == ' ' || page[i] == '\t' ||
+                                              page[i] == '\r' || page[i] == '\n')) {
+            pos = i;
+            continue;
+        }
+        const size_t close = page.find('>', i);
+        if (close == std::string_view::npos)
+            break;
+        if (page[close - 1] == '/') {
+            out.append(page.substr(copied, close - 1 - copied));
+            out += "></" + name + ">";
+            copied = close + 1;
+        }
+        pos = close + 1;
+    }
+    if (copied == 0)
+        return std::nullopt;
+    out.append(page.substr(copied));
+    return out;
+}
+
+// The container file names the package document, whose spine gives the content
+// documents in reading order (items marked linear="no" after the rest). Each is rendered
+// as a page with the book's own style sheets; one blank line separates consecutive
+// documents, and documents without text (a cover image) add none.
+class EpubBook {
+public:
+    EpubBook(ZipArchive& zip, ProblemList& problems) : m_zip(zip), m_problems(problems) {}
+
+    Result<Text> render(const std::string& opfName)
+    {
+        auto opfBytes = readMember(opfName);
+        if (!opfBytes)
+            return bookError("无法读取 EPUB 的包文件：" + opfBytes.error().message);
+        auto opf = XmlDocument::parse(*opfBytes);
+        if (!opf)
+            return bookError("EPUB 的包文件格式错误：" + opf.error().message);
+        const auto root = (*opf)->root();
+        std::unordered_map<std::string, ManifestItem> manifest;
+        if (const auto m = XmlDocument::childElement(root, "manifest")) {
+            for (auto item = XmlDocument::firstChild(m); item; item = XmlDocument::nextSibling(item)) {
+                if (!XmlDocument::isElement(item) || XmlDocument::localName(item) != "item")
+                    continue;
+                const auto id = XmlDocument::attribute(item, "id");
+                const auto href = XmlDocument::attribute(item, "href");
+                if (!id || !href)
+                    continue;
+                auto member = resolveMemberName(opfName, *href);
+                if (!member)
+                    continue;
+                const auto type = XmlDocument::attribute(item, "media-type");
+                manifest.emplace(std::string(*id), ManifestItem{std::move(*member), std::string(type.value_or(""))});
+            }
+        }
+        std::vector<const ManifestItem*> order, notes;
+        std::size_t unknown = 0;
+        if (const auto spine = XmlDocument::childElement(root, "spine")) {
+            for (auto ref = XmlDocument::firstChild(spine); ref; ref = XmlDocument::nextSibling(ref)) {
+                if (!XmlDocument::isElement(ref) || XmlDocument::localName(ref) != "itemref")
+                    continue;
+                const auto idref = XmlDocument::attribute(ref, "idref");
+                const auto it = idref ? manifest.find(std::string(*idref)) : manifest.end();
+                if (it == manifest.end()) {
+                    ++unknown;
+                    m_problems.add("目录中的章节不存在：" + std::string(idref.value_or("")));
+                    continue;
+                }
+                const auto linear = XmlDocument::attribute(ref, "linear");
+                (linear && *linear == "no" ? notes : order).push_back(&it->second);
+            }
+        }
+        order.insert(order.end(), notes.begin(), notes.end());
+        if (order.empty())
+            return bookError(unknown ? "EPUB 的阅读顺序中没有一个存在的章节" : "EPUB 的阅读顺序是空的，没有可读的章节");
+
+        Text out;
+        std::unordered_set<std::string> seen;
+        std::size_t rendered = 0;
+        for (const ManifestItem* item : order) {
+            // A spine names each document once; one named again adds nothing new.
+            if (!seen.insert(item->member).second || !isPage(*item))
+                continue;
+            auto page = readMember(item->member);
+            if (!page) {
+                m_problems.add(item->member + ": " + page.error().message);
+                continue;
+            }
+            ++rendered;
+            const Text text = renderPage(item->member, *page);
+            if (text.empty())
+                continue;
+            if (!out.empty())
+                out += u"\r\n\r\n";
+            out += text;
+        }
+        if (rendered == 0 && m_problems.any())
+            return bookError("EPUB 中没有一个章节可以读取：" + m_problems.first());
+        return out;
+    }
+
+private:
+    Result<std::string> readMember(const std::string& name)
+    {
+        const auto index = m_zip.findNoCase(name);
+        if (!index)
+            return Error{ErrorCode::BadInput, "电子书中缺少这个文件", name};
+        auto bytes = m_zip.read(*index);
+        if (!bytes)
+            return Error{ErrorCode::BadInput, bytes.error().message, name};
+        return bytes;
+    }
+
+    Text renderPage(const std::string& member, const std::string& bytes)
+    {
+        HtmlContext context;
+        // An XHTML document's encoding is the one its XML declaration names.
+        if (auto declared = xmlDeclaredEncoding(bytes))
+            context.declaredEncoding = *declared;
+        context.linkedStyleSheet = [this, &member](std::string_view href) -> std::optional<std::string> {
+            const auto name = resolveMemberName(member, href);
+            if (!name)
+                return std::nullopt;
+            auto cached = m_sheets.find(*name);
+            if (cached == m_sheets.end()) {
+                auto css = readMember(*name);
+                if (!css)
+                    m_problems.add(*name + ": " + css.error().message);
+                cached = m_sheets.emplace(*name, css ? std::optional<std::string>(std::move(*css)) : std::nullopt).first;
+            }
+            return cached->second;
+        };
+        if (const auto closed = closeSelfClosedRawText(bytes))
+            return renderHtml(*closed, context);
+        return renderHtml(bytes, context);
+    }
+
+    ZipArchive& m_zip;
+    ProblemList& m_problems;
+    std::unordered_map<std::string, std::optional<std::string>> m_sheets;
+};
+
+}  // namespace
+
+Result<Text> readEpubBytes(std::string_view bytes, ReadProblems& problems)
+{
+    auto zip = ZipArchive::open(bytes);
+    if (!zip)
+        return bookError("EPUB 电子书已损坏或不完整：" + zip.error().message);
+    if (hasDrm(**zip))
+        return bookError("这本 EPUB 电子书的内容已加密（受 DRM 保护），无法读取");
+    ProblemList list(problems);
+    const auto opf = packagePath(**zip, list);
+    if (!opf)
+        return bookError("EPUB 电子书中找不到包文件（content.opf）");
+    EpubBook book(**zip, list);
+    return book.render(*opf);
+}
+
+Result<Text> readEpub(const std::filesystem::path&, std::string&& bytes, ReadProblems& problems)
+{
+    return readEpubBytes(bytes, problems);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,370 @@
+#include "engine/readers/mht_reader.h"
+
+#include <gmime/gmime.h>
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_set>
+#include <vector>
+
+#include "common/ascii.h"
+#include "engine/html/html_document.h"
+#include "engine/render/html_renderer.h"
+
+namespace sorvane {
+namespace {
+
+// More nested multiparts and messages than this is no saved page; the MIME parser
+// descends into each level on its own stack.
+constexpr std::size_t kMaxContainers = 1000;
+// The MIME parser keeps about 3 KB for every part, so a file of many tiny parts costs
+// sixty times its size. A saved page's parts are its page and the pictures and frames
+// it shows; past this many parts (more than any real page has) the rest is left out.
+constexpr std::size_t kMaxParts = 8000;
+// Frames within frames are followed this deep.
+constexpr int kMaxFrameDepth = 8;
+
+std::size_t countNoCase(std::string_view s, std::string_view needle)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 0; i + needle.size() <= s.size(); ++i)
+        if (toLowerAscii(s[i]) == needle[0] && hasNoCaseAt(s, i, needle))
+            ++n;
+    return n;
+}
+
+// Header values and references without the blanks a MIME line may carry around them.
+std::string_view trimmed(std::string_view s)
+{
+    return trimAscii(s, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+// Folds "." and ".." segments of a URL's path.
+std::string withoutDotSegments(std::string_view path)
+{
+    std::vector<std::string_view> out;
+    std::size_t pos = 0;
+    const bool leading = path.starts_with('/');
+    while (pos <= path.size()) {
+        std::size_t end = path.find('/', pos);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view seg = path.substr(pos, end - pos);
+        if (seg == "..") {
+            if (!out.empty())
+                out.pop_back();
+        } else if (seg != "." && !(seg.empty() && end != path.size())) {
+            out.push_back(seg);
+        }
+        pos = end + 1;
+    }
+    std::string result = leading ? "/" : "";
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (i)
+            result += '/';
+        result += out[i];
+    }
+    return result;
+}
+
+// A link resolved against the URL of the page it is in, the way the saved file's
+// Content-Location headers spell URLs.
+std::string resolveUrl(std::string_view base, std::string_view href)
+{
+    href = trimmed(href.substr(0, href.find('#')));
+    const std::size_t colon = href.find(':');
+    if (colon != std::string_view::npos && href.substr(0, colon).find_first_of("/?") == std::string_view::npos)
+        return std::string(href);  // has a scheme of its own
+    const std::size_t schemeEnd = base.find("://");
+    const std::size_t pathStart =
+        schemeEnd == std::string_view::npos ? 0 : std::min(base.find('/', schemeEnd + 3), base.size());
+    if (href.starts_with("//"))
+        return std::string(base.substr(0, base.find(':') + 1)) + std::string(href);
+    const std::string_view origin = base.substr(0, pathStart);
+    std::string_view basePath = base.substr(pathStart);
+    basePath = basePath.substr(0, basePath.find_first_of("?#"));
+    std::string path;
+    if (href.starts_with('/'))
+        path = std::string(href);
+    else
+        path = std::string(basePath.substr(0, basePath.rfind('/') + 1)) + std::string(href);
+    const std::size_t query = path.find('?');
+    const std::string tail = query == std::string::npos ? "" : path.substr(query);
+    return std::string(origin) + withoutDotSegments(path.substr(0, query)) + tail;
+}
+
+void initMime()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { g_mime_init(); });
+}
+
+struct Part {
+    GMimePart* part = nullptr;
+    std::string location;
+    std::string contentId;  // without its angle brackets
+    bool html = false;
+    std::string charset;
+};
+
+std::string stripAngles(std::string_view id)
+{
+    id = trimmed(id);
+    if (id.starts_with('<') && id.ends_with('>') && id.size() >= 2)
+        id = id.substr(1, id.size() - 2);
+    return std::string(id);
+}
+
+// Where the part after the first kMaxParts starts: at the line of its boundary (a line
+// that starts with "--"), or the end of the file when it has no more parts than that.
+std::size_t partsCut(std::string_view bytes)
+{
+    std::size_t boundaries = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (bytes.compare(at, 2, "--") == 0 && ++boundaries > kMaxParts)
+            return at;
+        const std::size_t lineEnd = bytes.find('\n', at);
+        if (lineEnd == std::string_view::npos)
+            break;
+        at = lineEnd + 1;
+    }
+    return bytes.size();
+}
+
+// A saved page is a MIME message whose root part is the page and whose other parts are
+// what the page uses. The root is the part the multipart's "start" parameter names, else
+// the first text/html part. Its charset comes from the part's Content-Type, then the
+// page's <meta>, then detection. Style sheets the page links are taken from the parts
+// whose Content-Location matches. A frameset page gives the text of its frames that are
+// parts of the file, in document order, one blank line between them.
+class SavedPage {
+public:
+    SavedPage() = default;
+    ~SavedPage()
+    {
+        if (m_message)
+            g_object_unref(m_message);
+    }
+    SavedPage(const SavedPage&) = delete;
+    SavedPage& operator=(const SavedPage&) = delete;
+
+    Result<Text> read(std::string_view bytes, ReadProblems& problems)
+    {
+        if (countNoCase(bytes, "multipart/") + countNoCase(bytes, "message/rfc822") > kMaxContainers)
+            return Error{ErrorCode::BadInput, "保存的网页中嵌套的部分过多，不像是一个正常的网页文件", {}};
+        if (const std::size_t cut = partsCut(bytes); cut < bytes.size()) {
+            bytes = bytes.substr(0, cut);
+            problems.push_back("保存的网页中的部分超过 " + std::to_string(kMaxParts) + " 个，其余部分未读取");
+        }
+        initMime();
+        GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size());
+        GMimeParser* parser = g_mime_parser_new_with_stream(stream);
+        g_object_unref(stream);
+        m_message = g_mime_parser_construct_message(parser, nullptr);
+        g_object_unref(parser);
+        if (!m_message)
+            return Error{ErrorCode::BadInput, "保存的网页文件已损坏：无法读取其 MIME 结构", {}};
+        collectParts();
+        const Part* root = rootPart();
+        if (!root)
+            return Error{ErrorCode::BadInput, "保存的网页文件中没有 HTML 页面", {}};
+        if (content(*root).empty())
+            return Error{ErrorCode::BadInput, "保存的网页中的页面是空的，文件可能不完整", {}};
+        std::unordered_set<const Part*> open;
+        return renderPart(*root, 0, open, problems);
+    }
+
+private:
+    // Every leaf part in document order, walked without recursion; the first multipart's
+    // "start" parameter is kept for choosing the root.
+    void collectParts()
+    {
+        std::vector<GMimeObject*> stack;
+        if (GMimeObject* top = g_mime_message_get_mime_part(m_message))
+            stack.push_back(top);
+        while (!stack.empty()) {
+            GMimeObject* obj = stack.back();
+            stack.pop_back();
+            if (GMIME_IS_MESSAGE_PART(obj)) {
+                GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(obj));
+                if (inner)
+                    if (GMimeObject* body = g_mime_message_get_mime_part(inner))
+                        stack.push_back(body);
+            } else if (GMIME_IS_MULTIPART(obj)) {
+                if (m_start.empty() && m_parts.empty())
+                    if (const char* start = g_mime_object_get_content_type_parameter(obj, "start"))
+                        m_start = stripAngles(start);
+                GMimeMultipart* multi = GMIME_MULTIPART(obj);
+                for (int i = g_mime_multipart_get_count(multi); i-- > 0;)
+                    if (GMimeObject* child = g_mime_multipart_get_part(multi, i))
+                        stack.push_back(child);
+            } else if (GMIME_IS_PART(obj)) {
+                Part p;
+                p.part = GMIME_PART(obj);
+                if (const char* location = g_mime_object_get_header(obj, "Content-Location"))
+                    p.location = std::string(trimmed(location));
+                if (const char* id = g_mime_object_get_content_id(obj))
+                    p.contentId = stripAngles(id);
+                GMimeContentType* type = g_mime_object_get_content_type(obj);
+                p.html = type && g_mime_content_type_is_type(type, "text", "html");
+                if (const char* charset = g_mime_object_get_content_type_parameter(obj, "charset"))
+                    p.charset = charset;
+                m_parts.push_back(std::move(p));
+            }
+        }
+    }
+
+    const Part* rootPart() const
+    {
+        if (!m_start.empty())
+            for (const Part& p : m_parts)
+                if (p.contentId == m_start)
+                    return &p;
+        for (const Part& p : m_parts)
+            if (p.html)
+                return &p;
+        return nullptr;
+    }
+
+    const Part* partForLink(const Part& from, std::string_view href) const
+    {
+        if (hasNoCaseAt(trimmed(href), 0, "cid:")) {
+            const std::string id = stripAngles(trimmed(href).substr(4));
+            for (const Part& p : m_parts)
+                if (p.contentId == id)
+                    return &p;
+            return nullptr;
+        }
+        const std::string url = resolveUrl(from.location, href);
+        for (const Part& p : m_parts)
+            if (!p.location.empty() && (p.location == url || p.location == trimmed(href)))
+                return &p;
+        return nullptr;
+    }
+
+    // The part's content with its transfer encoding undone.
+    static std::string content(const Part& p)
+    {
+        GMimeDataWrapper* wrapper = g_mime_part_get_content(p.part);
+        if (!wrapper)
+            return {};
+        GMimeStream* out = g_mime_stream_mem_new();
+        g_mime_data_wrapper_write_to_stream(wrapper, out);
+        GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out));
+        std::string bytes(reinterpret_cast<const char*>(array->data), array->len);
+        g_object_unref(out);
+        return bytes;
+    }
+
+    Text renderPart(const Part& page, int depth, std::unordered_set<const Part*>& open, ReadProblems& problems)
+    {
+        const std::string bytes = content(page);
+        if (countNoCase(bytes, "<frameset") > 0 && depth < kMaxFrameDepth) {
+            std::vector<std::string> frames = frameSources(bytes);
+            if (!frames.empty()) {
+                open.insert(&page);
+                Text out;
+                for (const std::string& src : frames) {
+                    const Part* frame = partForLink(page, src);
+                    if (!frame) {
+                        problems.push_back("框架页面不在文件中：" + src);
+                        continue;
+                    }
+                    if (open.contains(frame))
+                        continue;  // a frame that shows its own frameset again
+                    const Text text = renderPart(*frame, depth + 1, open, problems);
+                    if (text.empty())
+                        continue;
+                    if (!out.empty())
+                        out += u"\r\n\r\n";
+                    out += text;
+                }
+                open.erase(&page);
+                return out;
+            }
+        }
+        HtmlContext context;
+        context.declaredEncoding = page.charset;
+        context.linkedStyleSheet = [this, &page](std::string_view href) -> std::optional<std::string> {
+            if (const Part* sheet = partForLink(page, href))
+                return content(*sheet);
+            return std::nullopt;
+        };
+        return renderHtml(bytes, context);
+    }
+
+    // The src of each <frame> of a frameset page, in document order; nothing when the
+    // page has a body after all. URLs are ASCII, so the bytes are read as they are.
+    static std::vector<std::string> frameSources(const std::string& bytes)
+    {
+        const HtmlDocument doc(bytes);
+        std::vector<std::string> sources;
+        if (doc.body())
+            return sources;
+        for (const HtmlDocument::Node frame : doc.elementsNamed("frame"))
+            if (const auto src = HtmlDocument::attribute(frame, "src"))
+                sources.emplace_back(*src);
+        return sources;
+    }
+
+    GMimeMessage* m_message = nullptr;
+    std::vector<Part> m_parts;
+    std::string m_start;
+};
+
+}  // namespace
+
+bool looksLikeSavedPage(std::string_view bytes)
+{
+    // The header block: "Name: value" lines, folded lines starting with white space,
+    // up to the first empty line.
+    std::size_t pos = 0;
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        pos = 3;
+    bool headers = false;
+    std::string contentType;
+    bool inContentType = false;
+    while (pos < bytes.size() && pos < 65536) {
+        std::size_t end = bytes.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        std::string_view line = bytes.substr(pos, end - pos);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        pos = end + 1;
+        if (line.empty())
+            break;
+        if (line.front() == ' ' || line.front() == '\t') {
+            if (!headers)
+                return false;
+            if (inContentType)
+                contentType += std::string(line);
+            continue;
+        }
+        const std::size_t colon = line.find(':');
+        if (colon == 0 || colon == std::string_view::npos)
+            return false;
+        for (char c : line.substr(0, colon))
+            if (c <= ' ' || c >= 127)
+                return false;
+        headers = true;
+        inContentType = hasNoCaseAt(line, 0, "content-type:");
+        if (inContentType)
+            contentType = std::string(line.substr(colon + 1));
+    }
+    const std::string_view type = trimmed(contentType);
+    return headers && (hasNoCaseAt(type, 0, "multipart/related") || hasNoCaseAt(type, 0, "message/rfc822"));
+}
+
+Result<Text> readSavedPageBytes(std::string_view bytes, ReadProblems& problems)
+{
+    SavedPage page;
+    return page.read(bytes, problems);
+}
+
+Result<Text> readSavedPage(const std::filesystem::path&, std::string&& bytes, ReadProblems& problems)
+{
+    return readSavedPageBytes(bytes, problems);
+}
+
+}  // namespace sorvane

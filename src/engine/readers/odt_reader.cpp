@@ -1,0 +1,281 @@
+#include "engine/readers/odt_reader.h"
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/readers/doc_block_text.h"
+#include "engine/readers/doc_xml_walk.h"
+#include "engine/containers/xml_document.h"
+#include "engine/containers/zip_archive.h"
+
+namespace sorvane {
+namespace {
+
+using X = XmlDocument;
+using Node = XmlDocument::Node;
+
+constexpr int kMaxSpaces = 1024;
+
+// Names of the styles whose text properties hide their text (text:display="none"),
+// from a styles container of content.xml or styles.xml.
+void collectHiddenStyles(Node root, std::set<std::string>& hidden)
+{
+    for (Node container = X::firstChild(root); container; container = X::nextSibling(container)) {
+        if (!X::isElement(container))
+            continue;
+        const std::string_view c = X::name(container);
+        if (c != "office:automatic-styles" && c != "office:styles")
+            continue;
+        for (Node style = X::firstChild(container); style; style = X::nextSibling(style)) {
+            if (!X::isElement(style) || X::name(style) != "style:style")
+                continue;
+            const Node props = X::childElement(style, "text-properties");
+            const auto name = X::attribute(style, "style:name");
+            if (props && name && X::attribute(props, "text:display").value_or("") == "none")
+                hidden.insert(std::string(*name));
+        }
+    }
+}
+
+// content.xml, with the hidden-text styles of content.xml and styles.xml: paragraphs,
+// headings and list items as blocks, text:s as its count of spaces (at most 1024 each),
+// tabs, line breaks, text boxes where they are anchored, tables with cells separated by
+// tabs, and the notes after the body, each marked "[citation]" in the body and before
+// its text. White space in the text collapses as the format says. Comments, tracked
+// deletions and text in a style with display "none" are left out.
+class OdtReader {
+public:
+    explicit OdtReader(ZipArchive& archive) : m_archive(archive) {}
+
+    Result<Text> run()
+    {
+        if (Result<std::string> styles = m_archive.read("styles.xml"))
+            if (auto doc = X::parse(*styles))
+                collectHiddenStyles((*doc)->root(), m_hiddenStyles);
+        Result<std::string> xml = m_archive.read("content.xml");
+        if (!xml)
+            return Error{ErrorCode::BadInput, "OpenDocument 文档的正文无法读取：" + xml.error().message, {}};
+        auto doc = X::parse(*xml);
+        if (!doc)
+            return Error{ErrorCode::BadInput, "OpenDocument 文档的正文无法读取：" + doc.error().message, {}};
+        xml->clear();
+        xml->shrink_to_fit();
+        const Node root = (*doc)->root();
+        collectHiddenStyles(root, m_hiddenStyles);
+        const Node body = X::childElement(root, "body");
+        if (body)
+            walk(body, m_body);
+        if (!m_notes.empty()) {
+            m_body.endBlock(2);
+            m_body.text(m_notes.take());
+        }
+        return m_body.take();
+    }
+
+private:
+    void walk(Node top, DocBlockText& out)
+    {
+        walkXml(
+            top, [&](Node n) { return enter(n, out); }, [&](Node n) { leave(n, out); });
+    }
+
+    bool hiddenStyle(Node n) const
+    {
+        const auto style = X::attribute(n, "text:style-name");
+        return style && m_hiddenStyles.contains(std::string(*style));
+    }
+
+    // Text as the format shows it: tabs and line ends are spaces, and a run of spaces
+    // is one, none at the start of a paragraph.
+    void text(std::string_view utf8, DocBlockText& out)
+    {
+        std::string collapsed;
+        collapsed.reserve(utf8.size());
+        for (char c : utf8) {
+            if (c == '\t' || c == '\r' || c == '\n')
+                c = ' ';
+            if (c == ' ') {
+                if (m_afterSpace)
+                    continue;
+                m_afterSpace = true;
+            } else {
+                m_afterSpace = false;
+            }
+            collapsed.push_back(c);
+        }
+        out.text(fromUtf8(collapsed));
+    }
+
+    // Characters the format writes as elements are never collapsed.
+    void literal(TextView t, DocBlockText& out)
+    {
+        out.text(t);
+        m_afterSpace = false;
+    }
+
+    bool enter(Node n, DocBlockText& out)
+    {
+        if (X::isText(n)) {
+            if (m_paragraphDepth > 0)
+                text(X::text(n), out);
+            return false;
+        }
+        if (!X::isElement(n))
+            return false;
+        const std::string_view name = X::name(n);
+        if (name == "text:p" || name == "text:h") {
+            if (hiddenStyle(n))
+                return false;
+            const int breaks = name == "text:h" || m_listDepth > 0 || m_tableDepth > 0 ? 1 : 2;
+            out.endBlock(breaks);
+            m_paragraphBreaks.push_back(breaks);
+            ++m_paragraphDepth;
+            m_afterSpace = true;
+            if (!m_notePrefix.empty())
+                out.text(std::exchange(m_notePrefix, Text()));
+            return true;
+        }
+        if (name == "text:span" || name == "text:a")
+            return !hiddenStyle(n);
+        if (name == "text:s") {
+            const auto c = X::attribute(n, "text:c");
+            int count = 1;
+            if (c) {
+                count = 0;
+                for (const char ch : *c) {
+                    if (ch < '0' || ch > '9')
+                        break;
+                    count = std::min(count * 10 + (ch - '0'), kMaxSpaces);
+                }
+            }
+            literal(Text(static_cast<std::size_t>(std::max(count, 0)), u' '), out);
+            return false;
+        }
+        if (name == "text:tab") {
+            out.tab();
+            m_afterSpace = false;
+            return false;
+        }
+        if (name == "text:line-break") {
+            out.lineBreak();
+            m_afterSpace = true;
+            return false;
+        }
+        if (name == "text:list-item" || name == "text:list-header") {
+            ++m_listDepth;
+            out.endBlock(1);
+            return true;
+        }
+        if (name == "table:table") {
+            ++m_tableDepth;
+            out.endBlock(1);
+            return true;
+        }
+        if (name == "table:table-row") {
+            out.startRow();
+            return true;
+        }
+        if (name == "text:note") {
+            const Node citation = X::childElement(n, "note-citation");
+            const Node body = X::childElement(n, "note-body");
+            const std::string mark = "[" + (citation ? X::textContent(citation) : std::string()) + "]";
+            literal(fromUtf8(mark), out);
+            // A note inside a note is left out, so nesting cannot deepen the walk.
+            if (body && !m_inNote) {
+                // The note's paragraphs go to the notes, with the mark before them.
+                const std::vector<int> outer = std::exchange(m_paragraphBreaks, {});
+                const int depth = std::exchange(m_paragraphDepth, 0);
+                const bool afterSpace = m_afterSpace;
+                m_notes.endBlock(2);
+                m_notePrefix = fromUtf8(mark + " ");
+                m_inNote = true;
+                walk(body, m_notes);
+                m_inNote = false;
+                m_notePrefix.clear();
+                m_paragraphBreaks = outer;
+                m_paragraphDepth = depth;
+                m_afterSpace = afterSpace;
+            }
+            return false;
+        }
+        // Comments, tracked changes (the deleted text lives there), hidden paragraphs
+        // and text, and the descriptions of drawings are never shown.
+        static const std::set<std::string_view> skipped = {
+            "office:annotation", "office:annotation-end", "text:tracked-changes", "text:hidden-text",
+            "text:hidden-paragraph", "svg:desc", "svg:title", "table:table-columns",
+            "table:table-column", "text:sequence-decls", "text:variable-decls", "text:user-field-decls",
+            "office:forms", "text:note-citation"};
+        return !skipped.contains(name);
+    }
+
+    void leave(Node n, DocBlockText& out)
+    {
+        if (!X::isElement(n))
+            return;
+        const std::string_view name = X::name(n);
+        if (name == "text:p" || name == "text:h") {
+            out.endBlock(m_paragraphBreaks.empty() ? 2 : m_paragraphBreaks.back());
+            if (!m_paragraphBreaks.empty())
+                m_paragraphBreaks.pop_back();
+            if (m_paragraphDepth > 0)
+                --m_paragraphDepth;
+        } else if (name == "text:list-item" || name == "text:list-header") {
+            --m_listDepth;
+            out.endBlock(1);
+        } else if (name == "table:table-cell" || name == "table:covered-table-cell") {
+            out.endCell();
+        } else if (name == "table:table-row") {
+            out.endRow();
+        } else if (name == "table:table") {
+            --m_tableDepth;
+            out.endBlock(1);
+        }
+    }
+
+    ZipArchive& m_archive;
+    std::set<std::string> m_hiddenStyles;
+    DocBlockText m_body;
+    DocBlockText m_notes;
+    std::vector<int> m_paragraphBreaks;
+    int m_paragraphDepth = 0;
+    int m_listDepth = 0;
+    int m_tableDepth = 0;
+    bool m_afterSpace = true;
+    bool m_inNote = false;
+    Text m_notePrefix;  // the mark that starts a note's first paragraph
+};
+
+}  // namespace
+
+bool isOdt(ZipArchive& archive)
+{
+    if (!archive.find("mimetype"))
+        return false;
+    Result<std::string> type = archive.read("mimetype");
+    if (!type)
+        return false;
+    std::string_view t = *type;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r' || t.back() == ' '))
+        t.remove_suffix(1);
+    return t == "application/vnd.oasis.opendocument.text";
+}
+
+Result<Text> readOdt(ZipArchive& archive)
+{
+    return OdtReader(archive).run();
+}
+
+Result<Text> readOdtDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+{
+    auto archive = ZipArchive::open(bytes);
+    if (!archive)
+        return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
+    if (!isOdt(**archive))
+        return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但不是 OpenDocument 文本文档，无法读取", {}};
+    return readOdt(**archive);
+}
+
+}  // namespace sorvane
