@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QFile>
+#include <QLabel>
 #include <QString>
 
 #include "main_window/sorv_main.h"
@@ -33,6 +34,14 @@ inline const QString kExitCaption = QStringLiteral("退　出(&X)");
 inline std::filesystem::path toFsPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+inline QLabel* makeLabel(const QString& text, Qt::Alignment alignment, const QString& objectName)
+{
+    auto* label = new QLabel(text);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setObjectName(objectName);
+    return label;
 }
 
 }  // namespace sorv_main_detail
