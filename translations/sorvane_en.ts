@@ -1,0 +1,807 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>Messages</name>
+    <message>
+        <source>XML 文档格式错误（%1，位置 %2）</source>
+        <translation>Malformed XML document (%1, at byte %2)</translation>
+    </message>
+    <message>
+        <source>XML 文档没有根元素</source>
+        <translation>The XML document has no root element</translation>
+    </message>
+    <message>
+        <source>复合文档无法读取</source>
+        <translation>The compound document cannot be read</translation>
+    </message>
+    <message>
+        <source>格式错误</source>
+        <translation>malformed</translation>
+    </message>
+    <message>
+        <source>复合文档已损坏，无法读取（%1）</source>
+        <translation>The compound document is damaged and cannot be read (%1)</translation>
+    </message>
+    <message>
+        <source>复合文档中没有 %1 流</source>
+        <translation>The compound document has no %1 stream</translation>
+    </message>
+    <message>
+        <source>复合文档中的 %1 流过大</source>
+        <translation>The %1 stream of the compound document is too large</translation>
+    </message>
+    <message>
+        <source>复合文档中的 %1 流已损坏，无法读完</source>
+        <translation>The %1 stream of the compound document is damaged and cannot be read to its end</translation>
+    </message>
+    <message>
+        <source>ZIP 压缩包已损坏或不完整（文件过短）</source>
+        <translation>The ZIP archive is damaged or incomplete (the file is too short)</translation>
+    </message>
+    <message>
+        <source>无法读取 ZIP 压缩包</source>
+        <translation>Cannot read the ZIP archive</translation>
+    </message>
+    <message>
+        <source>ZIP 压缩包已损坏或不完整（%1）</source>
+        <translation>The ZIP archive is damaged or incomplete (%1)</translation>
+    </message>
+    <message>
+        <source>ZIP 压缩包的成员数目过多（%1）</source>
+        <translation>The ZIP archive has too many members (%1)</translation>
+    </message>
+    <message>
+        <source>压缩包中没有这个成员</source>
+        <translation>The archive has no such member</translation>
+    </message>
+    <message>
+        <source>压缩包成员解压后过大或超出记录的大小（已损坏或疑似压缩炸弹），已拒绝</source>
+        <translation>The archive member is too large once unpacked, or larger than its recorded size (damaged, or a suspected zip bomb); refused</translation>
+    </message>
+    <message>
+        <source>无法读取压缩包成员（%1）</source>
+        <translation>Cannot read the archive member (%1)</translation>
+    </message>
+    <message>
+        <source>压缩包成员已损坏（%1）</source>
+        <translation>The archive member is damaged (%1)</translation>
+    </message>
+    <message>
+        <source>找不到繁简转换的配置文件，请安装 OpenCC 的数据文件</source>
+        <translation>The configuration of the Traditional/Simplified conversion is missing; install OpenCC's data files</translation>
+    </message>
+    <message>
+        <source>无法读取繁简转换的配置: %1</source>
+        <translation>Cannot read the configuration of the Traditional/Simplified conversion: %1</translation>
+    </message>
+    <message>
+        <source>繁简转换失败: %1</source>
+        <translation>The Traditional/Simplified conversion failed: %1</translation>
+    </message>
+    <message>
+        <source>输出文件就是源文件本身，转换会覆盖源文件，已跳过</source>
+        <translation>The output file is the source file itself, which the conversion would overwrite; skipped</translation>
+    </message>
+    <message>
+        <source>无法创建输出文件夹: %1</source>
+        <translation>Cannot create the output folder: %1</translation>
+    </message>
+    <message>
+        <source>正在转换 %1 ...</source>
+        <translation>Converting %1 ...</translation>
+    </message>
+    <message>
+        <source>文档太大，内存不足，无法转换</source>
+        <translation>The document is too large: not enough memory to convert it</translation>
+    </message>
+    <message>
+        <source>不是文本或网页文件（含有二进制数据）</source>
+        <translation>Not a text or web page file (it holds binary data)</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>没有要合并的章节</source>
+        <translation>No chapters to join</translation>
+    </message>
+    <message>
+        <source>没有一章能够转换，没有生成书%1</source>
+        <translation>Not one chapter could be converted; no book was made%1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>书名不能为空，不能是 . 或 ..，也不能含有 /</source>
+        <translation>The book's name must not be empty, . or .., nor contain /</translation>
+    </message>
+    <message>
+        <source>书的文件会覆盖一个章节的源文件，没有写入</source>
+        <translation>The book's file would overwrite the source file of a chapter; not written</translation>
+    </message>
+    <message>
+        <source>无法创建输出文件: 同名的文件夹已存在</source>
+        <translation>Cannot create the output file: a folder of that name exists</translation>
+    </message>
+    <message>
+        <source>写入输出文件时出错: %1</source>
+        <translation>Error writing the output file: %1</translation>
+    </message>
+    <message>
+        <source>书太大，内存不足，无法合并</source>
+        <translation>The book is too large: not enough memory to join it</translation>
+    </message>
+    <message>
+        <source>文件名是 RTF 文档，但内容不是（开头没有 {\rtf），无法读取</source>
+        <translation>The name says RTF document, but the content is not one (it does not begin with {\rtf); cannot read it</translation>
+    </message>
+    <message>
+        <source>OpenDocument 文档的正文无法读取：%1</source>
+        <translation>The text of the OpenDocument document cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>OpenDocument 文档已损坏，无法读取：%1</source>
+        <translation>The OpenDocument document is damaged and cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>这是一个 ZIP 压缩包，但不是 OpenDocument 文本文档，无法读取</source>
+        <translation>This is a ZIP archive, but no OpenDocument text document; cannot read it</translation>
+    </message>
+    <message>
+        <source>另有 %1 处无法读取</source>
+        <translation>%1 more could not be read</translation>
+    </message>
+    <message>
+        <source>无法读取 EPUB 的包文件：%1</source>
+        <translation>Cannot read the package file of the EPUB: %1</translation>
+    </message>
+    <message>
+        <source>EPUB 的包文件格式错误：%1</source>
+        <translation>The package file of the EPUB is malformed: %1</translation>
+    </message>
+    <message>
+        <source>目录中的章节不存在：%1</source>
+        <translation>A chapter in the contents does not exist: %1</translation>
+    </message>
+    <message>
+        <source>EPUB 的阅读顺序中没有一个存在的章节</source>
+        <translation>The reading order of the EPUB names no chapter that exists</translation>
+    </message>
+    <message>
+        <source>EPUB 的阅读顺序是空的，没有可读的章节</source>
+        <translation>The reading order of the EPUB is empty: no chapter to read</translation>
+    </message>
+    <message>
+        <source>EPUB 中没有一个章节可以读取：%1</source>
+        <translation>Not one chapter of the EPUB can be read: %1</translation>
+    </message>
+    <message>
+        <source>电子书中缺少这个文件</source>
+        <translation>The e-book lacks this file</translation>
+    </message>
+    <message>
+        <source>EPUB 电子书已损坏或不完整：%1</source>
+        <translation>The EPUB e-book is damaged or incomplete: %1</translation>
+    </message>
+    <message>
+        <source>这本 EPUB 电子书的内容已加密（受 DRM 保护），无法读取</source>
+        <translation>The content of this EPUB e-book is encrypted (DRM-protected); cannot read it</translation>
+    </message>
+    <message>
+        <source>EPUB 电子书中找不到包文件（content.opf）</source>
+        <translation>The EPUB e-book has no package file (content.opf)</translation>
+    </message>
+    <message>
+        <source>这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取</source>
+        <translation>This is a ZIP archive, but no EPUB e-book, Word or OpenDocument document; cannot read it</translation>
+    </message>
+    <message>
+        <source>这是一个 PDF 文档，无法读取</source>
+        <translation>This is a PDF document; cannot read it</translation>
+    </message>
+    <message>
+        <source>这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取</source>
+        <translation>This is an Office 97–2003 compound document, but no Word document; cannot read it</translation>
+    </message>
+    <message>
+        <source>这是一个图片文件，不是文本或网页，无法读取</source>
+        <translation>This is an image, not text or a web page; cannot read it</translation>
+    </message>
+    <message>
+        <source>这是一个压缩包（RAR、7z、gzip 等），无法读取，请先解压</source>
+        <translation>This is a compressed archive (RAR, 7z, gzip, ...); cannot read it, unpack it first</translation>
+    </message>
+    <message>
+        <source>这是一个可执行程序，不是文本或网页，无法读取</source>
+        <translation>This is an executable program, not text or a web page; cannot read it</translation>
+    </message>
+    <message>
+        <source>不是 Word 文档（文件头不对）</source>
+        <translation>Not a Word document (wrong file header)</translation>
+    </message>
+    <message>
+        <source>这个 Word 文档已加密，无法读取；请先在字处理程序中去掉密码</source>
+        <translation>This Word document is encrypted and cannot be read; remove its password in a word processor first</translation>
+    </message>
+    <message>
+        <source>这是 Word 97 以前的文档格式，无法读取</source>
+        <translation>This is a document format older than Word 97; cannot read it</translation>
+    </message>
+    <message>
+        <source>Word 文档的文件信息块不完整</source>
+        <translation>The file information block of the Word document is incomplete</translation>
+    </message>
+    <message>
+        <source>Word 文档的文本索引（piece table）已损坏</source>
+        <translation>The text index (piece table) of the Word document is damaged</translation>
+    </message>
+    <message>
+        <source>复合文档中没有 Word 正文（可能是 Excel 或 PowerPoint 文件，或者文件已损坏），无法读取</source>
+        <translation>The compound document holds no Word text (an Excel or PowerPoint file perhaps, or a damaged file); cannot read it</translation>
+    </message>
+    <message>
+        <source>保存的网页中嵌套的部分过多，不像是一个正常的网页文件</source>
+        <translation>The saved page nests too many parts; it does not look like a normal web page file</translation>
+    </message>
+    <message>
+        <source>保存的网页中的部分超过 %1 个，其余部分未读取</source>
+        <translation>The saved page has more than %1 parts; the rest were not read</translation>
+    </message>
+    <message>
+        <source>保存的网页文件已损坏：无法读取其 MIME 结构</source>
+        <translation>The saved page file is damaged: its MIME structure cannot be read</translation>
+    </message>
+    <message>
+        <source>保存的网页文件中没有 HTML 页面</source>
+        <translation>The saved page file holds no HTML page</translation>
+    </message>
+    <message>
+        <source>保存的网页中的页面是空的，文件可能不完整</source>
+        <translation>The page in the saved file is empty; the file may be incomplete</translation>
+    </message>
+    <message>
+        <source>框架页面不在文件中：%1</source>
+        <translation>The page of a frame is not in the file: %1</translation>
+    </message>
+    <message>
+        <source>CHM 帮助文件中没有可以读取的页面</source>
+        <translation>The CHM help file has no page that can be read</translation>
+    </message>
+    <message>
+        <source>%1: 页面解压后过大，已跳过</source>
+        <translation>%1: the page is too large once unpacked; skipped</translation>
+    </message>
+    <message>
+        <source>%1: 页面数据已损坏或不完整</source>
+        <translation>%1: the data of the page is damaged or incomplete</translation>
+    </message>
+    <message>
+        <source>CHM 帮助文件已损坏或不完整</source>
+        <translation>The CHM help file is damaged or incomplete</translation>
+    </message>
+    <message>
+        <source>CHM 帮助文件的目录或压缩信息已损坏，无法读取</source>
+        <translation>The directory or compression data of the CHM help file is damaged; cannot read it</translation>
+    </message>
+    <message>
+        <source>无法为 CHM 帮助文件分配内存</source>
+        <translation>Cannot allocate memory for the CHM help file</translation>
+    </message>
+    <message>
+        <source>CHM 帮助文件已损坏或不完整，无法打开</source>
+        <translation>The CHM help file is damaged or incomplete and cannot be opened</translation>
+    </message>
+    <message>
+        <source>Word 文档的正文无法读取：%1</source>
+        <translation>The text of the Word document cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>Word 文档已损坏，无法读取：%1</source>
+        <translation>The Word document is damaged and cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>这是一个 ZIP 压缩包，但其中没有 Word 文档的正文，无法读取</source>
+        <translation>This is a ZIP archive, but it holds no Word document text; cannot read it</translation>
+    </message>
+    <message>
+        <source>与 %1 的输出文件相同（%2），为了不覆盖它，没有转换</source>
+        <translation>Same output file as %1 (%2); not converted, so as not to overwrite it</translation>
+    </message>
+    <message>
+        <source>输出文件 %1 是本次转换的另一个源文件 %2，为了不覆盖它，没有转换</source>
+        <translation>The output file %1 is another source file of this run, %2; not converted, so as not to overwrite it</translation>
+    </message>
+    <message>
+        <source>输出文件 %1 已存在，已跳过</source>
+        <translation>The output file %1 exists; skipped</translation>
+    </message>
+    <message>
+        <source>设置的名称或值含有无法保存的字符（换行、“]”“=”或开头的“;”“[”）</source>
+        <translation>A setting's name or value holds a character that cannot be saved (a line break, "]", "=", or ";" or "[" at its start)</translation>
+    </message>
+    <message>
+        <source>设置的名称或值含有代码页 936 无法表示的字符，未能保存</source>
+        <translation>A setting's name or value holds a character code page 936 cannot represent; not saved</translation>
+    </message>
+    <message>
+        <source>设置文件夹不存在</source>
+        <translation>The settings folder does not exist</translation>
+    </message>
+    <message>
+        <source>设置文件夹不属于当前用户，为安全起见不写入</source>
+        <translation>The settings folder does not belong to the current user; not written, for safety</translation>
+    </message>
+    <message>
+        <source>其他用户可以写入设置文件夹，为安全起见不写入</source>
+        <translation>Other users can write into the settings folder; not written, for safety</translation>
+    </message>
+    <message>
+        <source>磁盘空间不足，文件没有写完</source>
+        <translation>The disk is full; the file was not written to its end</translation>
+    </message>
+    <message>
+        <source>无法写入: 同名的文件夹已存在</source>
+        <translation>Cannot write: a folder of that name exists</translation>
+    </message>
+    <message>
+        <source>无法写入: 同名的不是普通文件（设备、管道或套接字）</source>
+        <translation>Cannot write: what has that name is no regular file (a device, pipe or socket)</translation>
+    </message>
+    <message>
+        <source>无法写入: %1</source>
+        <translation>Cannot write: %1</translation>
+    </message>
+    <message>
+        <source>无法创建文件: %1</source>
+        <translation>Cannot create the file: %1</translation>
+    </message>
+    <message>
+        <source>写入文件时出错: %1</source>
+        <translation>Error writing the file: %1</translation>
+    </message>
+    <message>
+        <source>无法替换文件: %1</source>
+        <translation>Cannot replace the file: %1</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>The file does not exist</translation>
+    </message>
+    <message>
+        <source>无法读取: %1</source>
+        <translation>Cannot read: %1</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹，不是文件</source>
+        <translation>This is a folder, not a file</translation>
+    </message>
+    <message>
+        <source>不是普通文件（设备、管道或套接字），无法读取</source>
+        <translation>Not a regular file (a device, pipe or socket); cannot read it</translation>
+    </message>
+    <message>
+        <source>读取文件时出错: %1</source>
+        <translation>Error reading the file: %1</translation>
+    </message>
+    <message>
+        <source>内部错误：%1</source>
+        <translation>Internal error: %1</translation>
+    </message>
+    <message>
+        <source>用法: sorvane [选项] [文件或文件夹...]
+Usage: sorvane [OPTION] [FILE_OR_FOLDER...]
+
+打开 Sorvane 窗口；给出的文件所在的文件夹成为当前文件夹，并选中这些文件；
+给出文件夹时打开该文件夹。
+Opens the Sorvane window; the folder of the files given becomes the current folder
+and exactly those files are selected; a folder given is opened.
+
+  -h, --help     显示本说明后退出 / print this help and exit
+  -v, --version  显示版本后退出 / print the version and exit
+
+转换不开窗口：sorvane-cli --help / Converting without the window: sorvane-cli --help
+</source>
+        <translation>Usage: sorvane [OPTION] [FILE_OR_FOLDER...]
+
+Opens the Sorvane window; the folder of the files given becomes the current folder
+and exactly those files are selected; a folder given is opened.
+
+  -h, --help     print this help and exit
+  -v, --version  print the version and exit
+
+Converting without the window: sorvane-cli --help
+</translation>
+    </message>
+    <message>
+        <source>sorvane: 未知的选项 / unknown option %1
+(sorvane --help)
+</source>
+        <translation>sorvane: unknown option %1
+(sorvane --help)
+</translation>
+    </message>
+</context>
+<context>
+    <name>sorvane::ui::DirListBox</name>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>这不是一个文件夹</source>
+        <translation>this is not a folder</translation>
+    </message>
+    <message>
+        <source>没有读取这个文件夹的权限</source>
+        <translation>no permission to read this folder</translation>
+    </message>
+</context>
+<context>
+    <name>sorvane::ui::MessageBox</name>
+    <message>
+        <source>系统提示</source>
+        <translation>Sorvane</translation>
+    </message>
+    <message>
+        <source>是(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>否(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>sorvane::ui::SorvMain</name>
+    <message>
+        <source>无法打开帮助文件，请直接打开：
+%1</source>
+        <translation>Cannot open the help file; please open it yourself:
+%1</translation>
+    </message>
+    <message>
+        <source>无法打开网址，请在浏览器中打开：
+%1</source>
+        <translation>Cannot open the address; please open it in a web browser:
+%1</translation>
+    </message>
+    <message>
+        <source>选择源文件</source>
+        <translation>Source files</translation>
+    </message>
+    <message>
+        <source>文档类型：</source>
+        <translation>Document type:</translation>
+    </message>
+    <message>
+        <source>转换参数</source>
+        <translation>Conversion parameters</translation>
+    </message>
+    <message>
+        <source>目标文档命名方法</source>
+        <translation>Output file names</translation>
+    </message>
+    <message>
+        <source>开头</source>
+        <translation>In the first</translation>
+    </message>
+    <message>
+        <source>行内，最多允许</source>
+        <translation>lines, at most</translation>
+    </message>
+    <message>
+        <source>行空行。</source>
+        <translation>blank lines in a row.</translation>
+    </message>
+    <message>
+        <source>其余部分，最多允许</source>
+        <translation>In the rest, at most</translation>
+    </message>
+    <message>
+        <source>每行连续字符最多</source>
+        <translation>Longest run of one character on a line:</translation>
+    </message>
+    <message>
+        <source>个。</source>
+        <translation>characters.</translation>
+    </message>
+    <message>
+        <source>目标文档最大字节数</source>
+        <translation>Largest output file size:</translation>
+    </message>
+    <message>
+        <source>退　出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>转换开始(&amp;K)</source>
+        <translation>Convert (&amp;K)</translation>
+    </message>
+    <message>
+        <source>确定替换内容(&amp;R)</source>
+        <translation>Set &amp;replacement</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>预览转换后内容(&amp;W)</source>
+        <translation>Vie&amp;w converted text</translation>
+    </message>
+    <message>
+        <source>帮助(F1)</source>
+        <translation>Help (F1)</translation>
+    </message>
+    <message>
+        <source>关于...</source>
+        <translation>About...</translation>
+    </message>
+    <message>
+        <source>替换列表</source>
+        <translation>Replacement list</translation>
+    </message>
+    <message>
+        <source>Sorvane 的姊妹软件“书签夹”帮您整理收藏的网页，欢迎试用，请访问: </source>
+        <translation>Sorvane's sister program Bookmark Folder keeps your saved web pages in order; try it at: </translation>
+    </message>
+    <message>
+        <source>输出文件夹</source>
+        <translation>Output folder</translation>
+    </message>
+    <message>
+        <source>（空：与源文件相同）</source>
+        <translation>(empty: beside each source)</translation>
+    </message>
+    <message>
+        <source>转换后的文件写入这个文件夹；空着就写在每个源文件旁边</source>
+        <translation>The converted files are written into this folder; left empty, beside each source file</translation>
+    </message>
+    <message>
+        <source>选择输出文件夹</source>
+        <translation>Choose the output folder</translation>
+    </message>
+    <message>
+        <source>输出编码</source>
+        <translation>Output encoding</translation>
+    </message>
+    <message>
+        <source>GBK (默认)</source>
+        <translation>GBK (default)</translation>
+    </message>
+    <message>
+        <source>合并为一本书</source>
+        <translation>Join into one book</translation>
+    </message>
+    <message>
+        <source>选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名</source>
+        <translation>The selected documents are joined, in the order of the list, into one book named after the current folder</translation>
+    </message>
+    <message>
+        <source>繁简转换</source>
+        <translation>Traditional/Simplified</translation>
+    </message>
+    <message>
+        <source>不转换 (默认)</source>
+        <translation>No conversion (default)</translation>
+    </message>
+    <message>
+        <source>繁体→简体</source>
+        <translation>Traditional → Simplified</translation>
+    </message>
+    <message>
+        <source>简体→繁体</source>
+        <translation>Simplified → Traditional</translation>
+    </message>
+    <message>
+        <source>台湾繁体→简体</source>
+        <translation>Taiwan Traditional → Simplified</translation>
+    </message>
+    <message>
+        <source>简体→台湾繁体</source>
+        <translation>Simplified → Taiwan Traditional</translation>
+    </message>
+    <message>
+        <source>确实要转换吗?</source>
+        <translation>Convert the selected files?</translation>
+    </message>
+    <message>
+        <source>请选中需要转换的文件!</source>
+        <translation>Please select the files to convert!</translation>
+    </message>
+    <message>
+        <source>停　止(&amp;X)</source>
+        <translation>Stop (&amp;X)</translation>
+    </message>
+    <message>
+        <source>没有合并成书：
+%1</source>
+        <translation>No book was made:
+%1</translation>
+    </message>
+    <message>
+        <source>转换完毕!
+已把 %1 个文件合并为：%2</source>
+        <translation>Conversion finished!
+Files joined: %1, into: %2</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>
+以下 %1 个文件没有合并进去：
+</source>
+        <translation>
+Files left out (%1):
+</translation>
+    </message>
+    <message>
+        <source>
+
+共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。</source>
+        <translation>
+
+Characters GBK lacks, written as "?": %1. The GB18030 or UTF-8 output encoding keeps them.</translation>
+    </message>
+    <message>
+        <source>
+
+%1 个文件中共有 %2 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。</source>
+        <translation>
+
+Characters GBK lacks, written as "?": %2, in files: %1. The GB18030 or UTF-8 output encoding keeps them.</translation>
+    </message>
+    <message>
+        <source>
+以下 %1 个文件转换失败（仍为选中状态）：
+</source>
+        <translation>
+Files that failed (%1, still selected):
+</translation>
+    </message>
+    <message>
+        <source>转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。</source>
+        <translation>Conversion stopped. Files converted: %1; not converted (still selected): %2.</translation>
+    </message>
+    <message>
+        <source>转换完毕!</source>
+        <translation>Conversion finished!</translation>
+    </message>
+    <message>
+        <source>已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：
+</source>
+        <translation>Files converted: %1. Files that failed (%2, still selected):
+</translation>
+    </message>
+    <message>
+        <source>以下 %1 个文件转换失败（仍为选中状态）：
+</source>
+        <translation>Files that failed (%1, still selected):
+</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>无法打开文件夹 %1：%2</source>
+        <translation>Cannot open the folder %1: %2</translation>
+    </message>
+    <message>
+        <source>请选中一个要转换的文件!</source>
+        <translation>Please select a file to convert!</translation>
+    </message>
+    <message>
+        <source>%1：文件不存在</source>
+        <translation>%1: the file does not exist</translation>
+    </message>
+    <message>
+        <source>%1：一次只能打开一个文件夹</source>
+        <translation>%1: only one folder can be opened at a time</translation>
+    </message>
+    <message>
+        <source>%1：不在 %2 中，未选中</source>
+        <translation>%1: not in %2, not selected</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>不变化</source>
+        <translation>Unchanged</translation>
+    </message>
+    <message>
+        <source>将文件名尾部数字变为%1位</source>
+        <translation>Trailing digits padded to %1</translation>
+    </message>
+    <message>
+        <source>没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），本次的设置和替换列表只保留到现在，没有写入任何文件</source>
+        <translation>No configuration folder of the user's was found (neither HOME nor XDG_CONFIG_HOME is set): the settings and the replacement list of this session lasted until now, and no file was written</translation>
+    </message>
+    <message>
+        <source>正在转换，要停止转换并退出吗?</source>
+        <translation>A conversion is running. Stop it and exit?</translation>
+    </message>
+    <message>
+        <source>设置没有保存成功：
+</source>
+        <translation>The settings were not saved:
+</translation>
+    </message>
+</context>
+<context>
+    <name>sorvane::ui::T1</name>
+    <message>
+        <source>确认替换内容</source>
+        <translation>Confirm replacement</translation>
+    </message>
+    <message>
+        <source>将选中部分替换为：</source>
+        <translation>Replace the selection with:</translation>
+    </message>
+    <message>
+        <source>&amp;T.临时替换</source>
+        <translation>&amp;T. Temporary</translation>
+    </message>
+    <message>
+        <source>&amp;X.退出</source>
+        <translation>&amp;X. Exit</translation>
+    </message>
+    <message>
+        <source>&amp;K.确认</source>
+        <translation>&amp;K. Confirm</translation>
+    </message>
+    <message>
+        <source>预览转换后文本</source>
+        <translation>Preview of the converted text</translation>
+    </message>
+    <message>
+        <source>无法显示文档：
+%1</source>
+        <translation>Cannot show the document:
+%1</translation>
+    </message>
+    <message>
+        <source>请选定要替换的文字部分!</source>
+        <translation>Please select the text to replace!</translation>
+    </message>
+</context>
+<context>
+    <name>sorvane::ui::about</name>
+    <message>
+        <source>　　该软件可以帮助你将html/htm/doc/rft等文档的内容转换为文本文件。可用于不支持浏览器的手机阅读。</source>
+        <translation>This program turns the content of html/htm/doc/rft and other documents into text files, for reading on phones without a web browser.</translation>
+    </message>
+    <message>
+        <source>　　本软件免费提供给个人使用，欢迎复制和转发，但请保持软件完整，不要用于任何商业用途。使用本软件所产生的一切后果由使用者自行承担。</source>
+        <translation>The program is free for personal use. You are welcome to copy and pass it on, but please keep it complete and do not use it for any commercial purpose. Whatever comes of using it is the user's own responsibility.</translation>
+    </message>
+    <message>
+        <source>　　作者不能保证该软件适合所有情况，并且不保证在所有情况下转换的正确性，但作者会极力的避免这种情况的发生。</source>
+        <translation>The author cannot promise that the program suits every case, nor that every conversion is correct, but does his utmost to keep that from happening. </translation>
+    </message>
+    <message>
+        <source>作者会不断推出改进后的新版本，欢迎随时访问作者的网站获取最新版本。</source>
+        <translation>Improved versions keep coming: visit the author's website at any time for the latest.</translation>
+    </message>
+    <message>
+        <source>关于... ...</source>
+        <translation>About... ...</translation>
+    </message>
+    <message>
+        <source>退　出</source>
+        <translation>Exit</translation>
+    </message>
+</context>
+</TS>
