@@ -25,29 +25,29 @@ using sorv_main_detail::toFsPath;
 
 void SorvMain::createOutputRow(QGridLayout* grid, int row)
 {
-    outputFolderLabel = makeLabel(QStringLiteral("输出文件夹"), Qt::AlignRight, QStringLiteral("outputFolderLabel"));
+    outputFolderLabel = makeLabel(tr("输出文件夹"), Qt::AlignRight, QStringLiteral("outputFolderLabel"));
     outputFolderBox = new QLineEdit;
     outputFolderBox->setObjectName(QStringLiteral("outputFolderBox"));
-    outputFolderBox->setPlaceholderText(QStringLiteral("（空：与源文件相同）"));
-    outputFolderBox->setToolTip(QStringLiteral("转换后的文件写入这个文件夹；空着就写在每个源文件旁边"));
+    outputFolderBox->setPlaceholderText(tr("（空：与源文件相同）"));
+    outputFolderBox->setToolTip(tr("转换后的文件写入这个文件夹；空着就写在每个源文件旁边"));
     outputFolderButton = new QPushButton(QStringLiteral("…"));
     outputFolderButton->setObjectName(QStringLiteral("outputFolderButton"));
-    outputFolderButton->setToolTip(QStringLiteral("选择输出文件夹"));
-    outputEncodingLabel = makeLabel(QStringLiteral("输出编码"), Qt::AlignRight, QStringLiteral("outputEncodingLabel"));
+    outputFolderButton->setToolTip(tr("选择输出文件夹"));
+    outputEncodingLabel = makeLabel(tr("输出编码"), Qt::AlignRight, QStringLiteral("outputEncodingLabel"));
     outputEncodingBox = new QComboBox;
     outputEncodingBox->setObjectName(QStringLiteral("outputEncodingBox"));
     // Item order follows OutputEncoding.
-    outputEncodingBox->addItems({QStringLiteral("GBK (默认)"), QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
+    outputEncodingBox->addItems({tr("GBK (默认)"), QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
 
-    joinBox = new QCheckBox(QStringLiteral("合并为一本书"));
+    joinBox = new QCheckBox(tr("合并为一本书"));
     joinBox->setObjectName(QStringLiteral("joinBox"));
-    joinBox->setToolTip(QStringLiteral("选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名"));
-    convertLabel = makeLabel(QStringLiteral("繁简转换"), Qt::AlignRight, QStringLiteral("convertLabel"));
+    joinBox->setToolTip(tr("选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名"));
+    convertLabel = makeLabel(tr("繁简转换"), Qt::AlignRight, QStringLiteral("convertLabel"));
     convertBox = new QComboBox;
     convertBox->setObjectName(QStringLiteral("convertBox"));
     // Item order follows ScriptConversion.
-    convertBox->addItems({QStringLiteral("不转换 (默认)"), QStringLiteral("繁体→简体"), QStringLiteral("简体→繁体"),
-                          QStringLiteral("台湾繁体→简体"), QStringLiteral("简体→台湾繁体")});
+    convertBox->addItems({tr("不转换 (默认)"), tr("繁体→简体"), tr("简体→繁体"),
+                          tr("台湾繁体→简体"), tr("简体→台湾繁体")});
 
     auto* line = new QHBoxLayout;
     line->addWidget(outputFolderBox, 1);
@@ -67,7 +67,7 @@ void SorvMain::createOutputRow(QGridLayout* grid, int row)
 void SorvMain::chooseOutputFolder()
 {
     const QString start = outputFolderBox->text().isEmpty() ? File1->path() : outputFolderBox->text();
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择输出文件夹"), start);
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("选择输出文件夹"), start);
     if (!folder.isEmpty())
         outputFolderBox->setText(QDir::toNativeSeparators(folder));
 }
