@@ -11,7 +11,7 @@
 #include "common/result.h"
 #include "common/text.h"
 #include "io/file_reader.h"  // readWholeFile, which callers of the renderer use too
-#include "engine/readers/document_reader.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 
