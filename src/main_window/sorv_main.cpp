@@ -40,7 +40,7 @@
 #include "common/site.h"
 #include "ui_common/center_form.h"
 #include "ui_common/message_box.h"
-#include "engine/readers/reader_table.h"
+#include "engine/readers/readable_names.h"
 #include "main_window/caption_button_frame.h"
 #include "main_window/link_label.h"
 #include "main_window/source_lists.h"

@@ -52,17 +52,12 @@ Result<Text> readWithRow(const DocumentReader& reader, DocumentProbe& probe, Rea
 
 }  // namespace
 
-// .htm, .html, .xhtml, .shtml and saved server pages are HTML, .txt and .text plain text;
-// any other name is sniffed (looksLikeHtml, in the decoded text for UTF-16).
+// The page and plain-text names say what they are; any other name is sniffed
+// (looksLikeHtml, in the decoded text for UTF-16).
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes)
 {
-    static const char* const html[] = {".htm", ".html", ".xhtml", ".shtml", ".asp", ".aspx", ".php", ".jsp"};
-    const std::string ext = toLowerAscii(path.extension().string());
-    if (ext == ".txt" || ext == ".text")
-        return DocumentKind::PlainText;
-    for (const char* e : html)
-        if (ext == e)
-            return DocumentKind::Html;
+    if (const auto byName = documentKindByName(path))
+        return *byName;
     if (hasUtf16Bom(bytes)) {
         // Sniff the markup start in the decoded text's first characters.
         const std::string head = toUtf8(renderPlainText(bytes.substr(0, 256)));

@@ -97,14 +97,4 @@ bool knownByContent(DocumentProbe& probe)
     return false;
 }
 
-std::string readableDocumentPatterns()
-{
-    std::string patterns = "*.htm;*.html";
-    for (const DocumentReader& row : documentReaders())
-        if (row.read)
-            for (std::string_view extension : row.extensionList())
-                patterns += ";*" + std::string(extension);
-    return patterns + ";*.txt";
-}
-
 }  // namespace sorvane

@@ -2,7 +2,6 @@
 // The one place that decides how a source document is read: the readers' rows in the
 // order they are tried, by the document's first bytes, then by its name.
 
-#include <string>
 #include <vector>
 
 #include "engine/readers/reader_interface.h"
@@ -18,9 +17,5 @@ const DocumentReader* chooseDocumentReader(DocumentProbe& probe);
 
 // Whether a content rule of the table recognises these first bytes.
 bool knownByContent(DocumentProbe& probe);
-
-// The patterns of every document the program reads, for a file list's filter
-// ("*.htm;*.html;...;*.txt").
-std::string readableDocumentPatterns();
 
 }  // namespace sorvane

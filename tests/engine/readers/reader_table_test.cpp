@@ -4,6 +4,7 @@
 
 #include "engine/containers/zip_archive.h"
 #include "engine/readers/chm_reader.h"
+#include "engine/readers/readable_names.h"
 #include "engine/readers/reader_table.h"
 #include "engine/convert/renderer.h"
 #include "support/zip_writer.h"
