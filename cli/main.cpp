@@ -122,7 +122,7 @@ void convertJob(Job& job, const Options& options)
                 return;
             }
             for (const TextPart& part : converted->parts)
-                job.output += encodeOutput(part.content, OutputEncoding::Utf8, options.params.lineEnd).bytes;
+                job.output += encodeOutput(part.content, options.params).bytes;
             break;
         }
         }
@@ -233,6 +233,16 @@ void runAll(std::vector<Job>& jobs, const Options& options, unsigned threads, Do
     lock.unlock();
     for (auto& t : pool)
         t.join();
+}
+
+// The names an option accepts, from the one name function of its values.
+template <typename Values, typename Name>
+std::vector<std::string> namesOf(const Values& values, Name name)
+{
+    std::vector<std::string> names;
+    for (const auto value : values)
+        names.emplace_back(name(value));
+    return names;
 }
 
 // The first argument that looks like an option but is none of the program's, so that a
@@ -346,7 +356,7 @@ int main(int argc, char** argv)
     ConversionParams& p = options.params;
     std::string listFile;
     std::string outputDir;
-    std::string encoding = "gbk";
+    std::string encoding(outputEncodingName(OutputEncoding::Gbk));
     std::string eol;
     std::string joinName;
     std::string convert = "none";
@@ -382,10 +392,10 @@ int main(int argc, char** argv)
     auto* encodingOption = app.add_option("--encoding", encoding,
                                           "encoding of the files written: gbk (code page 936), gb18030 or utf-8  [gbk]")
                                ->option_text("ENC")
-                               ->check(CLI::IsMember({"gbk", "gb18030", "utf-8"}));
+                               ->check(CLI::IsMember(namesOf(kOutputEncodings, outputEncodingName)));
     app.add_option("--eol", eol, "line ends written: crlf or lf  [crlf; lf with --stdout]")
         ->option_text("EOL")
-        ->check(CLI::IsMember({"crlf", "lf"}));
+        ->check(CLI::IsMember(namesOf(kLineEnds, lineEndName)));
     auto* joinOption = app.add_option("--join", joinName,
                                       "join the documents, in order, into one book named NAME (.txt added), "
                                       "written into -o DIR or beside the first document")
@@ -431,7 +441,7 @@ int main(int argc, char** argv)
     options.mode = raw ? Mode::Raw : toStdout ? Mode::Stdout : Mode::Files;
     if (options.mode != Mode::Files && outputOption->count() > 0)
         return usageError("--output-dir: 与 --stdout、--raw 不能同时使用");
-    if (options.mode != Mode::Files && encodingOption->count() > 0 && encoding != "utf-8")
+    if (options.mode != Mode::Files && encodingOption->count() > 0 && encoding != outputEncodingName(OutputEncoding::Utf8))
         return usageError("--encoding: --stdout 和 --raw 总是写 UTF-8");
     if (joinOption->count() > 0 && options.mode != Mode::Files)
         return usageError("--join: 与 --stdout、--raw 不能同时使用");
@@ -449,15 +459,13 @@ int main(int argc, char** argv)
         options.list = loadListFile(listFile);
     }
 
-    p.encoding = encoding == "utf-8"     ? OutputEncoding::Utf8
-                 : encoding == "gb18030" ? OutputEncoding::Gb18030
-                                         : OutputEncoding::Gbk;
     // Standard output is UTF-8 and holds every character; its lines end in LF unless
     // asked otherwise.
-    if (options.mode != Mode::Files)
-        p.encoding = OutputEncoding::Utf8;
+    p.encoding = options.mode != Mode::Files ? OutputEncoding::Utf8
+                                             : parseOutputEncoding(encoding).value_or(OutputEncoding::Gbk);
+    p.lineEnd = !eol.empty() ? parseLineEnd(eol).value_or(LineEnd::CrLf)
+                             : options.mode == Mode::Stdout ? LineEnd::Lf : LineEnd::CrLf;
     p.script = parseScriptConversion(convert).value_or(ScriptConversion::None);
-    p.lineEnd = eol == "lf" || (eol.empty() && options.mode == Mode::Stdout) ? LineEnd::Lf : LineEnd::CrLf;
 
     if (stdinCount == 1) {
         options.stdinBytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());

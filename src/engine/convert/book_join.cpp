@@ -238,8 +238,7 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(joins++);
         for (size_t k = 0; k < names.size(); ++k) {
             hidden.push_back(folder / (".sorvane-book-" + tag + "-" + std::to_string(k) + ".tmp"));
-            Status written = writePart(hidden.back(), book.parts[k].content, report.lostCharacters, params.encoding,
-                                       params.lineEnd);
+            Status written = writePart(hidden.back(), book.parts[k].content, report.lostCharacters, params);
             Text().swap(book.parts[k].content);
             if (!written) {
                 hidden.pop_back();

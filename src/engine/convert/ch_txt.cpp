@@ -102,10 +102,9 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
     report.lines = text.lines;
     // The preview's scratch file is the program's own, read back by the preview window in
     // code page 936 with CR LF, whatever the user's output encoding.
-    const OutputEncoding encoding = preview == 0 ? params.encoding : OutputEncoding::Gbk;
-    const LineEnd lineEnd = preview == 0 ? params.lineEnd : LineEnd::CrLf;
+    const OutputFormat format = preview == 0 ? static_cast<const OutputFormat&>(params) : OutputFormat{};
     for (size_t k = 0; k < names.size(); ++k) {
-        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters, encoding, lineEnd);
+        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters, format);
         if (!written)
             return written.error();
         report.files.push_back(names[k]);

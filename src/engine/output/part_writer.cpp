@@ -5,10 +5,9 @@
 
 namespace sorvane {
 
-Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost,
-                 OutputEncoding encoding, LineEnd lineEnd)
+Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost, const OutputFormat& format)
 {
-    const EncodedText encoded = encodeOutput(content, encoding, lineEnd);
+    const EncodedText encoded = encodeOutput(content, format);
     lost += encoded.lost;
     // A conversion writes many parts and can be run again; syncing each would cost more
     // than a lost output is worth.

@@ -1,5 +1,5 @@
 #pragma once
-// Writes one output file, in code page 936 unless told otherwise.
+// Writes one output file, in code page 936 with CR LF unless told otherwise.
 
 #include <cstddef>
 #include <filesystem>
@@ -10,11 +10,10 @@
 
 namespace sorvane {
 
-// Writes `content` (lines ending in CR LF) to `file` all at once, in `encoding` with
-// `lineEnd`, and adds the characters the encoding lacks, written as '?', to `lost`. A
-// link under the name is replaced, not followed. Fails as writeFileAtomically: an older
-// file stays as it was.
+// Writes `content` (lines ending in CR LF) to `file` all at once, in `format`, and adds
+// the characters the encoding lacks, written as '?', to `lost`. A link under the name is
+// replaced, not followed. Fails as writeFileAtomically: an older file stays as it was.
 Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost,
-                 OutputEncoding encoding = OutputEncoding::Gbk, LineEnd lineEnd = LineEnd::CrLf);
+                 const OutputFormat& format = {});
 
 }  // namespace sorvane
