@@ -305,9 +305,8 @@ int joinAll(const std::vector<cli::Input>& inputs, const std::string& name, cons
     std::filesystem::path folder = outputDir;
     if (folder.empty())
         folder = std::filesystem::absolute(sources.front()).parent_path();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
     if (options.noClobber) {
+        std::error_code ec;
         const Result<std::filesystem::path> base = bookBasePath(folder, name, options.params.naming);
         if (base && std::filesystem::exists(std::filesystem::symlink_status(*base, ec))) {
             std::fprintf(stderr, "sorvane-cli: %s: 输出文件 %s 已存在，已跳过\n", name.c_str(), base->c_str());

@@ -9,8 +9,10 @@
 #include <optional>
 #include <thread>
 
+#include "engine/output/output_folder.h"
 #include "engine/output/output_naming.h"
 #include "engine/output/part_writer.h"
+#include "engine/output/source_guard.h"
 
 namespace sorvane {
 namespace {
@@ -190,17 +192,6 @@ void removeAll(const std::vector<std::filesystem::path>& files)
         std::filesystem::remove(f, ec);
 }
 
-bool replacesSource(const std::filesystem::path& output, const std::vector<std::filesystem::path>& sources)
-{
-    std::error_code ec;
-    if (!std::filesystem::exists(output, ec))
-        return false;
-    return std::any_of(sources.begin(), sources.end(), [&](const std::filesystem::path& s) {
-        std::error_code e;
-        return std::filesystem::equivalent(output, s, e);
-    });
-}
-
 }  // namespace
 
 // Nothing is written before every chapter is rendered, and a failure while writing
@@ -219,15 +210,19 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         Book& book = *assembled;
 
         // Every name is checked before the first byte is written.
+        const SourceGuard guard(sources);
         std::vector<std::filesystem::path> names;
         for (const TextPart& part : book.parts) {
             names.push_back(partPath(*base, part.start));
             std::error_code ec;
-            if (replacesSource(names.back(), sources))
+            if (guard.sourceAt(names.back()))
                 return Error{ErrorCode::WouldOverwrite, "书的文件会覆盖一个章节的源文件，没有写入", names.back().string()};
             if (std::filesystem::is_directory(names.back(), ec))
                 return Error{ErrorCode::Unwritable, "无法创建输出文件: 同名的文件夹已存在", names.back().string()};
         }
+        Status made = makeOutputFolder(folder);
+        if (!made)
+            return made.error();
 
         // Each part goes to a hidden name first; only when all of them are written are
         // they renamed into place, so a full disk or a failed write leaves no half book.
