@@ -57,10 +57,11 @@ struct BookReport {
 };
 
 // Joins the sources into a book named from `name` in `folder` (created when missing) and
-// writes its parts; a failure leaves no half book. Fails as assembleBook and bookBasePath
-// fail, with WouldOverwrite when a part would replace a source, with Unwritable or
-// DiskFull when the folder cannot be made or writing fails, and with BadInput when the
-// book does not fit in memory.
+// writes its parts as one commit: a failure, or a signal that ends the program, leaves
+// no half book and no temporary file. Fails as assembleBook and bookBasePath fail, with
+// WouldOverwrite when a part would replace a source, with Unwritable or DiskFull when
+// the folder cannot be made or writing fails, and with BadInput when the book does not
+// fit in memory.
 Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, const std::filesystem::path& folder,
                             const std::string& name, const ConversionParams& params, const ReplacementList& list,
                             const BookOptions& options = {});
