@@ -191,6 +191,9 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         Result<std::filesystem::path> base = bookBasePath(folder, name, params.naming);
         if (!base)
             return base.error();
+        std::error_code ec;
+        if (options.noClobber && std::filesystem::exists(std::filesystem::symlink_status(*base, ec)))
+            return Error{ErrorCode::OutputExists, "输出文件 " + base->string() + " 已存在，已跳过", name};
         Result<Book> assembled = assembleBook(sources, params, list, options);
         if (!assembled)
             return assembled.error();
@@ -201,7 +204,6 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         std::vector<std::filesystem::path> names;
         for (const TextPart& part : book.parts) {
             names.push_back(partPath(*base, part.start));
-            std::error_code ec;
             if (guard.sourceAt(names.back()))
                 return Error{ErrorCode::WouldOverwrite, "书的文件会覆盖一个章节的源文件，没有写入", names.back().string()};
             if (std::filesystem::is_directory(names.back(), ec))

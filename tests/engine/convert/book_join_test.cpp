@@ -248,6 +248,36 @@ TEST(BookJoin, ASignalBetweenTwoPartsLeavesNothingBehind)
     }
 }
 
+// With noClobber an existing book is refused before any chapter is rendered; the folder
+// is made only for a book that is written.
+TEST(BookJoin, NoClobberAndTheOutputFolder)
+{
+    ScratchFolder dir;
+    writeFile(dir / "book.txt", "old book");
+    int rendered = 0;
+    BookOptions options;
+    options.noClobber = true;
+    options.render = [&rendered](const fs::path&) -> Result<Text> {
+        ++rendered;
+        return Text(u"正文");
+    };
+    Result<BookReport> refused = joinBook({"1.htm"}, dir.path(), "book", {}, {}, options);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, ErrorCode::OutputExists);
+    EXPECT_NE(refused.error().message.find((dir / "book.txt").string()), std::string::npos);
+    EXPECT_EQ(rendered, 0);
+    EXPECT_EQ(readFile(dir / "book.txt"), "old book");
+
+    Result<BookReport> made = joinBook({"1.htm"}, dir / "new" / "deep", "book", {}, {}, options);
+    ASSERT_TRUE(made.ok()) << made.error().describe();
+    EXPECT_EQ(readFile(dir / "new" / "deep" / "book.txt"), encodeCp936(u"正文\r\n").bytes);
+
+    writeFile(dir / "file", "x");
+    Result<BookReport> blocked = joinBook({"1.htm"}, dir / "file" / "sub", "book", {}, {}, options);
+    ASSERT_FALSE(blocked.ok());
+    EXPECT_EQ(blocked.error().code, ErrorCode::Unwritable);
+}
+
 TEST(BookJoin, BaseNames)
 {
     const struct {
