@@ -26,7 +26,6 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/convert/ch_txt.h"
-#include "engine/output/run_outputs.h"
 #include "ui_common/async_task.h"
 
 class QCheckBox;
