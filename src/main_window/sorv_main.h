@@ -162,6 +162,9 @@ private:
     void createOutputRow(QGridLayout* grid, int row);
     void chooseOutputFolder();
     ConversionParams currentParams() const;
+    // The output encoding the box shows, and showing one.
+    OutputEncoding chosenEncoding() const;
+    void chooseEncoding(OutputEncoding encoding);
 
     // Commands, keys and the replacement list view.
     void deleteReplacement();
