@@ -424,6 +424,273 @@ Converting without the window: sorvane-cli --help
 (sorvane --help)
 </translation>
     </message>
+    <message>
+        <source>内部错误: %1</source>
+        <translation>Internal error: %1</translation>
+    </message>
+    <message>
+        <source>stdin: 读取标准输入时出错</source>
+        <translation>stdin: error reading standard input</translation>
+    </message>
+    <message>
+        <source>警告: %1</source>
+        <translation>warning: %1</translation>
+    </message>
+    <message>
+        <source>%1 个字符 GBK 中没有，已写成 "?"</source>
+        <translation>characters GBK lacks, written as "?": %1</translation>
+    </message>
+    <message>
+        <source>[%1/%2] 已转换</source>
+        <translation>[%1/%2] converted</translation>
+    </message>
+    <message>
+        <source>%1 个文件中共有 %2 个字符 GBK 中没有，已写成 "?"；用 --encoding utf-8 或 gb18030 可以保留它们</source>
+        <translation>characters GBK lacks, written as "?": %2, in documents: %1; --encoding utf-8 or gb18030 keeps them</translation>
+    </message>
+    <message>
+        <source>已转换 %1 个文件</source>
+        <translation>Converted: %1</translation>
+    </message>
+    <message>
+        <source>，%1 个跳过</source>
+        <translation>, skipped: %1</translation>
+    </message>
+    <message>
+        <source>，%1 个失败</source>
+        <translation>, failed: %1</translation>
+    </message>
+    <message>
+        <source>无法写入标准输出</source>
+        <translation>cannot write to standard output</translation>
+    </message>
+    <message>
+        <source>没有可以合并的文档</source>
+        <translation>no documents to join</translation>
+    </message>
+    <message>
+        <source>%1 个字符 GBK 中没有，已写成 "?"；用 --encoding utf-8 或 gb18030 可以保留它们</source>
+        <translation>characters GBK lacks, written as "?": %1; --encoding utf-8 or gb18030 keeps them</translation>
+    </message>
+    <message>
+        <source>已合并 %1 个文件，%2 个失败</source>
+        <translation>Joined: %1, failed: %2</translation>
+    </message>
+    <message>
+        <source>无法读取文件夹: %1</source>
+        <translation>Cannot read the folder: %1</translation>
+    </message>
+    <message>
+        <source>文件夹及其子文件夹中没有网页或文本文件</source>
+        <translation>No web page or text file in the folder or its sub-folders</translation>
+    </message>
+    <message>
+        <source>文件夹中没有网页或文本文件（子文件夹要用 -r）</source>
+        <translation>No web page or text file in the folder (-r takes its sub-folders too)</translation>
+    </message>
+    <message>
+        <source>用法: sorvane-cli [选项] 文件...</source>
+        <translation>Usage: sorvane-cli [OPTIONS] FILE...</translation>
+    </message>
+    <message>
+        <source>用法: sorvane-cli [选项] 文件...
+Usage: sorvane-cli [OPTIONS] FILE...
+运行 sorvane-cli --help 查看详细说明。
+</source>
+        <translation>Usage: sorvane-cli [OPTIONS] FILE...
+Run with --help for more information.
+</translation>
+    </message>
+    <message>
+        <source>值 %1 不在 %2 到 %3 的范围内</source>
+        <translation>Value %1 not in range %2 to %3</translation>
+    </message>
+    <message>
+        <source>%1 不在 {%2} 中</source>
+        <translation>%1 not in {%2}</translation>
+    </message>
+    <message>
+        <source>%1: 未知选项</source>
+        <translation>%1: unknown option</translation>
+    </message>
+    <message>
+        <source>%1: 缺少选项的值</source>
+        <translation>%1: the option needs a value</translation>
+    </message>
+    <message>
+        <source>%1: 选项的值不对</source>
+        <translation>%1: wrong value for the option</translation>
+    </message>
+    <message>
+        <source>命令行不对</source>
+        <translation>bad command line</translation>
+    </message>
+    <message>
+        <source>没有给出要转换的文件</source>
+        <translation>FILE is required</translation>
+    </message>
+    <message>
+        <source>%1: 不能与 %2 同时使用</source>
+        <translation>%1 excludes %2</translation>
+    </message>
+    <message>
+        <source>--output-dir: 与 --stdout、--raw 不能同时使用</source>
+        <translation>--output-dir: cannot be used with --stdout or --raw</translation>
+    </message>
+    <message>
+        <source>--encoding: --stdout 和 --raw 总是写 UTF-8</source>
+        <translation>--encoding: --stdout and --raw always write UTF-8</translation>
+    </message>
+    <message>
+        <source>--join: 与 --stdout、--raw 不能同时使用</source>
+        <translation>--join: cannot be used with --stdout or --raw</translation>
+    </message>
+    <message>
+        <source>--join: 不能合并标准输入</source>
+        <translation>--join: standard input cannot be joined</translation>
+    </message>
+    <message>
+        <source>-: 标准输入只能读一次</source>
+        <translation>-: standard input can be read only once</translation>
+    </message>
+    <message>
+        <source>-: 读标准输入时要用 --stdout、--raw 或 -o DIR</source>
+        <translation>-: reading standard input needs --stdout, --raw or -o DIR</translation>
+    </message>
+    <message>
+        <source>%1: 替换列表文件不存在，或不是一个文件</source>
+        <translation>%1: the replacement list file does not exist or is not a file</translation>
+    </message>
+    <message>
+        <source>把网页文档（以及纯文本文件）转换成纯文本书，默认用代码页 936（GBK）、CR LF 行尾，
+写在每个源文件旁边。</source>
+        <translation>Converts web documents (and plain-text files) into plain-text books, by default in
+code page 936 (GBK) with CR LF line ends, written beside each source.</translation>
+    </message>
+    <message>
+        <source>选项</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>参数</source>
+        <translation>Positionals</translation>
+    </message>
+    <message>
+        <source>文件...</source>
+        <translation>FILE...</translation>
+    </message>
+    <message>
+        <source>显示本说明后退出</source>
+        <translation>Print this help message and exit</translation>
+    </message>
+    <message>
+        <source>显示版本后退出</source>
+        <translation>print the version and exit</translation>
+    </message>
+    <message>
+        <source>文本</source>
+        <translation>TEXT</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>FILE</translation>
+    </message>
+    <message>
+        <source>文件夹</source>
+        <translation>DIR</translation>
+    </message>
+    <message>
+        <source>编码</source>
+        <translation>ENC</translation>
+    </message>
+    <message>
+        <source>行尾</source>
+        <translation>EOL</translation>
+    </message>
+    <message>
+        <source>书名</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>方式</source>
+        <translation>KIND</translation>
+    </message>
+    <message>
+        <source>命名方法序号 0..7（0 保留原名，k 把名字末尾的数字补足到 k+1 位）  [0]</source>
+        <translation>naming method index 0..7 (0 keeps the name, k pads trailing digits to k+1)  [0]</translation>
+    </message>
+    <message>
+        <source>开头部分的行数，与窗口中的写法相同  ["0"]</source>
+        <translation>head length, as typed in the window  ["0"]</translation>
+    </message>
+    <message>
+        <source>开头部分最多允许连续几行空行  ["1"]</source>
+        <translation>most consecutive blank lines in the head  ["1"]</translation>
+    </message>
+    <message>
+        <source>其余部分最多允许连续几行空行  ["1"]</source>
+        <translation>most consecutive blank lines in the rest  ["1"]</translation>
+    </message>
+    <message>
+        <source>一行中同一个字符最多连续保留几个  [""]</source>
+        <translation>longest run of one repeated character kept on a line  [""]</translation>
+    </message>
+    <message>
+        <source>输出文件的最大大小，单位 K  [""]</source>
+        <translation>largest output file size, in K  [""]</translation>
+    </message>
+    <message>
+        <source>KELDRAN.DAT 格式的替换列表（每一行都使用）</source>
+        <translation>replacement list in the KELDRAN.DAT format (all rows applied)</translation>
+    </message>
+    <message>
+        <source>把文件写进 文件夹（没有时创建），而不是每个源文件旁边；在文件夹参数中找到的文档保留各自的子文件夹</source>
+        <translation>write the files into DIR (created when missing) instead of beside each source; documents found in a folder argument keep their sub-folders</translation>
+    </message>
+    <message>
+        <source>写出文件的编码：gbk（代码页 936）、gb18030 或 utf-8  [gbk]</source>
+        <translation>encoding of the files written: gbk (code page 936), gb18030 or utf-8  [gbk]</translation>
+    </message>
+    <message>
+        <source>写出的行尾：crlf 或 lf  [crlf；用 --stdout 时为 lf]</source>
+        <translation>line ends written: crlf or lf  [crlf; lf with --stdout]</translation>
+    </message>
+    <message>
+        <source>把这些文档按顺序合并为一本名为 书名 的书（加上 .txt），写进 -o 文件夹，或第一个文档旁边</source>
+        <translation>join the documents, in order, into one book named NAME (.txt added), written into -o DIR or beside the first document</translation>
+    </message>
+    <message>
+        <source>繁简转换：none、t2s、s2t、tw2sp 或 s2twp（后两种含台湾用语）  [none]</source>
+        <translation>Traditional/Simplified conversion: none, t2s, s2t, tw2sp or s2twp (with Taiwanese phrasing)  [none]</translation>
+    </message>
+    <message>
+        <source>输出文件已经存在、又不是本次写出的，就跳过这个文档（并报告）</source>
+        <translation>skip (and report) a document whose output file exists and was not written by this run</translation>
+    </message>
+    <message>
+        <source>文件夹参数的子文件夹中的网页也一起转换</source>
+        <translation>take the web pages of the sub-folders of a folder argument too</translation>
+    </message>
+    <message>
+        <source>把转换后的文本（所有部分，按顺序）以 UTF-8 写到标准输出，不写文件</source>
+        <translation>write the converted text (all parts, in order) to standard output as UTF-8, instead of files</translation>
+    </message>
+    <message>
+        <source>把渲染出的文本（未经任何规则）以 UTF-8 写到标准输出（保留 CR LF）</source>
+        <translation>write the rendered text, before any rule, to standard output as UTF-8 (CR LF kept)</translation>
+    </message>
+    <message>
+        <source>同时转换的文档数  [处理器核数]</source>
+        <translation>documents converted in parallel  [number of cores]</translation>
+    </message>
+    <message>
+        <source>不显示进度、总结和写出的文件列表</source>
+        <translation>no progress, no summary and no list of written files</translation>
+    </message>
+    <message>
+        <source>要转换的文档；文件夹表示其中的网页，- 表示读标准输入</source>
+        <translation>documents to convert; a folder gives the web pages in it, - reads standard input</translation>
+    </message>
 </context>
 <context>
     <name>sorvane::ui::DirListBox</name>

@@ -117,6 +117,41 @@ std::string fillSample(const std::string& text, const std::vector<std::string>& 
     return out;
 }
 
+TEST(Messages, EveryChineseTextOfTheSourcesHasAnEnglishEntry)
+{
+    const std::vector<Entry> entries = translationFile();
+    ASSERT_GT(entries.size(), 100u);
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(e.context + ": " + e.source);
+        EXPECT_FALSE(e.english.empty());
+        EXPECT_FALSE(hasChinese(e.english)) << e.english;
+        EXPECT_EQ(placeholders(e.english), placeholders(e.source)) << e.english;
+    }
+    // Names, not texts for the user.
+    const std::set<std::string> names = {"宋体"};
+    std::size_t checked = 0;
+    for (const char* folder : {"src", "cli"}) {
+        for (const auto& file : std::filesystem::recursive_directory_iterator(kSourceDir / folder)) {
+            const std::string extension = file.path().extension().string();
+            if (extension != ".cpp" && extension != ".h")
+                continue;
+            std::ifstream in(file.path(), std::ios::binary);
+            std::stringstream code;
+            code << in.rdbuf();
+            for (const std::string& literal : stringLiterals(code.str())) {
+                if (!hasChinese(literal) || names.count(literal) > 0)
+                    continue;
+                ++checked;
+                const bool found = std::any_of(entries.begin(), entries.end(), [&](const Entry& e) {
+                    return e.source.find(literal) != std::string::npos;
+                });
+                EXPECT_TRUE(found) << file.path().string() << ": \"" << literal << "\" has no English entry";
+            }
+        }
+    }
+    EXPECT_GT(checked, 150u);
+}
+
 TEST(Messages, EveryTemplateIsFoundAgainInTheMessagesItBuilds)
 {
     const std::vector<std::string> parts = {"/书/甲.htm", "/书/乙.htm", "3", "4", "5", "6", "7", "8", "9"};
