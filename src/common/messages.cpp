@@ -1,9 +1,7 @@
 #include "common/messages.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <limits>
-#include <optional>
+#include <cstddef>
+#include <iterator>
 #include <unordered_map>
 #include <utility>
 #include <vector>

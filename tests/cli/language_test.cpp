@@ -3,9 +3,11 @@
 // messages and its own.
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
-#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,24 +36,34 @@ std::string runIn(const char* lang, const ScratchFolder& dir, const std::vector<
     return readFile(dir / ".out");
 }
 
-// English words of `text` that are not names: options, values and file names the user
-// types (gbk, crlf, t2s, KELDRAN.DAT, a path) are names, and so are the program's,
-// the encodings' and the line ends'.
-std::vector<std::string> englishWords(const std::string& text)
+// English words of `text` that are not names: options and paths the user types, values
+// with digits (gb18030, t2s), and the names of the program, the encodings, the line ends
+// and the list file.
+std::vector<std::string> englishWords(std::string text)
 {
-    static const std::set<std::string> names = {"sorvane", "cli", "GBK", "gbk", "gb", "utf", "UTF", "CR", "LF", "crlf",
+    static const std::set<std::string> names = {"sorvane", "GBK", "gbk", "utf", "UTF", "CR", "LF", "crlf",
                                                 "lf", "none", "KELDRAN", "DAT", "txt", "DIR", "stdin"};
     // The usage line in English, which a usage error prints in both languages.
     const std::string usage = "Usage: sorvane-cli [OPTIONS] FILE...";
-    std::string rest = text;
-    for (std::size_t at = rest.find(usage); at != std::string::npos; at = rest.find(usage))
-        rest.erase(at, usage.size());
-    rest = std::regex_replace(rest, std::regex("(--?[A-Za-z-]+|\\S*/\\S*|\\b[a-z]+2[a-z]+\\b)"), " ");
+    for (std::size_t at = text.find(usage); at != std::string::npos; at = text.find(usage))
+        text.erase(at, usage.size());
     std::vector<std::string> words;
-    const std::regex word("[A-Za-z]{2,}");
-    for (auto it = std::sregex_iterator(rest.begin(), rest.end(), word); it != std::sregex_iterator(); ++it)
-        if (names.count(it->str()) == 0)
-            words.push_back(it->str());
+    std::istringstream tokens(text);
+    for (std::string token; tokens >> token;) {
+        if (token.starts_with("-") || token.find('/') != std::string::npos)
+            continue;
+        for (std::size_t i = 0; i < token.size();) {
+            std::size_t end = i;
+            while (end < token.size() && std::isalnum(static_cast<unsigned char>(token[end])))
+                ++end;
+            const std::string word = token.substr(i, end - i);
+            const bool option = i > 0 && token[i - 1] == '-';
+            const bool digits = std::any_of(word.begin(), word.end(), [](char c) { return std::isdigit(c); });
+            if (word.size() >= 2 && !option && !digits && names.count(word) == 0)
+                words.push_back(word);
+            i = std::max(end, i + 1);
+        }
+    }
     return words;
 }
 
