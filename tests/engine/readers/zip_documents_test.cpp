@@ -107,6 +107,66 @@ TEST(DocxReader, ShowsWhatWordShows)
         EXPECT_EQ(readDocxBody(c.xml), c.text) << c.what;
 }
 
+// Notes that refer to notes: each note reached is numbered when first referred to and
+// rendered once, footnotes before endnotes, whichever part the reference came from.
+TEST(DocxReader, RendersEveryNoteReachedOnce)
+{
+    const std::string ns = R"(xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main")";
+    const auto ref = [](const char* kind, int id) {
+        return std::string("<w:r><w:") + kind + "Reference w:id=\"" + std::to_string(id) + "\"/></w:r>";
+    };
+    const auto note = [](const char* kind, int id, const std::string& inner) {
+        return std::string("<w:") + kind + " w:id=\"" + std::to_string(id) + "\"><w:p><w:r><w:" + kind +
+               "Ref/></w:r>" + inner + "</w:p></w:" + kind + ">";
+    };
+    struct NoteCase {
+        const char* what;
+        std::string body, footnotes, endnotes, text;
+    };
+    const NoteCase cases[] = {
+        {"a footnote referring to a footnote", run("a") + ref("footnote", 1),
+         note("footnote", 1, run("A") + ref("footnote", 2)) + note("footnote", 2, run("B")), "",
+         "a[1]\r\n\r\n[1]A[2]\r\n\r\n[2]B"},
+        {"an endnote referring to a footnote", run("a") + ref("endnote", 1), note("footnote", 5, run("F")),
+         note("endnote", 1, run("E") + ref("footnote", 5)), "a[1]\r\n\r\n[1]E[2]\r\n\r\n[2]F"},
+        {"notes referring to each other and themselves", run("a") + ref("footnote", 1),
+         note("footnote", 1, run("A") + ref("footnote", 2) + ref("footnote", 1)) +
+             note("footnote", 2, run("B") + ref("footnote", 1)),
+         "", "a[1]\r\n\r\n[1]A[2][1]\r\n\r\n[2]B[1]"},
+    };
+    for (const NoteCase& c : cases) {
+        // Enough notes in a chain that the list of notes grows while it is walked.
+        const std::string xml = "<w:document " + ns + "><w:body><w:p>" + c.body + "</w:p></w:body></w:document>";
+        const std::string bytes = test::zipArchive(
+            {{"word/document.xml", xml, true},
+             {"word/footnotes.xml", "<w:footnotes " + ns + ">" + c.footnotes + "</w:footnotes>", true},
+             {"word/endnotes.xml", "<w:endnotes " + ns + ">" + c.endnotes + "</w:endnotes>", true}});
+        auto archive = ZipArchive::open(bytes);
+        ASSERT_TRUE(archive.ok());
+        auto text = docxText(**archive);
+        ASSERT_TRUE(text.ok()) << c.what;
+        EXPECT_EQ(toUtf8(*text), c.text) << c.what;
+    }
+
+    // A chain of 40 footnotes, each referring to the next: the list grows many times
+    // over while it is walked, and every note is there once.
+    std::string body = run("a") + ref("footnote", 1);
+    std::string footnotes;
+    std::string expected = "a[1]";
+    for (int i = 1; i <= 40; ++i) {
+        footnotes += note("footnote", i, run("n") + (i < 40 ? ref("footnote", i + 1) : ""));
+        expected += "\r\n\r\n[" + std::to_string(i) + "]n" + (i < 40 ? "[" + std::to_string(i + 1) + "]" : "");
+    }
+    const std::string bytes = test::zipArchive(
+        {{"word/document.xml", "<w:document " + ns + "><w:body><w:p>" + body + "</w:p></w:body></w:document>", true},
+         {"word/footnotes.xml", "<w:footnotes " + ns + ">" + footnotes + "</w:footnotes>", true}});
+    auto archive = ZipArchive::open(bytes);
+    ASSERT_TRUE(archive.ok());
+    auto text = docxText(**archive);
+    ASSERT_TRUE(text.ok());
+    EXPECT_EQ(toUtf8(*text), expected);
+}
+
 TEST(DocxReader, RefusesWhatItCannotRead)
 {
     const std::string notXml = test::zipArchive({{"word/document.xml", "<w:document><w:body>", true}});
