@@ -17,7 +17,11 @@ namespace {
 using X = XmlDocument;
 using Node = XmlDocument::Node;
 
-constexpr int kMaxSpaces = 1024;
+// The spaces one text:s gives at most (a wide line's worth), and the spaces all of them
+// give in one document before each counts as a single space: a few kilobytes of
+// compressed XML must not turn into hundreds of megabytes of blanks.
+constexpr int kMaxSpaces = 256;
+constexpr std::size_t kMaxSpacesTotal = std::size_t{1} << 20;
 
 // Names of the styles whose text properties hide their text (text:display="none"),
 // from a styles container of content.xml or styles.xml.
@@ -41,14 +45,15 @@ void collectHiddenStyles(Node root, std::set<std::string>& hidden)
 }
 
 // content.xml, with the hidden-text styles of content.xml and styles.xml: paragraphs,
-// headings and list items as blocks, text:s as its count of spaces (at most 1024 each),
+// headings and list items as blocks, text:s as its count of spaces (at most 256 each,
+// 1 Mi in all, then one each),
 // tabs, line breaks, text boxes where they are anchored, tables with cells separated by
 // tabs, and the notes after the body, each marked "[citation]" in the body and before
 // its text. White space in the text collapses as the format says. Comments, tracked
 // deletions and text in a style with display "none" are left out.
 class OdtReader {
 public:
-    explicit OdtReader(ZipArchive& archive) : m_archive(archive) {}
+    OdtReader(ZipArchive& archive, ReadProblems* problems) : m_archive(archive), m_problems(problems) {}
 
     Result<Text> run()
     {
@@ -151,7 +156,17 @@ private:
                     count = std::min(count * 10 + (ch - '0'), kMaxSpaces);
                 }
             }
-            literal(Text(static_cast<std::size_t>(std::max(count, 0)), u' '), out);
+            std::size_t spaces = static_cast<std::size_t>(std::max(count, 0));
+            if (m_spacesGiven + spaces > kMaxSpacesTotal) {
+                if (m_problems && m_spacesGiven <= kMaxSpacesTotal)
+                    m_problems->push_back("文档中连续空格的标记过多，超过 " + std::to_string(kMaxSpacesTotal) +
+                                          " 个空格后每处只保留一个空格");
+                spaces = std::min<std::size_t>(spaces, 1);
+                m_spacesGiven = kMaxSpacesTotal + 1;
+            } else {
+                m_spacesGiven += spaces;
+            }
+            literal(Text(spaces, u' '), out);
             return false;
         }
         if (name == "text:tab") {
@@ -236,6 +251,8 @@ private:
     }
 
     ZipArchive& m_archive;
+    ReadProblems* m_problems;
+    std::size_t m_spacesGiven = 0;  // by text:s; past kMaxSpacesTotal once the cap is hit
     std::set<std::string> m_hiddenStyles;
     DocBlockText m_body;
     DocBlockText m_notes;
@@ -263,19 +280,19 @@ bool isOdt(ZipArchive& archive)
     return t == "application/vnd.oasis.opendocument.text";
 }
 
-Result<Text> odtText(ZipArchive& archive)
+Result<Text> odtText(ZipArchive& archive, ReadProblems* problems)
 {
-    return OdtReader(archive).run();
+    return OdtReader(archive, problems).run();
 }
 
-Result<Text> readOdt(DocumentProbe& document, ReadProblems&)
+Result<Text> readOdt(DocumentProbe& document, ReadProblems& problems)
 {
     const Result<ZipArchive*> archive = document.zipArchive();
     if (!archive)
         return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isOdt(**archive))
         return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但不是 OpenDocument 文本文档，无法读取", {}};
-    return odtText(**archive);
+    return odtText(**archive, &problems);
 }
 
 namespace {
