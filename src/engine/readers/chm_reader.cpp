@@ -6,6 +6,7 @@
 #include <chm_lib.h>
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -521,7 +522,12 @@ private:
             const auto name = resolveTopic(path, href);
             if (!name)
                 return std::nullopt;
-            return object(*name);
+            // Each sheet is read once for the whole book: topics share their sheets, and
+            // every read counts against the cap on all content read.
+            auto cached = m_sheets.find(*name);
+            if (cached == m_sheets.end())
+                cached = m_sheets.emplace(*name, object(*name)).first;
+            return cached->second;
         };
         return renderHtml(bytes, context);
     }
@@ -530,6 +536,7 @@ private:
     ReadProblems& m_problems;
     std::string m_encoding;
     std::vector<std::string> m_objects;
+    std::unordered_map<std::string, std::optional<std::string>> m_sheets;  // by path
     bool m_listed_objects = false;
     std::uint64_t m_total = 0;
     std::size_t m_listed = 0;
