@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -23,6 +24,8 @@ constexpr std::size_t kMaxContainers = 1000;
 constexpr std::size_t kMaxParts = 8000;
 // Frames within frames are followed this deep.
 constexpr int kMaxFrameDepth = 8;
+// Frames missing from the file listed one by one in the problems of a frameset page.
+constexpr std::size_t kMaxMissingFrames = 20;
 
 std::size_t countNoCase(std::string_view s, std::string_view needle)
 {
@@ -165,13 +168,14 @@ public:
         if (!m_message)
             return Error{ErrorCode::BadInput, "保存的网页文件已损坏：无法读取其 MIME 结构", {}};
         collectParts();
+        indexParts();
         const Part* root = rootPart();
         if (!root)
             return Error{ErrorCode::BadInput, "保存的网页文件中没有 HTML 页面", {}};
         if (content(*root).empty())
             return Error{ErrorCode::BadInput, "保存的网页中的页面是空的，文件可能不完整", {}};
-        std::unordered_set<const Part*> open;
-        return renderPart(*root, 0, open, problems);
+        std::unordered_set<const Part*> shown;
+        return renderPart(*root, 0, shown, problems);
     }
 
 private:
@@ -226,20 +230,29 @@ private:
         return nullptr;
     }
 
+    // The first part (in document order) stored under the link's content id, or whose
+    // location is the link resolved against `from` or the link as written. Looked up in
+    // indexes, as a page may hold thousands of links.
     const Part* partForLink(const Part& from, std::string_view href) const
     {
         if (hasNoCaseAt(trimmed(href), 0, "cid:")) {
-            const std::string id = stripAngles(trimmed(href).substr(4));
-            for (const Part& p : m_parts)
-                if (p.contentId == id)
-                    return &p;
-            return nullptr;
+            const auto it = m_byContentId.find(stripAngles(trimmed(href).substr(4)));
+            return it == m_byContentId.end() ? nullptr : it->second;
         }
-        const std::string url = resolveUrl(from.location, href);
-        for (const Part& p : m_parts)
-            if (!p.location.empty() && (p.location == url || p.location == trimmed(href)))
-                return &p;
-        return nullptr;
+        const auto byUrl = m_byLocation.find(resolveUrl(from.location, href));
+        const auto asWritten = m_byLocation.find(std::string(trimmed(href)));
+        const Part* a = byUrl == m_byLocation.end() ? nullptr : byUrl->second;
+        const Part* b = asWritten == m_byLocation.end() ? nullptr : asWritten->second;
+        return !a ? b : !b ? a : std::min(a, b);
+    }
+
+    void indexParts()
+    {
+        for (const Part& p : m_parts) {
+            if (!p.location.empty())
+                m_byLocation.emplace(p.location, &p);
+            m_byContentId.emplace(p.contentId, &p);
+        }
     }
 
     // The part's content with its transfer encoding undone.
@@ -256,30 +269,36 @@ private:
         return bytes;
     }
 
-    Text renderPart(const Part& page, int depth, std::unordered_set<const Part*>& open, ReadProblems& problems)
+    // Each part is shown once: a frame whose page is already shown (or being shown, as
+    // a frameset that shows itself again) is left out, so frames that share pages cost
+    // no more than the pages themselves.
+    Text renderPart(const Part& page, int depth, std::unordered_set<const Part*>& shown, ReadProblems& problems)
     {
+        shown.insert(&page);
         const std::string bytes = content(page);
         if (countNoCase(bytes, "<frameset") > 0 && depth < kMaxFrameDepth) {
             std::vector<std::string> frames = frameSources(bytes);
             if (!frames.empty()) {
-                open.insert(&page);
                 Text out;
+                std::size_t missing = 0;
                 for (const std::string& src : frames) {
                     const Part* frame = partForLink(page, src);
                     if (!frame) {
-                        problems.push_back("框架页面不在文件中：" + src);
+                        if (++missing <= kMaxMissingFrames)
+                            problems.push_back("框架页面不在文件中：" + src);
                         continue;
                     }
-                    if (open.contains(frame))
-                        continue;  // a frame that shows its own frameset again
-                    const Text text = renderPart(*frame, depth + 1, open, problems);
+                    if (shown.contains(frame))
+                        continue;
+                    const Text text = renderPart(*frame, depth + 1, shown, problems);
                     if (text.empty())
                         continue;
                     if (!out.empty())
                         out += u"\r\n\r\n";
                     out += text;
                 }
-                open.erase(&page);
+                if (missing > kMaxMissingFrames)
+                    problems.push_back("另有 " + std::to_string(missing - kMaxMissingFrames) + " 个框架页面不在文件中");
                 return out;
             }
         }
@@ -309,6 +328,8 @@ private:
 
     GMimeMessage* m_message = nullptr;
     std::vector<Part> m_parts;
+    std::unordered_map<std::string, const Part*> m_byLocation;   // first part at each location
+    std::unordered_map<std::string, const Part*> m_byContentId;  // first part with each id
     std::string m_start;
 };
 
