@@ -237,11 +237,14 @@ public:
             return bookError(unknown ? "EPUB 的阅读顺序中没有一个存在的章节" : "EPUB 的阅读顺序是空的，没有可读的章节");
 
         Text out;
-        std::unordered_set<std::string> seen;
+        // A spine names each document once; one named again, under any of the names that
+        // find its member, adds nothing new.
+        std::unordered_set<std::size_t> seen;
         std::size_t rendered = 0;
         for (const ManifestItem* item : order) {
-            // A spine names each document once; one named again adds nothing new.
-            if (!seen.insert(item->member).second || !isPage(*item))
+            if (!isPage(*item))
+                continue;
+            if (const auto index = m_zip.findNoCase(item->member); index && !seen.insert(*index).second)
                 continue;
             auto page = readMember(item->member);
             if (!page) {
