@@ -69,6 +69,7 @@ constexpr char kRtfName[] = "book.rtf";
 constexpr char kMhtName[] = "page.mht";
 constexpr char kEpubName[] = "book.epub";
 constexpr char kDocxName[] = "book.docx";
+constexpr char kOdtName[] = "book.odt";
 
 // An EPUB whose spine lists `items` chapters, each a small page.
 std::string epubWithSpine(std::size_t bytes)
@@ -108,6 +109,93 @@ std::string docxNested(std::size_t bytes)
         "<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
         "<w:body>" + body + "</w:body></w:document>";
     return test::zipArchive({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", document, true}});
+}
+
+// The members of an EPUB whose package lists `hrefs` as its spine, in that order.
+std::string epubOf(const std::vector<std::string>& hrefs, std::vector<test::ZipEntry> members)
+{
+    std::string manifest, spine;
+    for (std::size_t i = 0; i < hrefs.size(); ++i) {
+        const std::string id = "c" + std::to_string(i);
+        manifest += "<item id=\"" + id + "\" href=\"" + hrefs[i] + "\" media-type=\"application/xhtml+xml\"/>";
+        spine += "<itemref idref=\"" + id + "\"/>";
+    }
+    members.insert(members.begin(),
+                   {{"mimetype", "application/epub+zip"},
+                    {"META-INF/container.xml",
+                     "<?xml version=\"1.0\"?><container version=\"1.0\" "
+                     "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
+                     "<rootfile full-path=\"book.opf\" media-type=\"application/oebps-package+xml\"/>"
+                     "</rootfiles></container>"},
+                    {"book.opf",
+                     "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\">"
+                     "<manifest>" + manifest + "</manifest><spine>" + spine + "</spine></package>"}});
+    return test::zipArchive(members);
+}
+
+// A sheet of many rules, and a page that links it again and again.
+std::string manyRules()
+{
+    std::string sheet;
+    for (int i = 0; i < 2000; ++i)
+        sheet += ".k" + std::to_string(i) + " p span { display: none }\n";
+    return sheet;
+}
+
+std::string linksToOneSheet(std::size_t bytes)
+{
+    std::string page = "<html><head>";
+    while (page.size() < bytes)
+        page += "<link rel=\"stylesheet\" href=\"s.css\"/><link rel=\"stylesheet\" href=\"./s.css\"/>";
+    return page + "</head><body><p>x</p></body></html>";
+}
+
+std::string epubLinkingOneSheet(std::size_t bytes)
+{
+    return epubOf({"c.xhtml"}, {{"c.xhtml", linksToOneSheet(bytes)}, {"s.css", manyRules()}});
+}
+
+// A saved page of html and css parts at the given locations.
+std::string savedPage(const std::vector<std::pair<std::string, std::string>>& parts)
+{
+    std::string s = "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"B\"; type=\"text/html\"\r\n\r\n";
+    for (const auto& [location, content] : parts)
+        s += "--B\r\nContent-Type: " + std::string(location.ends_with(".css") ? "text/css" : "text/html") +
+             "\r\nContent-Location: http://x/" + location + "\r\n\r\n" + content + "\r\n";
+    return s + "--B--\r\n";
+}
+
+std::string mhtLinkingOneSheet(std::size_t bytes)
+{
+    return savedPage({{"p.htm", linksToOneSheet(bytes)}, {"s.css", manyRules()}});
+}
+
+// A frameset whose frames all show one page.
+std::string mhtFramesOnOnePage(std::size_t bytes)
+{
+    std::string frames = "<html><frameset>";
+    while (frames.size() < bytes)
+        frames += "<frame src=\"p.htm\">";
+    return savedPage({{"top.htm", frames + "</frameset></html>"}, {"p.htm", "<p>page</p>"}});
+}
+
+// A spine naming one chapter under many spellings of its name; the chapter is half the
+// book.
+std::string epubChapterSpellings(std::size_t bytes)
+{
+    const std::string name = "chapterabcdefghijklmnop.xhtml";
+    std::vector<std::string> hrefs;
+    for (std::size_t i = 0; i < bytes / 2 / 120; ++i) {
+        std::string href = name;
+        for (std::size_t bit = 0; bit < 16; ++bit)
+            if (i >> bit & 1)
+                href[7 + bit] = static_cast<char>(href[7 + bit] - 'a' + 'A');
+        hrefs.push_back(href);
+    }
+    std::string chapter = "<html><body>";
+    while (chapter.size() < bytes / 2)
+        chapter += "<p>chapter text</p>";
+    return epubOf(hrefs, {{name, chapter + "</body></html>"}});
 }
 
 // `unit` repeated up to `bytes`, between `head` and `tail`.
@@ -230,6 +318,30 @@ const std::vector<Family>& families()
          renderAsFile<kMhtName>},
         {"epub long spine", epubWithSpine, renderAsFile<kEpubName>},
         {"docx nested paragraphs", docxNested, renderAsFile<kDocxName>},
+        {"docx empty elements",
+         [](std::size_t b) {
+             return test::zipArchive(
+                 {{"[Content_Types].xml", "<Types/>"},
+                  {"word/document.xml",
+                   fill(b, "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>",
+                        "<w:p/>", "</w:body></w:document>")}});
+         },
+         renderAsFile<kDocxName>},
+        {"odt repeated space marks",
+         [](std::size_t b) {
+             return test::zipArchive(
+                 {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                  {"content.xml",
+                   fill(b, "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:text>"
+                           "<text:p>a",
+                        "<text:s text:c=\"1024\"/>", "b</text:p></office:text></office:body></office:document-content>")}});
+         },
+         renderAsFile<kOdtName>},
+        {"epub one sheet linked again and again", epubLinkingOneSheet, renderAsFile<kEpubName>},
+        {"mht one sheet linked again and again", mhtLinkingOneSheet, renderAsFile<kMhtName>},
+        {"mht frames showing one page", mhtFramesOnOnePage, renderAsFile<kMhtName>},
+        {"epub one chapter under many spellings", epubChapterSpellings, renderAsFile<kEpubName>},
     };
     return all;
 }
