@@ -19,9 +19,13 @@ bool isZip(DocumentProbe& p)
     return looksLikeZip(p.bytes());
 }
 
+// A PDF starts with its header, at most after some blank lines; the signature further
+// in is only text that mentions it (a page about PDF files).
 bool isPdf(DocumentProbe& p)
 {
-    return p.bytes().substr(0, 1024).find("%PDF-") != std::string_view::npos;
+    const std::string_view head = p.bytes().substr(0, 1024);
+    const std::size_t start = head.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && head.substr(start).starts_with("%PDF-");
 }
 
 bool isCompoundFile(DocumentProbe& p)
