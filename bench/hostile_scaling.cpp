@@ -27,6 +27,7 @@
 #include "engine/render/html_renderer.h"
 #include "engine/render/plain_text_renderer.h"
 #include "engine/convert/renderer.h"
+#include "support/hostile_word.h"
 #include "support/zip_writer.h"
 
 namespace {
@@ -70,6 +71,21 @@ constexpr char kMhtName[] = "page.mht";
 constexpr char kEpubName[] = "book.epub";
 constexpr char kDocxName[] = "book.docx";
 constexpr char kOdtName[] = "book.odt";
+constexpr char kDocName[] = "book.doc";
+
+// A Word 97 document whose character-property bin table, of about `bytes` bytes, names
+// one page of 101 runs in every entry.
+std::string docBinTableOnOnePage(std::size_t bytes)
+{
+    std::string fixture;
+    if (FILE* f = std::fopen(SORVANE_TEST_DATA "/office/doc-chinese-english/input.doc", "rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            fixture.append(buffer, n);
+        std::fclose(f);
+    }
+    return test::wordWithOnePageBinTable(fixture, bytes / 8);
+}
 
 // An EPUB whose spine lists `items` chapters, each a small page.
 std::string epubWithSpine(std::size_t bytes)
@@ -342,6 +358,7 @@ const std::vector<Family>& families()
         {"mht one sheet linked again and again", mhtLinkingOneSheet, renderAsFile<kMhtName>},
         {"mht frames showing one page", mhtFramesOnOnePage, renderAsFile<kMhtName>},
         {"epub one chapter under many spellings", epubChapterSpellings, renderAsFile<kEpubName>},
+        {"doc bin table naming one page", docBinTableOnOnePage, renderAsFile<kDocName>},
     };
     return all;
 }

@@ -1,7 +1,8 @@
 // Small documents that ask a reader for far more work or text than they hold: a space
 // mark repeated, elements by the million, one style sheet linked thousands of times,
 // frames that share their pages, one chapter named again under other spellings. Each
-// must give its text once, in bounded time, or be refused clearly.
+// must give its text once, in bounded time, or be refused clearly. A Word bin table
+// naming one page in every entry too.
 
 #include <chrono>
 #include <cstddef>
@@ -10,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "bad_input_support.h"
 #include "common/text.h"
 #include "engine/convert/renderer.h"
+#include "support/hostile_word.h"
 #include "support/zip_writer.h"
 
 namespace sorvane {
@@ -132,6 +135,8 @@ std::string framesSharingPages(int levels, int width)
 
 TEST(ExpansionBombs, GiveEachTextOnceInBoundedTime)
 {
+    const std::string fixture =
+        test::readFile(std::filesystem::path(SORVANE_TEST_DATA) / "office/doc-chinese-english/input.doc");
     const struct {
         const char* what;
         const char* name;
@@ -153,6 +158,8 @@ TEST(ExpansionBombs, GiveEachTextOnceInBoundedTime)
          true, "一章", 1, 100, false},
         {"frames sharing their pages, six levels of six", "dag.mht", framesSharingPages(6, 6), true, "叶", 6, 1000,
          false},
+        {"a Word bin table naming one page 800,000 times", "bins.doc",
+         test::wordWithOnePageBinTable(fixture, 800'000), true, "朱镕", 1, 1000, false},
         {"25,000 frames showing one page", "frames.mht",
          savedPage({{"top.htm", frameset(std::vector<std::string>(25'000, "p.htm"))}, {"p.htm", "<p>页</p>"}}), true,
          "页", 1, 100, false},

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "io/codepage.h"
@@ -188,10 +189,13 @@ void readPropertyPages(const Bytes& doc, const Bytes& table, std::pair<std::uint
     if (lcb < 12 || !table.has(fc, lcb))
         return;
     const std::size_t n = (lcb - 4) / 8;
+    // Each page is read once: a table whose entries all name one page would otherwise
+    // repeat its runs once per entry.
+    std::unordered_set<std::uint32_t> pagesRead;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t pn = table.u32(fc + 4 * (n + 1) + 4 * i) & 0x3FFFFFu;
         const std::size_t page = std::size_t{pn} * 512;
-        if (!doc.has(page, 512))
+        if (!doc.has(page, 512) || !pagesRead.insert(pn).second)
             continue;
         const std::size_t runs = doc.u8(page + 511);
         if (runs == 0 || 4 * (runs + 1) + entrySize * runs > 511)
