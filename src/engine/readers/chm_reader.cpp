@@ -383,17 +383,19 @@ public:
         m_encoding = encodingForLanguageId(lcid);
         std::vector<std::string> topics;
         // The table of contents: the one #SYSTEM names, else the first .hhc in the book.
-        if (hhc.empty() || !object(hhc)) {
+        // It is read once: it may inflate to megabytes, all counted against the cap.
+        std::optional<std::string> sitemap = hhc.empty() ? std::nullopt : object(hhc);
+        if (!sitemap) {
             hhc.clear();
             for (const std::string& name : allObjects())
                 if (lowerAscii(name).ends_with(".hhc")) {
                     hhc = name;
+                    sitemap = object(hhc);
                     break;
                 }
         }
-        if (!hhc.empty())
-            if (const auto sitemap = object(hhc))
-                tocTopics(hhc, *sitemap, topics);
+        if (sitemap)
+            tocTopics(hhc, *sitemap, topics);
         for (const std::string& name : allObjects())
             if (isTopicName(name) && !name.starts_with("/#") && !name.starts_with("/$"))
                 topics.push_back(name);
