@@ -407,3 +407,140 @@ if os.path.isdir(folder):
                           "application/vnd.oasis.opendocument.text"))
     with open(os.path.join(folder, "expected.txt"), "wb") as f:
         f.write("\r\n".join(["表格之前", "", "甲\t\t丙", "\t\t", "\t乙\t", "", "表格之后"]).encode("utf-8"))
+
+
+# Automatic numbers and bullets: Chinese counting with a space after the number, a
+# restart by a start override, headings numbered through their styles (one style based
+# on a numbered one, legal numbering under a Roman level), bullets in the Symbol and
+# Wingdings fonts and in Courier New, a level that restarts only after the top level,
+# a zero-padded level, a level without a number, and numbering taken away by numId 0.
+def lvl(ilvl, fmt, text, start=1, suff=None, extra="", font=None):
+    return ('<w:lvl w:ilvl="%d"><w:start w:val="%d"/><w:numFmt w:val="%s"/>%s<w:lvlText w:val="%s"/>%s%s</w:lvl>'
+            % (ilvl, start, fmt, extra, text, '<w:suff w:val="%s"/>' % suff if suff else "",
+               '<w:rPr><w:rFonts w:ascii="%s" w:hAnsi="%s" w:hint="default"/></w:rPr>' % (font, font) if font else ""))
+
+
+def num_p(text, num_id, ilvl=None, style=None):
+    numpr = ""
+    if num_id is not None:
+        numpr = "<w:numPr>%s<w:numId w:val=\"%s\"/></w:numPr>" % (
+            '<w:ilvl w:val="%d"/>' % ilvl if ilvl is not None else "", num_id)
+    return p(r(text), style=style, extra_ppr=numpr)
+
+
+lists_numbering = ('<?xml version="1.0" encoding="UTF-8"?><w:numbering ' + W + '>'
+    '<w:abstractNum w:abstractNumId="0"><w:multiLevelType w:val="hybridMultilevel"/>'
+    + lvl(0, "chineseCounting", "%1、", suff="space")
+    + lvl(1, "decimal", "%2、", suff="space") +
+    '</w:abstractNum>'
+    '<w:abstractNum w:abstractNumId="1">'
+    + lvl(0, "upperRoman", "%1.", extra='<w:pStyle w:val="Heading1"/>')
+    + lvl(1, "decimal", "%1.%2", extra='<w:pStyle w:val="Heading2"/><w:isLgl/>')
+    + lvl(2, "decimal", "%1.%2.%3", suff="space", extra='<w:isLgl/>') +
+    '</w:abstractNum>'
+    '<w:abstractNum w:abstractNumId="2">'
+    + lvl(0, "bullet", "\uf0b7", font="Symbol")
+    + lvl(1, "bullet", "o", font="Courier New")
+    + lvl(2, "bullet", "\uf0a7", font="Wingdings")
+    + lvl(3, "bullet", "\uf0d8", suff="nothing", font="Wingdings") +
+    '</w:abstractNum>'
+    '<w:abstractNum w:abstractNumId="3">'
+    + lvl(0, "lowerLetter", "%1)", suff="space")
+    + lvl(1, "lowerRoman", "(%2)", suff="space")
+    + lvl(2, "decimal", "%3.", suff="space", extra='<w:lvlRestart w:val="1"/>')
+    + lvl(3, "none", "注：", suff="space")
+    + lvl(4, "decimalZero", "%5.", start=9, suff="space") +
+    '</w:abstractNum>'
+    '<w:num w:numId="1"><w:abstractNumId w:val="0"/></w:num>'
+    '<w:num w:numId="2"><w:abstractNumId w:val="1"/></w:num>'
+    '<w:num w:numId="3"><w:abstractNumId w:val="0"/>'
+    '<w:lvlOverride w:ilvl="0"><w:startOverride w:val="10"/></w:lvlOverride></w:num>'
+    '<w:num w:numId="5"><w:abstractNumId w:val="2"/></w:num>'
+    '<w:num w:numId="6"><w:abstractNumId w:val="3"/></w:num>'
+    '</w:numbering>')
+lists_styles = ('<?xml version="1.0" encoding="UTF-8"?><w:styles %s>'
+    '<w:style w:type="paragraph" w:default="1" w:styleId="a"><w:name w:val="Normal"/></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Heading1"><w:name w:val="heading 1"/><w:basedOn w:val="a"/>'
+    '<w:pPr><w:numPr><w:numId w:val="2"/></w:numPr><w:outlineLvl w:val="0"/></w:pPr></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Heading2"><w:name w:val="heading 2"/><w:basedOn w:val="Heading1"/>'
+    '<w:pPr><w:numPr><w:ilvl w:val="1"/></w:numPr><w:outlineLvl w:val="1"/></w:pPr></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Heading3"><w:name w:val="heading 3"/>'
+    '<w:pPr><w:numPr><w:ilvl w:val="2"/><w:numId w:val="2"/></w:numPr><w:outlineLvl w:val="2"/></w:pPr></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Chapter"><w:name w:val="Chapter"/><w:basedOn w:val="Heading1"/></w:style>'
+    '</w:styles>' % W)
+lists_body = "".join([
+    num_p("Introduction", None, style="Heading1"),
+    num_p("Scope", None, style="Heading2"),
+    num_p("Copyright and License", None, style="Heading3"),
+    num_p("Warranty", None, style="Heading3"),
+    num_p("Installation", None, style="Chapter"),
+    num_p("Requirements", None, style="Heading2"),
+    p(r("正文段落。")),
+    num_p("项目运行环境", 1, 0),
+    num_p("解压缩，将得到以下文件", 1, 1),
+    num_p("运行安装程序", 1, 1),
+    num_p("使用说明", 1, 0),
+    num_p("打开软件", 1, 1),
+    num_p("重新编号", 3, 0),
+    num_p("接着编号", 3, 0),
+    num_p("不再编号", "0", 0),
+    p(r("正文段落。")),
+    num_p("Bullet 1", 5, 0),
+    num_p("Sub", 5, 1),
+    num_p("Deep", 5, 2),
+    num_p("Arrow", 5, 3),
+    num_p("Bullet 2", 5, 0),
+    num_p("alpha", 6, 0),
+    num_p("one", 6, 1),
+    num_p("x", 6, 2),
+    num_p("two", 6, 1),
+    num_p("y", 6, 2),
+    num_p("beta", 6, 0),
+    num_p("z", 6, 2),
+    num_p("没有编号的层", 6, 3),
+    num_p("nine", 6, 4),
+    num_p("ten", 6, 4),
+    '<w:sectPr/>',
+])
+lists_members = [m for m in docx_members if m[0] in ("[Content_Types].xml", "_rels/.rels")] + [
+    ("word/document.xml", '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\r\n'
+     '<w:document %s><w:body>%s</w:body></w:document>' % (DOCX_NS, lists_body)),
+    ("word/styles.xml", lists_styles),
+    ("word/numbering.xml", lists_numbering),
+]
+write("docx-lists", "input.docx", zip_write(lists_members), [
+    "I.\tIntroduction",
+    "1.1\tScope",
+    "1.1.1 Copyright and License",
+    "1.1.2 Warranty",
+    "II.\tInstallation",
+    "2.1\tRequirements",
+    "",
+    "正文段落。",
+    "",
+    "一、 项目运行环境",
+    "1、 解压缩，将得到以下文件",
+    "2、 运行安装程序",
+    "二、 使用说明",
+    "1、 打开软件",
+    "十、 重新编号",
+    "十一、 接着编号",
+    "不再编号",
+    "",
+    "正文段落。",
+    "",
+    "•\tBullet 1",
+    "o\tSub",
+    "▪\tDeep",
+    "➢Arrow",
+    "•\tBullet 2",
+    "a) alpha",
+    "(i) one",
+    "1. x",
+    "(ii) two",
+    "2. y",
+    "b) beta",
+    "1. z",
+    "注： 没有编号的层",
+    "09. nine",
+    "10. ten"])
