@@ -114,6 +114,16 @@ Text formatNumber(int value, NumberFormat format)
             return Text(static_cast<std::size_t>((value - 1) / 26 + 1),
                         static_cast<char16_t>((format == NumberFormat::LowerLetter ? u'a' : u'A') + (value - 1) % 26));
         break;
+    case NumberFormat::LowerAlphabetic:
+    case NumberFormat::UpperAlphabetic:
+        // Bijective base 26: z is followed by aa, ab.
+        if (value >= 1) {
+            const char16_t a = format == NumberFormat::LowerAlphabetic ? u'a' : u'A';
+            for (int v = value; v > 0; v = (v - 1) / 26)
+                out.insert(out.begin(), static_cast<char16_t>(a + (v - 1) % 26));
+            return out;
+        }
+        break;
     case NumberFormat::LowerRoman:
     case NumberFormat::UpperRoman:
         if (value >= 1 && value < 4000)
@@ -300,6 +310,8 @@ Text ListCounters::next(const ListDefinition& list, int level, std::optional<int
         const bool decimal = def.legal && shown.format != NumberFormat::None;
         label += formatNumber(v, decimal ? NumberFormat::Decimal : shown.format);
     }
+    if (label.empty())
+        return label;
     if (label.size() > static_cast<std::size_t>(kMaxListLabel))
         label.resize(static_cast<std::size_t>(kMaxListLabel));
     label += def.suffix.substr(0, 4);

@@ -21,6 +21,8 @@ enum class NumberFormat : std::uint8_t {
     DecimalCircle,     // ①, ② … ⑳, then decimal
     LowerLetter,       // a … z, aa … zz, aaa
     UpperLetter,
+    LowerAlphabetic,   // a … z, aa, ab … zz, aaa
+    UpperAlphabetic,
     LowerRoman,
     UpperRoman,
     ChineseCounting,   // 一, 十一, 一百零一
@@ -68,9 +70,9 @@ struct ListDefinition {
 // The running numbers of one list.
 class ListCounters {
 public:
-    // The label of the next paragraph at `level` (0-based, clamped), suffix included;
-    // `restartAt` starts the level again at that value. Deeper levels restart as their
-    // definition says.
+    // The label of the next paragraph at `level` (0-based, clamped), suffix included,
+    // or nothing when the level shows neither number nor text; `restartAt` starts the
+    // level again at that value. Deeper levels restart as their definition says.
     Text next(const ListDefinition& list, int level, std::optional<int> restartAt = std::nullopt);
     // Forgets every level's number, so the list starts again.
     void reset();

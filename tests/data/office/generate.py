@@ -544,3 +544,110 @@ write("docx-lists", "input.docx", zip_write(lists_members), [
     "注： 没有编号的层",
     "09. nine",
     "10. ten"])
+
+
+# Numbered headings through the outline numbering (Chinese counting with a prefix and a
+# suffix, two shown levels each in its own format, an unnumbered level, a heading marked as a list header), and
+# lists: numbers with a suffix, nested levels showing the levels above in their own
+# formats, a list header, an item holding only a sublist, continued and restarted lists,
+# a start value, bullets (one in the Symbol font) and letters past z.
+def odt_level(kind, level, followed="listtab", **attrs):
+    names = {"fmt": "style:num-format", "prefix": "style:num-prefix", "suffix": "style:num-suffix",
+             "display": "text:display-levels", "start": "text:start-value", "bullet": "text:bullet-char"}
+    a = "".join(' %s="%s"' % (names[k], v) for k, v in attrs.items() if k != "font")
+    font = '<style:text-properties style:font-name="%s"/>' % attrs["font"] if "font" in attrs else ""
+    return ('<text:%s text:level="%d"%s><style:list-level-properties text:list-level-position-and-space-mode='
+            '"label-alignment"><style:list-level-label-alignment text:label-followed-by="%s"/>'
+            '</style:list-level-properties>%s</text:%s>' % (kind, level, a, followed, font, kind))
+
+
+def odt_list(style, items, extra=""):
+    return '<text:list%s%s>%s</text:list>' % (' text:style-name="%s"' % style if style else "", extra, "".join(items))
+
+
+def odt_item(*content, start=None):
+    return '<text:list-item%s>%s</text:list-item>' % (' text:start-value="%d"' % start if start else "", "".join(content))
+
+
+def tp(text):
+    return "<text:p>%s</text:p>" % text
+
+
+NUM = "list-level-style-number"
+BUL = "list-level-style-bullet"
+odt_lists_styles = ('<?xml version="1.0" encoding="UTF-8"?><office:document-styles ' + ODT_NS + '><office:styles>'
+    '<text:outline-style style:name="Outline">'
+    + odt_level("outline-level-style", 1, "space", fmt="一, 二, 三, ...", prefix="第", suffix="章")
+    + odt_level("outline-level-style", 2, fmt="1", display="2")
+    + odt_level("outline-level-style", 3, fmt="") +
+    '</text:outline-style></office:styles></office:document-styles>')
+odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content ' + ODT_NS + '>'
+    '<office:automatic-styles>'
+    '<text:list-style style:name="L1">'
+    + odt_level(NUM, 1, "space", fmt="1", suffix=")")
+    + odt_level(NUM, 2, fmt="a", suffix=".")
+    + odt_level(NUM, 3, "space", fmt="i", prefix="(", suffix=")", display="3") +
+    '</text:list-style><text:list-style style:name="L2">'
+    + odt_level(BUL, 1, bullet="•")
+    + odt_level(BUL, 2, "nothing", bullet="◦")
+    + odt_level(BUL, 3, bullet="\uf0b7", font="Symbol") +
+    '</text:list-style><text:list-style style:name="L3">'
+    + odt_level(NUM, 1, fmt="A", start="26") +
+    '</text:list-style></office:automatic-styles><office:body><office:text>'
+    '<text:h text:outline-level="1">归来</text:h>'
+    '<text:p>正文。</text:p>'
+    '<text:h text:outline-level="2">小节</text:h>'
+    '<text:h text:outline-level="3">无编号</text:h>'
+    '<text:h text:outline-level="1" text:is-list-header="true">序</text:h>'
+    '<text:h text:outline-level="1">出发</text:h>'
+    '<text:h text:outline-level="2">再一节</text:h>'
+    + odt_list("L1", [
+        odt_item(tp("界面设计简洁、友好、美观大方。")),
+        odt_item(tp("功能完善"), tp("第二段不编号")),
+        odt_item(odt_list(None, [odt_item(tp("子项")), odt_item(tp("子项二")),
+                                 odt_item(odt_list(None, [odt_item(tp("深"))]))])),
+        '<text:list-header>%s</text:list-header>' % tp("列表标题"),
+        odt_item(tp("三"), odt_list(None, [odt_item(tp("再子项"))]))])
+    + tp("中间段落")
+    + odt_list("L1", [odt_item(tp("四"))], ' text:continue-numbering="true"')
+    + odt_list("L1", [odt_item(tp("重新"))])
+    + odt_list("L1", [odt_item(tp("甲")), odt_item(tp("七"), start=7)], ' xml:id="list9"')
+    + odt_list("L1", [odt_item(tp("八"))], ' text:continue-list="list9"')
+    + odt_list("L2", [odt_item(tp("Bullet 1")),
+                      odt_item(odt_list(None, [odt_item(tp("Sub")),
+                                               odt_item(odt_list(None, [odt_item(tp("Deep"))]))]))])
+    + odt_list("L3", [odt_item(tp("zed")), odt_item(tp("double"))]) +
+    '</office:text></office:body></office:document-content>')
+write("odt-lists", "input.odt", zip_write([("content.xml", odt_lists_content), ("styles.xml", odt_lists_styles),
+                                          odt_members[2]], "application/vnd.oasis.opendocument.text"), [
+    "第一章 归来",
+    "",
+    "正文。",
+    "",
+    "一.1\t小节",
+    "无编号",
+    "序",
+    "第二章 出发",
+    "二.1\t再一节",
+    "1) 界面设计简洁、友好、美观大方。",
+    "2) 功能完善",
+    "第二段不编号",
+    "a.\t子项",
+    "b.\t子项二",
+    "(2.b.i) 深",
+    "列表标题",
+    "3) 三",
+    "a.\t再子项",
+    "",
+    "中间段落",
+    "",
+    "4) 四",
+    "1) 重新",
+    "1) 甲",
+    "7) 七",
+    "8) 八",
+    "•\tBullet 1",
+    "◦Sub",
+    "•\tDeep",
+    "Z\tzed",
+    "AA\tdouble"])

@@ -20,7 +20,8 @@ TEST(ListNumbering, FormatsNumbers)
         {7, F::Decimal, "7"},          {7, F::DecimalZero, "07"},       {10, F::DecimalZero, "10"},
         {12, F::DecimalFullWidth, "１２"}, {20, F::DecimalCircle, "⑳"},   {21, F::DecimalCircle, "21"},
         {26, F::LowerLetter, "z"},     {27, F::LowerLetter, "aa"},      {53, F::UpperLetter, "AAA"},
-        {100000, F::LowerLetter, "100000"},
+        {100000, F::LowerLetter, "100000"}, {28, F::LowerAlphabetic, "ab"}, {702, F::UpperAlphabetic, "ZZ"},
+        {703, F::UpperAlphabetic, "AAA"},
         {1994, F::UpperRoman, "MCMXCIV"}, {4, F::LowerRoman, "iv"},     {4000, F::UpperRoman, "4000"},
         {0, F::LowerRoman, "0"},
         {10, F::ChineseCounting, "十"},  {11, F::ChineseCounting, "十一"}, {20, F::ChineseCounting, "二十"},
@@ -68,6 +69,7 @@ TEST(ListNumbering, CountsAndBoundsLabels)
     EXPECT_EQ(toUtf8(counters.next(list, 42)), "1\t");  // a level past the last is the last
     counters.reset();
     EXPECT_EQ(toUtf8(counters.next(list, 0)), "1.\t");
+    EXPECT_EQ(toUtf8(counters.next(list, 2)), "");  // a level with no text has no label
 
     // A start at the top of the range stays there, and a level text of placeholders
     // gives a label of bounded length.
