@@ -651,3 +651,55 @@ write("odt-lists", "input.odt", zip_write([("content.xml", odt_lists_content), (
     "•\tDeep",
     "Z\tzed",
     "AA\tdouble"])
+
+
+# Lists numbered from the list table, as a word processor writes them in code page 936:
+# Chinese counting with a space after the number, a second level of "1、" that restarts,
+# a paragraph whose number the writer gave in \listtext, and bullets in the Symbol and
+# Wingdings fonts; a lone \'a0 between GBK characters is a no-break space.
+def rtf_level(nfc, text, numbers, follow=0, extra=""):
+    """A \\listlevel whose level text counts its characters, placeholders as \\'0N."""
+    return ("{\\listlevel\\levelnfc%d\\levelnfcn%d\\leveljc0\\levelfollow%d\\levelstartat1%s"
+            "{\\leveltext\\leveltemplateid1\\'%02x%s;}{\\levelnumbers%s;}\\fi-420\\li420}"
+            % (nfc, nfc, follow, extra, len(text),
+               "".join("\\'%02x" % ord(c) if ord(c) < 10 else rtf_unicode(c) for c in text),
+               "".join("\\'%02x" % n for n in numbers)))
+
+
+write("rtf-lists", "input.rtf", ("".join([
+    "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052",
+    "{\\fonttbl{\\f0\\fnil\\fcharset134 ", g("宋体"), ";}{\\f1\\fbidi\\froman\\fcharset2\\fprq2 Symbol;}",
+    "{\\f2\\fnil\\fcharset2\\fprq2 Wingdings;}}\r\n",
+    "{\\*\\listtable{\\list\\listtemplateid100\\listhybrid",
+    rtf_level(37, "\x00、", [1], follow=1),
+    rtf_level(0, "\x01、", [1], follow=1),
+    "{\\listname ;}\\listid11}\r\n",
+    "{\\list\\listtemplateid200\\listhybrid",
+    "{\\listlevel\\levelnfc23\\levelfollow0\\levelstartat1{\\leveltext\\'01\\u-3913 ?;}{\\levelnumbers;}\\f1\\fi-420\\li420}",
+    "{\\listlevel\\levelnfc23\\levelfollow0\\levelstartat1{\\leveltext\\'01\\'a7;}{\\levelnumbers;}\\f2\\fi-420\\li840}",
+    "{\\listname ;}\\listid22}}\r\n",
+    "{\\*\\listoverridetable{\\listoverride\\listid11\\listoverridecount0\\ls1}",
+    "{\\listoverride\\listid22\\listoverridecount0\\ls2}}\r\n",
+    "\\pard\\plain\\f0 ", g("安装说明"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl0\\f0 ", g("项目运行环境"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl1\\f0 ", g("解压缩，将得到以下文件"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl1\\f0 ", g("运行安装程序"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl0\\f0 ", g("使用说明"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl1\\f0 ", g("打开软件"), "\\par\r\n",
+    "{\\listtext\\pard\\plain\\f0 1)\\tab}\\pard\\ls1\\ilvl1\\f0 ", g("界面设计简洁、友好、美观大方。"), "\\par\r\n",
+    "\\pard\\ls2\\ilvl0\\f0 Bullet 1\\par\r\n",
+    "\\pard\\ls2\\ilvl1\\f0 ", g("子项"), "\\par\r\n",
+    "\\pard\\plain\\f0 ", g("共"), "\\'a0", g("两项"), "\\par\r\n",
+    "}\r\n"]).encode("ascii")), [
+    "安装说明",
+    "",
+    "一、 项目运行环境",
+    "1、 解压缩，将得到以下文件",
+    "2、 运行安装程序",
+    "二、 使用说明",
+    "1、 打开软件",
+    "1)\t界面设计简洁、友好、美观大方。",
+    "•\tBullet 1",
+    "▪\t子项",
+    "",
+    "共 两项"])
