@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "io/codepage.h"
+#include "engine/render/html_renderer.h"
 #include "engine/readers/doc_block_text.h"
 #include "engine/readers/list_numbering.h"
 #include "engine/readers/rtf_list_table.h"
@@ -22,7 +23,9 @@ namespace sorvane {
 namespace {
 
 // Where the text of a group goes.
-enum class Dest : std::uint8_t { Body, Note, FontTable, ListTable, LevelText, LevelNumbers, OverrideTable, Skip };
+enum class Dest : std::uint8_t {
+    Body, Note, FontTable, ListTable, LevelText, LevelNumbers, OverrideTable, HtmlTag, Skip
+};
 
 // What a control word does.
 enum class Act : std::uint8_t {
@@ -72,6 +75,9 @@ enum class Act : std::uint8_t {
     ListNumber,    // \lsN: a paragraph's list, or an override's number
     ListLevelNumber,  // \ilvlN
     ListText,      // \listtext, \pntext: the number the writer put before the paragraph
+    FromHtml,      // \fromhtml1: the document wraps an HTML page
+    HtmlTag,       // \htmltagN: markup of the wrapped page
+    HtmlRtf,       // \htmlrtf, \htmlrtf0: text that belongs to the RTF rendering only
 };
 
 struct Word {
@@ -141,6 +147,9 @@ const std::unordered_map<std::string_view, Word>& words()
         {"listoverride", {Act::ListOverride}}, {"ls", {Act::ListNumber}},
         {"ilvl", {Act::ListLevelNumber}},    {"listtext", {Act::ListText}},
         {"pntext", {Act::ListText}},
+        // HTML wrapped in RTF.
+        {"fromhtml", {Act::FromHtml}},       {"htmltag", {Act::HtmlTag}},
+        {"htmlrtf", {Act::HtmlRtf}},
     };
     return table;
 }
@@ -181,6 +190,7 @@ struct Group {
     bool deleted = false;
     bool inTable = false;
     bool listText = false;  // inside \listtext or \pntext
+    bool htmlRtf = false;   // between \htmlrtf and \htmlrtf0
     long long list = 0;     // the paragraph's \ls, 0 for none
     long long listLevel = 0;
     int font = -1;  // -1: the default font
@@ -223,6 +233,10 @@ public:
             }
         }
         flushBytes();
+        if (m_fromHtml) {
+            flushHtmlBytes();
+            return renderHtmlUtf8(toUtf8(m_html));
+        }
         Text notes = m_notes.take();
         if (!notes.empty()) {
             m_body.endBlock(2);
@@ -438,30 +452,38 @@ private:
             break;
         case Act::Char: character(word.ch); break;
         case Act::Paragraph:
+        case Act::Line:
+        case Act::Section:
+            if (m_fromHtml) {
+                htmlText(u"\r\n");
+                break;
+            }
+            if (word.act == Act::Line) {
+                if (visible()) {
+                    flushBytes();
+                    startText().lineBreak();
+                }
+                break;
+            }
+            if (word.act == Act::Section) {
+                if (visible()) {
+                    flushBytes();
+                    out(g.dest).endBlock(2);
+                    endParagraph();
+                }
+                break;
+            }
             if (visible()) {
                 flushBytes();
                 out(g.dest).endBlock(g.inTable || g.list > 0 ? 1 : 2);
                 endParagraph();
             }
             break;
-        case Act::Section:
-            if (visible()) {
-                flushBytes();
-                out(g.dest).endBlock(2);
-                endParagraph();
-            }
-            break;
-        case Act::Line:
-            if (visible()) {
-                flushBytes();
-                startText().lineBreak();
-            }
-            break;
         case Act::Tab: tab(); break;
         case Act::Cell:
         case Act::Row:
             // Table structure stands even when the cell's text is hidden.
-            if (g.dest == Dest::Body || g.dest == Dest::Note) {
+            if (!m_fromHtml && (g.dest == Dest::Body || g.dest == Dest::Note)) {
                 flushBytes();
                 if (word.act == Act::Cell) {
                     out(g.dest).endCell();
@@ -475,7 +497,7 @@ private:
         case Act::RowStart:
             // Some writers repeat the row's definition before its end: only the first
             // one starts the row.
-            if ((g.dest == Dest::Body || g.dest == Dest::Note) && !m_rowOpen) {
+            if (!m_fromHtml && (g.dest == Dest::Body || g.dest == Dest::Note) && !m_rowOpen) {
                 flushBytes();
                 out(g.dest).startRow();
                 m_rowOpen = true;
@@ -604,7 +626,38 @@ private:
             break;
         case Act::ListLevelNumber: g.listLevel = std::max<long long>(param, 0); break;
         case Act::ListText: g.listText = true; break;
+        case Act::FromHtml: m_fromHtml = !hasParam || param != 0; break;
+        case Act::HtmlTag:
+            // A "\*" destination in the body that holds the page's markup.
+            if (m_fromHtml && g.outer == Dest::Body)
+                g.dest = Dest::HtmlTag;
+            break;
+        case Act::HtmlRtf: g.htmlRtf = !hasParam || param != 0; break;
         }
+    }
+
+    // Whether text here belongs to the wrapped page: its markup, and body text outside
+    // the parts only the RTF rendering shows.
+    bool toHtml()
+    {
+        const Group& g = top();
+        return g.dest == Dest::HtmlTag || (g.dest == Dest::Body && !g.htmlRtf);
+    }
+
+    void htmlText(TextView text)
+    {
+        if (!toHtml())
+            return;
+        flushHtmlBytes();
+        m_html += text;
+    }
+
+    void flushHtmlBytes()
+    {
+        if (m_htmlBytes.empty())
+            return;
+        m_html += decode(m_htmlBytesCodePage, m_htmlBytes);
+        m_htmlBytes.clear();
     }
 
     // Whether the current group is a table of the document: a group of its own directly
@@ -691,6 +744,15 @@ private:
                 m_levelNumbers.push_back(static_cast<char>(b));
             return;
         }
+        if (m_fromHtml) {
+            if (!toHtml())
+                return;
+            if (!m_htmlBytes.empty() && currentCodePage() != m_htmlBytesCodePage)
+                flushHtmlBytes();
+            m_htmlBytesCodePage = currentCodePage();
+            m_htmlBytes.push_back(static_cast<char>(b));
+            return;
+        }
         if (!visible())
             return;
         const int codePage = currentCodePage();
@@ -700,17 +762,20 @@ private:
         }
         // A lone A0 is a no-break space in the double-byte code pages too, where it is
         // no character's first byte.
-        if (b == 0xA0 && isDoubleByte(codePage) && !afterLeadByte(codePage)) {
+        if (!m_bytes.empty() && (codePage != m_bytesCodePage || top().dest != m_bytesDest))
+            flushBytes();
+        if (b == 0xA0 && isDoubleByte(codePage) && !m_afterLeadByte) {
             character(u'\u00A0');
             return;
         }
-        if (!m_bytes.empty() && (codePage != m_bytesCodePage || top().dest != m_bytesDest))
-            flushBytes();
         if (m_bytes.empty())
             startText();
         m_bytesCodePage = codePage;
         m_bytesDest = top().dest;
         m_bytes.push_back(static_cast<char>(b));
+        // Whether the bytes now end with the first byte of a double-byte character.
+        m_afterLeadByte = !m_afterLeadByte && isDoubleByte(codePage) &&
+                          (codePage == 932 ? (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) : b >= 0x81);
     }
 
     // The font table's names: a font's name ends at ";". Only the symbol fonts are kept.
@@ -735,25 +800,12 @@ private:
         return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
     }
 
-    // Whether the bytes waiting to be decoded end with the first byte of a double-byte
-    // character.
-    bool afterLeadByte(int codePage) const
-    {
-        if (m_bytesCodePage != codePage)
-            return false;
-        bool lead = false;
-        for (const char c : m_bytes) {
-            const auto b = static_cast<unsigned char>(c);
-            if (lead)
-                lead = false;
-            else
-                lead = codePage == 932 ? (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) : b >= 0x81 && b <= 0xFE;
-        }
-        return lead;
-    }
-
     void character(char16_t ch)
     {
+        if (m_fromHtml) {
+            htmlText(TextView(&ch, 1));
+            return;
+        }
         if (!visible())
             return;
         flushBytes();
@@ -762,6 +814,10 @@ private:
 
     void tab()
     {
+        if (m_fromHtml) {
+            htmlText(u"\t");
+            return;
+        }
         if (!visible())
             return;
         flushBytes();
@@ -774,6 +830,7 @@ private:
             return;
         out(m_bytesDest).text(decode(m_bytesCodePage, m_bytes));
         m_bytes.clear();
+        m_afterLeadByte = false;
     }
 
     // Decodes through ICU's converter for the Windows code page; a code page ICU does
@@ -833,8 +890,14 @@ private:
     int m_documentCodePage = 1252;
 
     std::string m_bytes;  // 8-bit text not yet decoded
+    bool m_afterLeadByte = false;  // m_bytes ends with a double-byte character's first byte
     int m_bytesCodePage = 1252;
     Dest m_bytesDest = Dest::Body;
+
+    bool m_fromHtml = false;  // \fromhtml1: the text is the wrapped page, rendered at the end
+    Text m_html;
+    std::string m_htmlBytes;
+    int m_htmlBytesCodePage = 1252;
 
     DocBlockText m_body;
     DocBlockText m_notes;

@@ -120,6 +120,21 @@ TEST(RtfReader, NumbersListsAndShowsSymbolFonts)
         EXPECT_EQ(read(c.rtf), c.text) << c.what;
 }
 
+TEST(RtfReader, RendersWrappedHtml)
+{
+    // The page is the markup of the \htmltag destinations with the text outside
+    // \htmlrtf parts; what only the RTF rendering shows is left out.
+    const std::string rtf =
+        R"({\rtf1\ansi\ansicpg936\fromhtml1 \deff0{\fonttbl{\f0\fswiss Arial;}})"
+        R"({\*\htmltag19 <html>}{\*\htmltag50 <body>}\htmlrtf \lang2052 RTF only\par \htmlrtf0 )"
+        R"({\*\htmltag64 <p><span class=x>Chinese Patent Application No.</span>}\htmlrtf {\htmlrtf0 )"
+        R"({\*\htmltag84 &nbsp;}\htmlrtf\'a0\htmlrtf0 2024\htmlrtf }\htmlrtf0{\*\htmltag72 </p>}\htmlrtf\par\htmlrtf0 )"
+        R"({\*\htmltag64 <p>}\'d6\'d0\'ce\'c4\par{\*\htmltag72 </p>}{\*\htmltag58 </body>}{\*\htmltag27 </html>}})";
+    EXPECT_EQ(read(rtf), "Chinese Patent Application No. 2024\r\n\r\n\u4E2D\u6587");
+    // Without \fromhtml the tags are not text.
+    EXPECT_EQ(read(R"({\rtf1 {\*\htmltag64 <p>}a})"), "a");
+}
+
 TEST(RtfReader, HostileCountsAndNestingStayBounded)
 {
     // Binary data is skipped by its count, even when it holds braces and backslashes, and
