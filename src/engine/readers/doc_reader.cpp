@@ -500,12 +500,16 @@ private:
             if (paragraphStart) {
                 // A numbered list item is a block of its own, its number or bullet first;
                 // a list level that shows nothing leaves the paragraph as it is.
+                const bool afterListItem = listParagraph;
                 listParagraph = false;
                 if (nextList < m_paragraphLists.size() && m_paragraphLists[nextList].first == i) {
                     const Text label = m_lists.label(m_paragraphLists[nextList++].second);
                     listParagraph = !label.empty();
                     out.text(label);
                 }
+                // A paragraph after a list is set off from it as from any paragraph.
+                if (afterListItem && !listParagraph && !inRow)
+                    out.endBlock(2);
             }
             paragraphStart = c == 0x0D || c == kCellMark || c == kRowMark;
             if (c == kRowMark)

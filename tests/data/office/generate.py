@@ -703,3 +703,117 @@ write("rtf-lists", "input.rtf", ("".join([
     "▪\t子项",
     "",
     "共 两项"])
+
+
+# A Word 97 document written byte by byte from the published format (no word processor
+# here makes one): a compound file holding a WordDocument stream (file information block,
+# 8-bit text, one page of paragraph properties) and a 1Table stream (piece table, the
+# index of that page, the font table and the list tables). Two paragraphs of a decimal
+# list, one at its second level ("%1.%2" in letters, a space after), one bullet in
+# Symbol, between two plain paragraphs.
+def doc_lists():
+    import struct
+    u16 = lambda v: struct.pack("<H", v)
+    u32 = lambda v: struct.pack("<I", v & 0xFFFFFFFF)
+    paragraphs = [("Intro", None), ("Alpha", (1, 0)), ("Beta", (1, 0)), ("Sub", (1, 1)),
+                  ("Bullet", (2, 0)), ("End", None)]
+    text = "".join(t + "\r" for t, _ in paragraphs).encode("ascii")
+    text_fc, page_fc = 0x400, 0x600
+
+    # The file information block: 14 shorts, 22 longs (ccpText the fourth), 93 pairs.
+    fc_lcb = [(0, 0)] * 93
+    table = bytearray()
+    table += b"\x02" + u32(16) + u32(0) + u32(len(text)) + u16(0) + u32((text_fc * 2) | 0x40000000) + u16(0)
+    fc_lcb[33] = (0, len(table))
+    at = len(table)
+    table += u32(text_fc) + u32(text_fc + len(text)) + u32(page_fc // 512)
+    fc_lcb[13] = (at, len(table) - at)
+
+    def ffn(name):
+        body = b"\x00" + u16(400) + b"\x00\x00" + bytes(10) + bytes(24) + (name + "\0").encode("utf-16-le")
+        return bytes([len(body)]) + body
+    at = len(table)
+    table += u16(2) + u16(0) + ffn("Times New Roman") + ffn("Symbol")
+    fc_lcb[15] = (at, len(table) - at)
+
+    def lvl(nfc, chars, nums, follow, chpx=b""):
+        lvlf = (u32(1) + bytes([nfc, 0]) + bytes(nums + [0] * (9 - len(nums))) + bytes([follow]) + bytes(8)
+                + bytes([len(chpx), 0, 0, 0]))
+        return lvlf + chpx + u16(len(chars)) + "".join(chars).encode("utf-16-le")
+
+    def lstf(lsid, simple):
+        return u32(lsid) + u32(0) + b"\xff" * 18 + bytes([1 if simple else 0, 0])
+    at = len(table)
+    table += u16(2) + lstf(100, False) + lstf(200, True)
+    fc_lcb[73] = (at, len(table) - at)
+    table += lvl(0, ["\x00", "."], [1], 0) + lvl(4, ["\x00", ".", "\x01"], [1, 3], 1)
+    table += b"".join(lvl(0, [], [], 0) for _ in range(7))
+    table += lvl(23, ["\uf0b7"], [], 0, u16(0x4A4F) + u16(1))
+    at = len(table)
+    table += u32(2) + b"".join(u32(lsid) + bytes(12) for lsid in (100, 200)) + u32(0) + u32(0)
+    fc_lcb[74] = (at, len(table) - at)
+
+    fib = (u16(0xA5EC) + u16(0x00C1) + u16(0) + u16(0x0409) + u16(0) + u16(0x0200) + u16(0x00BF) + bytes(18)
+           + u16(14) + bytes(28) + u16(22) + bytes(12) + u32(len(text)) + bytes(72)
+           + u16(93) + b"".join(u32(fc) + u32(lcb) for fc, lcb in fc_lcb) + u16(0))
+    word = bytearray(fib.ljust(text_fc, b"\0") + text)
+    word = word.ljust(page_fc, b"\0")
+
+    # One page of paragraph properties: each paragraph's file range, and for list
+    # paragraphs a PAPX naming the list (sprmPIlfo) and the level (sprmPIlvl).
+    page = bytearray(512)
+    fc = text_fc
+    bounds = [fc]
+    for t, _ in paragraphs:
+        fc += len(t) + 1
+        bounds.append(fc)
+    runs = len(paragraphs)
+    for i, b in enumerate(bounds):
+        page[4 * i:4 * i + 4] = u32(b)
+    papx_at = 0x100
+    for i, (_, lst) in enumerate(paragraphs):
+        if lst is None:
+            continue
+        papx = bytes([5]) + u16(0) + u16(0x460B) + u16(lst[0]) + u16(0x260A) + bytes([lst[1]])
+        page[papx_at:papx_at + len(papx)] = papx
+        page[4 * (runs + 1) + 13 * i] = papx_at // 2
+        papx_at += 16
+    page[511] = runs
+    word += page
+    word = bytes(word.ljust(4096, b"\0"))
+    table = bytes(table.ljust(4096, b"\0"))
+
+    # The compound file: header, one FAT sector, one directory sector, the two streams.
+    end, free, fat_sect, nostream = 0xFFFFFFFE, 0xFFFFFFFF, 0xFFFFFFFD, 0xFFFFFFFF
+    word_start, table_start = 2, 2 + len(word) // 512
+    total = table_start + len(table) // 512
+    fat = [fat_sect, end]
+    for start, size in ((word_start, len(word)), (table_start, len(table))):
+        n = size // 512
+        fat += [start + k + 1 for k in range(n - 1)] + [end]
+    fat += [free] * (128 - len(fat))
+    assert total <= 128
+    header = (bytes.fromhex("D0CF11E0A1B11AE1") + bytes(16) + u16(0x3E) + u16(3) + u16(0xFFFE) + u16(9) + u16(6)
+              + bytes(6) + u32(0) + u32(1) + u32(1) + u32(0) + u32(4096) + u32(end) + u32(0) + u32(end) + u32(0)
+              + u32(0) + u32(free) * 108)
+
+    def entry(name, kind, left, right, child, start, size):
+        raw = (name + "\0").encode("utf-16-le") if name else b""
+        return (raw.ljust(64, b"\0") + u16(len(raw)) + bytes([kind, 1]) + u32(left) + u32(right) + u32(child)
+                + bytes(16) + u32(0) + bytes(16) + u32(start) + u32(size) + u32(0))
+    directory = (entry("Root Entry", 5, nostream, nostream, 1, end, 0)
+                 + entry("WordDocument", 2, 2, nostream, nostream, word_start, len(word))
+                 + entry("1Table", 2, nostream, nostream, nostream, table_start, len(table))
+                 + entry("", 0, nostream, nostream, nostream, 0, 0))
+    return header + b"".join(u32(v) for v in fat) + directory + word + table
+
+
+write("doc-lists", "input.doc", doc_lists(), [
+    "Intro",
+    "",
+    "1.\tAlpha",
+    "2.\tBeta",
+    "2.a Sub",
+    "•\tBullet",
+    "",
+    "End"])
