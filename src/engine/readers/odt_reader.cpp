@@ -222,12 +222,13 @@ private:
             return false;
         }
         // Comments, tracked changes (the deleted text lives there), hidden paragraphs
-        // and text, and the descriptions of drawings are never shown.
+        // and text, and the descriptions of drawings are never shown; a writer's copy of
+        // a list number (text:number) gives way to the number counted here.
         static const std::set<std::string_view> skipped = {
             "office:annotation", "office:annotation-end", "text:tracked-changes", "text:hidden-text",
             "text:hidden-paragraph", "svg:desc", "svg:title", "table:table-columns",
             "table:table-column", "text:sequence-decls", "text:variable-decls", "text:user-field-decls",
-            "office:forms", "text:note-citation"};
+            "office:forms", "text:note-citation", "text:number"};
         return !skipped.contains(name);
     }
 

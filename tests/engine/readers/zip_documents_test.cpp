@@ -165,8 +165,10 @@ TEST(DocxReader, HostileNumberingStaysBounded)
 
 TEST(OdtReader, ShowsWhatTheFormatSays)
 {
-    const std::string hiddenStyle = R"(<style:style style:name="H" style:family="paragraph">)"
-                                    R"(<style:text-properties text:display="none"/></style:style>)";
+    const std::string styles = R"(<style:style style:name="H" style:family="paragraph">)"
+                               R"(<style:text-properties text:display="none"/></style:style>)"
+                               R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1")"
+                               R"( style:num-format="1" style:num-suffix="."/></text:list-style>)";
     const DocCase cases[] = {
         {"white space collapses, none at a paragraph's start",
          "<text:p>  a \n\t b  <text:span> c</text:span></text:p>", "a b c"},
@@ -192,9 +194,13 @@ TEST(OdtReader, ShowsWhatTheFormatSays)
          "<text:h>H</text:h><text:list><text:list-item><text:p>1</text:p></text:list-item>"
          "<text:list-item><text:p>2</text:p></text:list-item></text:list><text:p>p</text:p>",
          "H\r\n1\r\n2\r\n\r\np"},
+        {"a writer's copy of the number gives way to the counted one",
+         "<text:list text:style-name=\"N\"><text:list-item><text:p><text:number>7.</text:number>a</text:p>"
+         "</text:list-item></text:list>",
+         "1.\ta"},
     };
     for (const DocCase& c : cases)
-        EXPECT_EQ(readOdtText(c.xml, hiddenStyle), c.text) << c.what;
+        EXPECT_EQ(readOdtText(c.xml, styles), c.text) << c.what;
 }
 
 }  // namespace
