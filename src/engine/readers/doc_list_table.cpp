@@ -116,9 +116,9 @@ std::size_t readLvl(const Reader& t, std::size_t pos, ListLevel& level, const st
 
 }  // namespace
 
-std::optional<DocParagraphList> docParagraphList(std::string_view grpprl)
+std::optional<DocParagraphList> docParagraphList(std::string_view grpprl, std::optional<DocParagraphList> style)
 {
-    DocParagraphList list;
+    DocParagraphList list = style.value_or(DocParagraphList());
     forEachSprm(grpprl, [&](std::uint16_t sprm, const Reader& b, std::size_t operand) {
         if (sprm == kSprmPIlfo)
             list.ilfo = static_cast<std::int16_t>(b.u16(operand));
@@ -128,6 +128,56 @@ std::optional<DocParagraphList> docParagraphList(std::string_view grpprl)
     if (list.ilfo <= 0)
         return std::nullopt;
     return list;
+}
+
+std::vector<std::optional<DocParagraphList>> docStyleLists(std::string_view table,
+                                                           std::pair<std::uint32_t, std::uint32_t> at)
+{
+    // The STSH: the size of its header, the header (the style count and the size of
+    // each style's fixed part first), then each style with its size first. A paragraph
+    // style's fixed part gives its kind, its base style and its count of property
+    // lists; its name follows, then the paragraph properties (a size, a style index,
+    // the list).
+    const Reader t{table};
+    const auto [fc, lcb] = at;
+    std::vector<std::optional<DocParagraphList>> lists;
+    if (lcb < 6 || !t.has(fc, lcb))
+        return lists;
+    const Reader s{table.substr(fc, lcb)};
+    const std::size_t header = s.u16(0);
+    const std::size_t count = s.u16(2);
+    const std::size_t fixed = s.u16(4);
+    std::vector<std::pair<std::string_view, std::size_t>> own;  // grpprl, base style
+    std::size_t pos = 2 + header;
+    for (std::size_t i = 0; i < count && s.has(pos, 2); ++i) {
+        const std::size_t size = s.u16(pos);
+        const std::size_t entry = pos + 2;
+        pos = entry + size;
+        own.emplace_back(std::string_view(), 0xFFF);
+        if (size < fixed || !s.has(entry, size) || fixed < 10)
+            continue;
+        const std::uint16_t kindAndBase = s.u16(entry + 2);
+        if ((kindAndBase & 0x0F) != 1 || (s.u16(entry + 4) & 0x0F) == 0)
+            continue;  // not a paragraph style, or no properties
+        std::size_t at = entry + fixed;
+        at += 2 + 2 * std::size_t{s.u16(at)} + 2;  // the name, with its length and end
+        const std::size_t upx = s.u16(at);
+        if (upx < 2 || at + 2 + upx > entry + size)
+            continue;
+        own.back() = {s.data.substr(at + 4, upx - 2), kindAndBase >> 4};
+    }
+    // Each style's list over its base's, following at most a few bases.
+    lists.resize(own.size());
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        std::vector<std::size_t> chain;
+        for (std::size_t k = i; k < own.size() && chain.size() < 16; k = own[k].second)
+            chain.push_back(k);
+        std::optional<DocParagraphList> list;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            list = docParagraphList(own[*it].first, list);
+        lists[i] = list;
+    }
+    return lists;
 }
 
 std::vector<std::string> docFontNames(std::string_view table, std::pair<std::uint32_t, std::uint32_t> at)

@@ -23,8 +23,15 @@ struct DocParagraphList {
     int ilvl = 0;
 };
 
-// The list and level a paragraph's property list (grpprl) gives, if it names a list.
-std::optional<DocParagraphList> docParagraphList(std::string_view grpprl);
+// The list and level a paragraph's property list (grpprl) gives over those of its style
+// (`style`), if it names a list.
+std::optional<DocParagraphList> docParagraphList(std::string_view grpprl,
+                                                 std::optional<DocParagraphList> style = std::nullopt);
+
+// The list each paragraph style gives, through the styles it is based on, by style
+// index, from the style sheet (STSH) at `at` (offset, length) in the table stream.
+std::vector<std::optional<DocParagraphList>> docStyleLists(std::string_view table,
+                                                           std::pair<std::uint32_t, std::uint32_t> at);
 
 class DocListTable {
 public:

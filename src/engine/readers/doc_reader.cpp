@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +30,7 @@ constexpr std::uint16_t kFlagTable1 = 0x0200;
 constexpr std::uint16_t kFlagObfuscated = 0x8000;
 enum LwIndex { CcpText = 3, CcpFtn = 4, CcpHdd = 5, CcpAtn = 7, CcpEdn = 8 };
 enum FcLcbIndex {
-    PlcffndRef = 2, PlcfBteChpx = 12, PlcfBtePapx = 13, SttbfFfn = 15, Clx = 33, PlcfendRef = 46, PlfLst = 73,
+    Stshf = 1, PlcffndRef = 2, PlcfBteChpx = 12, PlcfBtePapx = 13, SttbfFfn = 15, Clx = 33, PlcfendRef = 46, PlfLst = 73,
     PlfLfo = 74
 };
 
@@ -258,9 +259,11 @@ struct ListParagraph {
     DocParagraphList list;
 };
 
-// The paragraphs whose properties name a list, in file order.
+// The paragraphs whose properties, or their style's (`styleLists` by style index), name
+// a list, in file order.
 std::vector<ListParagraph> readListParagraphs(const Bytes& doc, const Bytes& table,
-                                              std::pair<std::uint32_t, std::uint32_t> plc)
+                                              std::pair<std::uint32_t, std::uint32_t> plc,
+                                              const std::vector<std::optional<DocParagraphList>>& styleLists)
 {
     std::vector<ListParagraph> out;
     const auto [fc, lcb] = plc;
@@ -289,7 +292,9 @@ std::vector<ListParagraph> readListParagraphs(const Bytes& doc, const Bytes& tab
             }
             if (size < 2 || start + size > page + 511)
                 continue;
-            if (const auto list = docParagraphList(doc.slice(start + 2, size - 2)))
+            const std::size_t istd = doc.u16(start);
+            const auto style = istd < styleLists.size() ? styleLists[istd] : std::nullopt;
+            if (const auto list = docParagraphList(doc.slice(start + 2, size - 2), style))
                 out.push_back({{doc.u32(page + 4 * r), doc.u32(page + 4 * (r + 1))}, *list});
         }
     }
@@ -613,7 +618,8 @@ Result<Text> docText(const OleCompoundFile& file)
                       readRowEnds(doc, table, fib->at(PlcfBtePapx)));
     reader.setLists(DocListTable(*tableStream, fib->at(PlfLst), fib->at(PlfLfo),
                                  docFontNames(*tableStream, fib->at(SttbfFfn))),
-                    readListParagraphs(doc, table, fib->at(PlcfBtePapx)));
+                    readListParagraphs(doc, table, fib->at(PlcfBtePapx),
+                                       docStyleLists(*tableStream, fib->at(Stshf))));
     reader.numberNotes(readReferencePositions(table, fib->at(PlcffndRef)),
                        readReferencePositions(table, fib->at(PlcfendRef)));
 

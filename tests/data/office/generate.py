@@ -708,14 +708,15 @@ write("rtf-lists", "input.rtf", ("".join([
 # A Word 97 document written byte by byte from the published format (no word processor
 # here makes one): a compound file holding a WordDocument stream (file information block,
 # 8-bit text, one page of paragraph properties) and a 1Table stream (piece table, the
-# index of that page, the font table and the list tables). Two paragraphs of a decimal
-# list, one at its second level ("%1.%2" in letters, a space after), one bullet in
-# Symbol, between two plain paragraphs.
+# index of that page, the style sheet, the font table and the list tables). Two headings
+# numbered by their styles ("第%1章" in Chinese counting; the second style is based on
+# the first), then two paragraphs of a decimal list, one at its second level ("%1.%2"
+# in letters, a space after), one bullet in Symbol, between two plain paragraphs.
 def doc_lists():
     import struct
     u16 = lambda v: struct.pack("<H", v)
     u32 = lambda v: struct.pack("<I", v & 0xFFFFFFFF)
-    paragraphs = [("Intro", None), ("Alpha", (1, 0)), ("Beta", (1, 0)), ("Sub", (1, 1)),
+    paragraphs = [("Heading A", "style 1"), ("Chapter B", "style 2"), ("Intro", None), ("Alpha", (1, 0)), ("Beta", (1, 0)), ("Sub", (1, 1)),
                   ("Bullet", (2, 0)), ("End", None)]
     text = "".join(t + "\r" for t, _ in paragraphs).encode("ascii")
     text_fc, page_fc = 0x400, 0x600
@@ -744,14 +745,29 @@ def doc_lists():
     def lstf(lsid, simple):
         return u32(lsid) + u32(0) + b"\xff" * 18 + bytes([1 if simple else 0, 0])
     at = len(table)
-    table += u16(2) + lstf(100, False) + lstf(200, True)
+    table += u16(3) + lstf(100, False) + lstf(200, True) + lstf(300, True)
     fc_lcb[73] = (at, len(table) - at)
     table += lvl(0, ["\x00", "."], [1], 0) + lvl(4, ["\x00", ".", "\x01"], [1, 3], 1)
     table += b"".join(lvl(0, [], [], 0) for _ in range(7))
     table += lvl(23, ["\uf0b7"], [], 0, u16(0x4A4F) + u16(1))
+    table += lvl(37, ["第", "\x00", "章"], [2], 1)
     at = len(table)
-    table += u32(2) + b"".join(u32(lsid) + bytes(12) for lsid in (100, 200)) + u32(0) + u32(0)
+    table += u32(3) + b"".join(u32(lsid) + bytes(12) for lsid in (100, 200, 300)) + u32(0) * 3
     fc_lcb[74] = (at, len(table) - at)
+
+    # The style sheet: Normal; "heading 1", whose paragraph properties name list 3;
+    # "Chapter", based on it with no properties of its own.
+    def style(name, base, papx):
+        name_bytes = u16(len(name)) + name.encode("utf-16-le") + u16(0)
+        upx = u16(2 + len(papx)) + u16(0) + papx
+        if len(upx) % 2:
+            upx += b"\0"
+        std = u16(0) + u16(1 | (base << 4)) + u16(2) + u16(0) + u16(0) + name_bytes + upx + u16(0)
+        return u16(len(std)) + std
+    at = len(table)
+    table += u16(18) + u16(3) + u16(10) + bytes(14)
+    table += style("Normal", 0xFFF, b"") + style("heading 1", 0, u16(0x460B) + u16(3)) + style("Chapter", 1, b"")
+    fc_lcb[1] = (at, len(table) - at)
 
     fib = (u16(0xA5EC) + u16(0x00C1) + u16(0) + u16(0x0409) + u16(0) + u16(0x0200) + u16(0x00BF) + bytes(18)
            + u16(14) + bytes(28) + u16(22) + bytes(12) + u32(len(text)) + bytes(72)
@@ -774,7 +790,10 @@ def doc_lists():
     for i, (_, lst) in enumerate(paragraphs):
         if lst is None:
             continue
-        papx = bytes([5]) + u16(0) + u16(0x460B) + u16(lst[0]) + u16(0x260A) + bytes([lst[1]])
+        if isinstance(lst, str):  # a style's paragraph: its index and an alignment
+            papx = bytes([3]) + u16(int(lst.split()[1])) + u16(0x2403) + b"\x00"
+        else:
+            papx = bytes([5]) + u16(0) + u16(0x460B) + u16(lst[0]) + u16(0x260A) + bytes([lst[1]])
         page[papx_at:papx_at + len(papx)] = papx
         page[4 * (runs + 1) + 13 * i] = papx_at // 2
         papx_at += 16
@@ -809,6 +828,9 @@ def doc_lists():
 
 
 write("doc-lists", "input.doc", doc_lists(), [
+    "第一章 Heading A",
+    "第二章 Chapter B",
+    "",
     "Intro",
     "",
     "1.\tAlpha",
