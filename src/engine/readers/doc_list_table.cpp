@@ -257,10 +257,12 @@ DocListTable::DocListTable(std::string_view table, std::pair<std::uint32_t, std:
                 if ((flags & 0x10) && ilvl < kListLevels)
                     o.startAt[ilvl] = std::clamp(startAt, 0, kMaxListCounter);
                 if (flags & 0x20) {
-                    ListLevel ignored;
-                    const std::size_t size = readLvl(t, data, ignored, fontNames);
+                    ListLevel level;
+                    const std::size_t size = readLvl(t, data, level, fontNames);
                     if (size == 0)
                         break;
+                    if (ilvl < kListLevels)
+                        o.levels[ilvl] = std::move(level);
                     data += size;
                 }
             }
@@ -283,7 +285,14 @@ Text DocListTable::label(DocParagraphList list)
         restartAt = o.startAt[level];
         o.used[level] = true;
     }
-    return m_counters[o.lsid].next(it->second, static_cast<int>(level), restartAt);
+    const auto redefined = [](const std::optional<ListLevel>& l) { return l.has_value(); };
+    if (std::none_of(o.levels.begin(), o.levels.end(), redefined))
+        return m_counters[o.lsid].next(it->second, static_cast<int>(level), restartAt);
+    ListDefinition merged = it->second;
+    for (std::size_t i = 0; i < kListLevels; ++i)
+        if (o.levels[i])
+            merged.levels[i] = *o.levels[i];
+    return m_counters[o.lsid].next(merged, static_cast<int>(level), restartAt);
 }
 
 }  // namespace sorvane

@@ -50,6 +50,7 @@ private:
     struct Override {
         std::int32_t lsid = 0;
         std::array<std::optional<int>, kListLevels> startAt;
+        std::array<std::optional<ListLevel>, kListLevels> levels;  // levels it redefines
         std::array<bool, kListLevels> used{};
     };
     std::map<std::int32_t, ListDefinition> m_lists;  // by lsid

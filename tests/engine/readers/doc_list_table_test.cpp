@@ -62,7 +62,8 @@ struct Table {
 };
 
 // List 100: "1." in decimal, then "1.a" in lower letters followed by a space; list 200:
-// a Symbol bullet. Overrides: 1 -> 100, 2 -> 200, 3 -> 100 starting level 0 at 5.
+// a Symbol bullet. Overrides: 1 -> 100, 2 -> 200, 3 -> 100 starting level 0 at 5 and
+// showing it as "V)".
 Table sampleTable()
 {
     Table t;
@@ -91,7 +92,8 @@ Table sampleTable()
     put32(b, 0);
     put32(b, 0);
     put32(b, 5);     // iStartAt
-    put32(b, 0x10);  // level 0, fStartAt
+    put32(b, 0x30);  // level 0, fStartAt, fFormatting: "%1)" in upper Roman
+    b += lvl(1, 1, 0, "\x01", 0, "", std::u16string(u"\0)", 2));
     t.lfo = {static_cast<std::uint32_t>(lfo), static_cast<std::uint32_t>(b.size() - lfo)};
     return t;
 }
@@ -105,8 +107,8 @@ TEST(DocListTable, NumbersParagraphsFromTheTables)
         const char* label;
     } steps[] = {
         {1, 0, "1.\t"}, {1, 1, "1.a "}, {1, 1, "1.b "}, {1, 0, "2.\t"}, {1, 1, "2.a "},
-        {3, 0, "5.\t"},  // the override's start, once
-        {3, 0, "6.\t"}, {2, 0, "\u2022\t"}, {9, 0, ""}, {2, 12, ""},
+        {3, 0, "V)\t"},  // the override's start, once, and its own level
+        {3, 0, "VI)\t"}, {1, 0, "7.\t"}, {2, 0, "\u2022\t"}, {9, 0, ""}, {2, 12, ""},
     };
     for (const auto& s : steps)
         EXPECT_EQ(toUtf8(lists.label({s.ilfo, s.ilvl})), s.label) << s.ilfo << "/" << s.ilvl;
