@@ -1,11 +1,14 @@
 #include "engine/readers/reader_table.h"
 
+#include "common/ascii.h"
 #include "engine/containers/zip_archive.h"
 #include "engine/readers/chm_reader.h"
 #include "engine/readers/doc_reader.h"
 #include "engine/readers/docx_reader.h"
 #include "engine/readers/epub_reader.h"
+#include "engine/readers/fb2_reader.h"
 #include "engine/readers/mht_reader.h"
+#include "engine/readers/mobi_reader.h"
 #include "engine/readers/odt_reader.h"
 #include "engine/readers/rtf_reader.h"
 
@@ -62,6 +65,8 @@ const std::vector<DocumentReader>& documentReaders()
         odtReader(),
         rtfReader(),
         docReader(),
+        fb2Reader(),
+        mobiReader(),
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取"},
@@ -72,19 +77,19 @@ const std::vector<DocumentReader>& documentReaders()
     return table;
 }
 
-// The first row whose content rule matches, else the first whose extensions list the
-// name's.
+// The first row whose content rule matches, else the first whose extensions end the
+// name (".fb2.zip" takes two of its parts).
 const DocumentReader* chooseDocumentReader(DocumentProbe& probe)
 {
     for (const DocumentReader& row : documentReaders())
         if (row.byContent && row.byContent(probe))
             return &row;
-    const std::string& ext = probe.extension();
-    if (ext.empty())
+    if (probe.extension().empty())
         return nullptr;
+    const std::string name = toLowerAscii(probe.path().filename().string());
     for (const DocumentReader& row : documentReaders())
         for (std::string_view listed : row.extensionList())
-            if (listed == ext)
+            if (name.size() > listed.size() && name.ends_with(listed))
                 return &row;
     return nullptr;
 }

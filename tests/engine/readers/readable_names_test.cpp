@@ -33,6 +33,9 @@ const struct {
     {".epub", As::Reader, "EPUB"},     {".chm", As::Reader, "CHM"},
     {".docx", As::Reader, "DOCX"},     {".odt", As::Reader, "ODT"},
     {".rtf", As::Reader, "RTF"},       {".doc", As::Reader, "DOC"},
+    {".fb2", As::Reader, "FB2"},       {".fb2.zip", As::Reader, "FB2"},
+    {".mobi", As::Reader, "MOBI"},     {".azw", As::Reader, "MOBI"},
+    {".azw3", As::Reader, "MOBI"},     {".prc", As::Reader, "MOBI"},
     {".txt", As::Text, nullptr},       {".text", As::Text, nullptr},
 };
 
