@@ -22,6 +22,22 @@ bool isZip(DocumentProbe& p)
     return looksLikeZip(p.bytes());
 }
 
+// Comic books are archives of page images, named as such.
+bool isComicZip(DocumentProbe& p)
+{
+    return p.extension() == ".cbz" && looksLikeZip(p.bytes());
+}
+
+bool isComicRar(DocumentProbe& p)
+{
+    return p.extension() == ".cbr" && p.startsWith("Rar!\x1A\x07");
+}
+
+bool isDjvu(DocumentProbe& p)
+{
+    return p.startsWith("AT&TFORM");
+}
+
 bool isPdf(DocumentProbe& p)
 {
     return p.bytes().substr(0, 1024).find("%PDF-") != std::string_view::npos;
@@ -67,10 +83,13 @@ const std::vector<DocumentReader>& documentReaders()
         docReader(),
         fb2Reader(),
         mobiReader(),
+        {"CBZ", isComicZip, "", nullptr, "这是一个漫画压缩包（CBZ），里面是页面图片，没有文字，无法读取"},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
+        {"DjVu", isDjvu, "", nullptr, "这是一个 DjVu 文档（扫描的页面图片），无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取"},
         {"image", isImage, "", nullptr, "这是一个图片文件，不是文本或网页，无法读取"},
+        {"CBR", isComicRar, "", nullptr, "这是一个漫画压缩包（CBR），里面是页面图片，没有文字，无法读取"},
         {"archive", isOtherArchive, "", nullptr, "这是一个压缩包（RAR、7z、gzip 等），无法读取，请先解压"},
         {"program", isProgram, "", nullptr, "这是一个可执行程序，不是文本或网页，无法读取"},
     };
