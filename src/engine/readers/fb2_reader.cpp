@@ -289,7 +289,8 @@ bool isFb2File(DocumentProbe& p)
     std::string_view head = p.bytes().substr(0, 1024);
     if (head.starts_with("\xEF\xBB\xBF"))
         head.remove_prefix(3);
-    return head.starts_with("<?xml") && head.find("<FictionBook") != std::string_view::npos;
+    return (head.starts_with("<?xml") && head.find("<FictionBook") != std::string_view::npos) ||
+           head.starts_with("<FictionBook");
 }
 
 }  // namespace

@@ -71,6 +71,7 @@ TEST(DocumentReader, ChoosesByContentThenByName)
         {"book.zip", zipArchive({{"a.fb2", "x"}, {"b.fb2", "y"}}), "ZIP"},  // not one book
         {"a.FB2.ZIP", "", "FB2"},
         {"a.xml", "<?xml version=\"1.0\"?><html/>", nullptr},
+        {"a", "<FictionBook xmlns=\"x\">", "FB2"},
         {"a", std::string(60, '\0') + "BOOKMOBI" + std::string(10, '\0'), "MOBI"},
         {"a", std::string(60, '\0') + "TEXtREAd" + std::string(10, '\0'), "MOBI"},
         {"a.txt", std::string(60, '\0') + "BOOKMOBI", nullptr},  // too short for a database header
