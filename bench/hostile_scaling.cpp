@@ -186,11 +186,12 @@ void putBig32(std::string& s, std::size_t at, std::uint32_t v)
     putBig16(s, at + 2, v & 0xFFFF);
 }
 
-// A Mobipocket book of uncompressed 4 KB text records, each full of short paragraphs.
-std::string mobiRecords(std::size_t bytes)
+// A Mobipocket book of uncompressed 4 KB text records, each a repeated unit (cut to
+// the record's size).
+std::string mobiRecords(std::size_t bytes, std::string_view unit)
 {
     const std::size_t records = std::min<std::size_t>(60000, std::max<std::size_t>(1, bytes / 4096));
-    std::string text = fill(4096, "", "<p>xy</p>").substr(0, 4096);
+    std::string text = fill(4096, "", unit).substr(0, 4096);
     std::string record0(16 + 232, '\0');
     putBig16(record0, 0, 1);  // no compression
     putBig32(record0, 4, static_cast<std::uint32_t>(records * 4096));
@@ -323,7 +324,9 @@ const std::vector<Family>& families()
         {"docx nested paragraphs", docxNested, renderAsFile<kDocxName>},
         {"fb2 nested sections", fb2Nested, renderAsFile<kFb2Name>},
         {"fb2.zip nested sections", fb2Zipped, renderAsFile<kFb2ZipName>},
-        {"mobi text records", mobiRecords, renderAsFile<kMobiName>},
+        {"mobi text records", [](std::size_t b) { return mobiRecords(b, "<p>xy</p>"); }, renderAsFile<kMobiName>},
+        {"mobi links into the text",
+         [](std::size_t b) { return mobiRecords(b, "<a filepos=0000000064>x</a>"); }, renderAsFile<kMobiName>},
     };
     return all;
 }

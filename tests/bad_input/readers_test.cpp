@@ -206,6 +206,7 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"MOBI cut short", "cut.mobi", readBad("cut-short.mobi"), false, "MOBI"},
         {"MOBI header only", "head.mobi", readBad("header-only.mobi"), false, "MOBI"},
         {"MOBI claiming a gigabyte of text", "claim.mobi", readBad("text-length-bomb.mobi"), false, "MOBI"},
+        {"MOBI links the library cannot rebuild", "links.mobi", readBad("unresolved-links.mobi"), true, "links"},
         {"MOBI cut in its text", "cut2.mobi", mobiGold.substr(0, mobiGold.size() * 7 / 10), false, "MOBI"},
     };
     for (const HostileCase& c : cases) {

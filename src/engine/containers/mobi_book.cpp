@@ -2,6 +2,7 @@
 
 #include <mobi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -57,8 +58,8 @@ Result<MobiBook> openMobiBook(std::string_view bytes)
         throw std::bad_alloc();
     const MOBI_RET loaded = mobi_load_file(m.get(), stream.get());
     stream.reset();
-    if (loaded == MOBI_MALLOC_FAILED)
-        throw std::bad_alloc();
+    // The library also reports damaged data as a failed allocation, so every failure
+    // is taken for a damaged book; the claimed sizes are checked below.
     if (loaded != MOBI_SUCCESS || !m->rh)
         return mobiError("MOBI 电子书已损坏或不完整，无法读取");
     if (mobi_is_encrypted(m.get()) || m->rh->encryption_type != 0)
@@ -72,25 +73,38 @@ Result<MobiBook> openMobiBook(std::string_view bytes)
         return mobiError("MOBI 电子书声称的文字长度（" + std::to_string(std::max(claimed, records) >> 10) +
                          " KB）远超出文件本身能容纳的大小，可能已损坏，拒绝读取");
 
-    std::unique_ptr<MOBIRawml, RawmlFree> rawml(mobi_init_rawml(m.get()));
-    if (!rawml)
-        return mobiError("MOBI 电子书已损坏，无法读取其中的文字");
-    // Tables of contents and dictionary indexes add no text of the book.
-    const MOBI_RET parsed = mobi_parse_rawml_opt(rawml.get(), m.get(), false, false, true);
-    if (parsed == MOBI_MALLOC_FAILED)
-        throw std::bad_alloc();
-    if (parsed == MOBI_FILE_ENCRYPTED)
-        return mobiError("这本书有 DRM 加密保护，无法读取");
-    if (parsed != MOBI_SUCCESS)
-        return mobiError("MOBI 电子书已损坏，无法读取其中的文字");
-
     MobiBook book;
-    // The library's pages of a book whose text is code page 1252 are rebuilt as UTF-8.
-    book.encoding = "UTF-8";
-    for (const MOBIPart* part = rawml->markup; part; part = part->next)
-        if (isMarkup(part->type) && part->data)
-            book.pages.emplace_back(reinterpret_cast<const char*>(part->data), part->size);
-    if (book.pages.empty())
+    if (!mobi_is_kf8(m.get())) {
+        // An old-style book's text is one page as it stands; its links point at byte
+        // offsets, which give no text, so they are left as they are.
+        std::string text(mobi_get_text_maxsize(m.get()), '\0');
+        std::size_t length = text.size();
+        const MOBI_RET got = mobi_get_rawml(m.get(), text.data(), &length);
+        if (got == MOBI_FILE_ENCRYPTED)
+            return mobiError("这本书有 DRM 加密保护，无法读取");
+        if (got != MOBI_SUCCESS)
+            return mobiError("MOBI 电子书已损坏，无法读取其中的文字");
+        text.resize(std::min(length, text.size()));
+        book.encoding = m->mh && m->mh->text_encoding && *m->mh->text_encoding == MOBI_CP1252 ? "windows-1252" : "UTF-8";
+        book.pages.push_back(std::move(text));
+    } else {
+        // A KF8 book's text holds skeleton pages and the fragments that fill them; the
+        // library puts them together, page by page in reading order. KF8 text is UTF-8.
+        std::unique_ptr<MOBIRawml, RawmlFree> rawml(mobi_init_rawml(m.get()));
+        if (!rawml)
+            return mobiError("MOBI 电子书已损坏，无法读取其中的文字");
+        // Tables of contents and dictionary indexes add no text of the book.
+        const MOBI_RET parsed = mobi_parse_rawml_opt(rawml.get(), m.get(), false, false, true);
+        if (parsed == MOBI_FILE_ENCRYPTED)
+            return mobiError("这本书有 DRM 加密保护，无法读取");
+        if (parsed != MOBI_SUCCESS)
+            return mobiError("MOBI 电子书已损坏，无法读取其中的文字");
+        book.encoding = "UTF-8";
+        for (const MOBIPart* part = rawml->markup; part; part = part->next)
+            if (isMarkup(part->type) && part->data)
+                book.pages.emplace_back(reinterpret_cast<const char*>(part->data), part->size);
+    }
+    if (book.pages.empty() || (book.pages.size() == 1 && book.pages.front().empty()))
         return mobiError("MOBI 电子书中没有文字");
     return book;
 }

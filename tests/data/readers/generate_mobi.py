@@ -116,3 +116,7 @@ bomb = bytearray(book)
 rec0 = struct.unpack_from('>I', bomb, 78)[0]
 struct.pack_into('>I', bomb, rec0 + 4, 0x40000000)
 write(os.path.join(BAD, 'text-length-bomb.mobi'), bytes(bomb))
+# Links to byte offsets the text-rebuilding step cannot resolve (it once reported
+# them as a failed allocation).
+write(os.path.join(BAD, 'unresolved-links.mobi'),
+      mobi_book(b'<p>links</p>' + b'<a filepos=0000000064>x</a>' * 200, 1, 65001))
