@@ -207,6 +207,8 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"MOBI header only", "head.mobi", readBad("header-only.mobi"), false, "MOBI"},
         {"MOBI claiming a gigabyte of text", "claim.mobi", readBad("text-length-bomb.mobi"), false, "MOBI"},
         {"MOBI links the library cannot rebuild", "links.mobi", readBad("unresolved-links.mobi"), true, "links"},
+        {"MOBI records out of order (found by the fuzzer)", "order.mobi", readBad("records-out-of-order.mobi"), false,
+         "MOBI"},
         {"MOBI cut in its text", "cut2.mobi", mobiGold.substr(0, mobiGold.size() * 7 / 10), false, "MOBI"},
     };
     for (const HostileCase& c : cases) {

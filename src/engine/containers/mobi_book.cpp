@@ -35,6 +35,31 @@ bool isMarkup(MOBIFiletype type)
     return type == T_HTML;
 }
 
+std::uint32_t big32(std::string_view bytes, std::size_t at)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+}
+
+// Whether the database's record list fits the file and its records come in order. The
+// library takes a record's size as the distance to the next one's start, so an offset
+// out of order would make it allocate gigabytes for a record of a few bytes.
+bool recordListSound(std::string_view bytes)
+{
+    const std::size_t count = std::size_t{static_cast<unsigned char>(bytes[76])} << 8 |
+                              static_cast<unsigned char>(bytes[77]);
+    if (count == 0 || 78 + 8 * count > bytes.size())
+        return false;
+    std::uint32_t previous = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t offset = big32(bytes, 78 + 8 * i);
+        if (offset < previous || offset > bytes.size())
+            return false;
+        previous = offset;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool looksLikeMobi(std::string_view bytes)
@@ -49,6 +74,8 @@ Result<MobiBook> openMobiBook(std::string_view bytes)
 {
     if (!looksLikeMobi(bytes))
         return mobiError("这不是 MOBI 电子书");
+    if (!recordListSound(bytes))
+        return mobiError("MOBI 电子书已损坏或不完整，无法读取");
     std::unique_ptr<MOBIData, MobiDataFree> m(mobi_init());
     if (!m)
         throw std::bad_alloc();
