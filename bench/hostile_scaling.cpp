@@ -72,6 +72,9 @@ constexpr char kEpubName[] = "book.epub";
 constexpr char kDocxName[] = "book.docx";
 constexpr char kOdtName[] = "book.odt";
 constexpr char kDocName[] = "book.doc";
+constexpr char kFb2Name[] = "book.fb2";
+constexpr char kFb2ZipName[] = "book.fb2.zip";
+constexpr char kMobiName[] = "book.mobi";
 
 // A Word 97 document whose character-property bin table, of about `bytes` bytes, names
 // one page of 101 runs in every entry.
@@ -238,6 +241,95 @@ std::string numbered(std::size_t bytes, std::string_view head, std::string_view 
     }
     s.append(tail);
     return s;
+}
+
+// An FB2 book whose main body nests sections, each with a title and a stanza.
+std::string fb2Nested(std::size_t bytes)
+{
+    const std::string unit = "<section><title><p>t</p></title><poem><stanza><v>x</v></stanza></poem>";
+    const std::size_t units = std::max<std::size_t>(1, bytes / (unit.size() + 10));
+    std::string s = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body>";
+    for (std::size_t i = 0; i < units; ++i)
+        s += unit;
+    for (std::size_t i = 0; i < units; ++i)
+        s += "</section>";
+    return s + "</body></FictionBook>";
+}
+
+// Nested sections of text that deflates little, in a .fb2.zip (an archive that
+// inflates much more is refused as a bomb).
+std::string fb2Zipped(std::size_t bytes)
+{
+    std::string s = "<?xml version=\"1.0\"?><FictionBook><body>";
+    std::uint32_t seed = 1;
+    std::size_t open = 0;
+    while (s.size() < bytes) {
+        s += "<section><p>";
+        for (int i = 0; i < 64; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            s += static_cast<char>('a' + (seed >> 16) % 26);
+        }
+        s += "</p>";
+        ++open;
+    }
+    for (; open > 0; --open)
+        s += "</section>";
+    s += "</body></FictionBook>";
+    return test::zipArchive({{"book.fb2", s, true}});
+}
+
+void putBig16(std::string& s, std::size_t at, std::uint32_t v)
+{
+    s[at] = static_cast<char>(v >> 8);
+    s[at + 1] = static_cast<char>(v);
+}
+
+void putBig32(std::string& s, std::size_t at, std::uint32_t v)
+{
+    putBig16(s, at, v >> 16);
+    putBig16(s, at + 2, v & 0xFFFF);
+}
+
+// A Mobipocket book of uncompressed 4 KB text records, each a repeated unit (cut to
+// the record's size).
+std::string mobiRecords(std::size_t bytes, std::string_view unit)
+{
+    const std::size_t records = std::min<std::size_t>(60000, std::max<std::size_t>(1, bytes / 4096));
+    std::string text = fill(4096, "", unit).substr(0, 4096);
+    std::string record0(16 + 232, '\0');
+    putBig16(record0, 0, 1);  // no compression
+    putBig32(record0, 4, static_cast<std::uint32_t>(records * 4096));
+    putBig16(record0, 8, static_cast<std::uint32_t>(records));
+    putBig16(record0, 10, 4096);
+    record0.replace(16, 4, "MOBI");
+    putBig32(record0, 20, 232);
+    putBig32(record0, 24, 2);
+    putBig32(record0, 28, 65001);
+    putBig32(record0, 36, 6);
+    for (std::size_t at = 40; at < 80; at += 4)
+        putBig32(record0, at, 0xFFFFFFFF);
+    putBig32(record0, 80, static_cast<std::uint32_t>(records + 1));
+    putBig32(record0, 108, 0xFFFFFFFF);
+    putBig32(record0, 164, 0xFFFFFFFF);
+    putBig32(record0, 168, 0xFFFFFFFF);
+    putBig32(record0, 244, 0xFFFFFFFF);
+    const std::size_t count = records + 1;
+    std::string db(78, '\0');
+    db.replace(0, 4, "Book");
+    db.replace(60, 8, "BOOKMOBI");
+    putBig16(db, 76, static_cast<std::uint32_t>(count));
+    std::size_t offset = 78 + 8 * count + 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string entry(8, '\0');
+        putBig32(entry, 0, static_cast<std::uint32_t>(offset));
+        putBig32(entry, 4, static_cast<std::uint32_t>(2 * i));
+        db += entry;
+        offset += i == 0 ? record0.size() : text.size();
+    }
+    db += std::string(2, '\0') + record0;
+    for (std::size_t i = 0; i < records; ++i)
+        db += text;
+    return db;
 }
 
 // A tag of about `bytes` bytes with distinct attributes.
