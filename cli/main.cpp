@@ -9,7 +9,6 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <variant>
@@ -139,12 +138,15 @@ int main(int argc, char** argv)
         return *status;
     Options& options = std::get<Options>(parsed);
 
+    // Standard input is sniffed and capped as a file is, so endless or binary input is
+    // refused early instead of filling memory; the other documents are still converted.
+    std::optional<Error> stdinError;
     if (options.readsStdin) {
-        options.stdinBytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        if (std::cin.bad()) {
-            std::cerr << "sorvane-cli: stdin: 读取标准输入时出错\n";
-            return 1;
-        }
+        Result<std::string> bytes = readDocumentStream(STDIN_FILENO, "stdin");
+        if (bytes)
+            options.stdinBytes = std::move(*bytes);
+        else
+            stdinError = bytes.error();
     }
 
     const InputList inputs = expandInputs(options.files, options.recursive, options.outputDir);
@@ -170,6 +172,9 @@ int main(int argc, char** argv)
         for (std::size_t i = 0; i < jobs.size(); ++i)
             if (const auto& refusal = plan.refusal(i))
                 fail(jobs[i], *refusal);
+    for (Job& job : jobs)
+        if (stdinError && job.input.fromStdin && job.outcome == Outcome::Pending)
+            fail(job, *stdinError);
 
     const bool terminal = isatty(STDERR_FILENO) == 1;
     const bool showProgress = !options.quiet && terminal;

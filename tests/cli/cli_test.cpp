@@ -413,6 +413,18 @@ TEST(Cli, StandardInputAndOutput)
     }
 }
 
+// Endless binary input is refused after its first bytes, not read until memory runs out.
+TEST(Cli, EndlessBinaryStandardInputIsRefusedAtOnce)
+{
+    ScratchFolder dir;
+    const std::string command = "cat /dev/zero | timeout 60 " + quote(SORVANE_CLI) + " --stdout - 2>" +
+                                quote((dir / "err").string()) + " >/dev/null";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_EQ(readFile(dir / "err"), "sorvane-cli: stdin: 不是文本或网页文件（含有二进制数据）\n");
+}
+
 TEST(Cli, LossesToCodePage936AreReportedEvenWhenQuiet)
 {
     ScratchFolder dir;
