@@ -109,6 +109,9 @@ void writeJob(Job& job, std::size_t index, BatchPlan& plan, const Options& optio
         context.claimOutputs = [&plan, index](const std::vector<std::filesystem::path>& names) {
             return plan.claim(index, names);
         };
+        context.ownedElsewhere = [&plan, index](const std::filesystem::path& file) {
+            return plan.ownedElsewhere(index, file);
+        };
         Result<ConversionReport> report =
             writeConverted(job.input.source, 0, *job.converted, plan.params(index), context);
         job.converted.reset();

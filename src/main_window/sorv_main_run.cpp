@@ -163,6 +163,9 @@ void SorvMain::convertSelected()
                 documentContext.claimOutputs = [plan, k](const std::vector<std::filesystem::path>& names) {
                     return plan->claim(k, names);
                 };
+                documentContext.ownedElsewhere = [plan, k](const std::filesystem::path& file) {
+                    return plan->ownedElsewhere(k, file);
+                };
                 Result<ConversionReport> report = plan->refusal(k)
                     ? Result<ConversionReport>(*plan->refusal(k))
                     : convertOne(convert, path, 0, plan->params(k), list, documentContext);

@@ -229,7 +229,11 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         if (!committed)
             return committed.error();
         report.files = std::move(names);
+        removeOtherParts(*base, report.files, [&guard](const std::filesystem::path& file) {
+            return guard.sourceAt(file).has_value();
+        });
         report.failures = std::move(book.failures);
+        report.problems = std::move(book.problems);
         report.chapters = book.chapters;
         report.lostCharacters += book.lostCharacters;
         report.lines = book.lines;

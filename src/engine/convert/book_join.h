@@ -60,7 +60,8 @@ struct BookReport {
 
 // Joins the sources into a book named from `name` in `folder` (created when missing) and
 // writes its parts as one commit: a failure, or a signal that ends the program, leaves
-// no half book and no temporary file. Fails as assembleBook and bookBasePath fail, with
+// no half book, no temporary file and the older book whole; once committed, parts of an
+// earlier, longer book of the same name that are no source are removed. Fails as assembleBook and bookBasePath fail, with
 // OutputExists (noClobber, `where` is `name`), with WouldOverwrite when a part would
 // replace a source, with Unwritable or DiskFull when the folder cannot be made or
 // writing fails, and with BadInput when the book does not fit in memory.

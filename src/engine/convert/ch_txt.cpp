@@ -1,6 +1,7 @@
 #include "engine/convert/ch_txt.h"
 
 #include <new>
+#include <system_error>
 
 #include "common/program_paths.h"
 #include "engine/output/output_folder.h"
@@ -67,14 +68,23 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
     // The preview's scratch file is the program's own, read back by the preview window in
     // code page 936 with CR LF, whatever the user's output encoding.
     const OutputFormat format = preview == 0 ? static_cast<const OutputFormat&>(params) : OutputFormat{};
+    // Every part is written before any is renamed into place, so a full disk half way
+    // leaves the old book whole.
+    FileCommit commit(kPartWriteOptions);
     for (size_t k = 0; k < names.size(); ++k) {
-        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters, format);
+        Status written = writePart(commit, names[k], text.parts[k].content, report.lostCharacters, format);
         if (!written)
             return written.error();
-        report.files.push_back(names[k]);
         if (context.progress)
             context.progress(0.6 + 0.4 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
     }
+    Status committed = commit.commit();
+    if (!committed)
+        return committed.error();
+    report.files = std::move(names);
+    removeOtherParts(base, report.files, [&](const std::filesystem::path& file) {
+        return guard.sourceAt(file) || (context.ownedElsewhere && context.ownedElsewhere(file));
+    });
     return report;
 }
 
