@@ -107,6 +107,16 @@ std::string nestedMht(int depth)
     return text;
 }
 
+// A saved page whose text has `lines` lines beginning with "--", none of them a boundary.
+std::string dashedMht(int lines)
+{
+    std::string text = "Content-Type: multipart/related; boundary=\"part\"\r\n\r\n--part\r\n"
+                       "Content-Type: text/html; charset=utf-8\r\n\r\n<p>\r\n";
+    for (int i = 0; i < lines; ++i)
+        text += "-- " + std::to_string(i) + "<br>\r\n";
+    return text + "最后一行</p>\r\n--part--\r\n";
+}
+
 std::string goldenInput(const char* folder, const char* name)
 {
     return readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers" / folder / name);
@@ -156,6 +166,7 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"window size of zero", "window.chm", zeroWindow, false, nullptr},
         {"reset table the decompressor would read past", "reset.chm", badResetTable, false, nullptr},
         {"100,000 nested multiparts", "deep.mht", nestedMht(100'000), false, nullptr},
+        {"9,000 text lines beginning with --", "dashes.mht", dashedMht(9000), true, "最后一行"},
         {"EPUB cut in half", "cut.epub", epubGold.substr(0, epubGold.size() / 2), false, nullptr},
         {"EPUB without its last byte", "cut1.epub", epubGold.substr(0, epubGold.size() - 1), false, nullptr},
         {"saved page cut in its headers", "cut.mht", mhtGold.substr(0, mhtGold.size() / 2), false, nullptr},
