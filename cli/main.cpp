@@ -1,6 +1,6 @@
 // sorvane-cli: converts documents from the command line with the same engine and the same
 // parameter texts as the window. Exit status: 0 all converted (or skipped), 1 some failed,
-// 2 bad usage.
+// 2 bad usage, 3 all written but with parts a reader could not read left out.
 
 #include <unistd.h>
 
@@ -41,7 +41,7 @@ struct Job {
     std::string output;  // what goes to standard output (--stdout, --raw, or the file list)
     std::string error;   // the failure or skip line
     std::size_t lost = 0;
-    ReadProblems problems;  // parts of a book that could not be read (--raw)
+    ReadProblems problems;  // what the reader could not read of the document
 };
 
 void fail(Job& job, const Error& error)
@@ -51,12 +51,12 @@ void fail(Job& job, const Error& error)
     job.converted.reset();
 }
 
-EngineContext contextFor(const Job& job, const Options& options)
+EngineContext contextFor(Job& job, const Options& options)
 {
     EngineContext context;  // renderDocument, no caption, no progress
     if (job.input.fromStdin)
-        context.render = [&options](const std::filesystem::path& name) {
-            return renderDocumentBytes(name, options.stdinBytes);
+        context.render = [&options, &job](const std::filesystem::path& name) {
+            return renderDocumentBytes(name, options.stdinBytes, &job.problems);
         };
     return context;
 }
@@ -83,6 +83,7 @@ void convertJob(Job& job, const ConversionParams& params, const Options& options
             Result<ConvertedText> converted = convertDocument(job.input.source, params, options.list, context);
             if (!converted)
                 return fail(job, converted.error());
+            job.problems.insert(job.problems.end(), converted->problems.begin(), converted->problems.end());
             if (options.mode == Mode::Files) {
                 job.converted.emplace(std::move(*converted));
                 return;
@@ -156,6 +157,7 @@ int main(int argc, char** argv)
     int failures = 0;
     int skipped = 0;
     int converted = 0;
+    int incomplete = 0;  // converted, with parts the reader could not read
     for (const InputProblem& problem : inputs.problems) {
         std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.where.c_str(), problem.reason.c_str());
         ++failures;
@@ -204,10 +206,12 @@ int main(int argc, char** argv)
             std::fwrite(job.output.data(), 1, job.output.size(), stdout);
             std::fflush(stdout);
         }
+        // Shown with --quiet too: a part left out is no progress report.
         for (const std::string& problem : job.problems) {
             clearProgress();
-            std::fprintf(stderr, "sorvane-cli: %s: 警告: %s\n", job.input.source.string().c_str(), problem.c_str());
+            std::fprintf(stderr, "sorvane-cli: %s: %s\n", job.input.source.string().c_str(), problem.c_str());
         }
+        incomplete += job.problems.empty() ? 0 : 1;
         job.output.clear();
         if (job.lost > 0) {
             lostTotal += job.lost;
@@ -244,6 +248,8 @@ int main(int argc, char** argv)
         std::string summary = "已转换 " + std::to_string(converted) + " 个文件";
         if (skipped > 0)
             summary += "，" + std::to_string(skipped) + " 个跳过";
+        if (incomplete > 0)
+            summary += "，" + std::to_string(incomplete) + " 个有部分内容没有读出";
         summary += "，" + std::to_string(failures) + " 个失败";
         std::fprintf(stderr, "%s\n", summary.c_str());
     }
@@ -253,5 +259,5 @@ int main(int argc, char** argv)
         std::cerr << "sorvane-cli: 无法写入标准输出\n";
         return 1;
     }
-    return failures == 0 ? 0 : 1;
+    return exitStatus(failures, incomplete);
 }

@@ -220,6 +220,7 @@ private:
     std::map<QString, QString> m_driveFolders;  // last folder shown per drive
     std::vector<std::filesystem::path> m_scratchFiles;  // preview parts written this run
     QStringList m_failures;
+    QStringList m_problems;  // "path: problem" for what readers could not read this run
     QString m_exitCaption;
     bool m_busy = false;
     bool m_closePending = false;

@@ -170,6 +170,38 @@ TEST_F(MainWindowRun, StoppingEndsTheRunAfterTheCurrentDocument)
     }
 }
 
+TEST_F(MainWindowRun, TheFinalMessageNamesWhatAReaderLeftOut)
+{
+    // A saved page whose frameset names a frame the file lacks; the rest is read.
+    writeDoc(QStringLiteral("a.mht"),
+             "Content-Type: multipart/related; boundary=\"B\"\r\n\r\n"
+             "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/index.htm\r\n\r\n"
+             "<html><frameset><frame src=\"b.htm\"><frame src=\"gone.htm\"></frameset></html>\r\n"
+             "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/b.htm\r\n\r\n"
+             "<html><body><p>x</p></body></html>\r\n--B--\r\n");
+    writeDoc(QStringLiteral("b.htm"), "<html><body><p>y</p></body></html>");
+    for (const bool join : {false, true}) {
+        SCOPED_TRACE(join ? "join" : "run");
+        shown.clear();
+        for (const char* written : {"a.txt", "b.txt"})
+            std::filesystem::remove(std::filesystem::path(docs().toStdString()) / written);
+        auto w = makeWindow(false);
+        const Controls c(*w);
+        c.Combo1[0]->setCurrentIndex(0);  // "*.*"
+        c.joinBox->setChecked(join);
+        ASSERT_EQ(fileEntries(*w), (QStringList{"a.mht", "b.htm"}));
+        select(*w, {0, 1});
+        w->Command1_Click(1);
+        waitIdle(*w);
+        ASSERT_FALSE(shown.empty());
+        const QString message = shown.back().text;
+        EXPECT_TRUE(message.contains(QDir(docs()).filePath(QStringLiteral("a.mht")) +
+                                     QStringLiteral(": 框架页面不在文件中：gone.htm")))
+            << message.toStdString();
+        EXPECT_FALSE(message.contains(QStringLiteral("b.htm:"))) << message.toStdString();
+    }
+}
+
 TEST_F(MainWindowRun, ClosingDuringARunAsksFirst)
 {
     writeDocs(4);

@@ -22,7 +22,8 @@ std::filesystem::path outputBase(const std::filesystem::path& source, int previe
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context)
 {
-    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source);
+    ReadProblems problems;
+    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source, &problems);
     if (!rendered)
         return rendered.error();
     ProgressFn progress;
@@ -31,6 +32,7 @@ Result<ConvertedText> convertDocument(const std::filesystem::path& source, const
     ConvertedText converted = convertText(std::move(rendered).value(), params, list, progress);
     if (converted.error)
         return Error{converted.error->code, converted.error->message, source.string()};
+    converted.problems = std::move(problems);
     return converted;
 }
 
@@ -65,6 +67,7 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
     ConversionReport report;
     report.lostCharacters = text.lostCharacters;
     report.lines = text.lines;
+    report.problems = text.problems;
     // The preview's scratch file is the program's own, read back by the preview window in
     // code page 936 with CR LF, whatever the user's output encoding.
     const OutputFormat format = preview == 0 ? static_cast<const OutputFormat&>(params) : OutputFormat{};

@@ -37,6 +37,9 @@ struct ConversionReport {
     std::vector<std::filesystem::path> files;  // every part written, in order
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, written as '?'
     std::size_t lines = 0;           // entries of the line table
+    // What the reader could not read of the document, one line each: written, with parts
+    // left out.
+    std::vector<std::string> problems;
 };
 
 // Converts the document at `source`: preview == 0 writes it under outputBase's name, any
@@ -62,7 +65,8 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
                                         const ConvertedText& text, const ConversionParams& params,
                                         const EngineContext& context);
 
-// What ch_txt would write, in memory. Fails as the renderer or the script conversion fails.
+// What ch_txt would write, in memory, with the reader's problems (context.render, when
+// set, reports none). Fails as the renderer or the script conversion fails.
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context);
 
