@@ -248,5 +248,61 @@ TEST_F(MainWindowRun, ClosingDuringARunAsksFirst)
     }
 }
 
+// A close the system asks for (shutdown, logout, SIGTERM) asks nothing: a run stops after
+// its current document, the settings are saved and the window closes, also while the
+// user's own close question is open.
+TEST_F(MainWindowRun, ASystemCloseIsNeverRefused)
+{
+    writeDocs(4);
+    const struct {
+        const char* name;
+        bool running;
+        bool questionOpen;
+    } cases[] = {{"idle", false, false}, {"during a run", true, false}, {"with the question open", true, true}};
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        calls.clear();
+        shown.clear();
+        std::filesystem::remove(settingsFile());
+        auto w = makeWindow();
+        w->show();
+        Gate release;
+        outcome = [&](const Call&, const EngineContext&) -> Result<ConversionReport> {
+            release.wait();
+            return ConversionReport{};
+        };
+        if (tc.running) {
+            select(*w, range(4));
+            w->Command1_Click(1);
+            ASSERT_TRUE(processUntil([&] { return release.reached(); }));
+        }
+        const std::size_t shownBefore = shown.size();
+        if (tc.questionOpen) {
+            // The user's close waits on its question; the system's close comes meanwhile
+            // and answers it for the user.
+            setMsgBoxHook([&](const QString& text, MsgStyle style) {
+                shown.push_back({text, style});
+                w->systemClose();
+                return AnswerNo;
+            });
+            w->close();
+        } else {
+            w->systemClose();
+        }
+        release.open();
+        waitIdle(*w);
+        processUntil([&] { return !w->isVisible(); });
+
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(calls.size(), tc.running ? 1u : 0u);
+        EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+        std::size_t questions = 0;
+        for (std::size_t k = shownBefore; k < shown.size(); ++k)
+            questions += shown[k].style == MsgYesNoQuestion ? 1 : 0;
+        EXPECT_EQ(questions, tc.questionOpen ? 1u : 0u);  // only the user's own close asked
+        EXPECT_EQ(shown.size(), shownBefore + questions);  // and no final message
+    }
+}
+
 }  // namespace
 }  // namespace sorvane::ui::testing
