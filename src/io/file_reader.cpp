@@ -102,6 +102,10 @@ Result<std::string> readAll(int fd, const std::string& name, std::size_t headSiz
             return *refused;
         }
     }
+    // The head says what the file is first (a binary file is refused as such, whatever
+    // its size); a file larger than the cap is refused before the rest is read.
+    if (expected > maxSize)
+        return tooLarge(name, maxSize);
     // Room for the size expected and one byte more, so the end shows without a
     // reallocation; a file that grows meanwhile is read to its new end, up to the cap
     // and one byte more, which shows it is past the cap.
@@ -146,8 +150,6 @@ Result<std::string> readWholeFile(const std::filesystem::path& file, std::size_t
         return *refused;
 
     const auto expected = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
-    if (expected > maxSize)
-        return tooLarge(file.string(), maxSize);
     return readAll(fd.get(), file.string(), headSize, check, expected, maxSize);
 }
 
