@@ -20,6 +20,7 @@ namespace {
 struct Chapter {
     std::optional<CleanedText> cleaned;
     std::optional<Error> failure;
+    ReadProblems problems;
 };
 
 Chapter renderChapter(const std::filesystem::path& source, const ConversionParams& params,
@@ -29,7 +30,7 @@ Chapter renderChapter(const std::filesystem::path& source, const ConversionParam
     // A chapter too large for memory is reported like any other failure; an exception
     // must not leave a rendering thread.
     try {
-        Result<Text> rendered = render ? render(source) : renderDocument(source);
+        Result<Text> rendered = render ? render(source) : renderDocument(source, &chapter.problems);
         if (!rendered) {
             chapter.failure = rendered.error();
             return chapter;
@@ -141,6 +142,8 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
             book.failures.push_back({sources[i], std::move(e)});
             continue;
         }
+        for (std::string& problem : c.problems)
+            book.problems.push_back({sources[i], std::move(problem)});
         textSize += c.cleaned->table.text.size() + 1;
         book.lostCharacters += c.cleaned->lostCharacters;
     }
@@ -229,7 +232,11 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         if (!committed)
             return committed.error();
         report.files = std::move(names);
+        removeOtherParts(*base, report.files, [&guard](const std::filesystem::path& file) {
+            return guard.sourceAt(file).has_value();
+        });
         report.failures = std::move(book.failures);
+        report.problems = std::move(book.problems);
         report.chapters = book.chapters;
         report.lostCharacters += book.lostCharacters;
         report.lines = book.lines;

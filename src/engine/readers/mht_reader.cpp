@@ -118,15 +118,62 @@ std::string stripAngles(std::string_view id)
     return std::string(id);
 }
 
-// Where the part after the first kMaxParts starts: at the line of its boundary (a line
-// that starts with "--"), or the end of the file when it has no more parts than that.
+// Every boundary string the file declares ("boundary=" and a quoted or bare value), in
+// headers or not: counting a line that is no boundary only makes the cap stricter.
+std::unordered_set<std::string_view> declaredBoundaries(std::string_view bytes)
+{
+    std::unordered_set<std::string_view> found;
+    constexpr std::string_view key = "boundary";
+    for (std::size_t i = 0; i + key.size() <= bytes.size(); ++i) {
+        if (toLowerAscii(bytes[i]) != 'b' || !hasNoCaseAt(bytes, i, key))
+            continue;
+        std::size_t at = i + key.size();
+        while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t'))
+            ++at;
+        if (at >= bytes.size() || bytes[at] != '=')
+            continue;
+        ++at;
+        while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t'))
+            ++at;
+        std::size_t end = at;
+        if (at < bytes.size() && bytes[at] == '"') {
+            end = bytes.find_first_of("\"\r\n", ++at);
+        } else {
+            end = bytes.find_first_of("; \t\r\n", at);
+        }
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        if (end > at)
+            found.insert(bytes.substr(at, end - at));
+    }
+    return found;
+}
+
+// Where the part after the first kMaxParts starts: at the line of its boundary ("--" and
+// a declared boundary string, as MIME delimits parts), or the end of the file when it
+// has no more parts than that. Text lines that merely begin with "--" are no boundary.
 std::size_t partsCut(std::string_view bytes)
 {
-    std::size_t boundaries = 0;
+    const std::unordered_set<std::string_view> boundaries = declaredBoundaries(bytes);
+    std::vector<std::size_t> lengths;
+    for (const std::string_view b : boundaries)
+        if (std::find(lengths.begin(), lengths.end(), b.size()) == lengths.end())
+            lengths.push_back(b.size());
+    // So many different boundary lengths is no saved page: every "--" line counts, which
+    // keeps the cost of a line bounded.
+    const bool everyDashLine = lengths.size() > 64;
+    std::size_t count = 0;
     for (std::size_t at = 0; at < bytes.size();) {
-        if (bytes.compare(at, 2, "--") == 0 && ++boundaries > kMaxParts)
-            return at;
         const std::size_t lineEnd = bytes.find('\n', at);
+        if (bytes.compare(at, 2, "--") == 0) {
+            const std::string_view rest =
+                bytes.substr(at + 2, (lineEnd == std::string_view::npos ? bytes.size() : lineEnd) - at - 2);
+            bool boundary = everyDashLine;
+            for (std::size_t k = 0; !boundary && k < lengths.size(); ++k)
+                boundary = lengths[k] <= rest.size() && boundaries.contains(rest.substr(0, lengths[k]));
+            if (boundary && ++count > kMaxParts)
+                return at;
+        }
         if (lineEnd == std::string_view::npos)
             break;
         at = lineEnd + 1;
