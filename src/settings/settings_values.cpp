@@ -76,18 +76,10 @@ std::string outEncValue(OutputEncoding encoding)
     return "GBK";
 }
 
-// Letters in any case, blanks ignored; "UTF8" is taken for "UTF-8".
+// Read as the command line reads --encoding: any case, blanks ignored, the usual aliases.
 OutputEncoding storedOutEnc(std::string_view value)
 {
-    std::string upper;
-    for (char c : value)
-        if (c != ' ' && c != '\t')
-            upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    if (upper == "GB18030")
-        return OutputEncoding::Gb18030;
-    if (upper == "UTF-8" || upper == "UTF8")
-        return OutputEncoding::Utf8;
-    return OutputEncoding::Gbk;
+    return parseOutputEncoding(value).value_or(OutputEncoding::Gbk);
 }
 
 SettingsValues SettingsValues::read(const std::filesystem::path& file)
