@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "common/ascii.h"
 #include "common/natural_order.h"
 #include "engine/convert/renderer.h"
 
@@ -24,10 +25,8 @@ bool isWebPage(const std::filesystem::path& path)
 
 bool isPlainText(const std::filesystem::path& path)
 {
-    std::string ext = path.extension().string();
-    for (char& c : ext)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    return ext == ".txt" || ext == ".text";
+    const std::string ext = toLowerAscii(path.extension().string());
+    return std::ranges::find(kPlainTextExtensions, ext) != kPlainTextExtensions.end();
 }
 
 std::filesystem::path resolved(const std::filesystem::path& path)

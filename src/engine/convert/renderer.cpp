@@ -35,15 +35,15 @@ bool looksLikeHtml(std::string_view bytes)
 
 }  // namespace
 
-// .htm, .html, .xhtml, .shtml and saved server pages are HTML, .txt and .text plain text;
-// any other name is sniffed (looksLikeHtml, in the decoded text for UTF-16).
+// The names of kWebPageExtensions are HTML, those of kPlainTextExtensions plain text; any
+// other name is sniffed (looksLikeHtml, in the decoded text for UTF-16).
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes)
 {
-    static const char* const html[] = {".htm", ".html", ".xhtml", ".shtml", ".asp", ".aspx", ".php", ".jsp"};
     const std::string ext = lowerExtension(path);
-    if (ext == ".txt" || ext == ".text")
-        return DocumentKind::PlainText;
-    for (const char* e : html)
+    for (const std::string_view e : kPlainTextExtensions)
+        if (ext == e)
+            return DocumentKind::PlainText;
+    for (const std::string_view e : kWebPageExtensions)
         if (ext == e)
             return DocumentKind::Html;
     if (hasUtf16Bom(bytes)) {

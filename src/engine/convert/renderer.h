@@ -3,6 +3,7 @@
 // select-all + copy of the rendered document yields, every line break as CR LF.
 // Nothing here touches the clipboard, the network or any file but the one given.
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -16,6 +17,12 @@
 namespace sorvane {
 
 enum class DocumentKind { Html, PlainText };
+
+// The names (lower-case extensions with their dot) read as a web page, and as plain
+// text, whatever their first bytes.
+inline constexpr std::array<std::string_view, 8> kWebPageExtensions = {
+    ".htm", ".html", ".xhtml", ".shtml", ".asp", ".aspx", ".php", ".jsp"};
+inline constexpr std::array<std::string_view, 2> kPlainTextExtensions = {".txt", ".text"};
 
 // Which renderer a document goes to: by its extension, else by markup at its start.
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes);
