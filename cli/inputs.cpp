@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
-#include "common/ascii.h"
 #include "common/natural_order.h"
-#include "engine/convert/renderer.h"
+#include "engine/readers/readable_names.h"
 
 namespace sorvane::cli {
 namespace {
@@ -16,17 +15,16 @@ bool hidden(const std::filesystem::path& path)
     return !name.empty() && name[0] == '.';
 }
 
-// A web page by its name alone; the first bytes are not looked at, so the walk reads no
-// file.
+// A web page or a plain-text file by its name alone; the first bytes are not looked at,
+// so the walk reads no file.
 bool isWebPage(const std::filesystem::path& path)
 {
-    return documentKind(path, {}) == DocumentKind::Html;
+    return documentKindByName(path) == DocumentKind::Html;
 }
 
 bool isPlainText(const std::filesystem::path& path)
 {
-    const std::string ext = toLowerAscii(path.extension().string());
-    return std::ranges::find(kPlainTextExtensions, ext) != kPlainTextExtensions.end();
+    return documentKindByName(path) == DocumentKind::PlainText;
 }
 
 std::filesystem::path resolved(const std::filesystem::path& path)

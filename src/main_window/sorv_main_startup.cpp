@@ -17,7 +17,7 @@
 #include <QTimer>
 
 #include "common/program_paths.h"
-#include "engine/readers/document_reader.h"
+#include "engine/readers/readable_names.h"
 #include "settings/list_file.h"
 #include "settings/settings_values.h"
 #include "ui_common/center_form.h"

@@ -3,7 +3,6 @@
 // select-all + copy of the rendered document yields, every line break as CR LF.
 // Nothing here touches the clipboard, the network or any file but the one given.
 
-#include <array>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -12,19 +11,13 @@
 #include "common/result.h"
 #include "common/text.h"
 #include "io/file_reader.h"  // readWholeFile, which callers of the renderer use too
-#include "engine/readers/document_reader.h"
+#include "engine/readers/readable_names.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 
-enum class DocumentKind { Html, PlainText };
-
-// The names (lower-case extensions with their dot) read as a web page, and as plain
-// text, whatever their first bytes.
-inline constexpr std::array<std::string_view, 8> kWebPageExtensions = {
-    ".htm", ".html", ".xhtml", ".shtml", ".asp", ".aspx", ".php", ".jsp"};
-inline constexpr std::array<std::string_view, 2> kPlainTextExtensions = {".txt", ".text"};
-
-// Which renderer a document goes to: by its extension, else by markup at its start.
+// Which renderer a document goes to: by its extension (documentKindByName), else by
+// markup at its start.
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes);
 
 // Renders the document at `path` with the reader chooseDocumentReader picks, else as a
