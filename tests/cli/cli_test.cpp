@@ -624,6 +624,10 @@ TEST(Cli, ConfigurationFileGivesDefaultsTheCommandLineOverrides)
             EXPECT_EQ(run.out, "\xC2\xBD\n");
         }
     }
+    // An option with a default of its own takes the file's value too.
+    writeFile(conf, "naming = 2\n");
+    writeFile(dir / "c7.htm", page("x"));
+    EXPECT_EQ(runCli(dir, {(dir / "c7.htm").string()}).out, (dir / "c007.txt").string() + "\n");
     // --help and --version answer whatever the file holds.
     writeFile(conf, "no-such = 1\n");
     EXPECT_EQ(runCli(dir, {"--help"}).status, 0);
