@@ -26,7 +26,6 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/convert/ch_txt.h"
-#include "engine/output/run_outputs.h"
 #include "ui_common/async_task.h"
 
 class QCheckBox;
@@ -163,6 +162,9 @@ private:
     void createOutputRow(QGridLayout* grid, int row);
     void chooseOutputFolder();
     ConversionParams currentParams() const;
+    // The output encoding the box shows, and showing one.
+    OutputEncoding chosenEncoding() const;
+    void chooseEncoding(OutputEncoding encoding);
 
     // Commands, keys and the replacement list view.
     void deleteReplacement();

@@ -20,6 +20,7 @@
 #include <QPushButton>
 
 #include "engine/convert/book_join.h"
+#include "engine/output/batch_plan.h"
 #include "common/program_paths.h"
 #include "ui_common/message_box.h"
 #include "main_window/sorv_main_private.h"
@@ -120,27 +121,18 @@ void SorvMain::convertSelected()
     }
 
     const ConversionParams params = currentParams();
-    // Every output name of the run is known before anything is written: an entry whose
-    // file an earlier entry of the run takes is not converted but reported, naming both,
-    // and the run's record of its files keeps later parts from replacing what it wrote.
-    std::map<int, Error> refused;
+    // The engine plans the run before anything is written: an entry whose file an
+    // earlier entry of the run takes is not converted but reported, naming both, and the
+    // plan's record of the files written keeps later parts from replacing what it wrote.
+    std::map<int, std::size_t> planIndex;  // list entry -> document of the plan
     std::vector<std::filesystem::path> sources;
-    {
-        std::vector<int> entries;
-        std::vector<std::filesystem::path> bases;
-        for (int i = 0; i < count; ++i) {
-            if (!run->wanted[static_cast<std::size_t>(i)])
-                continue;
-            entries.push_back(i);
-            sources.push_back(paths[static_cast<std::size_t>(i)]);
-            bases.push_back(outputBase(sources.back(), 0, params, EngineContext{}));
-        }
-        const auto earlier = earlierSameOutput(bases);
-        for (std::size_t k = 0; k < entries.size(); ++k)
-            if (earlier[k])
-                refused.emplace(entries[k], sameOutputError(sources[k], sources[*earlier[k]], bases[k]));
+    for (int i = 0; i < count; ++i) {
+        if (!run->wanted[static_cast<std::size_t>(i)])
+            continue;
+        planIndex.emplace(i, sources.size());
+        sources.push_back(paths[static_cast<std::size_t>(i)]);
     }
-    auto outputs = std::make_shared<RunOutputs>(sources);
+    auto plan = std::make_shared<BatchPlan>(sources, params);
 
     setBusy(true, total);
     m_run = run;
@@ -150,7 +142,7 @@ void SorvMain::convertSelected()
     const EngineContext context = engineContext();
     AsyncTask* task = m_task;
     task->start<RunSummary>(
-        [run, paths, refused, outputs, convert, params, list, context, task, this] {
+        [run, paths, planIndex, plan, convert, list, context, task, this] {
             RunSummary summary;
             for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
                 {
@@ -166,14 +158,14 @@ void SorvMain::convertSelected()
                 }
                 summary.anySelected = true;
                 const auto& path = paths[static_cast<std::size_t>(i)];
+                const std::size_t k = planIndex.at(i);
                 EngineContext documentContext = context;
-                documentContext.claimOutputs = [outputs, path](const std::vector<std::filesystem::path>& names) {
-                    return outputs->claim(path, names);
+                documentContext.claimOutputs = [plan, k](const std::vector<std::filesystem::path>& names) {
+                    return plan->claim(k, names);
                 };
-                const auto refusal = refused.find(i);
-                Result<ConversionReport> report = refusal != refused.end()
-                    ? Result<ConversionReport>(refusal->second)
-                    : convertOne(convert, path, 0, params, list, documentContext);
+                Result<ConversionReport> report = plan->refusal(k)
+                    ? Result<ConversionReport>(*plan->refusal(k))
+                    : convertOne(convert, path, 0, plan->params(k), list, documentContext);
                 if (report) {
                     ++summary.converted;
                     if (report->lostCharacters > 0) {
@@ -200,9 +192,8 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
 {
     const ConversionParams params = currentParams();
     // The book is named after the current folder and goes into the output folder, or
-    // into the current folder itself.
-    const std::filesystem::path current = toFsPath(File1->path());
-    const std::filesystem::path folder = params.outputFolder.empty() ? current : params.outputFolder;
+    // into the current folder itself, where the chapters are.
+    const std::filesystem::path folder = bookFolder(chapters, params.outputFolder);
     std::string name = QFileInfo(File1->path()).fileName().toStdString();
     if (name.empty())
         name = "book";  // the root folder has no name
@@ -210,8 +201,6 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
     setBusy(true, 1);
     m_task->start<Result<BookReport>>(
         [chapters, folder, name, params, list] {
-            std::error_code ec;
-            std::filesystem::create_directories(folder, ec);
             BookOptions options;
             options.jobs = std::max(1u, std::thread::hardware_concurrency());
             try {

@@ -86,7 +86,7 @@ void SorvMain::Form_Load()
     Text2[0]->setText(QString::fromStdString(stored.text(SettingKey::MAX_L)));
     Text2[1]->setText(QString::fromStdString(stored.text(SettingKey::MAX_Len)));
     outputFolderBox->setText(QString::fromStdString(stored.text(SettingKey::OUT_PATH)));
-    outputEncodingBox->setCurrentIndex(static_cast<int>(storedOutEnc(stored.text(SettingKey::OUT_ENC))));
+    chooseEncoding(storedOutEnc(stored.text(SettingKey::OUT_ENC)));
     joinBox->setChecked(stored.text(SettingKey::JOIN) == "1");
     convertBox->setCurrentIndex(
         static_cast<int>(parseScriptConversion(stored.text(SettingKey::CONVERT)).value_or(ScriptConversion::None)));
@@ -118,7 +118,7 @@ QStringList SorvMain::Form_QueryUnload()
     values.set(SettingKey::PATTERN, Combo1[0]->currentText().toStdString());
     values.set(SettingKey::GEOMETRY, saveGeometry().toBase64().toStdString());
     values.set(SettingKey::OUT_PATH, outputFolderBox->text().trimmed().toStdString());
-    values.set(SettingKey::OUT_ENC, outEncValue(static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()))));
+    values.set(SettingKey::OUT_ENC, outEncValue(chosenEncoding()));
     values.set(SettingKey::JOIN, joinBox->isChecked() ? "1" : "0");
     values.set(SettingKey::CONVERT,
                std::string(scriptConversionName(static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex())))));

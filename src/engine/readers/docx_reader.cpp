@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/readers/doc_block_text.h"
+#include "engine/readers/docx_numbering.h"
 #include "engine/readers/doc_xml_walk.h"
 #include "engine/containers/xml_document.h"
 #include "engine/containers/zip_archive.h"
@@ -73,7 +74,10 @@ std::set<std::string> blockStyles(ZipArchive& archive)
 
 class DocxReader {
 public:
-    explicit DocxReader(ZipArchive& archive) : m_archive(archive), m_blockStyles(blockStyles(archive)) {}
+    explicit DocxReader(ZipArchive& archive)
+        : m_archive(archive), m_blockStyles(blockStyles(archive)), m_numbering(archive)
+    {
+    }
 
     Result<Text> run()
     {
@@ -151,7 +155,13 @@ private:
         const std::string_view local = name.substr(2);
         if (local == "p") {
             Paragraph p;
-            if (const Node pPr = X::childElement(n, "pPr")) {
+            // An automatic number or bullet starts the paragraph's text; a numbered
+            // paragraph is a list item, a block of its own.
+            const Node pPr = X::childElement(n, "pPr");
+            const Text label = pPr ? m_numbering.label(pPr) : Text();
+            if (!label.empty())
+                p.breaks = 1;
+            if (pPr) {
                 const Node style = X::childElement(pPr, "pStyle");
                 const auto id = style ? X::attribute(style, "w:val") : std::nullopt;
                 if (X::childElement(pPr, "numPr") || X::childElement(pPr, "outlineLvl") ||
@@ -162,6 +172,7 @@ private:
                 p.breaks = 1;
             out.endBlock(p.breaks);
             m_paragraphs.push_back(p);
+            out.text(label);
             return true;
         }
         if (local == "r")
@@ -291,6 +302,7 @@ private:
 
     ZipArchive& m_archive;
     std::set<std::string> m_blockStyles;
+    DocxNumbering m_numbering;
     DocBlockText m_body;
     std::vector<Paragraph> m_paragraphs;
     int m_tableDepth = 0;
@@ -313,8 +325,8 @@ bool isDocx(const ZipArchive& archive)
 // The main document part, then the footnotes and endnotes it refers to: every paragraph,
 // headings and list items as blocks of their own, manual line breaks, tabs, symbols, the
 // shown result of fields (not their code), text boxes where they are anchored, tables
-// with cells separated by tabs, and the notes after the body, each marked "[n]" in the
-// body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
+// with cells separated by tabs, list numbers and bullets before their paragraphs, and the
+// notes after the body, each marked "[n]" in the body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
 // deleted revisions are left out; inserted ones are kept.
 Result<Text> docxText(ZipArchive& archive)
 {
