@@ -61,6 +61,11 @@ Result<Text> renderDocument(const std::filesystem::path& path)
 
 Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
 {
+    return renderDocument(path, problems, HtmlContext{});
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems, const HtmlContext& page)
+{
     // NUL bytes in the first kilobyte mark a binary file. Unless its first bytes are those
     // of a kind the reader table knows (to read it, or to say what it is), it is refused
     // before the rest is read, so a huge binary file costs nothing.
@@ -74,10 +79,16 @@ Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* pro
     });
     if (!bytes)
         return bytes.error();
-    return renderDocumentBytes(path, std::move(*bytes), problems);
+    return renderDocumentBytes(path, std::move(*bytes), problems, page);
 }
 
 Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems)
+{
+    return renderDocumentBytes(name, std::move(bytes), problems, HtmlContext{});
+}
+
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems,
+                                 const HtmlContext& page)
 {
     const DocumentReader* reader = nullptr;
     {
@@ -104,7 +115,7 @@ Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string 
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", name.string()};
     if (documentKind(name, view) == DocumentKind::Html)
-        return renderHtml(std::move(bytes));
+        return page.renderPage ? renderHtml(view, page) : renderHtml(std::move(bytes));
     return renderPlainText(view);
 }
 

@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "io/file_reader.h"  // readWholeFile, which callers of the renderer use too
 #include "engine/readers/document_reader.h"
+#include "engine/render/html_renderer.h"
 
 namespace sorvane {
 
@@ -33,6 +34,11 @@ Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* pro
 // path does for renderDocument and names the document in errors. Fails as renderDocument.
 Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes,
                                  ReadProblems* problems = nullptr);
+
+// The same, a loose web page rendered with `page` (its renderPage shows part of it, say).
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems, const HtmlContext& page);
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems,
+                                 const HtmlContext& page);
 
 // The renderer a conversion uses; tests and front ends may put their own in its place.
 using Renderer = std::function<Result<Text>(const std::filesystem::path&)>;
