@@ -1,0 +1,188 @@
+#include "engine/clean/text_marks.h"
+
+#include <array>
+
+namespace sorvane::clean {
+namespace {
+
+constexpr std::u16string_view kChapterUnits = u"章节節回话話幕";
+constexpr std::array<std::u16string_view, 12> kChapterWords = {
+    u"楔子", u"序章", u"序言", u"引子", u"尾声", u"尾聲", u"番外", u"后记", u"後記", u"终章", u"終章", u"序幕"};
+
+bool isRomanLetter(char16_t folded)
+{
+    return folded == u'i' || folded == u'v' || folded == u'x' || folded == u'l' || folded == u'c';
+}
+
+// "chapter" followed by blanks and a number (digits or a Roman numeral) at `at`.
+std::optional<std::size_t> englishChapterAt(TextView line, std::size_t at)
+{
+    constexpr std::u16string_view word = u"chapter";
+    if (at + word.size() > line.size())
+        return std::nullopt;
+    for (std::size_t k = 0; k < word.size(); ++k)
+        if (foldWidthAndCase(line[at + k]) != word[k])
+            return std::nullopt;
+    if (at > 0 && isLatinAlnum(foldWidthAndCase(line[at - 1])))
+        return std::nullopt;
+    std::size_t i = at + word.size();
+    const std::size_t blanks = i;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    if (i == blanks)
+        return std::nullopt;
+    const std::size_t number = i;
+    if (i < line.size() && isDigit(line[i])) {
+        while (i < line.size() && isDigit(line[i]))
+            ++i;
+    } else {
+        while (i < line.size() && isRomanLetter(foldWidthAndCase(line[i])))
+            ++i;
+        if (i < line.size() && isLatinAlnum(foldWidthAndCase(line[i])))
+            return std::nullopt;  // a word that merely starts like a numeral
+    }
+    if (i == number)
+        return std::nullopt;
+    return i - at;
+}
+
+// 第 + number + unit at `at`, blanks allowed around the number.
+std::optional<std::size_t> chineseChapterAt(TextView line, std::size_t at)
+{
+    if (line[at] != u'第')
+        return std::nullopt;
+    std::size_t i = at + 1;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    const std::size_t number = i;
+    while (i < line.size() && (isDigit(line[i]) || isChineseNumeral(line[i])))
+        ++i;
+    if (i == number)
+        return std::nullopt;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    if (i == line.size() || kChapterUnits.find(line[i]) == std::u16string_view::npos)
+        return std::nullopt;
+    return i + 1 - at;
+}
+
+std::optional<std::size_t> chapterWordAt(TextView line, std::size_t at)
+{
+    if (at > 0 && !isBlank(line[at - 1]) && !isSentencePunctuation(line[at - 1]))
+        return std::nullopt;
+    for (std::u16string_view w : kChapterWords)
+        if (line.substr(at).starts_with(w))
+            return w.size();
+    return std::nullopt;
+}
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t c)
+{
+    return (h ^ c) * 0x100000001B3ull;
+}
+
+}  // namespace
+
+bool isBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\u00A0' || (c >= u'\u2000' && c <= u'\u200B') ||
+           c == u'\u202F' || c == u'\u205F' || c == u'\uFEFF';
+}
+
+bool isSentencePunctuation(char16_t c)
+{
+    static constexpr std::u16string_view marks = u"，。！？；：、“”‘’…,.!?;:\"";
+    return marks.find(c) != std::u16string_view::npos;
+}
+
+bool endsSentence(char16_t c)
+{
+    return c == u'。' || c == u'！' || c == u'？' || c == u'!' || c == u'?' || c == u'…';
+}
+
+char16_t foldWidthAndCase(char16_t c)
+{
+    if (c >= u'\uFF01' && c <= u'\uFF5E')
+        c = static_cast<char16_t>(c - 0xFF01 + 0x21);
+    if (c >= u'A' && c <= u'Z')
+        c = static_cast<char16_t>(c + 32);
+    return c;
+}
+
+bool isLatinAlnum(char16_t folded)
+{
+    return (folded >= u'a' && folded <= u'z') || (folded >= u'0' && folded <= u'9');
+}
+
+bool isDigit(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'\uFF10' && c <= u'\uFF19');
+}
+
+bool isChineseNumeral(char16_t c)
+{
+    static constexpr std::u16string_view numerals = u"〇零一二三四五六七八九十百千万萬两兩壹贰貳叁參肆伍陆陸柒捌玖拾佰仟";
+    return numerals.find(c) != std::u16string_view::npos;
+}
+
+bool isHan(char16_t c)
+{
+    return (c >= u'\u4E00' && c <= u'\u9FFF') || (c >= u'\u3400' && c <= u'\u4DBF') ||
+           (c >= u'\uF900' && c <= u'\uFAFF');
+}
+
+TextView trimBlanks(TextView line)
+{
+    std::size_t b = 0;
+    std::size_t e = line.size();
+    while (b < e && isBlank(line[b]))
+        ++b;
+    while (e > b && isBlank(line[e - 1]))
+        --e;
+    return line.substr(b, e - b);
+}
+
+std::optional<MarkSpan> findChapterMark(TextView line)
+{
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        std::optional<std::size_t> length;
+        const char16_t c = line[i];
+        if (c == u'第')
+            length = chineseChapterAt(line, i);
+        else if (foldWidthAndCase(c) == u'c')
+            length = englishChapterAt(line, i);
+        else if (isHan(c))
+            length = chapterWordAt(line, i);
+        if (length)
+            return MarkSpan{i, *length};
+    }
+    return std::nullopt;
+}
+
+bool startsWithChapterMark(TextView line)
+{
+    const TextView t = trimBlanks(line);
+    const auto mark = findChapterMark(t);
+    return mark && mark->at == 0;
+}
+
+std::uint64_t shapeKey(TextView line)
+{
+    std::uint64_t h = 0xCBF29CE484222325ull;
+    bool inNumber = false;
+    for (char16_t c : line) {
+        if (isBlank(c))
+            continue;
+        if (isDigit(c) || isChineseNumeral(c)) {
+            if (!inNumber)
+                h = mix(h, u'#');
+            inNumber = true;
+            continue;
+        }
+        inNumber = false;
+        h = mix(h, foldWidthAndCase(c));
+    }
+    return h;
+}
+
+}  // namespace sorvane::clean
