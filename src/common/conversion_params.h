@@ -68,6 +68,9 @@ struct ConversionParams {
     OutputEncoding encoding = OutputEncoding::Gbk;
     LineEnd lineEnd = LineEnd::CrLf;
     ScriptConversion script = ScriptConversion::None;  // applied before the code page pass
+    // 去除网页杂项: a web page gives only its story, and the lines a site repeats on the
+    // pages converted together go. Off, the output is what it always was.
+    bool cleanPages = false;
 };
 
 }  // namespace sorvane

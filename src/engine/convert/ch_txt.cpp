@@ -56,6 +56,12 @@ std::filesystem::path outputBase(const std::filesystem::path& source, int previe
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context)
 {
+    if (usesCleaning(params, context.cleaning)) {
+        Result<ConvertedText> cleaned = convertCleaned(source, params, list, context.cleaning, context.render);
+        if (cleaned && context.progress)
+            context.progress(0.6);
+        return cleaned;
+    }
     Result<Text> rendered = context.render ? context.render(source) : renderDocument(source);
     if (!rendered)
         return rendered.error();
@@ -100,6 +106,7 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
     ConversionReport report;
     report.lostCharacters = text.lostCharacters;
     report.lines = text.lines;
+    report.removed = text.removed;
     // The preview's scratch file is the program's own, read back by the preview window in
     // code page 936 with CR LF, whatever the user's output encoding.
     const OutputEncoding encoding = preview == 0 ? params.encoding : OutputEncoding::Gbk;

@@ -11,6 +11,7 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/convert/line_pipeline.h"
+#include "engine/convert/page_cleaning.h"
 #include "engine/convert/renderer.h"
 
 namespace sorvane {
@@ -25,12 +26,14 @@ struct EngineContext {
     // Gets every part's name before the first is written; an Error stops the conversion
     // with nothing written (RunOutputs keeps a run's documents apart this way). Optional.
     std::function<Status(const std::vector<std::filesystem::path>& names)> claimOutputs;
+    CleanOptions cleaning;  // the reader's rules, and what the batch's pages share
 };
 
 struct ConversionReport {
     std::vector<std::filesystem::path> files;  // every part written, in order
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, written as '?'
     std::size_t lines = 0;           // entries of the line table
+    clean::RemovalReport removed;    // what cleaning took out
 };
 
 // Converts the document at `source`: preview == 0 writes it under outputBase's name, any
@@ -53,7 +56,8 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
                                         const ConvertedText& text, const ConversionParams& params,
                                         const EngineContext& context);
 
-// What ch_txt would write, in memory. Fails as the renderer or the script conversion fails.
+// What ch_txt would write, in memory. Fails as the renderer or the script conversion fails;
+// with cleaning, also as convertCleaned fails.
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context);
 
