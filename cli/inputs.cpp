@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "common/natural_order.h"
-#include "engine/convert/renderer.h"
+#include "engine/readers/readable_names.h"
 
 namespace sorvane::cli {
 namespace {
@@ -15,19 +15,16 @@ bool hidden(const std::filesystem::path& path)
     return !name.empty() && name[0] == '.';
 }
 
-// A web page by its name alone; the first bytes are not looked at, so the walk reads no
-// file.
+// A web page or a plain-text file by its name alone; the first bytes are not looked at,
+// so the walk reads no file.
 bool isWebPage(const std::filesystem::path& path)
 {
-    return documentKind(path, {}) == DocumentKind::Html;
+    return documentKindByName(path) == DocumentKind::Html;
 }
 
 bool isPlainText(const std::filesystem::path& path)
 {
-    std::string ext = path.extension().string();
-    for (char& c : ext)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    return ext == ".txt" || ext == ".text";
+    return documentKindByName(path) == DocumentKind::PlainText;
 }
 
 std::filesystem::path resolved(const std::filesystem::path& path)

@@ -25,8 +25,8 @@ struct InputList {
 };
 
 // Expands the arguments in order. "-" is standard input; a folder gives its web pages
-// (the names a browser would open as pages: .htm, .html, .xhtml, ...) in natural order,
-// those of its sub-folders too with `recursive`, or, when it holds no web page at all, its
+// (the page names of kReadableNames: .htm, .html, .xhtml, ...) in natural order, those
+// of its sub-folders too with `recursive`, or, when it holds no web page at all, its
 // plain-text files (.txt, .text: chapters saved as text), so the text files a conversion
 // wrote beside the pages are never taken for sources; hidden files and folders are skipped and
 // links to folders are not followed, so a link loop cannot hold the walk. With an

@@ -11,14 +11,14 @@
 #include "common/result.h"
 #include "common/text.h"
 #include "io/file_reader.h"  // readWholeFile, which callers of the renderer use too
-#include "engine/readers/document_reader.h"
+#include "engine/readers/readable_names.h"
+#include "engine/readers/reader_interface.h"
 #include "engine/render/html_renderer.h"
 
 namespace sorvane {
 
-enum class DocumentKind { Html, PlainText };
-
-// Which renderer a document goes to: by its extension, else by markup at its start.
+// Which renderer a document goes to: by its extension (documentKindByName), else by
+// markup at its start.
 DocumentKind documentKind(const std::filesystem::path& path, std::string_view bytes);
 
 // Renders the document at `path` with the reader chooseDocumentReader picks, else as a

@@ -567,8 +567,18 @@ std::string encodingForLanguageId(std::uint32_t lcid)
     return "windows-1252";
 }
 
-Result<Text> readChmBytes(std::string_view bytes, ReadProblems& problems)
+namespace {
+
+bool isChmFile(DocumentProbe& p)
 {
+    return p.startsWith("ITSF");
+}
+
+}  // namespace
+
+Result<Text> readChm(DocumentProbe& document, ReadProblems& problems)
+{
+    const std::string_view bytes = document.bytes();
     if (!bytes.starts_with("ITSF") || bytes.size() < 0x60)
         return Error{ErrorCode::BadInput, "CHM 帮助文件已损坏或不完整", {}};
     if (!DirectoryCheck(bytes).sound())
@@ -588,9 +598,10 @@ Result<Text> readChmBytes(std::string_view bytes, ReadProblems& problems)
     return text;
 }
 
-Result<Text> readChm(const std::filesystem::path&, std::string&& bytes, ReadProblems& problems)
+const DocumentReader& chmReader()
 {
-    return readChmBytes(bytes, problems);
+    static const DocumentReader row{"CHM", isChmFile, ".chm", readChm, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

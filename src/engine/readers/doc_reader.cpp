@@ -495,7 +495,7 @@ bool isWordDocument(const OleCompoundFile& file)
 // its text. Paragraphs, line breaks, tabs, table cells and rows and the shown result of
 // fields are kept; field codes, pictures, headers, footers, comments, hidden text and
 // deleted revisions are left out.
-Result<Text> readWordDocument(const OleCompoundFile& file)
+Result<Text> docText(const OleCompoundFile& file)
 {
     Result<std::string> docStream = file.readStream("WordDocument", kMaxStreamSize);
     if (!docStream)
@@ -539,15 +539,38 @@ Result<Text> readWordDocument(const OleCompoundFile& file)
     return body.take();
 }
 
-Result<Text> readWordDocumentFile(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+Result<Text> readDoc(DocumentProbe& document, ReadProblems&)
 {
-    auto file = OleCompoundFile::open(bytes);
+    const Result<OleCompoundFile*> file = document.compoundFile();
     if (!file)
         return file.error();
     if (!isWordDocument(**file))
         return Error{ErrorCode::BinaryInput,
                      "复合文档中没有 Word 正文（可能是 Excel 或 PowerPoint 文件，或者文件已损坏），无法读取", {}};
-    return readWordDocument(**file);
+    return docText(**file);
+}
+
+namespace {
+
+// A compound file named .doc goes to this reader even when damaged, so that the error
+// says what is wrong with it; any other compound file only when it holds a Word
+// document.
+bool isDocFile(DocumentProbe& p)
+{
+    if (!looksLikeOle(p.bytes()))
+        return false;
+    if (p.extension() == ".doc")
+        return true;
+    const Result<OleCompoundFile*> file = p.compoundFile();
+    return file && isWordDocument(**file);
+}
+
+}  // namespace
+
+const DocumentReader& docReader()
+{
+    static const DocumentReader row{"DOC", isDocFile, ".doc", readDoc, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

@@ -316,19 +316,39 @@ bool isDocx(const ZipArchive& archive)
 // with cells separated by tabs, and the notes after the body, each marked "[n]" in the
 // body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
 // deleted revisions are left out; inserted ones are kept.
-Result<Text> readDocx(ZipArchive& archive)
+Result<Text> docxText(ZipArchive& archive)
 {
     return DocxReader(archive).run();
 }
 
-Result<Text> readDocxDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+Result<Text> readDocx(DocumentProbe& document, ReadProblems&)
 {
-    auto archive = ZipArchive::open(bytes);
+    const Result<ZipArchive*> archive = document.zipArchive();
     if (!archive)
         return Error{ErrorCode::BadInput, "Word 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isDocx(**archive))
         return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但其中没有 Word 文档的正文，无法读取", {}};
-    return readDocx(**archive);
+    return docxText(**archive);
+}
+
+namespace {
+
+// A ZIP archive named as a Word document goes to this reader even when damaged, so that
+// the error says what is wrong with it; one that names itself another kind in a
+// "mimetype" member does not.
+bool isDocxFile(DocumentProbe& p)
+{
+    if (!looksLikeZip(p.bytes()))
+        return false;
+    return p.zipHasMember("word/document.xml") || (p.extension() == ".docx" && !p.zipHasMember("mimetype"));
+}
+
+}  // namespace
+
+const DocumentReader& docxReader()
+{
+    static const DocumentReader row{"DOCX", isDocxFile, ".docx", readDocx, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

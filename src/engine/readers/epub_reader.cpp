@@ -302,26 +302,42 @@ private:
     std::unordered_map<std::string, std::optional<std::string>> m_sheets;
 };
 
+// An EPUB names itself in a stored "mimetype" member, which comes first so that its
+// name and value sit at fixed offsets; books packed without that order still carry the
+// member or at least the container file.
+bool isEpubFile(DocumentProbe& p)
+{
+    if (!looksLikeZip(p.bytes()))
+        return false;
+    if (p.bytes().size() >= 58 && p.bytes().substr(30, 28) == "mimetypeapplication/epub+zip")
+        return true;
+    if (auto mime = p.zipSmallMember("mimetype"))
+        return mime->starts_with("application/epub+zip");
+    return p.zipHasMember("META-INF/container.xml");
+}
+
 }  // namespace
 
-Result<Text> readEpubBytes(std::string_view bytes, ReadProblems& problems)
+Result<Text> readEpub(DocumentProbe& document, ReadProblems& problems)
 {
-    auto zip = ZipArchive::open(bytes);
+    const Result<ZipArchive*> zip = document.zipArchive();
     if (!zip)
         return bookError("EPUB 电子书已损坏或不完整：" + zip.error().message);
-    if (hasDrm(**zip))
+    ZipArchive& archive = **zip;
+    if (hasDrm(archive))
         return bookError("这本 EPUB 电子书的内容已加密（受 DRM 保护），无法读取");
     ProblemList list(problems);
-    const auto opf = packagePath(**zip, list);
+    const auto opf = packagePath(archive, list);
     if (!opf)
         return bookError("EPUB 电子书中找不到包文件（content.opf）");
-    EpubBook book(**zip, list);
+    EpubBook book(archive, list);
     return book.render(*opf);
 }
 
-Result<Text> readEpub(const std::filesystem::path&, std::string&& bytes, ReadProblems& problems)
+const DocumentReader& epubReader()
 {
-    return readEpubBytes(bytes, problems);
+    static const DocumentReader row{"EPUB", isEpubFile, ".epub", readEpub, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

@@ -356,15 +356,25 @@ bool looksLikeSavedPage(std::string_view bytes)
     return headers && (hasNoCaseAt(type, 0, "multipart/related") || hasNoCaseAt(type, 0, "message/rfc822"));
 }
 
-Result<Text> readSavedPageBytes(std::string_view bytes, ReadProblems& problems)
+Result<Text> readMht(DocumentProbe& document, ReadProblems& problems)
 {
     SavedPage page;
-    return page.read(bytes, problems);
+    return page.read(document.bytes(), problems);
 }
 
-Result<Text> readSavedPage(const std::filesystem::path&, std::string&& bytes, ReadProblems& problems)
+namespace {
+
+bool isMhtFile(DocumentProbe& p)
 {
-    return readSavedPageBytes(bytes, problems);
+    return looksLikeSavedPage(p.bytes());
+}
+
+}  // namespace
+
+const DocumentReader& mhtReader()
+{
+    static const DocumentReader row{"MHT", isMhtFile, ".mht .mhtml", readMht, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

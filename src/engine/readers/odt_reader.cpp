@@ -263,19 +263,42 @@ bool isOdt(ZipArchive& archive)
     return t == "application/vnd.oasis.opendocument.text";
 }
 
-Result<Text> readOdt(ZipArchive& archive)
+Result<Text> odtText(ZipArchive& archive)
 {
     return OdtReader(archive).run();
 }
 
-Result<Text> readOdtDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+Result<Text> readOdt(DocumentProbe& document, ReadProblems&)
 {
-    auto archive = ZipArchive::open(bytes);
+    const Result<ZipArchive*> archive = document.zipArchive();
     if (!archive)
         return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isOdt(**archive))
         return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但不是 OpenDocument 文本文档，无法读取", {}};
-    return readOdt(**archive);
+    return odtText(**archive);
+}
+
+namespace {
+
+// A ZIP archive named .odt goes to this reader even when damaged, so that the error
+// says what is wrong with it.
+bool isOdtFile(DocumentProbe& p)
+{
+    if (!looksLikeZip(p.bytes()))
+        return false;
+    if (p.extension() == ".odt")
+        return true;
+    const auto mime = p.zipSmallMember("mimetype");
+    return mime && mime->starts_with("application/vnd.oasis.opendocument.text") &&
+           mime->find_first_not_of(" \r\n", 39) == std::string::npos;
+}
+
+}  // namespace
+
+const DocumentReader& odtReader()
+{
+    static const DocumentReader row{"ODT", isOdtFile, ".odt", readOdt, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

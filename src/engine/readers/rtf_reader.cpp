@@ -607,7 +607,7 @@ bool looksLikeRtf(std::string_view bytes)
     return bytes.substr(i).starts_with("{\\rtf");
 }
 
-Text readRtf(std::string_view bytes)
+Text rtfText(std::string_view bytes)
 {
     // Anything before the first group (a byte-order mark, white space) is not text.
     const std::size_t start = bytes.find('{');
@@ -616,11 +616,26 @@ Text readRtf(std::string_view bytes)
     return RtfReader(bytes.substr(start)).run();
 }
 
-Result<Text> readRtfDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
+Result<Text> readRtf(DocumentProbe& document, ReadProblems&)
 {
-    if (!looksLikeRtf(bytes))
+    if (!looksLikeRtf(document.bytes()))
         return Error{ErrorCode::BadInput, "文件名是 RTF 文档，但内容不是（开头没有 {\\rtf），无法读取", {}};
-    return readRtf(bytes);
+    return rtfText(document.bytes());
+}
+
+namespace {
+
+bool isRtfFile(DocumentProbe& p)
+{
+    return looksLikeRtf(p.bytes());
+}
+
+}  // namespace
+
+const DocumentReader& rtfReader()
+{
+    static const DocumentReader row{"RTF", isRtfFile, ".rtf", readRtf, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

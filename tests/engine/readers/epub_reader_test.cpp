@@ -36,6 +36,13 @@ std::string item(const char* id, const char* href)
     return std::string("<item id='") + id + "' href='" + href + "' media-type='application/xhtml+xml'/>";
 }
 
+// The book read as the reader table hands it over: the probe, named as a book.
+Result<Text> readBook(const std::string& bytes, ReadProblems& problems)
+{
+    DocumentProbe document(bytes, "book.epub");
+    return readEpub(document, problems);
+}
+
 TEST(EpubReader, DamagedBookRendersWhatCanBeReadAndNamesTheRest)
 {
     const std::string bytes = book(item("a", "a.xhtml") + item("b", "bad.xhtml") + item("c", "gone.xhtml") +
@@ -46,7 +53,7 @@ TEST(EpubReader, DamagedBookRendersWhatCanBeReadAndNamesTheRest)
                                     {"OPS/bad.xhtml", page("<p>坏</p>"), true, -1, true},
                                     {"OPS/d.xhtml", page("<p>丁</p><script src='x.js'/><p>戊</p>")}});
     ReadProblems problems;
-    auto text = readEpubBytes(bytes, problems);
+    auto text = readBook(bytes, problems);
     ASSERT_TRUE(text.ok()) << text.error().describe();
     // "a" listed twice comes out once; the self-closed script hides nothing.
     EXPECT_EQ(*text, u"甲\r\n\r\n丁\r\n\r\n戊");
@@ -59,7 +66,7 @@ TEST(EpubReader, DamagedBookRendersWhatCanBeReadAndNamesTheRest)
 
     // Nothing readable at all: an error naming the first problem.
     ReadProblems none;
-    auto empty = readEpubBytes(book(item("c", "gone.xhtml"), "<itemref idref='c'/>", {}), none);
+    auto empty = readBook(book(item("c", "gone.xhtml"), "<itemref idref='c'/>", {}), none);
     ASSERT_FALSE(empty.ok());
     EXPECT_NE(empty.error().message.find("gone.xhtml"), std::string::npos) << empty.error().message;
 }
@@ -87,7 +94,7 @@ TEST(EpubReader, EncryptedContentIsRefusedObfuscatedFontsAreNot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.algorithm);
         ReadProblems problems;
-        auto text = readEpubBytes(book(item("a", "a.xhtml"), "<itemref idref='a'/>", {encryption(c.algorithm), chapter}),
+        auto text = readBook(book(item("a", "a.xhtml"), "<itemref idref='a'/>", {encryption(c.algorithm), chapter}),
                                   problems);
         if (c.refused) {
             ASSERT_FALSE(text.ok());

@@ -11,7 +11,7 @@ namespace {
 
 std::string read(const std::string& rtf)
 {
-    return toUtf8(readRtf(rtf));
+    return toUtf8(rtfText(rtf));
 }
 
 struct RtfCase {

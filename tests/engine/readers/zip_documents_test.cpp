@@ -28,7 +28,7 @@ std::string readDocxBody(const std::string& body)
     auto archive = ZipArchive::open(bytes);
     if (!archive || !isDocx(**archive))
         return "<not a docx>";
-    auto text = readDocx(**archive);
+    auto text = docxText(**archive);
     return text ? toUtf8(*text) : "<error " + text.error().message + ">";
 }
 
@@ -46,7 +46,7 @@ std::string readOdtText(const std::string& text, const std::string& styles = "")
     auto archive = ZipArchive::open(bytes);
     if (!archive || !isOdt(**archive))
         return "<not an odt>";
-    auto result = readOdt(**archive);
+    auto result = odtText(**archive);
     return result ? toUtf8(*result) : "<error " + result.error().message + ">";
 }
 
@@ -112,7 +112,7 @@ TEST(DocxReader, RefusesWhatItCannotRead)
     const std::string notXml = test::zipArchive({{"word/document.xml", "<w:document><w:body>", true}});
     auto archive = ZipArchive::open(notXml);
     ASSERT_TRUE(archive.ok());
-    auto text = readDocx(**archive);
+    auto text = docxText(**archive);
     ASSERT_FALSE(text.ok());
     EXPECT_EQ(text.error().code, ErrorCode::BadInput);
 

@@ -2,8 +2,10 @@
 // with a message saying what it looks like.
 #include <gtest/gtest.h>
 
+#include "engine/containers/zip_archive.h"
 #include "engine/readers/chm_reader.h"
-#include "engine/readers/document_reader.h"
+#include "engine/readers/readable_names.h"
+#include "engine/readers/reader_table.h"
 #include "engine/convert/renderer.h"
 #include "support/zip_writer.h"
 #include "support/scratch_folder.h"
@@ -73,6 +75,27 @@ TEST(DocumentReader, ChoosesByContentThenByName)
             EXPECT_EQ(row, nullptr) << row->name;
         else
             EXPECT_STREQ(row ? row->name : "none", c.reader);
+    }
+}
+
+TEST(DocumentReader, OpensTheArchiveOnceForTheCheckAndTheReader)
+{
+    // The EPUB check looks inside this archive for its "mimetype" member; the reader is
+    // handed that archive, not a second one.
+    DocumentProbe probe(kEpubLate, "book");
+    const DocumentReader* row = chooseDocumentReader(probe);
+    ASSERT_STREQ(row ? row->name : "none", "EPUB");
+    const Result<ZipArchive*> first = probe.zipArchive();
+    const Result<ZipArchive*> again = probe.zipArchive();
+    ASSERT_TRUE(first.ok() && again.ok());
+    EXPECT_EQ(*first, *again);
+    EXPECT_EQ((*first)->members().size(), 2u);
+    // Bytes that are no archive fail the same way each time, saying why.
+    DocumentProbe page("<p>x</p>", "a.epub");
+    for (int i = 0; i < 2; ++i) {
+        const Result<ZipArchive*> none = page.zipArchive();
+        ASSERT_FALSE(none.ok());
+        EXPECT_NE(none.error().message.find("ZIP"), std::string::npos) << none.error().message;
     }
 }
 
