@@ -2,6 +2,7 @@
 // The conversion parameters as the main window's controls hold them. The engine reads
 // each text with the number-value rule when the step that needs it begins.
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,6 +16,54 @@ enum class OutputEncoding { Gbk, Gb18030, Utf8 };
 
 // The line end written after every line.
 enum class LineEnd { CrLf, Lf };
+
+// How the text of an output file becomes bytes: its encoding and its line ends.
+struct OutputFormat {
+    OutputEncoding encoding = OutputEncoding::Gbk;
+    LineEnd lineEnd = LineEnd::CrLf;
+};
+
+inline constexpr std::array kOutputEncodings = {OutputEncoding::Gbk, OutputEncoding::Gb18030, OutputEncoding::Utf8};
+inline constexpr std::array kLineEnds = {LineEnd::CrLf, LineEnd::Lf};
+
+// The names the command line takes: "gbk", "gb18030", "utf-8". The settings file stores
+// them in upper case.
+constexpr std::string_view outputEncodingName(OutputEncoding encoding)
+{
+    switch (encoding) {
+    case OutputEncoding::Gb18030:
+        return "gb18030";
+    case OutputEncoding::Utf8:
+        return "utf-8";
+    case OutputEncoding::Gbk:
+        break;
+    }
+    return "gbk";
+}
+
+// The encoding a name stands for (exact, lower case), or nothing for any other text.
+constexpr std::optional<OutputEncoding> parseOutputEncoding(std::string_view name)
+{
+    for (const OutputEncoding encoding : kOutputEncodings)
+        if (outputEncodingName(encoding) == name)
+            return encoding;
+    return std::nullopt;
+}
+
+// The names the command line takes: "crlf", "lf".
+constexpr std::string_view lineEndName(LineEnd lineEnd)
+{
+    return lineEnd == LineEnd::Lf ? "lf" : "crlf";
+}
+
+// The line end a name stands for (exact, lower case), or nothing for any other text.
+constexpr std::optional<LineEnd> parseLineEnd(std::string_view name)
+{
+    for (const LineEnd lineEnd : kLineEnds)
+        if (lineEndName(lineEnd) == name)
+            return lineEnd;
+    return std::nullopt;
+}
 
 // Conversion between Traditional and Simplified Chinese, applied to the rendered text.
 enum class ScriptConversion {
@@ -54,7 +103,9 @@ constexpr std::optional<ScriptConversion> parseScriptConversion(std::string_view
     return std::nullopt;
 }
 
-struct ConversionParams {
+// The output format is part of the parameters: `params.encoding`, `params.lineEnd`, and
+// the parameters pass as the OutputFormat wherever the bytes are made.
+struct ConversionParams : OutputFormat {
     int naming = 0;             // index of the naming method (see namingWidth)
     std::string head = "0";     // number of first lines that form the head
     std::string headBlank = "1";  // most consecutive blank lines in the head
@@ -65,8 +116,6 @@ struct ConversionParams {
     // Where the output files of a conversion go: empty writes beside the source; otherwise
     // this folder, created when missing, holds them under the same names.
     std::filesystem::path outputFolder;
-    OutputEncoding encoding = OutputEncoding::Gbk;
-    LineEnd lineEnd = LineEnd::CrLf;
     ScriptConversion script = ScriptConversion::None;  // applied before the code page pass
     // 去除网页杂项: a web page gives only its story, and the lines a site repeats on the
     // pages converted together go. Off, the output is what it always was.

@@ -26,16 +26,21 @@ static_assert(std::atomic<char*>::is_always_lock_free && std::atomic<bool>::is_a
               "the signal handler needs lock-free atomics");
 
 std::atomic<TemporaryFileSlot*> g_slots{nullptr};
+// How many slots are free, as a hint: with none, a new slot is made without walking the
+// list, so a commit that holds thousands of temporary files at once stays linear.
+std::atomic<std::size_t> g_freeSlots{0};
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 struct sigaction g_previous[NSIG];
 
 TemporaryFileSlot* takeSlot()
 {
-    for (auto* slot = g_slots.load(); slot != nullptr; slot = slot->next) {
+    for (auto* slot = g_slots.load(); slot != nullptr && g_freeSlots.load() > 0; slot = slot->next) {
         bool expected = false;
-        if (slot->taken.compare_exchange_strong(expected, true))
+        if (slot->taken.compare_exchange_strong(expected, true)) {
+            g_freeSlots.fetch_sub(1);
             return slot;
+        }
     }
     auto* slot = new TemporaryFileSlot;
     slot->taken.store(true);
@@ -88,6 +93,7 @@ LiveTemporaryFile::LiveTemporaryFile(const std::filesystem::path& path) : m_slot
 LiveTemporaryFile::~LiveTemporaryFile()
 {
     delete[] m_slot->path.exchange(nullptr);
+    g_freeSlots.fetch_add(1);
     m_slot->taken.store(false);
 }
 

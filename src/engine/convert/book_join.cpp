@@ -1,16 +1,17 @@
 #include "engine/convert/book_join.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
+#include "engine/output/output_folder.h"
 #include "engine/output/output_naming.h"
 #include "engine/output/part_writer.h"
+#include "engine/output/source_guard.h"
 
 namespace sorvane {
 namespace {
@@ -220,31 +221,8 @@ Result<std::filesystem::path> bookBasePath(const std::filesystem::path& folder, 
     return outputBasePath(folder / (stem + ".htm"), namingWidth(naming));
 }
 
-namespace {
-
-// Removes the files, ignoring failures: used only to undo a book that failed.
-void removeAll(const std::vector<std::filesystem::path>& files)
-{
-    std::error_code ec;
-    for (const std::filesystem::path& f : files)
-        std::filesystem::remove(f, ec);
-}
-
-bool replacesSource(const std::filesystem::path& output, const std::vector<std::filesystem::path>& sources)
-{
-    std::error_code ec;
-    if (!std::filesystem::exists(output, ec))
-        return false;
-    return std::any_of(sources.begin(), sources.end(), [&](const std::filesystem::path& s) {
-        std::error_code e;
-        return std::filesystem::equivalent(output, s, e);
-    });
-}
-
-}  // namespace
-
-// Nothing is written before every chapter is rendered, and a failure while writing
-// removes every part of this book written so far.
+// Nothing is written before every chapter is rendered, and the parts appear together or
+// not at all.
 Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, const std::filesystem::path& folder,
                             const std::string& name, const ConversionParams& params, const ReplacementList& list,
                             const BookOptions& options)
@@ -253,54 +231,44 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         Result<std::filesystem::path> base = bookBasePath(folder, name, params.naming);
         if (!base)
             return base.error();
+        std::error_code ec;
+        if (options.noClobber && std::filesystem::exists(std::filesystem::symlink_status(*base, ec)))
+            return Error{ErrorCode::OutputExists, "输出文件 " + base->string() + " 已存在，已跳过", name};
         Result<Book> assembled = assembleBook(sources, params, list, options);
         if (!assembled)
             return assembled.error();
         Book& book = *assembled;
 
         // Every name is checked before the first byte is written.
+        const SourceGuard guard(sources);
         std::vector<std::filesystem::path> names;
         for (const TextPart& part : book.parts) {
             names.push_back(partPath(*base, part.start));
-            std::error_code ec;
-            if (replacesSource(names.back(), sources))
+            if (guard.sourceAt(names.back()))
                 return Error{ErrorCode::WouldOverwrite, "书的文件会覆盖一个章节的源文件，没有写入", names.back().string()};
             if (std::filesystem::is_directory(names.back(), ec))
                 return Error{ErrorCode::Unwritable, "无法创建输出文件: 同名的文件夹已存在", names.back().string()};
         }
+        Status made = makeOutputFolder(folder);
+        if (!made)
+            return made.error();
 
-        // Each part goes to a hidden name first; only when all of them are written are
-        // they renamed into place, so a full disk or a failed write leaves no half book.
+        // A full disk, a failed write or a signal before the commit leaves no half book:
+        // the parts written so far are temporary files, removed then.
         BookReport report;
-        std::vector<std::filesystem::path> hidden;
-        // Unique per process and per join, so two joins into one folder never meet.
-        static std::atomic<unsigned> joins{0};
-        const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(joins++);
+        FileCommit commit(kPartWriteOptions);
         for (size_t k = 0; k < names.size(); ++k) {
-            hidden.push_back(folder / (".sorvane-book-" + tag + "-" + std::to_string(k) + ".tmp"));
-            Status written = writePart(hidden.back(), book.parts[k].content, report.lostCharacters, params.encoding,
-                                       params.lineEnd);
+            Status written = writePart(commit, names[k], book.parts[k].content, report.lostCharacters, params);
             Text().swap(book.parts[k].content);
-            if (!written) {
-                hidden.pop_back();
-                removeAll(hidden);
-                Error e = written.error();
-                e.where = names[k].string();
-                return e;
-            }
+            if (!written)
+                return written.error();
             if (options.progress)
                 options.progress(0.8 + 0.2 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
         }
-        for (size_t k = 0; k < names.size(); ++k) {
-            std::error_code ec;
-            std::filesystem::rename(hidden[k], names[k], ec);
-            if (ec) {
-                removeAll(report.files);
-                removeAll(std::vector(hidden.begin() + static_cast<std::ptrdiff_t>(k), hidden.end()));
-                return Error{ErrorCode::Unwritable, "写入输出文件时出错: " + ec.message(), names[k].string()};
-            }
-            report.files.push_back(names[k]);
-        }
+        Status committed = commit.commit();
+        if (!committed)
+            return committed.error();
+        report.files = std::move(names);
         report.failures = std::move(book.failures);
         report.chapters = book.chapters;
         report.lostCharacters += book.lostCharacters;

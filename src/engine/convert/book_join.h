@@ -21,6 +21,8 @@ struct BookOptions {
     Renderer render;    // renderDocument when empty
     // Gets the share done so far (0..1), from any of the threads. Optional.
     std::function<void(double done)> progress;
+    // Refuses, before any chapter is rendered, a book whose first file exists.
+    bool noClobber = false;
     CleanOptions cleaning;  // the reader's rules; with ConversionParams::cleanPages, what is listed
 };
 
@@ -61,9 +63,11 @@ struct BookReport {
     clean::RemovalReport removed;
 };
 
-// Joins the sources into a book named from `name` in `folder` and writes its parts; a
-// failure leaves no half book. Fails as assembleBook and bookBasePath fail, with
-// WouldOverwrite when a part would replace a source, with Unwritable or DiskFull when
+// Joins the sources into a book named from `name` in `folder` (created when missing) and
+// writes its parts as one commit: a failure, or a signal that ends the program, leaves
+// no half book and no temporary file. Fails as assembleBook and bookBasePath fail, with
+// OutputExists (noClobber, `where` is `name`), with WouldOverwrite when a part would
+// replace a source, with Unwritable or DiskFull when the folder cannot be made or
 // writing fails, and with BadInput when the book does not fit in memory.
 Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, const std::filesystem::path& folder,
                             const std::string& name, const ConversionParams& params, const ReplacementList& list,

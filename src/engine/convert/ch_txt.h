@@ -24,7 +24,8 @@ struct EngineContext {
     std::function<void(double done)> progress;
     Renderer render;  // renderDocument when empty
     // Gets every part's name before the first is written; an Error stops the conversion
-    // with nothing written (RunOutputs keeps a run's documents apart this way). Optional.
+    // with nothing written (BatchPlan::claim keeps a run's documents apart this way).
+    // Optional.
     std::function<Status(const std::vector<std::filesystem::path>& names)> claimOutputs;
     CleanOptions cleaning;  // the reader's rules, and what the batch's pages share
 };

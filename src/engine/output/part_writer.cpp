@@ -1,21 +1,22 @@
 #include "engine/output/part_writer.h"
 
 #include "engine/output/output_encoding.h"
-#include "io/atomic_writer.h"
 
 namespace sorvane {
 
-Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost,
-                 OutputEncoding encoding, LineEnd lineEnd)
+Status writePart(const std::filesystem::path& file, TextView content, std::size_t& lost, const OutputFormat& format)
 {
-    const EncodedText encoded = encodeOutput(content, encoding, lineEnd);
+    const EncodedText encoded = encodeOutput(content, format);
     lost += encoded.lost;
-    // A conversion writes many parts and can be run again; syncing each would cost more
-    // than a lost output is worth.
-    WriteOptions options;
-    options.durable = false;
-    options.throughLinks = false;
-    return writeFileAtomically(file, encoded.bytes, options);
+    return writeFileAtomically(file, encoded.bytes, kPartWriteOptions);
+}
+
+Status writePart(FileCommit& commit, const std::filesystem::path& file, TextView content, std::size_t& lost,
+                 const OutputFormat& format)
+{
+    const EncodedText encoded = encodeOutput(content, format);
+    lost += encoded.lost;
+    return commit.add(file, encoded.bytes);
 }
 
 }  // namespace sorvane

@@ -1,0 +1,50 @@
+#include "cli/join.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/messages.h"
+#include "engine/convert/book_join.h"
+#include "engine/output/batch_plan.h"
+
+namespace sorvane::cli {
+
+int joinAll(const std::vector<Input>& inputs, const Options& options, int failuresBefore)
+{
+    const std::string& name = options.joinName.value_or(std::string());
+    std::vector<std::filesystem::path> sources;
+    for (const Input& input : inputs)
+        sources.push_back(input.source);
+    if (sources.empty()) {
+        std::fprintf(stderr, "sorvane-cli: %s: 没有可以合并的文档\n", name.c_str());
+        return 1;
+    }
+    BookOptions bookOptions;
+    bookOptions.jobs = options.jobs;
+    bookOptions.noClobber = options.noClobber;
+    const Result<BookReport> report = joinBook(sources, bookFolder(sources, options.outputDir), name, options.params,
+                                               options.list, bookOptions);
+    if (!report) {
+        std::fprintf(stderr, "%s\n", messageLine(name, report.error()).c_str());
+        // A book skipped for --no-clobber is no failure.
+        return report.error().code == ErrorCode::OutputExists && failuresBefore == 0 ? 0 : 1;
+    }
+    for (const ChapterFailure& failure : report->failures)
+        std::fprintf(stderr, "%s\n", messageLine(failure.source, failure.error).c_str());
+    if (!options.quiet)
+        for (const auto& file : report->files)
+            std::printf("%s\n", file.c_str());
+    if (report->lostCharacters > 0)
+        std::fprintf(stderr,
+                     "sorvane-cli: %s: %zu 个字符 GBK 中没有，已写成 \"?\"；用 --encoding utf-8 或 gb18030 可以保留它们\n",
+                     name.c_str(), report->lostCharacters);
+    if (!options.quiet && isatty(STDERR_FILENO) == 1)
+        std::fprintf(stderr, "已合并 %zu 个文件，%zu 个失败\n", report->chapters,
+                     report->failures.size() + static_cast<std::size_t>(failuresBefore));
+    std::fflush(stdout);
+    return failuresBefore == 0 && report->failures.empty() ? 0 : 1;
+}
+
+}  // namespace sorvane::cli

@@ -1,0 +1,36 @@
+#pragma once
+// The command line's options: what the user asked for, checked, before anything runs.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "common/conversion_params.h"
+#include "common/replacement_list.h"
+
+namespace sorvane::cli {
+
+enum class Mode { Files, Stdout, Raw };
+
+struct Options {
+    ConversionParams params;  // output folder empty: each input brings its own
+    ReplacementList list;
+    Mode mode = Mode::Files;
+    bool noClobber = false;
+    bool quiet = false;
+    bool recursive = false;
+    unsigned jobs = 1;
+    std::filesystem::path outputDir;      // -o, empty when not given
+    std::optional<std::string> joinName;  // --join
+    std::vector<std::string> files;       // the FILE arguments, "-" for standard input
+    bool readsStdin = false;              // "-" is among them
+    std::string stdinBytes;               // standard input, read before the run when "-" is given
+};
+
+// The options, or the exit status when the program has nothing more to do: 0 after
+// --help or --version, 2 after a usage error; either has been printed.
+std::variant<Options, int> parseOptions(int argc, char** argv);
+
+}  // namespace sorvane::cli
