@@ -1,7 +1,6 @@
 #include "engine/clean/block_scores.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <optional>
 #include <string_view>
@@ -16,15 +15,15 @@ using Node = HtmlDocument::Node;
 // Class and id words that name the running text of a page, and words that name what a
 // site puts around it. Short words count only as a whole word of the attribute ("nr",
 // "ad"); longer ones anywhere in it ("chaptercontent", "footer_nav").
-constexpr std::array<std::string_view, 9> kStoryParts = {"content", "article", "chapter", "booktext", "novel",
+constexpr std::string_view kStoryParts[] = {"content", "article", "chapter", "booktext", "novel",
                                                          "story",   "zhengwen", "yuedu", "txtbox"};
-constexpr std::array<std::string_view, 9> kStoryWords = {"nr", "nr1", "zw", "txt", "text", "cont", "con", "body", "entry"};
-constexpr std::array<std::string_view, 33> kFurnitureParts = {
+constexpr std::string_view kStoryWords[] = {"nr", "nr1", "zw", "txt", "text", "cont", "con", "body", "entry"};
+constexpr std::string_view kFurnitureParts[] = {
     "nav",    "menu",     "footer",   "header",   "sidebar",    "comment",  "banner",  "share",   "recommend",
     "tuijian", "copyright", "bottom", "toolbar", "breadcrumb", "crumb",   "pager",   "pagination", "pagedown",
     "pageup", "link",     "login",    "search",   "advert",     "guanggao", "notice",  "related", "widget",
     "popup",  "bookinfo", "intro",    "setting"};
-constexpr std::array<std::string_view, 12> kFurnitureWords = {"ad", "ads", "gg", "top", "foot", "head", "tip",
+constexpr std::string_view kFurnitureWords[] = {"ad", "ads", "gg", "top", "foot", "head", "tip",
                                                               "tips", "hot", "rank", "list", "info"};
 
 bool holdsPart(std::string_view value, std::string_view part)
@@ -58,9 +57,10 @@ float classWeight(Node n)
                 ++e;
             const std::string_view word(value.data() + i, e - i);
             if (!word.empty()) {
-                story = story || std::find(kStoryWords.begin(), kStoryWords.end(), word) != kStoryWords.end();
+                story = story || std::find(std::begin(kStoryWords), std::end(kStoryWords), word) != std::end(kStoryWords);
                 furniture =
-                    furniture || std::find(kFurnitureWords.begin(), kFurnitureWords.end(), word) != kFurnitureWords.end();
+                    furniture || std::find(std::begin(kFurnitureWords), std::end(kFurnitureWords), word) !=
+                                    std::end(kFurnitureWords);
             }
             i = e;
         }

@@ -30,13 +30,13 @@ std::size_t at(std::int32_t index)
 }
 
 // Whether block `d`, inside the story block, is site furniture to leave out: a part
-// whose class names furniture and that holds little running text, a cluster of links,
+// whose class names furniture and that holds next to no sentences, a cluster of links,
 // or a short block that is one link.
 bool isFurniture(const BlockStats& d)
 {
     if (d.chars == 0 || (d.heading && d.chars <= kHeadingChars))
         return false;
-    if (d.classWeight < 1 && d.punctuation * 10 < d.chars)
+    if (d.classWeight < 1 && d.punctuation * 30 < d.chars)
         return true;
     if (d.links >= 2 && d.linkDensity() >= 0.6 && d.punctuation * 20 < d.chars)
         return true;

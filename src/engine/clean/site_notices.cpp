@@ -104,8 +104,13 @@ bool isClosing(char16_t c)
 bool bounds(TextView line, std::size_t i)
 {
     const char16_t c = line[i];
+    const bool lineGoesOn = i + 1 < line.size() && !isBlank(line[i + 1]);
     if (c == u'.')
-        return i + 1 == line.size() || isBlank(line[i + 1]);
+        return !lineGoesOn;
+    // A closing quotation mark after a Latin stop ends the sentence with it.
+    if ((c == u'"' || c == u'”' || c == u'’' || c == u'\'') && i > 0 &&
+        (line[i - 1] == u'.' || line[i - 1] == u'!' || line[i - 1] == u'?'))
+        return !lineGoesOn;
     return endsSentence(c) || c == u'；' || c == u';';
 }
 

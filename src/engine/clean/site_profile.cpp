@@ -13,7 +13,9 @@ namespace {
 // Lines this near the top or the bottom of a page are compared across pages.
 constexpr std::size_t kZone = 8;
 // A site line may stand this many ranks away from where it stands on most pages.
-constexpr int kRankSlack = 2;
+constexpr int kRankSlack = 1;
+// Lines up to this long are looked for in the body of the story.
+constexpr std::size_t kShortLine = 40;
 
 // The page's heading with a chapter mark: it is the chapter's own, never the site's.
 std::optional<std::size_t> markedHeading(const CleanPage& page)
@@ -31,7 +33,7 @@ std::uint64_t SiteProfile::zoneKey(std::uint64_t shape, bool fromBottom)
     return fromBottom ? (shape * 0x9E3779B97F4A7C15ull) ^ 1 : shape;
 }
 
-// Calls visit(index, key, rank) for each non-blank line among the first and the last
+// Calls visit(index, key, shape, rank) for each non-blank line among the first and the last
 // kZone of the page, the marked heading aside; a line in both zones is visited twice.
 template <typename Visit>
 void SiteProfile::forEachZoneLine(const CleanPage& page, Visit visit)
@@ -44,9 +46,29 @@ void SiteProfile::forEachZoneLine(const CleanPage& page, Visit visit)
     const std::size_t n = lines.size();
     for (std::size_t r = 0; r < std::min(kZone, n); ++r) {
         const std::size_t top = lines[r];
-        visit(top, zoneKey(shapeKey(page.lines[top]), false), r);
+        const std::uint64_t topShape = shapeKey(page.lines[top]);
+        visit(top, zoneKey(topShape, false), topShape, r);
         const std::size_t bottom = lines[n - 1 - r];
-        visit(bottom, zoneKey(shapeKey(page.lines[bottom]), true), r);
+        const std::uint64_t bottomShape = shapeKey(page.lines[bottom]);
+        visit(bottom, zoneKey(bottomShape, true), bottomShape, r);
+    }
+}
+
+// Calls visit(key) for each short non-blank line between the two zones, in the body of
+// the story. Long lines never recur word for word.
+template <typename Visit>
+void SiteProfile::forEachMiddleLine(const CleanPage& page, Visit visit)
+{
+    std::size_t seen = 0;
+    std::size_t n = 0;
+    for (const Text& line : page.lines)
+        n += line.empty() ? 0 : 1;
+    for (const Text& line : page.lines) {
+        if (line.empty())
+            continue;
+        if (seen >= kZone && seen + kZone < n && line.size() <= kShortLine)
+            visit(shapeKey(line));
+        ++seen;
     }
 }
 
@@ -54,13 +76,21 @@ void SiteProfile::add(const CleanPage& page)
 {
     ++m_pages;
     const auto pageTag = static_cast<std::uint32_t>(m_pages);
-    forEachZoneLine(page, [&](std::size_t, std::uint64_t key, std::size_t rank) {
+    forEachZoneLine(page, [&](std::size_t, std::uint64_t key, std::uint64_t shape, std::size_t rank) {
         Seen& s = m_seen[key];
+        s.shape = shape;
         if (s.lastPage == pageTag)
             return;  // once a page
         s.lastPage = pageTag;
         ++s.pages;
         ++s.ranks[rank];
+    });
+    forEachMiddleLine(page, [&](std::uint64_t shape) {
+        Middle& m = m_middle[shape];
+        if (m.lastPage != pageTag) {
+            m.lastPage = pageTag;
+            ++m.pages;
+        }
     });
     if (const std::optional<std::size_t> h = markedHeading(page)) {
         Text prefix = headingPrefix(page.lines[*h]);
@@ -73,8 +103,17 @@ void SiteProfile::settle()
 {
     const auto pages = static_cast<std::uint32_t>(m_pages);
     for (auto& [key, s] : m_seen) {
-        s.site = pages >= 3 && s.pages >= 2 && 2 * s.pages > pages;
+        (void)key;
         s.mode = static_cast<std::uint8_t>(std::max_element(std::begin(s.ranks), std::end(s.ranks)) - std::begin(s.ranks));
+        std::uint32_t near = 0;
+        for (int r = s.mode - kRankSlack; r <= s.mode + kRankSlack; ++r)
+            if (r >= 0 && r < static_cast<int>(kZone))
+                near += s.ranks[r];
+        // A line also found in the body of the story on some pages is the story's own.
+        const auto middle = m_middle.find(s.shape);
+        const std::uint32_t middlePages = middle == m_middle.end() ? 0 : middle->second.pages;
+        const bool inStory = middlePages >= std::max<std::uint32_t>(2, pages / 10);
+        s.site = pages >= 3 && near >= 2 && 2 * near > pages && !inStory;
     }
     // The book's name: the prefix most headings share.
     std::uint32_t best = 0;
@@ -91,7 +130,7 @@ void SiteProfile::apply(CleanPage& page) const
 {
     std::vector<char> drop(page.lines.size(), 0);
     if (!m_seen.empty()) {
-        forEachZoneLine(page, [&](std::size_t index, std::uint64_t key, std::size_t rank) {
+        forEachZoneLine(page, [&](std::size_t index, std::uint64_t key, std::uint64_t, std::size_t rank) {
             const auto it = m_seen.find(key);
             if (it == m_seen.end() || !it->second.site)
                 return;

@@ -19,8 +19,9 @@ public:
     // added.
     void add(const CleanPage& page);
     // Decides, once every page is added, which lines are the site's: a line (its
-    // numbers and blanks aside) found on more than half of the pages, at least three
-    // of them, among the first or the last lines at about the same place.
+    // numbers and blanks aside) found at about the same place among the first or the
+    // last lines of more than half of the pages (of three or more), and seldom in the
+    // body of a story.
     void settle();
 
     std::size_t pages() const { return m_pages; }
@@ -32,6 +33,7 @@ public:
 
 private:
     struct Seen {
+        std::uint64_t shape = 0;    // shapeKey of the line
         std::uint32_t pages = 0;
         std::uint32_t lastPage = 0;  // 1 + the index of the last page that counted it
         std::uint32_t ranks[8] = {};
@@ -42,8 +44,15 @@ private:
     static std::uint64_t zoneKey(std::uint64_t shape, bool fromBottom);
     template <typename Visit>
     static void forEachZoneLine(const CleanPage& page, Visit visit);
+    template <typename Visit>
+    static void forEachMiddleLine(const CleanPage& page, Visit visit);
 
+    struct Middle {
+        std::uint32_t pages = 0;  // pages that hold it between the zones
+        std::uint32_t lastPage = 0;
+    };
     std::unordered_map<std::uint64_t, Seen> m_seen;
+    std::unordered_map<std::uint64_t, Middle> m_middle;  // by shapeKey
     std::unordered_map<Text, std::uint32_t> m_prefixes;  // heading prefixes, by count
     Text m_bookName;
     std::size_t m_pages = 0;
