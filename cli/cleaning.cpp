@@ -28,7 +28,7 @@ std::string cleaningSummary(std::size_t removed, std::size_t contents)
         return {};
     std::string out = "去除网页杂项 " + std::to_string(removed) + " 行";
     if (contents > 0)
-        out += "，略过目录页 " + std::to_string(contents) + " 页";
+        out += "，略过没有正文的页面（目录页等）" + std::to_string(contents) + " 页";
     return out;
 }
 

@@ -162,6 +162,10 @@ private:
         const std::string_view name = code != HtmlDocument::unknownTag ? HtmlDocument::tagNameOfCode(code) : m_doc.tagName(n);
         if (name == "noscript" || name == "template" || name == "script" || name == "style")
             return;
+        if (name == "br") {
+            ++m_blocks[static_cast<std::size_t>(parent.container)].lineBreaks;
+            return;
+        }
         const ComputedStyle style = m_style.compute(n, parent.style);
         if (style.display == Display::None)
             return;
@@ -173,12 +177,13 @@ private:
         b.container = isContainer(style.display);
         b.link = name == "a" && HtmlDocument::attribute(n, "href").has_value();
         b.heading = name == "h1" || name == "h2" || name == "h3" || namesTitle(n);
+        b.paragraph = name == "p";
         b.classWeight = classWeight(n);
         const auto index = static_cast<std::int32_t>(m_blocks.size());
         m_blocks.push_back(b);
         const bool opaque = name == "img" || name == "input" || name == "textarea" || name == "iframe" ||
                             name == "object" || name == "embed" || name == "video" || name == "audio" ||
-                            name == "canvas" || name == "br";
+                            name == "canvas";
         if (b.link && !parent.inLink)
             m_linkText.clear();
         m_stack.push_back(Frame{n, 0, opaque ? 0 : HtmlDocument::childCount(n), style, index,
@@ -258,26 +263,36 @@ std::vector<BlockStats> collectBlockStats(const HtmlDocument& doc, HtmlDocument:
     return StatsWalk(doc, style).run(root);
 }
 
-// A paragraph of n characters with p punctuation marks scores 1 + min(p, n / 4) +
-// min(n / 25, 40): long text with sentences scores high, a line of a few words low. The
-// block it sits in takes all of it, the parent half, the grandparent a quarter, so a
-// block of many short paragraphs gathers more than any one of them, and the tightest
-// block around the text beats the wrappers around it.
+// Text of n characters with p punctuation marks scores 1 + min(p, n / 4) + min(n / 25,
+// 40): long text with sentences scores high, a line of a few words low. A block of many
+// paragraphs gathers more than any one of them, and the tightest block around the text
+// beats the wrappers around it, which get only a share.
 void scoreBlocks(std::vector<BlockStats>& blocks)
 {
+    // A block without line breaks this short is one paragraph of a longer text.
+    constexpr std::uint32_t kParagraph = 300;
     std::vector<double> gathered(blocks.size(), 0.0);
+    const auto give = [&](std::int32_t index, double share) {
+        if (index >= 0)
+            gathered[static_cast<std::size_t>(index)] += share;
+    };
+    const auto parentOf = [&](std::int32_t index) {
+        return index >= 0 ? blocks[static_cast<std::size_t>(index)].parent : -1;
+    };
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const BlockStats& b = blocks[i];
         if (b.ownChars < 8)
             continue;
         const double own = b.ownChars;
         const double s = 1.0 + std::min<double>(b.ownPunctuation, own / 4) + std::min(own / 25, 40.0);
-        gathered[i] += s;
-        if (b.parent >= 0) {
-            gathered[static_cast<std::size_t>(b.parent)] += s / 2;
-            const std::int32_t grand = blocks[static_cast<std::size_t>(b.parent)].parent;
-            if (grand >= 0)
-                gathered[static_cast<std::size_t>(grand)] += s / 4;
+        const bool paragraph = (b.paragraph || (b.lineBreaks == 0 && b.ownChars < kParagraph)) && b.parent >= 0;
+        if (paragraph) {
+            give(b.parent, s);
+            give(parentOf(b.parent), s / 2);
+        } else {
+            give(static_cast<std::int32_t>(i), s);
+            give(b.parent, s / 2);
+            give(parentOf(b.parent), s / 4);
         }
     }
     const double total = blocks.empty() ? 0.0 : blocks.front().chars;

@@ -23,6 +23,7 @@ struct BlockStats {
     std::uint32_t punctuation = 0;   // sentence punctuation outside links
     std::uint32_t ownChars = 0;      // characters outside links whose nearest block is this one
     std::uint32_t ownPunctuation = 0;
+    std::uint32_t lineBreaks = 0;    // <br> elements whose nearest block is this one
     std::uint32_t links = 0;         // links in it
     std::uint32_t chapterLinks = 0;  // links whose text holds a chapter mark
     std::uint32_t chapterLinkChars = 0;
@@ -31,6 +32,7 @@ struct BlockStats {
     bool container = false;          // a block, table cell or inline block: paragraphs end at it
     bool heading = false;            // <h1>..<h3>, or a short element whose class or id names a title
     bool link = false;
+    bool paragraph = false;          // a <p>
     double score = 0;                // set by scoreBlocks
 
     double linkDensity() const { return chars == 0 ? 0.0 : static_cast<double>(linkChars) / chars; }
@@ -42,9 +44,11 @@ struct BlockStats {
 std::vector<BlockStats> collectBlockStats(const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style);
 
 // Sets every block's score: each block with running text of its own scores by its length
-// and punctuation, and passes that score on to itself, half of it to its parent and a
-// quarter to the grandparent; the sum is then weighed by the share of text outside links,
-// by the class and id, and by whether the text sits at the very top or bottom of the page.
+// and punctuation. A paragraph (a <p>, or a short block without line breaks) passes that
+// score to its parent and half to the grandparent; a block of lines broken by <br> keeps
+// it, and passes half to its parent and a quarter to the grandparent. The sum is then
+// weighed by the share of text outside links, by the class and id, and by whether the
+// text sits at the very top or bottom of the page.
 void scoreBlocks(std::vector<BlockStats>& blocks);
 
 }  // namespace sorvane::clean

@@ -13,8 +13,9 @@ namespace {
 
 using Node = HtmlDocument::Node;
 
-// A page is a list of chapters when it holds this many chapter links, and their text
-// outweighs the running text of its best block.
+// A page is a list of chapters when it holds this many chapter links and little running
+// text: its best block holds fewer sentence marks than half the chapter links, or half as
+// many characters as their text.
 constexpr std::uint32_t kContentsLinks = 8;
 // The best block must hold this much text outside links, and score this much, to be
 // taken for the story; otherwise the page is kept whole.
@@ -116,8 +117,10 @@ public:
                 best = i;
         const BlockStats& chosen = best ? m_blocks[*best] : page;
         const std::uint32_t storyChars = chosen.chars - chosen.linkChars;
-        if ((page.chapterLinks >= kContentsLinks && page.chapterLinkChars >= storyChars) ||
-            (page.links >= 3 && page.chars - page.linkChars < 20)) {
+        const bool listOfChapters = page.chapterLinks >= kContentsLinks &&
+                                    (2 * chosen.punctuation < page.chapterLinks ||
+                                     page.chapterLinkChars >= 2 * storyChars);
+        if (listOfChapters || (page.links >= 3 && page.chars - page.linkChars < 20)) {
             story.kind = PageKind::Contents;
             story.removed = collectInnerText(m_doc, m_root, m_style, m_sizeHint);
             return {};

@@ -1,7 +1,6 @@
 #include "engine/clean/site_notices.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "engine/clean/phrase_set.h"
@@ -78,7 +77,7 @@ const PhraseSet& siteNameEnds()
     return words;
 }
 
-constexpr std::array<std::u16string_view, 30> kTopLevelDomains = {
+constexpr std::u16string_view kTopLevelDomains[] = {
     u"com", u"net", u"org", u"cn",  u"cc",   u"la",   u"info", u"me",   u"co",     u"tv",
     u"xyz", u"top", u"vip", u"io",  u"biz",  u"club", u"site", u"wang", u"online", u"app",
     u"tw",  u"hk",  u"so",  u"pw",  u"ws",   u"name", u"mobi", u"us",   u"in",     u"cx"};
@@ -183,7 +182,7 @@ public:
         // The top-level domain is the last label, or the one before a country code
         // (".com.cn").
         const auto known = [](const Text& l) {
-            return std::find(kTopLevelDomains.begin(), kTopLevelDomains.end(), l) != kTopLevelDomains.end();
+            return std::find(std::begin(kTopLevelDomains), std::end(kTopLevelDomains), l) != std::end(kTopLevelDomains);
         };
         if (!known(labels.back()))
             return 0;

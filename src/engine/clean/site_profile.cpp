@@ -76,9 +76,12 @@ void SiteProfile::add(const CleanPage& page)
 {
     ++m_pages;
     const auto pageTag = static_cast<std::uint32_t>(m_pages);
-    forEachZoneLine(page, [&](std::size_t, std::uint64_t key, std::uint64_t shape, std::size_t rank) {
+    forEachZoneLine(page, [&](std::size_t index, std::uint64_t key, std::uint64_t shape, std::size_t rank) {
         Seen& s = m_seen[key];
         s.shape = shape;
+        // Words in quotation marks are somebody's in the story, never the site's.
+        const TextView line = trimBlanks(page.lines[index]);
+        s.quoted = !line.empty() && TextView(u"“「『\"'‘").find(line.front()) != TextView::npos;
         if (s.lastPage == pageTag)
             return;  // once a page
         s.lastPage = pageTag;
@@ -113,7 +116,9 @@ void SiteProfile::settle()
         const auto middle = m_middle.find(s.shape);
         const std::uint32_t middlePages = middle == m_middle.end() ? 0 : middle->second.pages;
         const bool inStory = middlePages >= std::max<std::uint32_t>(2, pages / 10);
-        s.site = pages >= 3 && near >= 2 && 2 * near > pages && !inStory;
+        // Most pages: two thirds of a book, every page of a book of a few.
+        const std::uint32_t most = pages < 6 ? pages : (2 * pages + 2) / 3;
+        s.site = pages >= 3 && near >= most && !inStory && !s.quoted;
     }
     // The book's name: the prefix most headings share.
     std::uint32_t best = 0;

@@ -20,8 +20,8 @@ public:
     void add(const CleanPage& page);
     // Decides, once every page is added, which lines are the site's: a line (its
     // numbers and blanks aside) found at about the same place among the first or the
-    // last lines of more than half of the pages (of three or more), and seldom in the
-    // body of a story.
+    // last lines of two thirds of the pages (of all of them when there are fewer than
+    // six, and at least three), seldom in the body of a story, and not in quotation marks.
     void settle();
 
     std::size_t pages() const { return m_pages; }
@@ -38,6 +38,7 @@ private:
         std::uint32_t lastPage = 0;  // 1 + the index of the last page that counted it
         std::uint32_t ranks[8] = {};
         std::uint8_t mode = 0;
+        bool quoted = false;  // the line opens with a quotation mark
         bool site = false;
     };
     // The key of a line's shape at a rank from the top (or, `fromBottom`, the bottom).

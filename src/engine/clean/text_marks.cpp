@@ -1,12 +1,11 @@
 #include "engine/clean/text_marks.h"
 
-#include <array>
 
 namespace sorvane::clean {
 namespace {
 
 constexpr std::u16string_view kChapterUnits = u"章节節回话話幕";
-constexpr std::array<std::u16string_view, 12> kChapterWords = {
+constexpr std::u16string_view kChapterWords[] = {
     u"楔子", u"序章", u"序言", u"引子", u"尾声", u"尾聲", u"番外", u"后记", u"後記", u"终章", u"終章", u"序幕"};
 
 bool isRomanLetter(char16_t folded)

@@ -164,6 +164,17 @@ Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const 
     return out;
 }
 
+Result<Text> renderStoryBytes(const std::filesystem::path& name, std::string bytes)
+{
+    HtmlContext page;
+    page.renderPage = [](const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style,
+                         std::size_t sizeHint) {
+        clean::PageStory story;
+        return clean::renderStory(doc, root, style, sizeHint, story);
+    };
+    return renderDocumentBytes(name, std::move(bytes), nullptr, page);
+}
+
 std::shared_ptr<const clean::SiteProfile> learnSite(const std::vector<std::filesystem::path>& sources,
                                                     const ConversionParams& params, const ReplacementList& list,
                                                     const CleanOptions& options, unsigned jobs,

@@ -75,6 +75,11 @@ Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const 
                                      const ReplacementList& list, const CleanOptions& options,
                                      const Renderer& render);
 
+// The story of a document already read (standard input), as renderDocumentBytes renders
+// it but a loose web page gives only its story; for a Renderer that stands in for the
+// file. Fails as renderDocumentBytes.
+Result<Text> renderStoryBytes(const std::filesystem::path& name, std::string bytes);
+
 // Learns what the pages of a batch share, rendering each as its conversion will; pages
 // that fail are passed over (their conversion reports them). `jobs` threads at most.
 std::shared_ptr<const clean::SiteProfile> learnSite(const std::vector<std::filesystem::path>& sources,
