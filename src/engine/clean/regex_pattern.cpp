@@ -28,9 +28,16 @@ Result<RegexPattern> RegexPattern::compile(std::string_view pattern)
     options.set_log_errors(false);
     options.set_max_mem(kPatternMemory);
     // Multi-line: ^ and $ at every line of the text.
-    auto impl = std::make_unique<Impl>("(?m)" + std::string(pattern), options);
-    if (!impl->re.ok())
-        return Error{ErrorCode::BadInput, impl->re.error(), {}};
+    constexpr std::string_view multiLine = "(?m)";
+    auto impl = std::make_unique<Impl>(std::string(multiLine) + std::string(pattern), options);
+    if (!impl->re.ok()) {
+        // The library quotes the pattern as it was given to it; the reader wrote it without
+        // the flag in front.
+        std::string why = impl->re.error();
+        if (const std::size_t at = why.find(multiLine); at != std::string::npos)
+            why.erase(at, multiLine.size());
+        return Error{ErrorCode::BadInput, why, {}};
+    }
     return RegexPattern(std::move(impl));
 }
 

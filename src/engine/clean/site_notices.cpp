@@ -9,7 +9,7 @@
 namespace sorvane::clean {
 namespace {
 
-constexpr std::size_t kShortLine = 100;
+constexpr std::size_t kShortLine = 60;
 
 // Words of a site's navigation bars and reading tools, in both scripts and in English.
 const PhraseSet& navigationWords()

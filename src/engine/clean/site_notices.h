@@ -14,7 +14,7 @@ namespace sorvane::clean {
 // ("上一章 ← 目录 → 下一章", "加入书签 | 投推荐票", "Previous Chapter | Next Chapter").
 bool isNavigationLine(TextView line);
 
-// A short line (at most 100 characters) that holds one of the phrases of a site's
+// A short line (at most 60 characters) that holds one of the phrases of a site's
 // notices: the page continues on the next one, remember the site's address, the
 // disclaimer and copyright lines, the chapter's word count and update time.
 bool isNoticeLine(TextView line);
