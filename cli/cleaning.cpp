@@ -10,7 +10,8 @@ void printRemovals(const clean::RemovalReport& report, bool list)
 {
     for (const clean::PageRemovals& page : report) {
         if (page.contents) {
-            std::fprintf(stderr, "sorvane-cli: %s: 目录页，已略过\n", page.source.c_str());
+            std::fprintf(stderr, "sorvane-cli: %s: %s\n", page.source.c_str(),
+                         page.noText ? "没有正文，已略过" : "目录页，已略过");
             continue;
         }
         if (!list || page.texts.empty())

@@ -12,7 +12,8 @@ namespace sorvane::clean {
 
 struct PageRemovals {
     std::filesystem::path source;
-    bool contents = false;  // a table of contents or information page: the page gave no text
+    bool contents = false;  // the page gave no story: a table of contents, an information page
+    bool noText = false;    // of which: nothing shown at all
     std::size_t count = 0;  // lines and pieces removed
     std::vector<RemovedText> texts;  // kept only when a listing was asked for
 };
@@ -30,7 +31,7 @@ inline std::size_t removedCount(const RemovalReport& report)
     return n;
 }
 
-// Pages left out as tables of contents.
+// Pages left out for giving no story.
 inline std::size_t contentsPages(const RemovalReport& report)
 {
     std::size_t n = 0;

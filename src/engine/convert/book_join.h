@@ -39,7 +39,7 @@ struct Book {
     std::size_t chapters = 0;        // chapters joined
     std::size_t lostCharacters = 0;  // characters code page 936 lacks, now '?'
     std::size_t lines = 0;           // entries of the book's line table
-    clean::RemovalReport removed;    // what cleaning took out, tables of contents included
+    clean::RemovalReport removed{};  // what cleaning took out, tables of contents included
 };
 
 // Renders, cleans and joins the sources in the given order; chapters that fail are left
@@ -60,7 +60,7 @@ struct BookReport {
     std::size_t chapters = 0;
     std::size_t lostCharacters = 0;
     std::size_t lines = 0;
-    clean::RemovalReport removed;
+    clean::RemovalReport removed{};
 };
 
 // Joins the sources into a book named from `name` in `folder` (created when missing) and

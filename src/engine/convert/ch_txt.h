@@ -34,7 +34,7 @@ struct ConversionReport {
     std::vector<std::filesystem::path> files;  // every part written, in order
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, written as '?'
     std::size_t lines = 0;           // entries of the line table
-    clean::RemovalReport removed;    // what cleaning took out
+    clean::RemovalReport removed{};  // what cleaning took out
 };
 
 // Converts the document at `source`: preview == 0 writes it under outputBase's name, any

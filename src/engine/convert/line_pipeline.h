@@ -114,7 +114,7 @@ struct ConvertedText {
     std::vector<TextPart> parts;     // at least one, unless `error` is set
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, now '?'
     std::size_t lines = 0;           // entries of the line table
-    clean::RemovalReport removed;    // what cleaning took out (ConversionParams::cleanPages)
+    clean::RemovalReport removed{};  // what cleaning took out (ConversionParams::cleanPages)
     // Set when the script conversion could not run (its data is missing); parts is then
     // empty and nothing is to be written.
     std::optional<Error> error;

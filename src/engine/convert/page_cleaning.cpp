@@ -15,14 +15,16 @@ std::string noStoryMessage(clean::PageKind kind)
 }
 
 // Moves what the page lost into the report: the texts when they are kept, else the count.
-void report(clean::CleanPage& page, const std::filesystem::path& source, bool contents, const CleanOptions& options,
-            clean::RemovalReport& out)
+void report(clean::CleanPage& page, const std::filesystem::path& source, clean::PageKind kind,
+            const CleanOptions& options, clean::RemovalReport& out)
 {
+    const bool contents = kind != clean::PageKind::Story;
     if (page.removed.empty() && !contents)
         return;
     clean::PageRemovals r;
     r.source = source;
     r.contents = contents;
+    r.noText = kind == clean::PageKind::NoText;
     r.count = page.removed.size();
     if (options.keepRemoved)
         r.texts = std::move(page.removed);
@@ -75,9 +77,8 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
     prepared.lostCharacters = *lost;
     if (options.rules) {
         if (Status ruled = options.rules->apply(text); !ruled) {
-            Error e = ruled.error();
-            e.message = source.string() + ": " + e.message;
-            return e;
+            const Error& e = ruled.error();
+            return Error{e.code, e.where.empty() ? e.message : e.message + "（" + e.where + "）", source.string()};
         }
     }
     removeSelectionBlocker(text);
@@ -105,7 +106,7 @@ Text finishPage(PreparedPage& page, const clean::SiteProfile* site, const CleanO
             clean::SiteProfile().apply(page.page);
     }
     Text text = clean::joinPage(page.page);
-    report(page.page, page.source, contents, options, out);
+    report(page.page, page.source, page.kind, options, out);
     return text;
 }
 
@@ -132,7 +133,7 @@ std::vector<Text> finishPages(std::vector<PreparedPage>& pages, const CleanOptio
             continue;
         }
         texts.push_back(clean::joinPage(p.page));
-        report(p.page, p.source, p.kind != clean::PageKind::Story, options, out);
+        report(p.page, p.source, p.kind, options, out);
     }
     return texts;
 }
