@@ -212,6 +212,17 @@ private:
         std::uint32_t punctuation = 0;
         for (std::size_t i = 0; i < s.size();) {
             const auto lead = static_cast<unsigned char>(s[i]);
+            if (lead < 0x80) {
+                ++i;
+                if (lead == ' ' || lead == '\n' || lead == '\r' || lead == '\t' || lead == '\f')
+                    continue;
+                if (!f.inLink && isSentencePunctuation(lead))
+                    ++punctuation;
+                if (f.inLink && m_linkText.size() < 80)
+                    m_linkText.push_back(lead);
+                ++chars;
+                continue;
+            }
             char32_t c = lead;
             std::size_t length = 1;
             if (lead >= 0xF0)

@@ -298,6 +298,10 @@ Span widenToSentence(TextView line, Span cut)
 std::vector<Span> addressSpans(TextView line)
 {
     std::vector<Span> spans;
+    // An address has Latin letters or digits, in either width; most lines of a Chinese
+    // story have none.
+    if (std::none_of(line.begin(), line.end(), [](char16_t c) { return isLatinAlnum(foldWidthAndCase(c)); }))
+        return spans;
     const Text f = foldForAddresses(line);
     const AddressMatcher matcher(f);
     for (std::size_t i = 0; i < f.size(); ++i) {

@@ -15,7 +15,7 @@ constexpr std::size_t kZone = 8;
 // A site line may stand this many ranks away from where it stands on most pages.
 constexpr int kRankSlack = 1;
 // Lines up to this long are looked for in the body of the story.
-constexpr std::size_t kShortLine = 40;
+constexpr std::size_t kShortLine = 20;
 
 // The page's heading with a chapter mark: it is the chapter's own, never the site's.
 std::optional<std::size_t> markedHeading(const CleanPage& page)

@@ -80,49 +80,34 @@ std::uint64_t mix(std::uint64_t h, std::uint64_t c)
     return (h ^ c) * 0x100000001B3ull;
 }
 
+constexpr std::array<std::uint8_t, 0x10000> makeCharClasses()
+{
+    std::array<std::uint8_t, 0x10000> t{};
+    const auto mark = [&t](std::u16string_view chars, CharClass bit) {
+        for (char16_t c : chars)
+            t[c] |= bit;
+    };
+    mark(u" \t\u3000\u00A0\u202F\u205F\uFEFF", kBlank);
+    for (char16_t c = u'\u2000'; c <= u'\u200B'; ++c)
+        t[c] |= kBlank;
+    mark(u"，。！？；：、“”‘’…,.!?;:\"", kPunctuation);
+    mark(u"〇零一二三四五六七八九十百千万萬两兩壹贰貳叁參肆伍陆陸柒捌玖拾佰仟", kNumeral);
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        t[c] |= kDigit;
+    for (char16_t c = u'\uFF10'; c <= u'\uFF19'; ++c)
+        t[c] |= kDigit;
+    return t;
+}
+
 }  // namespace
 
-bool isBlank(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\u3000' || c == u'\u00A0' || (c >= u'\u2000' && c <= u'\u200B') ||
-           c == u'\u202F' || c == u'\u205F' || c == u'\uFEFF';
-}
-
-bool isSentencePunctuation(char16_t c)
-{
-    static constexpr std::u16string_view marks = u"，。！？；：、“”‘’…,.!?;:\"";
-    return marks.find(c) != std::u16string_view::npos;
-}
+constinit const std::array<std::uint8_t, 0x10000> kCharClasses = makeCharClasses();
 
 bool endsSentence(char16_t c)
 {
     return c == u'。' || c == u'！' || c == u'？' || c == u'!' || c == u'?' || c == u'…';
 }
 
-char16_t foldWidthAndCase(char16_t c)
-{
-    if (c >= u'\uFF01' && c <= u'\uFF5E')
-        c = static_cast<char16_t>(c - 0xFF01 + 0x21);
-    if (c >= u'A' && c <= u'Z')
-        c = static_cast<char16_t>(c + 32);
-    return c;
-}
-
-bool isLatinAlnum(char16_t folded)
-{
-    return (folded >= u'a' && folded <= u'z') || (folded >= u'0' && folded <= u'9');
-}
-
-bool isDigit(char16_t c)
-{
-    return (c >= u'0' && c <= u'9') || (c >= u'\uFF10' && c <= u'\uFF19');
-}
-
-bool isChineseNumeral(char16_t c)
-{
-    static constexpr std::u16string_view numerals = u"〇零一二三四五六七八九十百千万萬两兩壹贰貳叁參肆伍陆陸柒捌玖拾佰仟";
-    return numerals.find(c) != std::u16string_view::npos;
-}
 
 bool isHan(char16_t c)
 {
@@ -172,7 +157,7 @@ std::uint64_t shapeKey(TextView line)
     for (char16_t c : line) {
         if (isBlank(c))
             continue;
-        if (isDigit(c) || isChineseNumeral(c)) {
+        if ((kCharClasses[c] & (kDigit | kNumeral)) != 0) {
             if (!inNumber)
                 h = mix(h, u'#');
             inNumber = true;

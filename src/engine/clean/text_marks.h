@@ -3,6 +3,7 @@
 // sentence punctuation, full-width letters, numbers written in any script, and the
 // marks that open a chapter heading.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,25 +13,58 @@
 
 namespace sorvane::clean {
 
+// The classes of every UTF-16 unit, one table look-up a character: the rules read every
+// character of a book several times.
+enum CharClass : std::uint8_t { kBlank = 1, kPunctuation = 2, kNumeral = 4, kDigit = 8 };
+extern const std::array<std::uint8_t, 0x10000> kCharClasses;
+
 // Blanks a line may begin with: spaces, tabs, the ideographic space, no-break and other
 // fixed-width spaces, the byte-order mark.
-bool isBlank(char16_t c);
+inline bool isBlank(char16_t c)
+{
+    return (kCharClasses[c] & kBlank) != 0;
+}
 
 // Sentence punctuation of Chinese and Latin text: commas, stops, question and
 // exclamation marks, colons, semicolons, quotation marks, the ellipsis.
-bool isSentencePunctuation(char16_t c);
+inline bool isSentencePunctuation(char16_t c)
+{
+    return (kCharClasses[c] & kPunctuation) != 0;
+}
+
+// ASCII or full-width digits.
+inline bool isDigit(char16_t c)
+{
+    return (kCharClasses[c] & kDigit) != 0;
+}
+
+// 〇零一二…十百千万两 and their formal forms.
+inline bool isChineseNumeral(char16_t c)
+{
+    return (kCharClasses[c] & kNumeral) != 0;
+}
 
 // Marks that end a sentence: 。！？!? and the ellipsis.
 bool endsSentence(char16_t c);
 
 // A full-width Latin letter, digit or sign (U+FF01..U+FF5E) as its ASCII twin, an ASCII
 // capital in lower case; any other character as it is.
-char16_t foldWidthAndCase(char16_t c);
+inline char16_t foldWidthAndCase(char16_t c)
+{
+    if (c >= u'\uFF01' && c <= u'\uFF5E')
+        c = static_cast<char16_t>(c - 0xFF01 + 0x21);
+    if (c >= u'A' && c <= u'Z')
+        c = static_cast<char16_t>(c + 32);
+    return c;
+}
 
-bool isLatinAlnum(char16_t folded);  // after foldWidthAndCase
-bool isDigit(char16_t c);            // ASCII or full-width
-bool isChineseNumeral(char16_t c);   // 〇零一二…十百千万两 and their formal forms
-bool isHan(char16_t c);              // a CJK ideograph of the basic block or extension A
+// After foldWidthAndCase: a Latin letter or digit.
+inline bool isLatinAlnum(char16_t folded)
+{
+    return (folded >= u'a' && folded <= u'z') || (folded >= u'0' && folded <= u'9');
+}
+
+bool isHan(char16_t c);  // a CJK ideograph of the basic block or extension A
 
 // The line without the blanks at its ends.
 TextView trimBlanks(TextView line);
