@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/cleaning.h"
 #include "cli/messages.h"
 #include "common/natural_order.h"
 #include "engine/convert/book_join.h"
@@ -32,6 +33,8 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
     BookOptions bookOptions;
     bookOptions.jobs = options.jobs;
     bookOptions.noClobber = options.noClobber;
+    bookOptions.cleaning.rules = options.rules;
+    bookOptions.cleaning.keepRemoved = options.showRemoved;
     const Result<BookReport> report = joinBook(sources, bookFolder(sources, options.outputDir), name, options.params,
                                                options.list, bookOptions);
     if (!report) {
@@ -43,6 +46,7 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
         std::fprintf(stderr, "%s\n", messageLine(failure.source, failure.error).c_str());
     for (const ChapterProblem& problem : report->problems)
         std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.source.c_str(), problem.problem.c_str());
+    printRemovals(report->removed, options.showRemoved);
     if (!options.quiet)
         for (const auto& file : report->files)
             std::printf("%s\n", file.c_str());
@@ -50,6 +54,9 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
         std::fprintf(stderr,
                      "sorvane-cli: %s: %zu 个字符 GBK 中没有，已写成 \"?\"；用 --encoding utf-8 或 gb18030 可以保留它们\n",
                      name.c_str(), report->lostCharacters);
+    const std::string cleaned = cleaningSummary(clean::removedCount(report->removed), clean::contentsPages(report->removed));
+    if (!options.quiet && !cleaned.empty())
+        std::fprintf(stderr, "sorvane-cli: %s: %s\n", name.c_str(), cleaned.c_str());
     if (!options.quiet && isatty(STDERR_FILENO) == 1)
         std::fprintf(stderr, "已合并 %zu 个文件，%zu 个失败\n", report->chapters,
                      report->failures.size() + static_cast<std::size_t>(failuresBefore));

@@ -9,11 +9,14 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "cli/cleaning.h"
 #include "cli/inputs.h"
 #include "cli/join.h"
 #include "cli/messages.h"
@@ -42,11 +45,18 @@ struct Job {
     std::string error;   // the failure or skip line
     std::size_t lost = 0;
     ReadProblems problems;  // what the reader could not read of the document
+    clean::RemovalReport removed;  // what cleaning took out
+    std::shared_ptr<const clean::SiteProfile> site;  // what the pages of its folder share
+    bool noStory = false;  // a web page without a story, left out
 };
 
 void fail(Job& job, const Error& error)
 {
-    job.outcome = error.code == ErrorCode::OutputExists ? Outcome::Skipped : Outcome::Failed;
+    // A document whose output exists (--no-clobber) and a page without a story are left
+    // out as asked.
+    const bool skip = error.code == ErrorCode::OutputExists || error.code == ErrorCode::NoStory;
+    job.outcome = skip ? Outcome::Skipped : Outcome::Failed;
+    job.noStory = error.code == ErrorCode::NoStory;
     job.error = messageLine(job.input.source, error);
     job.converted.reset();
 }
@@ -56,8 +66,12 @@ EngineContext contextFor(Job& job, const Options& options)
     EngineContext context;  // renderDocument, no caption, no progress
     if (job.input.fromStdin)
         context.render = [&options, &job](const std::filesystem::path& name) {
-            return renderDocumentBytes(name, options.stdinBytes, &job.problems);
+            return options.params.cleanPages ? renderStoryBytes(name, options.stdinBytes)
+                                             : renderDocumentBytes(name, options.stdinBytes, &job.problems);
         };
+    context.cleaning.rules = options.rules;
+    context.cleaning.site = job.site;
+    context.cleaning.keepRemoved = options.showRemoved;
     return context;
 }
 
@@ -88,6 +102,7 @@ void convertJob(Job& job, const ConversionParams& params, const Options& options
                 job.converted.emplace(std::move(*converted));
                 return;
             }
+            job.removed = std::move(converted->removed);
             for (const TextPart& part : converted->parts)
                 job.output += encodeOutput(part.content, params).bytes;
             break;
@@ -121,9 +136,30 @@ void writeJob(Job& job, std::size_t index, BatchPlan& plan, const Options& optio
         for (const auto& file : report->files)
             job.output += file.string() + "\n";
         job.lost = report->lostCharacters;
+        job.removed = std::move(report->removed);
         job.outcome = Outcome::Converted;
     } catch (const std::exception& e) {
         fail(job, Error{ErrorCode::BadInput, std::string("内部错误: ") + e.what(), {}});
+    }
+}
+
+// With cleaning, the pages of one folder are converted together: what they share (the
+// lines the site repeats) is learnt from all of them before the first is converted.
+void learnSites(std::vector<Job>& jobs, const Options& options)
+{
+    std::map<std::filesystem::path, std::vector<std::size_t>> byFolder;
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (jobs[i].outcome == Outcome::Pending && !jobs[i].input.fromStdin)
+            byFolder[jobs[i].input.source.parent_path()].push_back(i);
+    for (const auto& [folder, members] : byFolder) {
+        std::vector<std::filesystem::path> sources;
+        for (std::size_t i : members)
+            sources.push_back(jobs[i].input.source);
+        CleanOptions cleaning;
+        cleaning.rules = options.rules;
+        const auto site = learnSite(sources, options.params, options.list, cleaning, options.jobs);
+        for (std::size_t i : members)
+            jobs[i].site = site;
     }
 }
 
@@ -181,6 +217,9 @@ int main(int argc, char** argv)
         if (stdinError && job.input.fromStdin && job.outcome == Outcome::Pending)
             fail(job, *stdinError);
 
+    if (options.params.cleanPages && options.mode != Mode::Raw)
+        learnSites(jobs, options);
+
     const bool terminal = isatty(STDERR_FILENO) == 1;
     const bool showProgress = !options.quiet && terminal;
     bool progressShown = false;
@@ -192,9 +231,13 @@ int main(int argc, char** argv)
     };
     std::size_t lostTotal = 0;
     int lossyDocuments = 0;
+    std::size_t removedTotal = 0;
+    std::size_t contentsTotal = 0;
     auto done = [&](std::size_t index) {
         Job& job = jobs[index];
         writeJob(job, index, plan, options);
+        if (job.noStory)
+            ++contentsTotal;
         if (job.outcome != Outcome::Converted) {
             clearProgress();
             std::fprintf(stderr, "%s\n", job.error.c_str());
@@ -213,6 +256,12 @@ int main(int argc, char** argv)
         }
         incomplete += job.problems.empty() ? 0 : 1;
         job.output.clear();
+        if (!job.removed.empty()) {
+            clearProgress();
+            printRemovals(job.removed, options.showRemoved);
+            removedTotal += clean::removedCount(job.removed);
+            job.removed.clear();
+        }
         if (job.lost > 0) {
             lostTotal += job.lost;
             ++lossyDocuments;
@@ -244,6 +293,8 @@ int main(int argc, char** argv)
                      "sorvane-cli: %d 个文件中共有 %zu 个字符 GBK 中没有，已写成 \"?\"；"
                      "用 --encoding utf-8 或 gb18030 可以保留它们\n",
                      lossyDocuments, lostTotal);
+    if (const std::string cleaned = cleaningSummary(removedTotal, contentsTotal); !cleaned.empty() && !options.quiet)
+        std::fprintf(stderr, "sorvane-cli: %s\n", cleaned.c_str());
     if (terminal && !options.quiet) {
         std::string summary = "已转换 " + std::to_string(converted) + " 个文件";
         if (skipped > 0)

@@ -186,6 +186,19 @@ CommandLine::CommandLine()
         ->check(CLI::Range(1u, 1024u));
     app.add_flag("-q,--quiet", options.quiet, "no progress, no summary and no list of written files");
     app.add_flag("--no-config", values.noConfig, "ignore the configuration file (sorvane-cli.conf)");
+    bool clean = false;
+    bool noClean = false;
+    std::string rulesFile;
+    auto* cleanFlag = app.add_flag("--clean", clean,
+                                   "keep only the story of web pages and drop the lines the site repeats on "
+                                   "the pages converted together  [on with --join]");
+    auto* noCleanFlag = app.add_flag("--no-clean", noClean, "convert web pages whole  [without --join]");
+    cleanFlag->excludes(noCleanFlag);
+    app.add_flag("--show-removed", options.showRemoved, "list on standard error what cleaning removed, page by page");
+    app.add_option("--rules", rulesFile,
+                   "rules file: one regular expression, a tab and its replacement a line, applied after the "
+                   "replacement list")
+        ->option_text("FILE");
     app.add_option("FILE", options.files,
                    "documents to convert; a folder gives the web pages in it, - reads standard input")
         ->required();
@@ -361,6 +374,16 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     if (!v.listFile.empty())
         options.list = loadListFile(v.listFile);
 
+    if (!rulesFile.empty()) {
+        Result<clean::RewriteRules> rules = clean::RewriteRules::load(rulesFile);
+        if (!rules) {
+            // A bad rule stops everything: nothing is converted.
+            std::cerr << "sorvane-cli: " << rules.error().describe() << "\n";
+            return 2;
+        }
+        options.rules = std::make_shared<const clean::RewriteRules>(std::move(rules).value());
+    }
+
     options.readsStdin = stdinCount == 1;
     options.outputDir = v.outputDir;
     if (line->joinOption->count() > 0)
@@ -372,6 +395,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     p.lineEnd = !v.eol.empty() ? parseLineEnd(v.eol).value_or(LineEnd::CrLf)
                                : options.mode == Mode::Stdout ? LineEnd::Lf : LineEnd::CrLf;
     p.script = parseScriptConversion(v.convert).value_or(ScriptConversion::None);
+    p.cleanPages = cleanFlag->count() > 0 || (noCleanFlag->count() == 0 && options.joinName.has_value());
     return std::move(options);
 }
 

@@ -2,6 +2,7 @@
 // The command line's options: what the user asked for, checked, before anything runs.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -9,6 +10,7 @@
 
 #include "common/conversion_params.h"
 #include "common/replacement_list.h"
+#include "engine/clean/rewrite_rules.h"
 
 namespace sorvane::cli {
 
@@ -28,6 +30,9 @@ struct Options {
     std::vector<std::string> files;       // the FILE arguments, "-" for standard input
     bool readsStdin = false;              // "-" is among them
     std::string stdinBytes;               // standard input, read before the run when "-" is given
+    // --rules; params.cleanPages is --clean, or by default on for --join only.
+    std::shared_ptr<const clean::RewriteRules> rules;
+    bool showRemoved = false;  // --show-removed
 };
 
 // The options, the user's configuration file (sorvane-cli.conf) supplying those the

@@ -144,6 +144,9 @@ struct ConversionParams : OutputFormat {
     // this folder, created when missing, holds them under the same names.
     std::filesystem::path outputFolder;
     ScriptConversion script = ScriptConversion::None;  // applied before the code page pass
+    // 去除网页杂项: a web page gives only its story, and the lines a site repeats on the
+    // pages converted together go. Off, the output is what it always was.
+    bool cleanPages = false;
 };
 
 }  // namespace sorvane

@@ -11,6 +11,7 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/convert/line_pipeline.h"
+#include "engine/convert/page_cleaning.h"
 #include "engine/convert/renderer.h"
 
 namespace sorvane {
@@ -22,6 +23,7 @@ struct BookOptions {
     std::function<void(double done)> progress;
     // Refuses, before any chapter is rendered, a book whose first file exists.
     bool noClobber = false;
+    CleanOptions cleaning;  // the reader's rules; with ConversionParams::cleanPages, what is listed
 };
 
 // A chapter that could not be rendered and is left out of the book.
@@ -45,11 +47,13 @@ struct Book {
     std::size_t chapters = 0;        // chapters joined
     std::size_t lostCharacters = 0;  // characters code page 936 lacks, now '?'
     std::size_t lines = 0;           // entries of the book's line table
+    clean::RemovalReport removed{};  // what cleaning took out, tables of contents included
 };
 
 // Renders, cleans and joins the sources in the given order; chapters that fail are left
-// out and listed. Fails with BadInput when there is no source or no chapter could be
-// rendered (naming the first failures), or as the script conversion fails.
+// out and listed, and with cleaning so are pages without a story. Fails with BadInput
+// when there is no source or no chapter could be rendered (naming the first failures) or
+// none has a story, or as the script conversion fails.
 Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, const ConversionParams& params,
                           const ReplacementList& list, const BookOptions& options = {});
 
@@ -65,6 +69,7 @@ struct BookReport {
     std::size_t chapters = 0;
     std::size_t lostCharacters = 0;
     std::size_t lines = 0;
+    clean::RemovalReport removed{};
 };
 
 // Joins the sources into a book named from `name` in `folder` (created when missing) and

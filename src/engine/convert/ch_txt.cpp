@@ -22,6 +22,12 @@ std::filesystem::path outputBase(const std::filesystem::path& source, int previe
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context)
 {
+    if (usesCleaning(params, context.cleaning)) {
+        Result<ConvertedText> cleaned = convertCleaned(source, params, list, context.cleaning, context.render);
+        if (cleaned && context.progress)
+            context.progress(0.6);
+        return cleaned;
+    }
     ReadProblems problems;
     Result<Text> rendered = context.render ? context.render(source) : renderDocument(source, &problems);
     if (!rendered)
@@ -68,6 +74,7 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
     report.lostCharacters = text.lostCharacters;
     report.lines = text.lines;
     report.problems = text.problems;
+    report.removed = text.removed;
     // The preview's scratch file is the program's own, read back by the preview window in
     // code page 936 with CR LF, whatever the user's output encoding.
     const OutputFormat format = preview == 0 ? static_cast<const OutputFormat&>(params) : OutputFormat{};

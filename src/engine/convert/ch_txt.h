@@ -11,6 +11,7 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/convert/line_pipeline.h"
+#include "engine/convert/page_cleaning.h"
 #include "engine/convert/renderer.h"
 
 namespace sorvane {
@@ -31,6 +32,7 @@ struct EngineContext {
     // from an earlier conversion and removed. Optional: without it only the document's own
     // source is kept.
     std::function<bool(const std::filesystem::path& file)> ownedElsewhere;
+    CleanOptions cleaning;  // the reader's rules, and what the batch's pages share
 };
 
 struct ConversionReport {
@@ -40,6 +42,7 @@ struct ConversionReport {
     // What the reader could not read of the document, one line each: written, with parts
     // left out.
     std::vector<std::string> problems;
+    clean::RemovalReport removed{};  // what cleaning took out
 };
 
 // Converts the document at `source`: preview == 0 writes it under outputBase's name, any
@@ -66,7 +69,8 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
                                         const EngineContext& context);
 
 // What ch_txt would write, in memory, with the reader's problems (context.render, when
-// set, reports none). Fails as the renderer or the script conversion fails.
+// set, reports none). Fails as the renderer or the script conversion fails; with
+// cleaning, also as convertCleaned fails.
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context);
 

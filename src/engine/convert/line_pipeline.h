@@ -13,6 +13,7 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "common/text.h"
+#include "engine/clean/removal_report.h"
 
 namespace sorvane {
 
@@ -117,6 +118,7 @@ struct ConvertedText {
     // What the reader could not read of a document it otherwise read (a missing chapter,
     // parts past a cap), one line each; filled by convertDocument.
     std::vector<std::string> problems;
+    clean::RemovalReport removed{};  // what cleaning took out (ConversionParams::cleanPages)
     // Set when the script conversion could not run (its data is missing); parts is then
     // empty and nothing is to be written.
     std::optional<Error> error;

@@ -99,13 +99,24 @@ Result<std::string> readDocumentStream(int fd, const std::filesystem::path& name
 
 Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
 {
+    return renderDocument(path, problems, HtmlContext{});
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems, const HtmlContext& page)
+{
     Result<std::string> bytes = readWholeFile(path, kSniffSize, refuseBinary(path));
     if (!bytes)
         return bytes.error();
-    return renderDocumentBytes(path, std::move(*bytes), problems);
+    return renderDocumentBytes(path, std::move(*bytes), problems, page);
 }
 
 Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems)
+{
+    return renderDocumentBytes(name, std::move(bytes), problems, HtmlContext{});
+}
+
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems,
+                                 const HtmlContext& page)
 {
     {
         DocumentProbe probe(bytes, name);
@@ -116,7 +127,7 @@ Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string 
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", name.string()};
     if (documentKind(name, view) == DocumentKind::Html)
-        return renderHtml(std::move(bytes));
+        return page.renderPage ? renderHtml(view, page) : renderHtml(std::move(bytes));
     return renderPlainText(view);
 }
 
