@@ -15,6 +15,13 @@ std::string localizedMessage(std::string_view message)
     return translateMessage(message, userLanguage());
 }
 
+int exitStatus(int failures, int incomplete)
+{
+    if (failures > 0)
+        return 1;
+    return incomplete > 0 ? 3 : 0;
+}
+
 std::string messageLine(const std::filesystem::path& source, const Error& error)
 {
     const Error shown = translateError(error, userLanguage());

@@ -429,14 +429,6 @@ Converting without the window: sorvane-cli --help
         <translation>Internal error: %1</translation>
     </message>
     <message>
-        <source>stdin: 读取标准输入时出错</source>
-        <translation>stdin: error reading standard input</translation>
-    </message>
-    <message>
-        <source>警告: %1</source>
-        <translation>warning: %1</translation>
-    </message>
-    <message>
         <source>%1 个字符 GBK 中没有，已写成 "?"</source>
         <translation>characters GBK lacks, written as "?": %1</translation>
     </message>
@@ -479,14 +471,6 @@ Converting without the window: sorvane-cli --help
     <message>
         <source>无法读取文件夹: %1</source>
         <translation>Cannot read the folder: %1</translation>
-    </message>
-    <message>
-        <source>文件夹及其子文件夹中没有网页或文本文件</source>
-        <translation>No web page or text file in the folder or its sub-folders</translation>
-    </message>
-    <message>
-        <source>文件夹中没有网页或文本文件（子文件夹要用 -r）</source>
-        <translation>No web page or text file in the folder (-r takes its sub-folders too)</translation>
     </message>
     <message>
         <source>用法: sorvane-cli [选项] 文件...</source>
@@ -560,12 +544,6 @@ Run with --help for more information.
     <message>
         <source>%1: 替换列表文件不存在，或不是一个文件</source>
         <translation>%1: the replacement list file does not exist or is not a file</translation>
-    </message>
-    <message>
-        <source>把网页文档（以及纯文本文件）转换成纯文本书，默认用代码页 936（GBK）、CR LF 行尾，
-写在每个源文件旁边。</source>
-        <translation>Converts web documents (and plain-text files) into plain-text books, by default in
-code page 936 (GBK) with CR LF line ends, written beside each source.</translation>
     </message>
     <message>
         <source>选项</source>
@@ -648,16 +626,8 @@ code page 936 (GBK) with CR LF line ends, written beside each source.</translati
         <translation>write the files into DIR (created when missing) instead of beside each source; documents found in a folder argument keep their sub-folders</translation>
     </message>
     <message>
-        <source>写出文件的编码：gbk（代码页 936）、gb18030 或 utf-8  [gbk]</source>
-        <translation>encoding of the files written: gbk (code page 936), gb18030 or utf-8  [gbk]</translation>
-    </message>
-    <message>
         <source>写出的行尾：crlf 或 lf  [crlf；用 --stdout 时为 lf]</source>
         <translation>line ends written: crlf or lf  [crlf; lf with --stdout]</translation>
-    </message>
-    <message>
-        <source>把这些文档按顺序合并为一本名为 书名 的书（加上 .txt），写进 -o 文件夹，或第一个文档旁边</source>
-        <translation>join the documents, in order, into one book named NAME (.txt added), written into -o DIR or beside the first document</translation>
     </message>
     <message>
         <source>繁简转换：none、t2s、s2t、tw2sp 或 s2twp（后两种含台湾用语）  [none]</source>
@@ -666,10 +636,6 @@ code page 936 (GBK) with CR LF line ends, written beside each source.</translati
     <message>
         <source>输出文件已经存在、又不是本次写出的，就跳过这个文档（并报告）</source>
         <translation>skip (and report) a document whose output file exists and was not written by this run</translation>
-    </message>
-    <message>
-        <source>文件夹参数的子文件夹中的网页也一起转换</source>
-        <translation>take the web pages of the sub-folders of a folder argument too</translation>
     </message>
     <message>
         <source>把转换后的文本（所有部分，按顺序）以 UTF-8 写到标准输出，不写文件</source>
@@ -690,6 +656,275 @@ code page 936 (GBK) with CR LF line ends, written beside each source.</translati
     <message>
         <source>要转换的文档；文件夹表示其中的网页，- 表示读标准输入</source>
         <translation>documents to convert; a folder gives the web pages in it, - reads standard input</translation>
+    </message>
+    <message>
+        <source>XML 文档的元素过多（超过 %1 个标记），无法读取</source>
+        <translation>The XML document has too many elements (over %1 tags); cannot read it</translation>
+    </message>
+    <message>
+        <source>这不是 MOBI 电子书</source>
+        <translation>This is not a MOBI e-book</translation>
+    </message>
+    <message>
+        <source>MOBI 电子书已损坏或不完整，无法读取</source>
+        <translation>The MOBI e-book is damaged or incomplete; cannot read it</translation>
+    </message>
+    <message>
+        <source>这本书有 DRM 加密保护，无法读取</source>
+        <translation>This book is DRM-protected; cannot read it</translation>
+    </message>
+    <message>
+        <source>这是一本按页排版的打印版电子书（Print Replica），其中没有可读取的文字</source>
+        <translation>This is a print edition laid out by pages (Print Replica); it holds no text to read</translation>
+    </message>
+    <message>
+        <source>MOBI 电子书声称的文字长度（%1 KB）远超出文件本身能容纳的大小，可能已损坏，拒绝读取</source>
+        <translation>The MOBI e-book claims a text length (%1 KB) far beyond what the file itself can hold; it may be damaged, refused</translation>
+    </message>
+    <message>
+        <source>MOBI 电子书已损坏，无法读取其中的文字</source>
+        <translation>The MOBI e-book is damaged; its text cannot be read</translation>
+    </message>
+    <message>
+        <source>MOBI 电子书中没有文字</source>
+        <translation>The MOBI e-book holds no text</translation>
+    </message>
+    <message>
+        <source>目录页，已略过</source>
+        <translation>contents page, skipped</translation>
+    </message>
+    <message>
+        <source>没有正文，已略过</source>
+        <translation>no text, skipped</translation>
+    </message>
+    <message>
+        <source>没有一页有正文（都是目录页或空页），没有生成书</source>
+        <translation>Not one page has text (all are contents or empty pages); no book was made</translation>
+    </message>
+    <message>
+        <source>这是一个漫画压缩包（CBZ），里面是页面图片，没有文字，无法读取</source>
+        <translation>This is a comic book archive (CBZ) of page images without text; cannot read it</translation>
+    </message>
+    <message>
+        <source>这是一个漫画压缩包（CBR），里面是页面图片，没有文字，无法读取</source>
+        <translation>This is a comic book archive (CBR) of page images without text; cannot read it</translation>
+    </message>
+    <message>
+        <source>这是一个 DjVu 文档（扫描的页面图片），无法读取</source>
+        <translation>This is a DjVu document (scanned page images); cannot read it</translation>
+    </message>
+    <message>
+        <source>文档中连续空格的标记过多，超过 %1 个空格后每处只保留一个空格</source>
+        <translation>The document marks too many runs of spaces; past %1 spaces, each keeps one space only</translation>
+    </message>
+    <message>
+        <source>FB2 电子书格式错误：%1</source>
+        <translation>The FB2 e-book is malformed: %1</translation>
+    </message>
+    <message>
+        <source>这不是 FB2 电子书（根元素不是 FictionBook）</source>
+        <translation>This is not an FB2 e-book (its root element is not FictionBook)</translation>
+    </message>
+    <message>
+        <source>FB2 电子书中没有正文（body）</source>
+        <translation>The FB2 e-book has no body</translation>
+    </message>
+    <message>
+        <source>FB2 压缩包已损坏或不完整：%1</source>
+        <translation>The FB2 archive is damaged or incomplete: %1</translation>
+    </message>
+    <message>
+        <source>这个压缩包中没有唯一的一本 FB2 电子书</source>
+        <translation>This archive does not hold exactly one FB2 e-book</translation>
+    </message>
+    <message>
+        <source>压缩包中的 FB2 电子书解压后过大（超过 %1 MB），可能是压缩炸弹，拒绝读取</source>
+        <translation>The FB2 e-book in the archive is too large once unpacked (over %1 MB), perhaps a zip bomb; refused</translation>
+    </message>
+    <message>
+        <source>无法解压压缩包中的 FB2 电子书：%1</source>
+        <translation>Cannot unpack the FB2 e-book in the archive: %1</translation>
+    </message>
+    <message>
+        <source>另有 %1 个框架页面不在文件中</source>
+        <translation>The pages of %1 more frames are not in the file</translation>
+    </message>
+    <message>
+        <source>规则文件第 %1 行：%2</source>
+        <translation>Line %1 of the rules file: %2</translation>
+    </message>
+    <message>
+        <source>不是 UTF-8 文字</source>
+        <translation>not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>缺少 Tab：正则表达式和替换文字之间要用一个 Tab 分开</source>
+        <translation>a Tab is missing: one Tab goes between the regular expression and its replacement</translation>
+    </message>
+    <message>
+        <source>正则表达式是空的</source>
+        <translation>the regular expression is empty</translation>
+    </message>
+    <message>
+        <source>正则表达式有误（%1）</source>
+        <translation>the regular expression is wrong (%1)</translation>
+    </message>
+    <message>
+        <source>替换文字有误（%1）</source>
+        <translation>the replacement is wrong (%1)</translation>
+    </message>
+    <message>
+        <source>规则文件太大（超过 1 MB）</source>
+        <translation>The rules file is too large (over 1 MB)</translation>
+    </message>
+    <message>
+        <source>这条规则删去了全部文字，没有转换</source>
+        <translation>this rule removed all the text; not converted</translation>
+    </message>
+    <message>
+        <source>页面杂项</source>
+        <translation>page furniture</translation>
+    </message>
+    <message>
+        <source>目录页</source>
+        <translation>contents page</translation>
+    </message>
+    <message>
+        <source>导航</source>
+        <translation>navigation</translation>
+    </message>
+    <message>
+        <source>网站告示</source>
+        <translation>site notice</translation>
+    </message>
+    <message>
+        <source>广告</source>
+        <translation>advert</translation>
+    </message>
+    <message>
+        <source>各页重复</source>
+        <translation>repeated on every page</translation>
+    </message>
+    <message>
+        <source>重复标题</source>
+        <translation>repeated heading</translation>
+    </message>
+    <message>
+        <source>文档太大（超过 %1），不是能转换的文档，没有读完</source>
+        <translation>The document is too large (over %1): no document to convert; not read to its end</translation>
+    </message>
+    <message>
+        <source>%1 字节</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>把文档转换成纯文本书：网页（.htm、.html、.xhtml、.shtml 等）、保存的网页（.mht、.mhtml）、
+EPUB 和 CHM 电子书、Word（.docx、.doc）、OpenDocument（.odt）、RTF 和纯文本（.txt、.text）。
+默认用代码页 936（GBK）、CR LF 行尾，写在每个源文件旁边。</source>
+        <translation>Converts documents into plain-text books: web pages (.htm, .html, .xhtml, .shtml, ...),
+saved pages (.mht, .mhtml), EPUB and CHM books, Word (.docx, .doc), OpenDocument (.odt),
+RTF and plain text (.txt, .text). By default the text is written beside each source in
+code page 936 (GBK) with CR LF line ends.</translation>
+    </message>
+    <message>
+        <source>自己的默认值：在 $XDG_CONFIG_HOME/sorvane/sorvane-cli.conf（~/.config/sorvane/sorvane-cli.conf）
+中写“名字 = 值”的行，命令行上给出的优先。
+退出状态：0 全部转换，1 有文档失败，2 用法错误。详见 man sorvane-cli。</source>
+        <translation>Defaults of your own: name = value lines in $XDG_CONFIG_HOME/sorvane/sorvane-cli.conf
+(~/.config/sorvane/sorvane-cli.conf), the command line winning.
+Exit status: 0 all converted, 1 some document failed, 2 bad usage. See man sorvane-cli.</translation>
+    </message>
+    <message>
+        <source>写出文件的编码：gbk（代码页 936）、gb18030 或 utf-8，大小写不限；也认 utf8、cp936、gb2312、gb-18030 等别名  [gbk]</source>
+        <translation>encoding of the files written: gbk (code page 936), gb18030 or utf-8, in any case; aliases such as utf8, cp936, gb2312 and gb-18030 are taken too  [gbk]</translation>
+    </message>
+    <message>
+        <source>%1: 不认识的编码，可用 gbk、gb18030 或 utf-8</source>
+        <translation>%1: unknown encoding; gbk, gb18030 or utf-8 can be used</translation>
+    </message>
+    <message>
+        <source>把这些文档合并为一本名为 书名 的书（加上 .txt），写进 -o 文件夹，或第一个文档旁边；给出的文档按自然顺序合并（chap2 在 chap10 之前）</source>
+        <translation>join the documents into one book named NAME (.txt added), written into -o DIR or beside the first document; the documents named are joined in natural order (chap2 before chap10)</translation>
+    </message>
+    <message>
+        <source>与 --join 一起用时，按给出的顺序合并</source>
+        <translation>with --join, join the documents in the order given</translation>
+    </message>
+    <message>
+        <source>文件夹参数的子文件夹中的文档也一起转换</source>
+        <translation>take the documents of the sub-folders of a folder argument too</translation>
+    </message>
+    <message>
+        <source>不读配置文件（sorvane-cli.conf）</source>
+        <translation>ignore the configuration file (sorvane-cli.conf)</translation>
+    </message>
+    <message>
+        <source>网页只保留正文，并去掉一起转换的页面中网站重复的行  [用 --join 时打开]</source>
+        <translation>keep only the story of web pages and drop the lines the site repeats on the pages converted together  [on with --join]</translation>
+    </message>
+    <message>
+        <source>网页整页转换  [不用 --join 时]</source>
+        <translation>convert web pages whole  [without --join]</translation>
+    </message>
+    <message>
+        <source>在标准错误上逐页列出清理去掉的内容</source>
+        <translation>list on standard error what cleaning removed, page by page</translation>
+    </message>
+    <message>
+        <source>规则文件：每行一个正则表达式、一个制表符和它的替换文字，在替换列表之后使用</source>
+        <translation>rules file: one regular expression, a tab and its replacement a line, applied after the replacement list</translation>
+    </message>
+    <message>
+        <source>第 %1 行已经设置过</source>
+        <translation>already set on line %1</translation>
+    </message>
+    <message>
+        <source>只能在命令行上给出，不能写在配置文件中</source>
+        <translation>can only be given on the command line, not in the configuration file</translation>
+    </message>
+    <message>
+        <source>没有这个选项</source>
+        <translation>no such option</translation>
+    </message>
+    <message>
+        <source>%1: 只能是 true 或 false</source>
+        <translation>%1: only true or false</translation>
+    </message>
+    <message>
+        <source>与第 %1 行的 %2 不能同时使用</source>
+        <translation>cannot be used with %2 on line %1</translation>
+    </message>
+    <message>
+        <source>文件夹及其子文件夹中没有可读取的文档或文本文件</source>
+        <translation>No readable document or text file in the folder or its sub-folders</translation>
+    </message>
+    <message>
+        <source>文件夹中没有可读取的文档或文本文件（子文件夹要用 -r）</source>
+        <translation>No readable document or text file in the folder (-r takes its sub-folders too)</translation>
+    </message>
+    <message>
+        <source>不是“名字 = 值”的形式</source>
+        <translation>not of the form "name = value"</translation>
+    </message>
+    <message>
+        <source>“=”前面没有选项的名字</source>
+        <translation>no option name before "="</translation>
+    </message>
+    <message>
+        <source>去除 %1 行:</source>
+        <translation>lines removed: %1</translation>
+    </message>
+    <message>
+        <source>去除网页杂项 %1 行</source>
+        <translation>page furniture removed: %1 lines</translation>
+    </message>
+    <message>
+        <source>，略过没有正文的页面（目录页等）%1 页</source>
+        <translation>, pages without text skipped (contents pages and the like): %1</translation>
+    </message>
+    <message>
+        <source>，%1 个有部分内容没有读出</source>
+        <translation>, with parts not read: %1</translation>
     </message>
 </context>
 <context>
@@ -1004,6 +1239,18 @@ Files that failed (%1, still selected):
         <source>设置没有保存成功：
 </source>
         <translation>The settings were not saved:
+</translation>
+    </message>
+    <message>
+        <source>设置没有保存成功：</source>
+        <translation>The settings were not saved:</translation>
+    </message>
+    <message>
+        <source>
+以下文件已写出，但有部分内容没有读出：
+</source>
+        <translation>
+These files were written, but parts of them could not be read:
 </translation>
     </message>
 </context>

@@ -71,6 +71,14 @@ QString describeFailure(const QString& source, const Error& error)
     return text;
 }
 
+// The part of a final message that lists what readers could not read, or nothing.
+QString describeProblems(const QStringList& problems)
+{
+    if (problems.isEmpty())
+        return {};
+    return SorvMain::tr("\n以下文件已写出，但有部分内容没有读出：\n") + problems.join(QLatin1Char('\n'));
+}
+
 // What a preview brings back from the worker: the conversion's report and the text T1
 // shows of the scratch file.
 struct PreviewOutcome {
@@ -104,6 +112,7 @@ void SorvMain::convertSelected()
         paths.push_back(toFsPath(fullPath(File1->path(), File1->fileName(i))));
     }
     m_failures.clear();
+    m_problems.clear();
     if (total == 0) {
         msgBox(this, tr("请选中需要转换的文件!"), MsgOkExclamation);
         focusFile1();
@@ -162,6 +171,9 @@ void SorvMain::convertSelected()
                 documentContext.claimOutputs = [plan, k](const std::vector<std::filesystem::path>& names) {
                     return plan->claim(k, names);
                 };
+                documentContext.ownedElsewhere = [plan, k](const std::filesystem::path& file) {
+                    return plan->ownedElsewhere(k, file);
+                };
                 Result<ConversionReport> report = plan->refusal(k)
                     ? Result<ConversionReport>(*plan->refusal(k))
                     : convertOne(convert, path, 0, plan->params(k), list, documentContext);
@@ -217,6 +229,7 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
                 return;
             }
             m_failures.clear();
+            m_problems.clear();
             if (!report) {
                 msgBox(this, tr("没有合并成书：\n%1").arg(errorText(report.error())), MsgOkExclamation);
                 focusFile1();
@@ -231,6 +244,10 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
             if (!m_failures.isEmpty())
                 text += tr("\n以下 %1 个文件没有合并进去：\n").arg(m_failures.size()) +
                         m_failures.join(QLatin1Char('\n'));
+            for (const ChapterProblem& problem : report->problems)
+                m_problems << QString::fromStdString(problem.source.string()) + QStringLiteral(": ") +
+                                  messageText(problem.problem);
+            text += describeProblems(m_problems);
             if (report->lostCharacters > 0)
                 text += tr("\n\n共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。")
                             .arg(report->lostCharacters);
@@ -251,6 +268,8 @@ void SorvMain::documentDone(int entry, const QString& path, const Result<Convers
 {
     if (report) {
         File1->setEntrySelected(entry, false);
+        for (const std::string& problem : report->problems)
+            m_problems << path + QStringLiteral(": ") + messageText(problem);
     } else {
         // A failed entry stays selected; the run goes on with the next one.
         m_failures << describeFailure(path, report.error());
@@ -287,22 +306,23 @@ void SorvMain::runFinished(const RunSummary& summary)
         ? QString()
         : tr("\n以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size()) +
               m_failures.join(QLatin1Char('\n'));
+    const QString problems = describeProblems(m_problems);
     if (summary.stopped) {
         msgBox(this,
                tr("转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。")
                        .arg(summary.converted)
                        .arg(summary.unreached) +
-                   failures + losses,
+                   failures + problems + losses,
                MsgOkExclamation);
     } else if (!summary.anySelected) {
         msgBox(this, tr("请选中需要转换的文件!"), MsgOkExclamation);
     } else if (m_failures.isEmpty()) {
-        msgBox(this, tr("转换完毕!") + losses, MsgOkExclamation);
+        msgBox(this, tr("转换完毕!") + problems + losses, MsgOkExclamation);
     } else {
         const QString head = summary.converted > 0
             ? tr("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(summary.converted).arg(m_failures.size())
             : tr("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
-        msgBox(this, head + m_failures.join(QLatin1Char('\n')) + losses, MsgOkExclamation);
+        msgBox(this, head + m_failures.join(QLatin1Char('\n')) + problems + losses, MsgOkExclamation);
     }
     focusFile1();
 }
@@ -423,6 +443,10 @@ void SorvMain::setBusy(bool busy, int total)
         w->setEnabled(!busy);
     progressBar->setRange(0, std::max(1, total) * kProgressSteps);
     progressBar->setValue(0);
+    // The bar's text is set by each report; a new run must not show the last run's
+    // count until its first document reports.
+    if (busy)
+        showDocumentProgress(0.0);
     progressBar->setVisible(busy);
 }
 

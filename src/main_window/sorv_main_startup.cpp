@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QCheckBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -150,14 +151,35 @@ QStringList SorvMain::Form_QueryUnload()
     return problems;
 }
 
+void SorvMain::systemClose()
+{
+    m_systemClose = true;
+    // A question the user has not answered yet (the one below, say) is answered "no":
+    // the close goes on without it.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this)
+        modal->close();
+    if (m_busy) {
+        // Stopped here rather than through close(), which does nothing while the user's
+        // own close is still asking; the window closes when the work ends.
+        if (!m_closePending) {
+            m_closePending = true;
+            stopRun();
+        }
+        return;
+    }
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
 void SorvMain::closeEvent(QCloseEvent* event)
 {
     if (m_busy) {
         event->ignore();
         if (m_closePending)
             return;
-        // A run is asked about; a preview or a rendering only finishes its document.
-        if (m_run && msgBox(this, tr("正在转换，要停止转换并退出吗?"), MsgYesNoQuestion) != AnswerYes)
+        // A run is asked about; a preview or a rendering only finishes its document. The
+        // system is not asked: a shutdown or logout must not wait on an answer.
+        if (m_run && !m_systemClose &&
+            msgBox(this, tr("正在转换，要停止转换并退出吗?"), MsgYesNoQuestion) != AnswerYes)
             return;
         if (!m_busy) {
             // The run ended while the question was open.
@@ -172,7 +194,9 @@ void SorvMain::closeEvent(QCloseEvent* event)
         m_unloaded = true;
         Timer1->stop();
         const QStringList problems = Form_QueryUnload();
-        if (!problems.isEmpty()) {
+        if (!problems.isEmpty() && m_systemClose) {
+            qWarning("%s", qPrintable(tr("设置没有保存成功：") + problems.join(QLatin1Char('\n'))));
+        } else if (!problems.isEmpty()) {
             msgBox(this, tr("设置没有保存成功：\n") + problems.join(QLatin1Char('\n')),
                    MsgOkExclamation);
         }

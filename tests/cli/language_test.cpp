@@ -36,13 +36,15 @@ std::string runIn(const char* lang, const ScratchFolder& dir, const std::vector<
     return readFile(dir / ".out");
 }
 
-// English words of `text` that are not names: options and paths the user types, values
-// with digits (gb18030, t2s), and the names of the program, the encodings, the line ends
-// and the list file.
+// English words of `text` that are not names: options, paths and file name extensions
+// the user types, values with digits (gb18030, t2s), and the names of the program, the
+// document formats, the encodings, the line ends, the list file and the manual page.
 std::vector<std::string> englishWords(std::string text)
 {
     static const std::set<std::string> names = {"sorvane", "GBK", "gbk", "utf", "UTF", "CR", "LF", "crlf",
-                                                "lf", "none", "KELDRAN", "DAT", "txt", "DIR", "stdin"};
+                                                "lf", "none", "KELDRAN", "DAT", "txt", "DIR", "stdin",
+                                                "EPUB", "CHM", "Word", "OpenDocument", "RTF", "gb", "conf",
+                                                "man"};
     // The usage line in English, which a usage error prints in both languages.
     const std::string usage = "Usage: sorvane-cli [OPTIONS] FILE...";
     for (std::size_t at = text.find(usage); at != std::string::npos; at = text.find(usage))
@@ -57,7 +59,7 @@ std::vector<std::string> englishWords(std::string text)
             while (end < token.size() && std::isalnum(static_cast<unsigned char>(token[end])))
                 ++end;
             const std::string word = token.substr(i, end - i);
-            const bool option = i > 0 && token[i - 1] == '-';
+            const bool option = i > 0 && (token[i - 1] == '-' || token[i - 1] == '.');
             const bool digits = std::any_of(word.begin(), word.end(), [](char c) { return std::isdigit(c); });
             if (word.size() >= 2 && !option && !digits && names.count(word) == 0)
                 words.push_back(word);

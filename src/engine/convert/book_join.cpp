@@ -16,20 +16,32 @@
 namespace sorvane {
 namespace {
 
-// What became of one chapter: its cleaned lines, or why it has none.
+// What became of one chapter: its cleaned lines, or why it has none. With cleaning, the
+// chapter is first only prepared: what the pages share is known once all are.
 struct Chapter {
     std::optional<CleanedText> cleaned;
     std::optional<Error> failure;
+    ReadProblems problems;
+    std::optional<PreparedPage> prepared;
 };
 
 Chapter renderChapter(const std::filesystem::path& source, const ConversionParams& params,
-                      const ReplacementList& list, const Renderer& render)
+                      const ReplacementList& list, const BookOptions& options)
 {
+    const Renderer& render = options.render;
     Chapter chapter;
     // A chapter too large for memory is reported like any other failure; an exception
     // must not leave a rendering thread.
     try {
-        Result<Text> rendered = render ? render(source) : renderDocument(source);
+        if (usesCleaning(params, options.cleaning)) {
+            Result<PreparedPage> prepared = preparePage(source, params, list, options.cleaning, render);
+            if (prepared)
+                chapter.prepared = std::move(prepared).value();
+            else
+                chapter.failure = prepared.error();
+            return chapter;
+        }
+        Result<Text> rendered = render ? render(source) : renderDocument(source, &chapter.problems);
         if (!rendered) {
             chapter.failure = rendered.error();
             return chapter;
@@ -37,6 +49,7 @@ Chapter renderChapter(const std::filesystem::path& source, const ConversionParam
         chapter.cleaned = cleanText(std::move(rendered).value(), params, list);
     } catch (const std::bad_alloc&) {
         chapter.cleaned.reset();
+        chapter.prepared.reset();
         chapter.failure = Error{ErrorCode::BadInput, "文档太大，内存不足，无法转换", source.string()};
     }
     return chapter;
@@ -53,7 +66,7 @@ std::vector<Chapter> renderChapters(const std::vector<std::filesystem::path>& so
     std::mutex progressMutex;
     const auto work = [&] {
         for (size_t i = next++; i < sources.size(); i = next++) {
-            chapters[i] = renderChapter(sources[i], params, list, options.render);
+            chapters[i] = renderChapter(sources[i], params, list, options);
             const size_t finished = ++done;
             if (options.progress) {
                 std::lock_guard lock(progressMutex);
@@ -69,6 +82,28 @@ std::vector<Chapter> renderChapters(const std::vector<std::filesystem::path>& so
     for (std::thread& t : helpers)
         t.join();
     return chapters;
+}
+
+// The prepared chapters finished together (what their pages share taken out) into
+// cleaned line tables; pages without a story get none.
+void finishPrepared(std::vector<Chapter>& chapters, const ConversionParams& params, const CleanOptions& options,
+                    clean::RemovalReport& removed)
+{
+    std::vector<PreparedPage> pages;
+    for (Chapter& c : chapters)
+        if (c.prepared)
+            pages.push_back(std::move(*c.prepared));
+    std::vector<Text> texts = finishPages(pages, options, removed);
+    std::size_t k = 0;
+    for (Chapter& c : chapters) {
+        if (!c.prepared)
+            continue;
+        const PreparedPage& page = pages[k];
+        if (!page.web || page.kind == clean::PageKind::Story)
+            c.cleaned = CleanedText{lineTableOf(std::move(texts[k]), params), page.lostCharacters, std::nullopt};
+        c.prepared.reset();
+        ++k;
+    }
 }
 
 bool isContent(const LineEntry& e)
@@ -128,6 +163,8 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
     std::vector<Chapter> chapters = renderChapters(sources, params, list, options);
 
     Book book;
+    if (usesCleaning(params, options.cleaning))
+        finishPrepared(chapters, params, options.cleaning, book.removed);
     size_t textSize = 0;
     for (size_t i = 0; i < chapters.size(); ++i) {
         Chapter& c = chapters[i];
@@ -141,6 +178,10 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
             book.failures.push_back({sources[i], std::move(e)});
             continue;
         }
+        for (std::string& problem : c.problems)
+            book.problems.push_back({sources[i], std::move(problem)});
+        if (!c.cleaned)
+            continue;  // a page without a story, left out as asked
         textSize += c.cleaned->table.text.size() + 1;
         book.lostCharacters += c.cleaned->lostCharacters;
     }
@@ -156,6 +197,8 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
         appendChapter(table, std::move(c.cleaned->table));
         c.cleaned.reset();
     }
+    if (book.chapters == 0)
+        return Error{ErrorCode::BadInput, "没有一页有正文（都是目录页或空页），没有生成书", {}};
     book.lines = table.entries.size();
     book.parts = splitParts(table, cleanupParams(params).sizeLimit);
     return book;
@@ -229,10 +272,15 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         if (!committed)
             return committed.error();
         report.files = std::move(names);
+        removeOtherParts(*base, report.files, [&guard](const std::filesystem::path& file) {
+            return guard.sourceAt(file).has_value();
+        });
         report.failures = std::move(book.failures);
+        report.problems = std::move(book.problems);
         report.chapters = book.chapters;
         report.lostCharacters += book.lostCharacters;
         report.lines = book.lines;
+        report.removed = std::move(book.removed);
         return report;
     } catch (const std::bad_alloc&) {
         return Error{ErrorCode::BadInput, "书太大，内存不足，无法合并", folder.string()};

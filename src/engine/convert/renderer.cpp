@@ -71,25 +71,52 @@ Result<Text> renderDocument(const std::filesystem::path& path)
     return renderDocument(path, nullptr);
 }
 
-Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
+namespace {
+
+// NUL bytes in the first kilobyte mark a binary file. Unless its first bytes are those
+// of a kind the reader table knows (to read it, or to say what it is), it is refused
+// before the rest is read, so a huge binary file, or endless binary input, costs nothing.
+constexpr std::size_t kSniffSize = 1024;
+
+HeadCheck refuseBinary(const std::filesystem::path& path)
 {
-    // NUL bytes in the first kilobyte mark a binary file. Unless its first bytes are those
-    // of a kind the reader table knows (to read it, or to say what it is), it is refused
-    // before the rest is read, so a huge binary file costs nothing.
-    Result<std::string> bytes = readWholeFile(path, 1024, [&path](std::string_view head) -> std::optional<Error> {
+    return [path](std::string_view head) -> std::optional<Error> {
         if (hasUtf16Bom(head) || head.find('\0') == std::string_view::npos)
             return std::nullopt;
         DocumentProbe probe(head, path);
         if (knownByContent(probe))
             return std::nullopt;
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", {}};
-    });
+    };
+}
+
+}  // namespace
+
+Result<std::string> readDocumentStream(int fd, const std::filesystem::path& name)
+{
+    return readWholeStream(fd, name.string(), kSniffSize, refuseBinary(name));
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
+{
+    return renderDocument(path, problems, HtmlContext{});
+}
+
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems, const HtmlContext& page)
+{
+    Result<std::string> bytes = readWholeFile(path, kSniffSize, refuseBinary(path));
     if (!bytes)
         return bytes.error();
-    return renderDocumentBytes(path, std::move(*bytes), problems);
+    return renderDocumentBytes(path, std::move(*bytes), problems, page);
 }
 
 Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems)
+{
+    return renderDocumentBytes(name, std::move(bytes), problems, HtmlContext{});
+}
+
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems,
+                                 const HtmlContext& page)
 {
     {
         DocumentProbe probe(bytes, name);
@@ -100,7 +127,7 @@ Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string 
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)
         return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", name.string()};
     if (documentKind(name, view) == DocumentKind::Html)
-        return renderHtml(std::move(bytes));
+        return page.renderPage ? renderHtml(view, page) : renderHtml(std::move(bytes));
     return renderPlainText(view);
 }
 

@@ -25,6 +25,8 @@ Text renderDocument(std::string_view utf8, const HtmlContext* context)
     // Selector matching may take work in proportion to the page, no more: a hostile
     // sheet would otherwise take time that grows with its size times the document's.
     const PageStyle style(doc, loader, std::size_t{4'000'000} + 16 * utf8.size());
+    if (context && context->renderPage)
+        return context->renderPage(doc, root, style, utf8.size());
     return collectInnerText(doc, root, style, utf8.size());
 }
 
