@@ -324,6 +324,8 @@ Result<Text> readDocx(ZipArchive& archive)
 Result<Text> readDocxDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
 {
     auto archive = ZipArchive::open(bytes);
+    if (!archive && archive.error().code == ErrorCode::Unreadable)
+        return archive.error();  // the ZIP library could not be loaded
     if (!archive)
         return Error{ErrorCode::BadInput, "Word 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isDocx(**archive))

@@ -307,6 +307,8 @@ private:
 Result<Text> readEpubBytes(std::string_view bytes, ReadProblems& problems)
 {
     auto zip = ZipArchive::open(bytes);
+    if (!zip && zip.error().code == ErrorCode::Unreadable)
+        return zip.error();  // the ZIP library could not be loaded
     if (!zip)
         return bookError("EPUB 电子书已损坏或不完整：" + zip.error().message);
     if (hasDrm(**zip))

@@ -271,6 +271,8 @@ Result<Text> readOdt(ZipArchive& archive)
 Result<Text> readOdtDocument(const std::filesystem::path&, std::string&& bytes, ReadProblems&)
 {
     auto archive = ZipArchive::open(bytes);
+    if (!archive && archive.error().code == ErrorCode::Unreadable)
+        return archive.error();  // the ZIP library could not be loaded
     if (!archive)
         return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isOdt(**archive))
