@@ -195,6 +195,16 @@ void runAll(std::vector<Job>& jobs, const Options& options, unsigned threads, Do
     std::size_t printed = 0;
     std::atomic<std::size_t> next{0};
     threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
+    if (threads == 1) {
+        // One worker would only wait for the main thread: the jobs run on it, each
+        // handed on (and its memory released) before the next starts.
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            convertJob(jobs[i], options);
+            done(jobs[i]);
+            tick(i + 1);
+        }
+        return;
+    }
     const std::size_t lookahead = 4 * static_cast<std::size_t>(threads);
 
     auto worker = [&] {

@@ -61,26 +61,12 @@ public:
     static constexpr std::uint16_t kDropped = 0xFFFE;   // invisible format character, skipped
     static constexpr char16_t kNoChar = u'\uFFFF';       // a noncharacter: no code decodes to it
 
-    // The converter for look-ups stops at an invalid sequence instead of giving U+FFFD.
-    Cp936Tables() : m_conv(openCp936())
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_setToUCallBack(m_conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        // The bytes that start a double-byte code. A starter without any valid trail
-        // leads every decoding of it to ICU as an invalid sequence either way.
-        UBool starters[256] = {};
-        status = U_ZERO_ERROR;
-        ucnv_getStarters(m_conv.get(), starters, &status);
-        if (U_SUCCESS(status))
-            for (int b = 0; b < 256; ++b)
-                m_lead[static_cast<std::size_t>(b)] = starters[b] != 0;
-    }
-
-    // The code of a UTF-16 unit, kUnmapped or kDropped.
+    // The code of a UTF-16 unit, kUnmapped or kDropped. ASCII is itself in the code page,
+    // so text without other characters needs no converter at all.
     std::uint16_t code(char16_t unit)
     {
-        if (unit == 0)
-            return 0;  // 0 marks an entry not looked up yet; U+0000 is code 0
+        if (unit < 0x80)
+            return unit;
         const std::uint16_t known = g_codeOf[unit].load(std::memory_order_relaxed);
         return known != 0 ? known : lookUpCode(unit);
     }
@@ -88,13 +74,30 @@ public:
     // The character of a code (0..255 for a single byte, lead * 256 + trail), or kNoChar.
     char16_t character(std::uint16_t code)
     {
-        if (code == 0)
-            return 0;
+        if (code < 0x80)
+            return static_cast<char16_t>(code);
         const char16_t known = g_charOf[code].load(std::memory_order_relaxed);
         return known != 0 ? known : lookUpCharacter(code);
     }
 
-    bool lead(unsigned char byte) const { return m_lead[byte]; }
+    // Whether the byte starts a double-byte code.
+    bool lead(unsigned char byte)
+    {
+        if (byte < 0x80)
+            return false;
+        std::call_once(m_leadOnce, [this] {
+            // The bytes that start a double-byte code. A starter without any valid trail
+            // leads every decoding of it to ICU as an invalid sequence either way.
+            std::lock_guard lock(m_mutex);
+            UBool starters[256] = {};
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_getStarters(converter(), starters, &status);
+            if (U_SUCCESS(status))
+                for (int b = 0; b < 256; ++b)
+                    m_lead[static_cast<std::size_t>(b)] = starters[b] != 0;
+        });
+        return m_lead[byte];
+    }
 
     // Whether the code page holds this unit; encoding and decoding give it back unchanged.
     bool mapped(char16_t unit) { return code(unit) < kDropped; }
@@ -108,7 +111,7 @@ private:
         std::uint16_t code = kUnmapped;
         if (unit < 0xD800 || unit > 0xDFFF) {
             std::lock_guard lock(m_mutex);
-            UConverter* conv = m_conv.get();
+            UConverter* conv = converter();
             const UChar u = static_cast<UChar>(unit);
             char bytes[4];
             UErrorCode status = U_ZERO_ERROR;
@@ -133,7 +136,7 @@ private:
         char16_t c = kNoChar;
         {
             std::lock_guard lock(m_mutex);
-            UConverter* conv = m_conv.get();
+            UConverter* conv = converter();
             char bytes[2];
             int32_t length = 1;
             if (code < 256) {
@@ -154,8 +157,21 @@ private:
         return c;
     }
 
+    // The converter for look-ups, opened on the first: it stops at an invalid sequence
+    // instead of giving U+FFFD. Called with m_mutex held.
+    UConverter* converter()
+    {
+        if (!m_conv) {
+            m_conv = openCp936();
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_setToUCallBack(m_conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        }
+        return m_conv.get();
+    }
+
     Converter m_conv;
     std::mutex m_mutex;
+    std::once_flag m_leadOnce;
     std::array<bool, 256> m_lead{};
 };
 
