@@ -19,6 +19,7 @@
 #include "common/ascii.h"
 #include "engine/html/markup_as_text.h"
 #include "engine/html/parser_arena.h"
+#include "engine/html/spared_text.h"
 
 namespace sorvane {
 
@@ -27,6 +28,7 @@ struct HtmlDocument::Impl {
     GumboOutput* output = nullptr;
     std::string clamped;    // the page with overflowing numeric references spelled &#xFFFD;
     std::string flattened;  // the markup the parser saw, when it had to be rewritten
+    std::string spared;     // the markup with long runs of text as placeholders
     std::string rest;       // the text of the part cut off at the node cap, as a page
     bool fallback = false;  // the parser failed on the page; its text was parsed instead
 };
@@ -193,6 +195,30 @@ void appendRest(ParserArena& arena, GumboOutput* output, const GumboOptions& opt
     ++children.length;
 }
 
+// Puts the runs of text the parser was spared back into the text nodes, each text again
+// a block of the arena as the parser's own are.
+void restoreRuns(ParserArena& arena, GumboOutput* output, const std::vector<std::string_view>& runs)
+{
+    std::vector<GumboNode*> stack{output->document};
+    while (!stack.empty()) {
+        GumboNode* node = stack.back();
+        stack.pop_back();
+        if (node->type == GUMBO_NODE_TEXT) {
+            const std::string_view text(node->v.text.text, ParserArena::stringLength(node->v.text.text));
+            if (!holdsSparedRuns(text))
+                continue;
+            const std::string restored = restoreSparedRuns(text, runs);
+            auto* copy = static_cast<char*>(ParserArena::allocate(&arena, restored.size() + 1));
+            std::memcpy(copy, restored.data(), restored.size());
+            node->v.text.text = copy;
+            continue;
+        }
+        if (const GumboVector* children = childrenOf(node))
+            for (unsigned i = children->length; i-- > 0;)
+                stack.push_back(static_cast<GumboNode*>(children->data[i]));
+    }
+}
+
 }  // namespace
 
 HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::make_unique<Impl>())
@@ -203,6 +229,7 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
     }
     std::string_view rest;
     bool restInHiddenSvg = false;
+    std::vector<MarkupSpan> textSpans;
     if (maxDepth > 0) {
         LimitedMarkup limited = limitMarkup(utf8, maxDepth, parserNodeCap(utf8.size()));
         if (limited.restFrom < utf8.size())
@@ -212,6 +239,14 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
             m_impl->flattened = std::move(*limited.markup);
             utf8 = m_impl->flattened;
         }
+        textSpans = std::move(limited.text);
+    }
+    std::optional<SparedText> spared = spareTextRuns(utf8, textSpans);
+    std::vector<MarkupSpan>().swap(textSpans);
+    std::string_view parsed = utf8;
+    if (spared) {
+        m_impl->spared = std::move(spared->markup);
+        parsed = m_impl->spared;
     }
     GumboOptions options = kGumboDefaultOptions;
     // With error recording on, every parse error keeps a copy of the stack of open
@@ -221,7 +256,9 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
     options.allocator = &ParserArena::allocate;
     options.deallocator = &ParserArena::release;
     options.userdata = &m_impl->arena;
-    m_impl->output = parseGuarded(options, utf8);
+    m_impl->output = parseGuarded(options, parsed);
+    if (m_impl->output && spared)
+        restoreRuns(m_impl->arena, m_impl->output, spared->runs);
     if (!m_impl->output) {
         // Parse what the library can surely handle: the page's text with its markup
         // taken out, so no text is lost.

@@ -178,8 +178,10 @@ public:
                 result.restInHiddenSvg = inHiddenSvg();
                 break;
             }
-            if (t.begin > textFrom)
+            if (t.begin > textFrom) {
                 characters(m_s.substr(textFrom, t.begin - textFrom));
+                dataText(textFrom, t.begin, result);
+            }
             textFrom = t.end;
             switch (t.kind) {
             case MarkupTokenKind::StartTag:
@@ -208,6 +210,8 @@ public:
         }
         if (m_templateDepth > 0)
             rewrite(m_templateFrom, m_s.size(), "");  // an unclosed template holds the rest
+        else if (result.restFrom == std::string_view::npos && textFrom < m_s.size())
+            dataText(textFrom, m_s.size(), result);  // the text after the last tag
         if (m_rewritten) {
             m_out.append(m_s.substr(m_copied));
             result.markup = std::move(m_out);
@@ -251,6 +255,16 @@ private:
                 escaped.push_back(c);
         }
         rewrite(t.begin, t.end, escaped);
+    }
+
+    // Records the text [from, to) of the input as a span of the output, which holds it
+    // unchanged: every rewrite so far lies before it.
+    void dataText(size_t from, size_t to, LimitedMarkup& result) const
+    {
+        if (m_framesetMode || from < m_copied)
+            return;
+        const size_t begin = m_rewritten ? m_out.size() + (from - m_copied) : from;
+        result.text.push_back(MarkupSpan{begin, begin + (to - from)});
     }
 
     // Text outside raw text: in a body, the tree builder re-opens formatting elements
