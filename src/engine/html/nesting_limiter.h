@@ -49,6 +49,11 @@ struct LimitedMarkup {
     // markup to parse, outside any frameset (where text other than white space is
     // dropped) and outside templates: every character there becomes a character token.
     std::vector<MarkupSpan> text;
+    // The <br> start tags without attributes, in the markup to parse, that the tree
+    // builder handles as it handles text: it re-opens formatting elements and inserts
+    // the element where text would go, and nothing else (in a body or a table cell,
+    // outside SVG, MathML, selects and framesets).
+    std::vector<MarkupSpan> lineBreaks;
 };
 
 // limitNestingDepth, and the markup cut off where the parser would have made

@@ -1,5 +1,6 @@
 #include "engine/html/spared_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -26,6 +27,17 @@ bool isAsciiAlnum(char c)
     return isAsciiAlpha(c) || (c >= '0' && c <= '9');
 }
 
+int digitValue(char c, bool hex)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (hex && c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (hex && c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Whether a numeric character reference in `s` stands for a placeholder's character.
 bool refersToMarker(std::string_view s)
 {
@@ -35,24 +47,83 @@ bool refersToMarker(std::string_view s)
         if (hex)
             ++i;
         std::uint32_t value = 0;
-        for (; i < s.size(); ++i) {
-            const char c = s[i];
-            int digit = -1;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (hex && c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            if (digit < 0)
-                break;
+        for (int digit; i < s.size() && (digit = digitValue(s[i], hex)) >= 0; ++i)
             if (value <= 0x10FFFF)
                 value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
-        }
         if (value == kOpenCode || value == kCloseCode)
             return true;
     }
     return false;
+}
+
+std::size_t encodeUtf8(char32_t c, char* out)
+{
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+// The characters the parser's input stage turns into U+FFFD: controls other than white
+// space, and noncharacters. NUL is the tokenizer's own case.
+bool replacedByParser(char32_t c)
+{
+    return c == 0 || (c >= 0x1 && c <= 0x8) || c == 0xB || (c >= 0xE && c <= 0x1F) || (c >= 0x7F && c <= 0x9F) ||
+           (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
+}
+
+// A reference at s[i] ('&') that a run may hold because it stands for one character
+// whatever follows it: a few named ones spelled with their semicolon, and numeric ones,
+// with their semicolon, to characters the parser takes as they are (none below U+00A0,
+// where some numbers stand for other characters). Returns its length and writes the
+// character's UTF-8 into `out`; 0 for any other.
+std::size_t runReference(std::string_view s, std::size_t i, std::size_t end, char* out, std::size_t& outLength)
+{
+    static constexpr struct {
+        std::string_view name;
+        std::string_view text;
+    } named[] = {{"&nbsp;", "\xC2\xA0"}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}};
+    const std::string_view rest = s.substr(i, end - i);
+    for (const auto& n : named) {
+        if (rest.starts_with(n.name)) {
+            std::memcpy(out, n.text.data(), n.text.size());
+            outLength = n.text.size();
+            return n.name.size();
+        }
+    }
+    if (!rest.starts_with("&#"))
+        return 0;
+    std::size_t k = 2;
+    const bool hex = k < rest.size() && (rest[k] == 'x' || rest[k] == 'X');
+    if (hex)
+        ++k;
+    const std::size_t digits = k;
+    std::uint32_t value = 0;
+    for (int digit; k < rest.size() && (digit = digitValue(rest[k], hex)) >= 0; ++k)
+        if (value <= 0x10FFFF)
+            value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+    if (k == digits || k >= rest.size() || rest[k] != ';')
+        return 0;
+    if (value < 0xA0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) || replacedByParser(value))
+        return 0;
+    outLength = encodeUtf8(value, out);
+    return k + 1;
 }
 
 // The length of the well-formed UTF-8 character at s[i] (ending by `end`), and its code
@@ -94,66 +165,75 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, std::size_t end, char3
     return length;
 }
 
-// The characters the parser's input stage turns into U+FFFD: controls other than white
-// space, and noncharacters. NUL is the tokenizer's own case.
-bool replacedByParser(char32_t c)
-{
-    return c == 0 || (c >= 0x1 && c <= 0x8) || c == 0xB || (c >= 0xE && c <= 0x1F) || (c >= 0x7F && c <= 0x9F) ||
-           (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
-}
-
+// Finds the runs: stretches of text spans and <br> tags that follow one another, cut
+// where the tokenizer or the input stage would treat a character apart ('<' as text, a
+// reference a run may not hold, NUL, characters the parser replaces), without the white
+// space at either end, which goes to the parser as it is: the tree builder treats white
+// space apart (after <pre>, in tables, before <body>), but every stretch of other
+// characters and of such <br>s alike.
 class Sparer {
 public:
     explicit Sparer(std::string_view markup) : m_markup(markup) {}
 
-    // The text of one span, up to its first '<': past it the text may be a tag cut off
-    // by the end of the input, which the parser drops. The tokenizer treats '&' with
-    // the reference name after it, NUL and the characters it replaces apart, so runs
-    // stop before them and start after them.
-    void span(const MarkupSpan& span)
+    void lineBreak(const MarkupSpan& tag)
     {
-        const char* found = static_cast<const char*>(
-            std::memchr(m_markup.data() + span.begin, '<', span.end - span.begin));
-        const std::size_t end = found ? static_cast<std::size_t>(found - m_markup.data()) : span.end;
-        std::size_t piece = span.begin;
+        follow(tag.begin);
+        m_end = tag.end;
+    }
+
+    void text(const MarkupSpan& span)
+    {
+        follow(span.begin);
         std::size_t i = span.begin;
-        while (i < end) {
+        while (i < span.end) {
             const char c = m_markup[i];
-            if (static_cast<unsigned char>(c) >= 0x20 && c != '&' && c != 0x7F) {
-                if (static_cast<unsigned char>(c) < 0x80) {
-                    ++i;
-                    continue;
-                }
-                char32_t cp = 0;
-                const std::size_t n = decodeUtf8(m_markup, i, end, cp);
-                if (n > 0 && !replacedByParser(cp)) {
-                    i += n;
-                    continue;
-                }
-                run(piece, i);
-                i += n > 0 ? n : 1;
-                piece = i;
+            const auto u = static_cast<unsigned char>(c);
+            if (u >= 0x20 && u < 0x7F && c != '&' && c != '<') {
+                ++i;
                 continue;
             }
             if (isAsciiSpace(c)) {
                 ++i;
                 continue;
             }
-            run(piece, i);
-            ++i;
-            if (c == '&') {
-                while (i < end && (isAsciiAlnum(m_markup[i]) || m_markup[i] == '#'))
-                    ++i;
-                if (i < end && m_markup[i] == ';')
-                    ++i;
+            if (c == '<') {
+                // '<' as text, or a tag cut off by the end of the input, which the
+                // parser drops: the rest of the span goes to the parser as it is.
+                cut(i, span.end);
+                m_end = span.end;
+                return;
             }
-            piece = i;
+            if (c == '&') {
+                char decoded[4];
+                std::size_t length = 0;
+                if (const std::size_t n = runReference(m_markup, i, span.end, decoded, length)) {
+                    i += n;
+                    continue;
+                }
+                std::size_t after = i + 1;
+                while (after < span.end && (isAsciiAlnum(m_markup[after]) || m_markup[after] == '#'))
+                    ++after;
+                if (after < span.end && m_markup[after] == ';')
+                    ++after;
+                cut(i, after);
+                i = after;
+                continue;
+            }
+            char32_t cp = 0;
+            const std::size_t n = u >= 0x80 ? decodeUtf8(m_markup, i, span.end, cp) : 0;
+            if (n > 0 && !replacedByParser(cp)) {
+                i += n;
+                continue;
+            }
+            cut(i, i + (n > 0 ? n : 1));
+            i += n > 0 ? n : 1;
         }
-        run(piece, end);
+        m_end = span.end;
     }
 
     std::optional<SparedText> take()
     {
+        cut(m_end, m_end);
         if (m_out.runs.empty())
             return std::nullopt;
         m_out.markup.append(m_markup.substr(m_copied));
@@ -161,9 +241,20 @@ public:
     }
 
 private:
-    // The piece [from, to) without its white space at either end, which goes to the
-    // parser as it is: the tree builder treats white space apart (after <pre>, in
-    // tables, before <body>), but every run of other characters alike.
+    // A stretch that does not follow the last one starts a run of its own.
+    void follow(std::size_t begin)
+    {
+        if (begin != m_end)
+            cut(m_end, begin);
+    }
+
+    // Ends the run being read at `end`; the next starts at `next`.
+    void cut(std::size_t end, std::size_t next)
+    {
+        run(m_start, std::max(m_start, end));
+        m_start = next;
+    }
+
     void run(std::size_t from, std::size_t to)
     {
         while (from < to && isAsciiSpace(m_markup[from]))
@@ -173,7 +264,7 @@ private:
         if (to - from < kMinRun)
             return;
         if (m_out.runs.empty())
-            m_out.markup.reserve(m_markup.size() / 8 + 1024);
+            m_out.markup.reserve(m_markup.size() / 16 + 1024);
         m_out.markup.append(m_markup.substr(m_copied, from - m_copied));
         m_out.markup.append(kOpen);
         char digits[24];
@@ -187,37 +278,64 @@ private:
     std::string_view m_markup;
     SparedText m_out;
     std::size_t m_copied = 0;
+    std::size_t m_start = 0;  // where the run being read starts
+    std::size_t m_end = 0;    // where the last stretch ended
 };
 
-// The run as the parser's input stage would have passed it on: CR LF and CR as LF.
-void appendAsParsed(std::string& out, std::string_view run)
+// Reads a run: its text, with CR LF and CR read as LF and its references resolved, and
+// its <br> tags.
+void readRun(std::string_view run, HtmlTextReader& reader)
 {
-    std::size_t cr = run.find('\r');
-    if (cr == std::string_view::npos) {
-        out.append(run);
-        return;
-    }
     std::size_t from = 0;
-    for (; cr != std::string_view::npos; cr = run.find('\r', from)) {
-        out.append(run.substr(from, cr - from));
-        out.push_back('\n');
-        from = cr + 1;
-        if (from < run.size() && run[from] == '\n')
-            ++from;
+    std::size_t i = 0;
+    while (i < run.size()) {
+        const char c = run[i];
+        if (c != '\r' && c != '&' && c != '<') {
+            ++i;
+            continue;
+        }
+        if (i > from)
+            reader.text(run.substr(from, i - from));
+        if (c == '\r') {
+            reader.text("\n");
+            i += i + 1 < run.size() && run[i + 1] == '\n' ? 2 : 1;
+        } else if (c == '&') {
+            char decoded[4];
+            std::size_t length = 0;
+            i += std::max<std::size_t>(1, runReference(run, i, run.size(), decoded, length));
+            reader.text(std::string_view(decoded, length));
+        } else {
+            reader.lineBreak();
+            const std::size_t close = run.find('>', i);
+            i = close == std::string_view::npos ? run.size() : close + 1;
+        }
+        from = i;
     }
-    out.append(run.substr(from));
+    if (i > from)
+        reader.text(run.substr(from, i - from));
 }
 
 }  // namespace
 
-std::optional<SparedText> spareTextRuns(std::string_view markup, const std::vector<MarkupSpan>& spans)
+std::optional<SparedText> spareTextRuns(std::string_view markup, const LimitedMarkup& limited, bool lineBreaks)
 {
-    if (spans.empty() || markup.find(kMarkerPrefix) != std::string_view::npos || refersToMarker(markup))
+    if (limited.text.empty() || markup.find(kMarkerPrefix) != std::string_view::npos || refersToMarker(markup))
         return std::nullopt;
     Sparer sparer(markup);
-    for (const MarkupSpan& s : spans)
-        if (s.begin < s.end && s.end <= markup.size())
-            sparer.span(s);
+    const std::vector<MarkupSpan>& text = limited.text;
+    const std::vector<MarkupSpan> none;
+    const std::vector<MarkupSpan>& tags = lineBreaks ? limited.lineBreaks : none;
+    std::size_t t = 0, b = 0;
+    while (t < text.size() || b < tags.size()) {
+        const bool nextIsText = b == tags.size() || (t < text.size() && text[t].begin < tags[b].begin);
+        const MarkupSpan& s = nextIsText ? text[t++] : tags[b++];
+        if (s.begin >= s.end || s.end > markup.size())
+            continue;
+        if (nextIsText)
+            sparer.text(s);
+        else
+            sparer.lineBreak(s);
+    }
     return sparer.take();
 }
 
@@ -226,9 +344,8 @@ bool holdsSparedRuns(std::string_view text)
     return text.find(kOpen) != std::string_view::npos;
 }
 
-std::string restoreSparedRuns(std::string_view text, const std::vector<std::string_view>& runs)
+void readSparedText(std::string_view text, const std::vector<std::string_view>& runs, HtmlTextReader& reader)
 {
-    std::string out;
     std::size_t from = 0;
     for (std::size_t open = text.find(kOpen); open != std::string_view::npos; open = text.find(kOpen, from)) {
         const std::size_t digits = open + kOpen.size();
@@ -236,19 +353,18 @@ std::string restoreSparedRuns(std::string_view text, const std::vector<std::stri
         const auto [end, ec] = std::from_chars(text.data() + digits, text.data() + text.size(), index);
         const auto close = static_cast<std::size_t>(end - text.data());
         if (ec != std::errc() || index >= runs.size() || text.substr(close, kClose.size()) != kClose) {
-            // Not a placeholder of ours after all: kept as it is.
-            out.append(text.substr(from, digits - from));
+            // Not a placeholder of ours after all: read as it is.
+            reader.text(text.substr(from, digits - from));
             from = digits;
             continue;
         }
-        if (out.empty())
-            out.reserve(text.size() + runs[index].size());
-        out.append(text.substr(from, open - from));
-        appendAsParsed(out, runs[index]);
+        if (open > from)
+            reader.text(text.substr(from, open - from));
+        readRun(runs[index], reader);
         from = close + kClose.size();
     }
-    out.append(text.substr(from));
-    return out;
+    if (from < text.size())
+        reader.text(text.substr(from));
 }
 
 }  // namespace sorvane

@@ -1,7 +1,8 @@
 #pragma once
-// The parser reads text one character at a time, and a page is mostly text. Long runs of
-// it are therefore handed to the parser as short placeholders and put back into the text
-// nodes after parsing, which leaves the tree exactly as the parser would have built it.
+// The parser reads text one character at a time and keeps every element it makes, and a
+// page is mostly text and line breaks. Long runs of them are therefore handed to the
+// parser as short placeholders, and read back from the page itself when the text is
+// collected.
 
 #include <cstddef>
 #include <optional>
@@ -9,26 +10,29 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/html/html_document.h"
 #include "engine/html/nesting_limiter.h"
 
 namespace sorvane {
 
 struct SparedText {
     std::string markup;                  // what the parser reads instead
-    std::vector<std::string_view> runs;  // the text each placeholder stands for, by number
+    std::vector<std::string_view> runs;  // the markup each placeholder stands for, by number
 };
 
-// The markup with the long runs of text inside `spans` (where the parser's tokenizer
-// reads text in its data state, as limitMarkup finds them) replaced by placeholders.
-// Nothing when no run is long enough, or when the markup holds a character, or a
-// character reference, that a placeholder is made of. The runs point into `markup`.
-std::optional<SparedText> spareTextRuns(std::string_view markup, const std::vector<MarkupSpan>& spans);
+// The markup with the long runs inside `limited`'s text spans replaced by placeholders.
+// A run holds text, the references nbsp, amp, lt, gt, quot and numeric ones to
+// characters from U+00A0 up, and, when `lineBreaks` is set, the bare <br> tags between
+// text that limitMarkup found. Nothing when no run is long enough, or when the markup
+// holds a character, or a reference to one, that a placeholder is made of. The runs
+// point into `markup`.
+std::optional<SparedText> spareTextRuns(std::string_view markup, const LimitedMarkup& limited, bool lineBreaks);
 
-// Whether a parsed text may hold placeholders.
+// Whether a parsed text holds placeholders.
 bool holdsSparedRuns(std::string_view text);
 
-// A parsed text with each placeholder replaced by its run, as the parser would have
-// read the run (CR LF and lone CR as LF).
-std::string restoreSparedRuns(std::string_view text, const std::vector<std::string_view>& runs);
+// Reads a parsed text, each placeholder read as its run: its text as the parser would
+// have made it (CR LF and CR read as LF, references resolved) and its <br>s.
+void readSparedText(std::string_view text, const std::vector<std::string_view>& runs, HtmlTextReader& reader);
 
 }  // namespace sorvane

@@ -333,11 +333,9 @@ private:
                 // nothing; step 4: its text after white-space processing and
                 // text-transform.
                 if (f.ctx.style.visible && f.ctx.filter == ChildFilter::All && (!f.ctx.style.inSvg || f.ctx.svgText)) {
-                    if (f.ctx.style.transform == Transform::None)
-                        m_out.text(HtmlDocument::text(c), f.ctx.style.whiteSpace);
-                    else
-                        m_out.text(transformed(HtmlDocument::text(c), f.ctx.style.transform, f.ctx.style.lang),
-                                   f.ctx.style.whiteSpace);
+                    TextPieces pieces(*this, f.ctx);
+                    m_doc.readText(c, pieces);
+                    pieces.finish();
                 }
                 break;
             default:
@@ -345,6 +343,57 @@ private:
             }
         }
     }
+
+    // A text node's text, and the <br>s the parser left in it (each a line feed, as the
+    // element gives: its box is the text's, visible when the text is). Where each piece
+    // between them must be treated as the text node it stands for (text-transform, white
+    // space between table parts), the pieces are gathered first.
+    class TextPieces : public HtmlTextReader {
+    public:
+        TextPieces(InnerTextCollector& collector, const Context& ctx)
+            : m_collector(collector), m_ctx(ctx),
+              m_gather(ctx.style.transform != Transform::None || ctx.tableWrapper)
+        {
+        }
+
+        void text(std::string_view piece) override
+        {
+            if (m_gather)
+                m_node.append(piece);
+            else
+                m_collector.m_out.text(piece, m_ctx.style.whiteSpace);
+        }
+
+        void lineBreak() override
+        {
+            finish();
+            m_collector.m_out.lineFeed();
+        }
+
+        // The gathered piece, as a text node of its own.
+        void finish()
+        {
+            if (!m_gather)
+                return;
+            // White space alone between table parts gets no box.
+            const bool blank = std::all_of(m_node.begin(), m_node.end(), isAsciiSpace);
+            if (!(blank && m_ctx.tableWrapper)) {
+                if (m_ctx.style.transform == Transform::None)
+                    m_collector.m_out.text(m_node, m_ctx.style.whiteSpace);
+                else
+                    m_collector.m_out.text(
+                        m_collector.transformed(m_node, m_ctx.style.transform, m_ctx.style.lang),
+                        m_ctx.style.whiteSpace);
+            }
+            m_node.clear();
+        }
+
+    private:
+        InnerTextCollector& m_collector;
+        const Context& m_ctx;
+        const bool m_gather;
+        std::string m_node;
+    };
 
     // The locale whose case rules apply to a `lang` value. Case mapping depends on the
     // language alone, so only the primary subtag (at most 8 letters) is read, and one

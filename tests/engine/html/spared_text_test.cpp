@@ -1,14 +1,17 @@
-// Long runs of text reach the parser as placeholders and are put back afterwards: the
-// tree must be exactly the one the parser builds from the page as it is. The page as it
+// Long runs of text reach the parser as placeholders and are read from the page when the
+// text is collected: the tree must be exactly the one the parser builds from the page as
+// it is, and with bare <br>s left in the text, the rendered text must be. The page as it
 // is is had by putting a character placeholders are made of into a comment before it.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "engine/html/html_document.h"
 #include "engine/html/nesting_limiter.h"
 #include "engine/html/spared_text.h"
+#include "engine/render/html_renderer.h"
 
 namespace sorvane {
 namespace {
@@ -28,7 +31,7 @@ std::string dump(const HtmlDocument& doc)
         if (kind == HtmlNodeKind::Element)
             out += "<" + std::to_string(static_cast<int>(HtmlDocument::ns(node))) + std::string(doc.tagName(node)) + ">";
         else if (kind != HtmlNodeKind::Document)
-            out += std::to_string(static_cast<int>(kind)) + "[" + std::string(HtmlDocument::text(node)) + "]";
+            out += std::to_string(static_cast<int>(kind)) + "[" + std::string(doc.textOf(node)) + "]";
         out += "\n";
         for (std::size_t i = HtmlDocument::childCount(node); i-- > 0;)
             stack.emplace_back(HtmlDocument::child(node, i), depth + 1);
@@ -80,7 +83,53 @@ TEST(SparedText, TreesAreThoseOfThePageAsItIs)
         EXPECT_EQ(dump(HtmlDocument(c.html)), dump(HtmlDocument(asItIs)));
         const LimitedMarkup limited = limitMarkup(c.html, kMaxNestingDepth, parserNodeCap(c.html.size()));
         const std::string_view markup = limited.markup ? std::string_view(*limited.markup) : c.html;
-        EXPECT_EQ(spareTextRuns(markup, limited.text).has_value(), c.spared);
+        EXPECT_EQ(spareTextRuns(markup, limited, false).has_value(), c.spared);
+    }
+}
+
+TEST(SparedText, BareLineBreaksLeftInTheTextRenderAsElements)
+{
+    const std::string l = "The quick brown fox jumps over the lazy dog, 敏捷的棕色狐狸跳过了懒狗";
+    const std::string lines = l + "<br>" + l + "<br />\n<br/>&nbsp;&nbsp;" + l + "<BR>\r\n" + l + "<br>";
+    const struct {
+        const char* name;
+        std::string html;
+        bool inText;  // whether the parser leaves <br>s in the text
+    } cases[] = {
+        {"a web novel", "<div id=content>&nbsp;&nbsp;&nbsp;&nbsp;" + lines + "&#12288;&#x3000;" + lines + "</div>", true},
+        {"before the body and after it", lines + "<body>" + lines + "</body>" + lines + "</html>" + lines, true},
+        {"in the head", "<html><head><title>t</title>\n<br>" + lines + "<noscript><br>" + lines, true},
+        {"hidden, pre and pre-line", "<div style='visibility:hidden'>" + lines + "</div><pre>\n" + lines +
+                                         "</pre><p style='white-space:pre-line'>\n" + lines + "\n</p>",
+         true},
+        {"text-transform", "<p style='text-transform:capitalize'>" + lines + "</p><p style='text-transform:uppercase' "
+                           "lang=tr>i" + lines + "</p>",
+         true},
+        {"white space between table parts", "<div style='display:table;white-space:pre'>" + l + "<br>\n<br> \n<br>" +
+                                                l + "<br>\n</div>",
+         true},
+        {"formatting elements", "<b>" + lines + "<p>" + lines + "</b>" + lines + "<i>" + l + "</i><br>" + l, true},
+        {"cells and tables", "<table><tr><td>" + lines + "</td></tr><tr>" + lines + "</table><table>" + l + "<br>" +
+                                 l + "<caption>" + lines + "</table>",
+         true},
+        {"select and closed details", "<select><option>" + lines + "</select><details>" + lines + "<summary>" +
+                                          lines + "</summary>" + lines + "</details>",
+         true},
+        {"SVG and MathML", "<svg><text>" + l + "<br>" + l + "</text></svg><math><mi>" + l + "<br>" + l + "</mi></math>",
+         false},
+        {"a <br> with attributes", "<p>" + l + "<br class=x>" + l + "<br style='display:none'>" + l + "</p>", false},
+        {"a rule for <br>", "<style>br { display: none }</style><p>" + lines + "</p>", true},
+        {"a rule for any element", "<style>div > * { visibility: hidden }</style><div>" + lines + "</div>", true},
+        {"rules that cannot apply to a bare <br>", "<style>br.a, #b, .c br.d { display: none }</style>" + lines, true},
+        {"references a run may not hold", l + "&copy;<br>" + l + "&#10;<br>&#128;<br>" + l + "&notit;<br>" + l +
+                                              "&amp<br>" + l,
+         true},
+        {"a frameset", "<frameset>" + lines + "</frameset>" + lines, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(renderHtmlUtf8(c.html), renderHtmlUtf8("<!--\xF4\x8F\xBF\xBF-->" + c.html));
+        EXPECT_EQ(HtmlDocument(c.html, kMaxNestingDepth, BareLineBreaks::InText).lineBreaksInText(), c.inText);
     }
 }
 
