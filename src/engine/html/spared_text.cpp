@@ -231,12 +231,31 @@ public:
         m_end = span.end;
     }
 
+    // The markup with the runs found replaced, built at its final size.
     std::optional<SparedText> take()
     {
         cut(m_end, m_end);
         if (m_out.runs.empty())
             return std::nullopt;
-        m_out.markup.append(m_markup.substr(m_copied));
+        std::size_t size = m_markup.size();
+        char digits[24];
+        for (std::size_t i = 0; i < m_out.runs.size(); ++i) {
+            const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, i);
+            size = size - m_out.runs[i].size() + kOpen.size() + static_cast<std::size_t>(end - digits) + kClose.size();
+        }
+        m_out.markup.reserve(size);
+        std::size_t copied = 0;
+        for (std::size_t i = 0; i < m_out.runs.size(); ++i) {
+            const std::string_view run = m_out.runs[i];
+            const auto from = static_cast<std::size_t>(run.data() - m_markup.data());
+            m_out.markup.append(m_markup.substr(copied, from - copied));
+            m_out.markup.append(kOpen);
+            const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, i);
+            m_out.markup.append(digits, end);
+            m_out.markup.append(kClose);
+            copied = from + run.size();
+        }
+        m_out.markup.append(m_markup.substr(copied));
         return std::move(m_out);
     }
 
@@ -261,23 +280,12 @@ private:
             ++from;
         while (to > from && isAsciiSpace(m_markup[to - 1]))
             --to;
-        if (to - from < kMinRun)
-            return;
-        if (m_out.runs.empty())
-            m_out.markup.reserve(m_markup.size() / 16 + 1024);
-        m_out.markup.append(m_markup.substr(m_copied, from - m_copied));
-        m_out.markup.append(kOpen);
-        char digits[24];
-        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, m_out.runs.size());
-        m_out.markup.append(digits, end);
-        m_out.markup.append(kClose);
-        m_out.runs.push_back(m_markup.substr(from, to - from));
-        m_copied = to;
+        if (to - from >= kMinRun)
+            m_out.runs.push_back(m_markup.substr(from, to - from));
     }
 
     std::string_view m_markup;
     SparedText m_out;
-    std::size_t m_copied = 0;
     std::size_t m_start = 0;  // where the run being read starts
     std::size_t m_end = 0;    // where the last stretch ended
 };

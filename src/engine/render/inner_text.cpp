@@ -265,10 +265,12 @@ void LineBreakOutput::text(std::string_view s, WhiteSpace ws)
 
 class InnerTextCollector {
 public:
-    // Most of a page's bytes are usually its text; UTF-8 takes one to three bytes for
-    // each UTF-16 unit.
+    // The text takes at most one UTF-16 unit for each byte of the page (more only where
+    // line breaks outnumber the bytes that make them, as in a <pre> of blank lines).
+    // That much room is reserved at once: only the part written is ever touched, and the
+    // text is never copied as it grows.
     InnerTextCollector(const HtmlDocument& doc, const PageStyle& style, std::size_t sizeHint)
-        : m_doc(doc), m_style(style), m_natures(natureTable()), m_out(sizeHint / 3)
+        : m_doc(doc), m_style(style), m_natures(natureTable()), m_out(sizeHint)
     {
     }
 
