@@ -1,6 +1,7 @@
 #include "engine/html/spared_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -21,6 +22,17 @@ constexpr char32_t kCloseCode = 0x10FFFD;
 
 // Shorter runs cost the parser less than their placeholders save.
 constexpr std::size_t kMinRun = 32;
+
+// Bytes a run reads past without a second look: printable ASCII but '&' and '<', and
+// white space.
+constexpr std::array<bool, 256> kPlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int b = 0x20; b < 0x7F; ++b)
+        plain[static_cast<std::size_t>(b)] = b != '&' && b != '<';
+    for (char c : {'\t', '\n', '\r', '\f'})
+        plain[static_cast<unsigned char>(c)] = true;
+    return plain;
+}();
 
 bool isAsciiAlnum(char c)
 {
@@ -188,11 +200,7 @@ public:
         while (i < span.end) {
             const char c = m_markup[i];
             const auto u = static_cast<unsigned char>(c);
-            if (u >= 0x20 && u < 0x7F && c != '&' && c != '<') {
-                ++i;
-                continue;
-            }
-            if (isAsciiSpace(c)) {
+            if (kPlainBytes[u]) {
                 ++i;
                 continue;
             }
