@@ -20,16 +20,17 @@ _sorvane_cli()
         --naming)
             COMPREPLY=($(compgen -W "0 1 2 3 4 5 6 7" -- "$cur"))
             return ;;
-        --list)
+        --list|--rules)
             COMPREPLY=($(compgen -f -- "$cur"))
             return ;;
         --head|--head-blank|--rest-blank|--max-run|--max-size|-j|--jobs|--join)
             return ;;
     esac
     if [[ "$cur" == -* ]]; then
-        COMPREPLY=($(compgen -W "-o --output-dir --encoding --eol --join --convert -n --no-clobber -r --recursive
-            --stdout --raw --naming --head --head-blank --rest-blank --max-run --max-size --list
-            -j --jobs -q --quiet --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "-o --output-dir --encoding --eol --join --keep-order --convert -n --no-clobber
+            -r --recursive --stdout --raw --naming --head --head-blank --rest-blank --max-run --max-size --list
+            --clean --no-clean --show-removed --rules
+            -j --jobs -q --quiet --no-config --help --version" -- "$cur"))
         return
     fi
     COMPREPLY=($(compgen -f -- "$cur"))

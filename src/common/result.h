@@ -18,6 +18,7 @@ enum class ErrorCode {
     BadInput,        // input the operation cannot use (bad parameter, malformed file)
     Cancelled,       // the caller asked the work to stop
     OutputExists,    // the output file exists and the caller asked not to replace it
+    NoStory,         // a web page with no story (a table of contents), left out as asked
 };
 
 struct Error {

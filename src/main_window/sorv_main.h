@@ -26,7 +26,6 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/convert/ch_txt.h"
-#include "engine/output/run_outputs.h"
 #include "ui_common/async_task.h"
 
 class QCheckBox;
@@ -83,6 +82,10 @@ public:
     // to show the files if it hides them, and exactly those files are selected; a folder
     // is opened. Paths that do not exist are reported in one message box.
     void openPaths(const QStringList& paths);
+    // Closes as the system asks (shutdown, logout, SIGTERM): nothing is asked and no box
+    // waits for an answer. A run stops after its current document, then the settings
+    // and the list are saved and the window closes.
+    void systemClose();
 
     const ReplacementList& replacementList() const { return m_list; }
     const std::filesystem::path& programFolder() const { return m_programFolder; }
@@ -107,10 +110,9 @@ private:
     struct RunState;
     struct RunSummary;
 
+    // Controls, their layout and their handlers.
     void createSourceFrame();
     void createParameterFrame();
-    void createOutputRow(QGridLayout* grid, int row);
-    void chooseOutputFolder();
     void createCommandButtons();
     void createListFrame();
     void createLinkLine();
@@ -118,13 +120,20 @@ private:
     void createFocusOrder();
     void connectHandlers();
 
+    // Start-up and close, and the files of the program folder.
     void Form_Load();
     // Writes the settings, the list file when it was changed, and removes the preview's
     // scratch files. Returns what could not be saved, one line each.
     QStringList Form_QueryUnload();
-    // Key preview: true when the key was handled here.
-    bool Form_KeyUp(int key, Qt::KeyboardModifiers shift);
+    // KELDRAN.INI and KELDRAN.DAT in the program folder; empty when there is none and the
+    // settings live in memory.
+    std::filesystem::path settingsFile() const;
+    std::filesystem::path listFile() const;
+    // Where the preview writes TEMP.TXT: the program folder, or with none a private
+    // temporary folder of this window's, removed at close.
+    std::filesystem::path scratchFolder();
 
+    // Drive, folder and file lists, the pattern, and paths given from outside.
     void Drive1_Change();
     void Dir1_Change();
     void Combo1_Change(int Index);
@@ -135,36 +144,41 @@ private:
     // Moves drive, folder and file list to `folder`; false when it cannot be listed.
     bool showFolder(const QString& folder, QString* problem);
     void applyPattern(const QString& pattern);
+    // The full path of the topmost selected entry of File1; when none is selected, warns,
+    // gives File1 the focus and returns empty.
+    QString firstSelectedOrWarn();
 
+    // Work on the worker: the conversion run, the join, the preview and the rendering
+    // for the replacement window, with the busy state and progress they share.
     void convertSelected();
     // Joins the chapters, in order, into one book named after the current folder.
     void joinSelected(std::vector<std::filesystem::path> chapters);
     void stopRun();
     void documentDone(int entry, const QString& path, const Result<ConversionReport>& report);
     void runFinished(const RunSummary& summary);
-    void deleteReplacement();
     void previewFirstSelected();
     void confirmReplacement();
-    void openHelp();
-    void showAbout();
-    // The full path of the topmost selected entry of File1; when none is selected, warns,
-    // gives File1 the focus and returns empty.
-    QString firstSelectedOrWarn();
-
-    ConversionParams currentParams() const;
     EngineContext engineContext();
-    // KELDRAN.INI and KELDRAN.DAT in the program folder; empty when there is none and the
-    // settings live in memory.
-    std::filesystem::path settingsFile() const;
-    std::filesystem::path listFile() const;
-    // Where the preview writes TEMP.TXT: the program folder, or with none a private
-    // temporary folder of this window's, removed at close.
-    std::filesystem::path scratchFolder();
     void setBusy(bool busy, int total);
     void showDocumentProgress(double share);
+
+    // Conversion parameters and the output row.
+    void createOutputRow(QGridLayout* grid, int row);
+    void chooseOutputFolder();
+    ConversionParams currentParams() const;
+    // The output encoding the box shows, and showing one.
+    OutputEncoding chosenEncoding() const;
+    void chooseEncoding(OutputEncoding encoding);
+
+    // Commands, keys and the replacement list view.
+    void deleteReplacement();
+    void openHelp();
+    void showAbout();
     void refreshList1(int selectRow);
     int selectedReplacement() const;
     void focusFile1();
+    // Key preview: true when the key was handled here.
+    bool Form_KeyUp(int key, Qt::KeyboardModifiers shift);
 
     // 1 once the replacement list was changed during this run; the list file is
     // rewritten at close only then.
@@ -210,10 +224,12 @@ private:
     std::map<QString, QString> m_driveFolders;  // last folder shown per drive
     std::vector<std::filesystem::path> m_scratchFiles;  // preview parts written this run
     QStringList m_failures;
+    QStringList m_problems;  // "path: problem" for what readers could not read this run
     QString m_exitCaption;
     bool m_busy = false;
     bool m_closePending = false;
     bool m_unloaded = false;
+    bool m_systemClose = false;  // the close under way is the system's: ask nothing
     bool m_quiet = false;  // start-up applies the stored folder without messages
     int m_runDone = 0;
     int m_runTotal = 0;

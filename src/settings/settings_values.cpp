@@ -1,5 +1,6 @@
 #include "settings/settings_values.h"
 
+#include "common/ascii.h"
 #include "common/number_value.h"
 #include "settings/ini_file.h"
 
@@ -63,31 +64,19 @@ std::optional<int> storedIndex(std::string_view value)
     return static_cast<int>(n);
 }
 
+// The command line's name in upper case.
 std::string outEncValue(OutputEncoding encoding)
 {
-    switch (encoding) {
-    case OutputEncoding::Gb18030:
-        return "GB18030";
-    case OutputEncoding::Utf8:
-        return "UTF-8";
-    case OutputEncoding::Gbk:
-        break;
-    }
-    return "GBK";
+    std::string value(outputEncodingName(encoding));
+    for (char& c : value)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return value;
 }
 
-// Letters in any case, blanks ignored; "UTF8" is taken for "UTF-8".
+// Read as the command line reads --encoding: any case, blanks ignored, the usual aliases.
 OutputEncoding storedOutEnc(std::string_view value)
 {
-    std::string upper;
-    for (char c : value)
-        if (c != ' ' && c != '\t')
-            upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    if (upper == "GB18030")
-        return OutputEncoding::Gb18030;
-    if (upper == "UTF-8" || upper == "UTF8")
-        return OutputEncoding::Utf8;
-    return OutputEncoding::Gbk;
+    return parseOutputEncoding(value).value_or(OutputEncoding::Gbk);
 }
 
 SettingsValues SettingsValues::read(const std::filesystem::path& file)

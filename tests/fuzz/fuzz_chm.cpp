@@ -12,8 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    sorvane::DocumentProbe document(bytes, "help.chm");
     sorvane::ReadProblems problems;
-    const auto text = sorvane::readChmBytes(bytes, problems);
+    const auto text = sorvane::readChm(document, problems);
     if (!text) {
         FUZZ_CHECK(!text.error().message.empty());
         return 0;

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto file = sorvane::OleCompoundFile::open(bytes);
     if (!file || !sorvane::isWordDocument(**file))
         return 0;
-    if (auto text = sorvane::readWordDocument(**file))
+    if (auto text = sorvane::docText(**file))
         sorvane::fuzz::checkRenderedText(*text);
     else
         FUZZ_CHECK(!text.error().message.empty());

@@ -6,18 +6,19 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/readers/document_reader.h"
+#include "engine/readers/reader_table.h"
 #include "engine/readers/epub_reader.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    // The reader choice looks at the same bytes first (signatures, a look inside ZIPs).
+    // The reader choice looks at the same bytes first (signatures, a look inside ZIPs),
+    // and the reader takes over what it opened.
     sorvane::DocumentProbe probe(bytes, "book");
     (void)sorvane::chooseDocumentReader(probe);
     sorvane::ReadProblems problems;
-    const auto text = sorvane::readEpubBytes(bytes, problems);
+    const auto text = sorvane::readEpub(probe, problems);
     if (!text) {
         FUZZ_CHECK(!text.error().message.empty());
         return 0;

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     (void)sorvane::looksLikeSavedPage(bytes);
     sorvane::ReadProblems problems;
-    const auto text = sorvane::readSavedPageBytes(bytes, problems);
+    sorvane::DocumentProbe document(bytes, "page.mht");
+    const auto text = sorvane::readMht(document, problems);
     if (!text) {
         FUZZ_CHECK(!text.error().message.empty());
         return 0;

@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     (void)sorvane::looksLikeRtf(bytes);
-    sorvane::fuzz::checkRenderedText(sorvane::readRtf(bytes));
+    sorvane::fuzz::checkRenderedText(sorvane::rtfText(bytes));
     return 0;
 }

@@ -21,10 +21,11 @@ set(allowed_engine/render common io engine/render engine/html engine/encoding)
 set(allowed_engine/containers common io engine/containers engine/encoding)
 set(allowed_engine/output common io engine/output)
 set(allowed_engine/readers common io engine/readers engine/containers engine/render engine/encoding engine/html)
-set(allowed_engine/convert common io engine/convert engine/readers engine/output engine/containers
+set(allowed_engine/clean common io engine/clean engine/render engine/encoding engine/html)
+set(allowed_engine/convert common io engine/convert engine/clean engine/readers engine/output engine/containers
                            engine/render engine/encoding engine/html)
 set(places common io settings engine/html engine/encoding engine/render engine/containers engine/output
-           engine/readers engine/convert)
+           engine/readers engine/clean engine/convert)
 
 set(offenders "")
 foreach(place ${places})

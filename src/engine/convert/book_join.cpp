@@ -1,34 +1,47 @@
 #include "engine/convert/book_join.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
+#include "engine/output/output_folder.h"
 #include "engine/output/output_naming.h"
 #include "engine/output/part_writer.h"
+#include "engine/output/source_guard.h"
 
 namespace sorvane {
 namespace {
 
-// What became of one chapter: its cleaned lines, or why it has none.
+// What became of one chapter: its cleaned lines, or why it has none. With cleaning, the
+// chapter is first only prepared: what the pages share is known once all are.
 struct Chapter {
     std::optional<CleanedText> cleaned;
     std::optional<Error> failure;
+    ReadProblems problems;
+    std::optional<PreparedPage> prepared;
 };
 
 Chapter renderChapter(const std::filesystem::path& source, const ConversionParams& params,
-                      const ReplacementList& list, const Renderer& render)
+                      const ReplacementList& list, const BookOptions& options)
 {
+    const Renderer& render = options.render;
     Chapter chapter;
     // A chapter too large for memory is reported like any other failure; an exception
     // must not leave a rendering thread.
     try {
-        Result<Text> rendered = render ? render(source) : renderDocument(source);
+        if (usesCleaning(params, options.cleaning)) {
+            Result<PreparedPage> prepared = preparePage(source, params, list, options.cleaning, render);
+            if (prepared)
+                chapter.prepared = std::move(prepared).value();
+            else
+                chapter.failure = prepared.error();
+            return chapter;
+        }
+        Result<Text> rendered = render ? render(source) : renderDocument(source, &chapter.problems);
         if (!rendered) {
             chapter.failure = rendered.error();
             return chapter;
@@ -36,6 +49,7 @@ Chapter renderChapter(const std::filesystem::path& source, const ConversionParam
         chapter.cleaned = cleanText(std::move(rendered).value(), params, list);
     } catch (const std::bad_alloc&) {
         chapter.cleaned.reset();
+        chapter.prepared.reset();
         chapter.failure = Error{ErrorCode::BadInput, "文档太大，内存不足，无法转换", source.string()};
     }
     return chapter;
@@ -52,7 +66,7 @@ std::vector<Chapter> renderChapters(const std::vector<std::filesystem::path>& so
     std::mutex progressMutex;
     const auto work = [&] {
         for (size_t i = next++; i < sources.size(); i = next++) {
-            chapters[i] = renderChapter(sources[i], params, list, options.render);
+            chapters[i] = renderChapter(sources[i], params, list, options);
             const size_t finished = ++done;
             if (options.progress) {
                 std::lock_guard lock(progressMutex);
@@ -68,6 +82,28 @@ std::vector<Chapter> renderChapters(const std::vector<std::filesystem::path>& so
     for (std::thread& t : helpers)
         t.join();
     return chapters;
+}
+
+// The prepared chapters finished together (what their pages share taken out) into
+// cleaned line tables; pages without a story get none.
+void finishPrepared(std::vector<Chapter>& chapters, const ConversionParams& params, const CleanOptions& options,
+                    clean::RemovalReport& removed)
+{
+    std::vector<PreparedPage> pages;
+    for (Chapter& c : chapters)
+        if (c.prepared)
+            pages.push_back(std::move(*c.prepared));
+    std::vector<Text> texts = finishPages(pages, options, removed);
+    std::size_t k = 0;
+    for (Chapter& c : chapters) {
+        if (!c.prepared)
+            continue;
+        const PreparedPage& page = pages[k];
+        if (!page.web || page.kind == clean::PageKind::Story)
+            c.cleaned = CleanedText{lineTableOf(std::move(texts[k]), params), page.lostCharacters, std::nullopt};
+        c.prepared.reset();
+        ++k;
+    }
 }
 
 bool isContent(const LineEntry& e)
@@ -127,6 +163,8 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
     std::vector<Chapter> chapters = renderChapters(sources, params, list, options);
 
     Book book;
+    if (usesCleaning(params, options.cleaning))
+        finishPrepared(chapters, params, options.cleaning, book.removed);
     size_t textSize = 0;
     for (size_t i = 0; i < chapters.size(); ++i) {
         Chapter& c = chapters[i];
@@ -140,6 +178,10 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
             book.failures.push_back({sources[i], std::move(e)});
             continue;
         }
+        for (std::string& problem : c.problems)
+            book.problems.push_back({sources[i], std::move(problem)});
+        if (!c.cleaned)
+            continue;  // a page without a story, left out as asked
         textSize += c.cleaned->table.text.size() + 1;
         book.lostCharacters += c.cleaned->lostCharacters;
     }
@@ -155,6 +197,8 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
         appendChapter(table, std::move(c.cleaned->table));
         c.cleaned.reset();
     }
+    if (book.chapters == 0)
+        return Error{ErrorCode::BadInput, "没有一页有正文（都是目录页或空页），没有生成书", {}};
     book.lines = table.entries.size();
     book.parts = splitParts(table, cleanupParams(params).sizeLimit);
     return book;
@@ -180,31 +224,8 @@ Result<std::filesystem::path> bookBasePath(const std::filesystem::path& folder, 
     return outputBasePath(folder / (stem + ".htm"), namingWidth(naming));
 }
 
-namespace {
-
-// Removes the files, ignoring failures: used only to undo a book that failed.
-void removeAll(const std::vector<std::filesystem::path>& files)
-{
-    std::error_code ec;
-    for (const std::filesystem::path& f : files)
-        std::filesystem::remove(f, ec);
-}
-
-bool replacesSource(const std::filesystem::path& output, const std::vector<std::filesystem::path>& sources)
-{
-    std::error_code ec;
-    if (!std::filesystem::exists(output, ec))
-        return false;
-    return std::any_of(sources.begin(), sources.end(), [&](const std::filesystem::path& s) {
-        std::error_code e;
-        return std::filesystem::equivalent(output, s, e);
-    });
-}
-
-}  // namespace
-
-// Nothing is written before every chapter is rendered, and a failure while writing
-// removes every part of this book written so far.
+// Nothing is written before every chapter is rendered, and the parts appear together or
+// not at all.
 Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, const std::filesystem::path& folder,
                             const std::string& name, const ConversionParams& params, const ReplacementList& list,
                             const BookOptions& options)
@@ -213,58 +234,53 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         Result<std::filesystem::path> base = bookBasePath(folder, name, params.naming);
         if (!base)
             return base.error();
+        std::error_code ec;
+        if (options.noClobber && std::filesystem::exists(std::filesystem::symlink_status(*base, ec)))
+            return Error{ErrorCode::OutputExists, "输出文件 " + base->string() + " 已存在，已跳过", name};
         Result<Book> assembled = assembleBook(sources, params, list, options);
         if (!assembled)
             return assembled.error();
         Book& book = *assembled;
 
         // Every name is checked before the first byte is written.
+        const SourceGuard guard(sources);
         std::vector<std::filesystem::path> names;
         for (const TextPart& part : book.parts) {
             names.push_back(partPath(*base, part.start));
-            std::error_code ec;
-            if (replacesSource(names.back(), sources))
+            if (guard.sourceAt(names.back()))
                 return Error{ErrorCode::WouldOverwrite, "书的文件会覆盖一个章节的源文件，没有写入", names.back().string()};
             if (std::filesystem::is_directory(names.back(), ec))
                 return Error{ErrorCode::Unwritable, "无法创建输出文件: 同名的文件夹已存在", names.back().string()};
         }
+        Status made = makeOutputFolder(folder);
+        if (!made)
+            return made.error();
 
-        // Each part goes to a hidden name first; only when all of them are written are
-        // they renamed into place, so a full disk or a failed write leaves no half book.
+        // A full disk, a failed write or a signal before the commit leaves no half book:
+        // the parts written so far are temporary files, removed then.
         BookReport report;
-        std::vector<std::filesystem::path> hidden;
-        // Unique per process and per join, so two joins into one folder never meet.
-        static std::atomic<unsigned> joins{0};
-        const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(joins++);
+        FileCommit commit(kPartWriteOptions);
         for (size_t k = 0; k < names.size(); ++k) {
-            hidden.push_back(folder / (".sorvane-book-" + tag + "-" + std::to_string(k) + ".tmp"));
-            Status written = writePart(hidden.back(), book.parts[k].content, report.lostCharacters, params.encoding,
-                                       params.lineEnd);
+            Status written = writePart(commit, names[k], book.parts[k].content, report.lostCharacters, params);
             Text().swap(book.parts[k].content);
-            if (!written) {
-                hidden.pop_back();
-                removeAll(hidden);
-                Error e = written.error();
-                e.where = names[k].string();
-                return e;
-            }
+            if (!written)
+                return written.error();
             if (options.progress)
                 options.progress(0.8 + 0.2 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
         }
-        for (size_t k = 0; k < names.size(); ++k) {
-            std::error_code ec;
-            std::filesystem::rename(hidden[k], names[k], ec);
-            if (ec) {
-                removeAll(report.files);
-                removeAll(std::vector(hidden.begin() + static_cast<std::ptrdiff_t>(k), hidden.end()));
-                return Error{ErrorCode::Unwritable, "写入输出文件时出错: " + ec.message(), names[k].string()};
-            }
-            report.files.push_back(names[k]);
-        }
+        Status committed = commit.commit();
+        if (!committed)
+            return committed.error();
+        report.files = std::move(names);
+        removeOtherParts(*base, report.files, [&guard](const std::filesystem::path& file) {
+            return guard.sourceAt(file).has_value();
+        });
         report.failures = std::move(book.failures);
+        report.problems = std::move(book.problems);
         report.chapters = book.chapters;
         report.lostCharacters += book.lostCharacters;
         report.lines = book.lines;
+        report.removed = std::move(book.removed);
         return report;
     } catch (const std::bad_alloc&) {
         return Error{ErrorCode::BadInput, "书太大，内存不足，无法合并", folder.string()};

@@ -4,46 +4,12 @@
 #include <system_error>
 
 #include "common/program_paths.h"
+#include "engine/output/output_folder.h"
 #include "engine/output/output_naming.h"
 #include "engine/output/part_writer.h"
+#include "engine/output/source_guard.h"
 
 namespace sorvane {
-namespace {
-
-// Tells whether writing a file would replace the source document. The source and the
-// output folder are resolved once, so checking many parts stays cheap.
-class SourceGuard {
-public:
-    SourceGuard(const std::filesystem::path& source, const std::filesystem::path& outputFolder)
-        : m_source(source)
-    {
-        std::error_code ec;
-        m_canonicalSource = std::filesystem::weakly_canonical(std::filesystem::absolute(source, ec), ec);
-        if (ec)
-            m_canonicalSource.clear();
-        m_canonicalFolder = std::filesystem::weakly_canonical(std::filesystem::absolute(outputFolder, ec), ec);
-        if (ec)
-            m_canonicalFolder.clear();
-    }
-
-    bool wouldReplace(const std::filesystem::path& output) const
-    {
-        // equivalent() catches hard links and other spellings of an existing file; the
-        // resolved names catch the rest.
-        std::error_code ec;
-        if (std::filesystem::equivalent(output, m_source, ec))
-            return true;
-        return !m_canonicalSource.empty() && !m_canonicalFolder.empty() &&
-               m_canonicalFolder / output.filename() == m_canonicalSource;
-    }
-
-private:
-    std::filesystem::path m_source;
-    std::filesystem::path m_canonicalSource;
-    std::filesystem::path m_canonicalFolder;
-};
-
-}  // namespace
 
 std::filesystem::path outputBase(const std::filesystem::path& source, int preview,
                                  const ConversionParams& params, const EngineContext& context)
@@ -56,7 +22,14 @@ std::filesystem::path outputBase(const std::filesystem::path& source, int previe
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context)
 {
-    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source);
+    if (usesCleaning(params, context.cleaning)) {
+        Result<ConvertedText> cleaned = convertCleaned(source, params, list, context.cleaning, context.render);
+        if (cleaned && context.progress)
+            context.progress(0.6);
+        return cleaned;
+    }
+    ReadProblems problems;
+    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source, &problems);
     if (!rendered)
         return rendered.error();
     ProgressFn progress;
@@ -65,6 +38,7 @@ Result<ConvertedText> convertDocument(const std::filesystem::path& source, const
     ConvertedText converted = convertText(std::move(rendered).value(), params, list, progress);
     if (converted.error)
         return Error{converted.error->code, converted.error->message, source.string()};
+    converted.problems = std::move(problems);
     return converted;
 }
 
@@ -76,12 +50,12 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
 
     // Every name is known before the first write, so a conversion that would replace its
     // own source is refused with nothing touched.
-    const SourceGuard guard(source, base.parent_path());
+    const SourceGuard guard({source});
     std::vector<std::filesystem::path> names;
     names.reserve(text.parts.size());
     for (const TextPart& part : text.parts) {
         names.push_back(partPath(base, part.start));
-        if (guard.wouldReplace(names.back()))
+        if (guard.sourceAt(names.back()))
             return Error{ErrorCode::WouldOverwrite, "输出文件就是源文件本身，转换会覆盖源文件，已跳过",
                          source.string()};
     }
@@ -91,27 +65,36 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
             return claimed.error();
     }
     if (preview == 0 && !params.outputFolder.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(base.parent_path(), ec);
-        if (ec)
-            return Error{ErrorCode::Unwritable, "无法创建输出文件夹: " + ec.message(), base.parent_path().string()};
+        Status made = makeOutputFolder(base.parent_path());
+        if (!made)
+            return made.error();
     }
 
     ConversionReport report;
     report.lostCharacters = text.lostCharacters;
     report.lines = text.lines;
+    report.problems = text.problems;
+    report.removed = text.removed;
     // The preview's scratch file is the program's own, read back by the preview window in
     // code page 936 with CR LF, whatever the user's output encoding.
-    const OutputEncoding encoding = preview == 0 ? params.encoding : OutputEncoding::Gbk;
-    const LineEnd lineEnd = preview == 0 ? params.lineEnd : LineEnd::CrLf;
+    const OutputFormat format = preview == 0 ? static_cast<const OutputFormat&>(params) : OutputFormat{};
+    // Every part is written before any is renamed into place, so a full disk half way
+    // leaves the old book whole.
+    FileCommit commit(kPartWriteOptions);
     for (size_t k = 0; k < names.size(); ++k) {
-        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters, encoding, lineEnd);
+        Status written = writePart(commit, names[k], text.parts[k].content, report.lostCharacters, format);
         if (!written)
             return written.error();
-        report.files.push_back(names[k]);
         if (context.progress)
             context.progress(0.6 + 0.4 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
     }
+    Status committed = commit.commit();
+    if (!committed)
+        return committed.error();
+    report.files = std::move(names);
+    removeOtherParts(base, report.files, [&](const std::filesystem::path& file) {
+        return guard.sourceAt(file) || (context.ownedElsewhere && context.ownedElsewhere(file));
+    });
     return report;
 }
 

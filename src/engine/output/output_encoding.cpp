@@ -22,10 +22,10 @@ void dropCarriageReturns(std::string& bytes)
 
 }  // namespace
 
-EncodedText encodeOutput(TextView text, OutputEncoding encoding, LineEnd lineEnd)
+EncodedText encodeOutput(TextView text, const OutputFormat& format)
 {
     EncodedText out;
-    switch (encoding) {
+    switch (format.encoding) {
     case OutputEncoding::Gbk: {
         Cp936Bytes cp936 = encodeCp936(text);
         out.bytes = std::move(cp936.bytes);
@@ -43,22 +43,9 @@ EncodedText encodeOutput(TextView text, OutputEncoding encoding, LineEnd lineEnd
         out.bytes = encodeUtf8(text);
         break;
     }
-    if (lineEnd == LineEnd::Lf)
+    if (format.lineEnd == LineEnd::Lf)
         dropCarriageReturns(out.bytes);
     return out;
-}
-
-const char* encodingName(OutputEncoding encoding)
-{
-    switch (encoding) {
-    case OutputEncoding::Gb18030:
-        return "gb18030";
-    case OutputEncoding::Utf8:
-        return "utf-8";
-    case OutputEncoding::Gbk:
-        break;
-    }
-    return "gbk";
 }
 
 }  // namespace sorvane

@@ -14,11 +14,9 @@ struct EncodedText {
     std::size_t lost = 0;  // characters the encoding lacks, each written as '?' (GBK only)
 };
 
-// Encodes `text`, whose lines end in CR LF; GBK with CR LF gives exactly its code page
-// 936 bytes. Throws std::runtime_error only when ICU lacks GB18030 (a broken installation).
-EncodedText encodeOutput(TextView text, OutputEncoding encoding, LineEnd lineEnd);
-
-// The name of the encoding as the user picks it: "gbk", "gb18030", "utf-8".
-const char* encodingName(OutputEncoding encoding);
+// Encodes `text`, whose lines end in CR LF, in `format`; GBK with CR LF gives exactly its
+// code page 936 bytes. Throws std::runtime_error only when ICU lacks GB18030 (a broken
+// installation).
+EncodedText encodeOutput(TextView text, const OutputFormat& format);
 
 }  // namespace sorvane

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "engine/output/source_guard.h"
 
 namespace sorvane {
 
@@ -21,6 +22,10 @@ std::vector<std::optional<std::size_t>> earlierSameOutput(const std::vector<std:
 // both sources (WouldOverwrite).
 Error sameOutputError(const std::filesystem::path& source, const std::filesystem::path& earlierSource,
                       const std::filesystem::path& output);
+
+// The skip of a document whose output file `file` exists and may not be replaced
+// (OutputExists).
+Error outputExistsError(const std::filesystem::path& source, const std::filesystem::path& file);
 
 // The files a run has written, by the source that wrote them. The documents of a run
 // claim their names in run order, just before writing.
@@ -35,10 +40,13 @@ public:
     // source of the run, or with OutputExists (noClobber), naming the other source or file.
     Status claim(const std::filesystem::path& source, const std::vector<std::filesystem::path>& names);
 
+    // Whether `file` is a source of the run or was claimed by a source other than `source`.
+    bool ownedByOther(const std::filesystem::path& source, const std::filesystem::path& file) const;
+
 private:
     bool m_noClobber;
     std::map<std::filesystem::path, std::filesystem::path> m_written;  // file -> source
-    std::map<std::filesystem::path, std::filesystem::path> m_sources;  // resolved -> as given
+    SourceGuard m_sources;
 };
 
 }  // namespace sorvane

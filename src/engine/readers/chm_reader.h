@@ -2,13 +2,11 @@
 // Reads compiled help books (.chm).
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <string_view>
 
 #include "common/result.h"
 #include "common/text.h"
-#include "engine/readers/document_reader.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 
@@ -16,12 +14,12 @@ namespace sorvane {
 // windows-1252 for languages without a code page of their own.
 std::string encodingForLanguageId(std::uint32_t lcid);
 
-// Renders the book in `bytes`; damaged topics are left out and named in `problems`. Fails
-// with BadInput when the book cannot be opened or no topic could be read, Unreadable
-// when no memory could be had for it.
-Result<Text> readChmBytes(std::string_view bytes, ReadProblems& problems);
+// Renders the book; damaged topics are left out and named in `problems`. Fails with
+// BadInput when the book cannot be opened or no topic could be read, Unreadable when no
+// memory could be had for it.
+Result<Text> readChm(DocumentProbe& document, ReadProblems& problems);
 
-// The same, as a row of the reader table.
-Result<Text> readChm(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
+// The reader's row: bytes starting "ITSF", or a name ending in .chm.
+const DocumentReader& chmReader();
 
 }  // namespace sorvane

@@ -1,12 +1,9 @@
 #pragma once
 // Reads Word documents in the Office Open XML format (.docx).
 
-#include <filesystem>
-#include <string>
-
 #include "common/result.h"
 #include "common/text.h"
-#include "engine/readers/document_reader.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 
@@ -17,10 +14,15 @@ bool isDocx(const ZipArchive& archive);
 // The text a browser shows for the document saved as HTML (see DocBlockText). Fails with
 // BadInput when the main document part cannot be read (damaged, over the archive's caps,
 // not well-formed); damaged notes are left out.
-Result<Text> readDocx(ZipArchive& archive);
+Result<Text> docxText(ZipArchive& archive);
 
-// readDocx as a row of the reader table. Fails with BadInput when the archive cannot be
+// docxText of the document's archive. Fails with BadInput when the archive cannot be
 // opened, BinaryInput when it holds no Word document.
-Result<Text> readDocxDocument(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
+Result<Text> readDocx(DocumentProbe& document, ReadProblems& problems);
+
+// The reader's row: a ZIP archive holding word/document.xml, or one named .docx that
+// does not name itself another kind (no "mimetype" member); then any name ending in
+// .docx.
+const DocumentReader& docxReader();
 
 }  // namespace sorvane

@@ -182,6 +182,45 @@ std::optional<std::string> closeSelfClosedRawText(std::string_view page)
     return out;
 }
 
+// An XHTML chapter may declare entities in an internal DTD subset
+// ("<!DOCTYPE html [ <!ENTITY ...> ]>"). A page parser ends the doctype at the first
+// '>', inside the subset, and shows the rest ("]>") as text; the doctype is written
+// without its subset. Nothing when the chapter has none.
+std::optional<std::string> dropInternalSubset(std::string_view page)
+{
+    const std::size_t doctype = page.substr(0, 4096).find("<!DOCTYPE");
+    if (doctype == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t open = page.find_first_of("[>", doctype);
+    if (open == std::string_view::npos || page[open] != '[')
+        return std::nullopt;
+    // The subset ends at the first ']' outside quoted values and comments.
+    char quote = 0;
+    for (std::size_t i = open + 1; i < page.size(); ++i) {
+        const char c = page[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (page.substr(i, 4) == "<!--") {
+            const std::size_t end = page.find("-->", i + 4);
+            if (end == std::string_view::npos)
+                return std::nullopt;
+            i = end + 2;
+        } else if (c == ']') {
+            const std::size_t close = page.find_first_not_of(" \t\r\n", i + 1);
+            if (close == std::string_view::npos || page[close] != '>')
+                return std::nullopt;
+            std::string out(page.substr(0, open));
+            out += '>';
+            out.append(page.substr(close + 1));
+            return out;
+        }
+    }
+    return std::nullopt;
+}
+
 // The container file names the package document, whose spine gives the content
 // documents in reading order (items marked linear="no" after the rest). Each is rendered
 // as a page with the book's own style sheets; one blank line separates consecutive
@@ -237,11 +276,14 @@ public:
             return bookError(unknown ? "EPUB 的阅读顺序中没有一个存在的章节" : "EPUB 的阅读顺序是空的，没有可读的章节");
 
         Text out;
-        std::unordered_set<std::string> seen;
+        // A spine names each document once; one named again, under any of the names that
+        // find its member, adds nothing new.
+        std::unordered_set<std::size_t> seen;
         std::size_t rendered = 0;
         for (const ManifestItem* item : order) {
-            // A spine names each document once; one named again adds nothing new.
-            if (!seen.insert(item->member).second || !isPage(*item))
+            if (!isPage(*item))
+                continue;
+            if (const auto index = m_zip.findNoCase(item->member); index && !seen.insert(*index).second)
                 continue;
             auto page = readMember(item->member);
             if (!page) {
@@ -292,9 +334,11 @@ private:
             }
             return cached->second;
         };
-        if (const auto closed = closeSelfClosedRawText(bytes))
+        const auto withoutSubset = dropInternalSubset(bytes);
+        const std::string_view page = withoutSubset ? std::string_view(*withoutSubset) : std::string_view(bytes);
+        if (const auto closed = closeSelfClosedRawText(page))
             return renderHtml(*closed, context);
-        return renderHtml(bytes, context);
+        return renderHtml(page, context);
     }
 
     ZipArchive& m_zip;
@@ -302,28 +346,44 @@ private:
     std::unordered_map<std::string, std::optional<std::string>> m_sheets;
 };
 
+// An EPUB names itself in a stored "mimetype" member, which comes first so that its
+// name and value sit at fixed offsets; books packed without that order still carry the
+// member or at least the container file.
+bool isEpubFile(DocumentProbe& p)
+{
+    if (!looksLikeZip(p.bytes()))
+        return false;
+    if (p.bytes().size() >= 58 && p.bytes().substr(30, 28) == "mimetypeapplication/epub+zip")
+        return true;
+    if (auto mime = p.zipSmallMember("mimetype"))
+        return mime->starts_with("application/epub+zip");
+    return p.zipHasMember("META-INF/container.xml");
+}
+
 }  // namespace
 
-Result<Text> readEpubBytes(std::string_view bytes, ReadProblems& problems)
+Result<Text> readEpub(DocumentProbe& document, ReadProblems& problems)
 {
-    auto zip = ZipArchive::open(bytes);
+    const Result<ZipArchive*> zip = document.zipArchive();
     if (!zip && zip.error().code == ErrorCode::Unreadable)
         return zip.error();  // the ZIP library could not be loaded
     if (!zip)
         return bookError("EPUB 电子书已损坏或不完整：" + zip.error().message);
-    if (hasDrm(**zip))
+    ZipArchive& archive = **zip;
+    if (hasDrm(archive))
         return bookError("这本 EPUB 电子书的内容已加密（受 DRM 保护），无法读取");
     ProblemList list(problems);
-    const auto opf = packagePath(**zip, list);
+    const auto opf = packagePath(archive, list);
     if (!opf)
         return bookError("EPUB 电子书中找不到包文件（content.opf）");
-    EpubBook book(**zip, list);
+    EpubBook book(archive, list);
     return book.render(*opf);
 }
 
-Result<Text> readEpub(const std::filesystem::path&, std::string&& bytes, ReadProblems& problems)
+const DocumentReader& epubReader()
 {
-    return readEpubBytes(bytes, problems);
+    static const DocumentReader row{"EPUB", isEpubFile, ".epub", readEpub, nullptr};
+    return row;
 }
 
 }  // namespace sorvane

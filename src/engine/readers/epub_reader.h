@@ -1,22 +1,19 @@
 #pragma once
 // Reads EPUB 2 and 3 books.
 
-#include <filesystem>
-#include <string>
-#include <string_view>
-
 #include "common/result.h"
 #include "common/text.h"
-#include "engine/readers/document_reader.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 
-// Renders the book in `bytes`; a missing or damaged chapter is left out and named in
-// `problems`. Fails with BadInput when the archive or its package document cannot be
-// read at all, or when its content is encrypted (DRM).
-Result<Text> readEpubBytes(std::string_view bytes, ReadProblems& problems);
+// Renders the book; a missing or damaged chapter is left out and named in `problems`.
+// Fails with BadInput when the archive or its package document cannot be read at all,
+// or when its content is encrypted (DRM).
+Result<Text> readEpub(DocumentProbe& document, ReadProblems& problems);
 
-// The same, as a row of the reader table.
-Result<Text> readEpub(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
+// The reader's row: a ZIP archive that names itself an EPUB book (or holds a
+// container file), or a name ending in .epub.
+const DocumentReader& epubReader();
 
 }  // namespace sorvane

@@ -1,13 +1,11 @@
 #pragma once
 // Reads pages saved as one file (.mht, .mhtml); nothing outside the file is read.
 
-#include <filesystem>
-#include <string>
 #include <string_view>
 
 #include "common/result.h"
 #include "common/text.h"
-#include "engine/readers/document_reader.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 
@@ -18,9 +16,10 @@ bool looksLikeSavedPage(std::string_view bytes);
 // Parts past the cap (more than a real page has) are left out and named in `problems`.
 // Fails with BadInput when the file is not a MIME message with an HTML part, or nests
 // parts too deeply to be a saved page.
-Result<Text> readSavedPageBytes(std::string_view bytes, ReadProblems& problems);
+Result<Text> readMht(DocumentProbe& document, ReadProblems& problems);
 
-// The same, as a row of the reader table.
-Result<Text> readSavedPage(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
+// The reader's row: bytes as looksLikeSavedPage wants, or a name ending in .mht or
+// .mhtml.
+const DocumentReader& mhtReader();
 
 }  // namespace sorvane

@@ -1,12 +1,9 @@
 #pragma once
 // Reads OpenDocument text documents (.odt).
 
-#include <filesystem>
-#include <string>
-
 #include "common/result.h"
 #include "common/text.h"
-#include "engine/readers/document_reader.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 
@@ -16,11 +13,16 @@ class ZipArchive;
 bool isOdt(ZipArchive& archive);
 
 // The text a browser shows for the document saved as HTML (see DocBlockText). Fails with
-// BadInput when content.xml cannot be read or is not well-formed.
-Result<Text> readOdt(ZipArchive& archive);
+// BadInput when content.xml cannot be read or is not well-formed. What is cut to stay
+// within the reader's caps is added to `problems` when given.
+Result<Text> odtText(ZipArchive& archive, ReadProblems* problems = nullptr);
 
-// readOdt as a row of the reader table. Fails with BadInput when the archive cannot be
+// odtText of the document's archive. Fails with BadInput when the archive cannot be
 // opened, BinaryInput when it is no OpenDocument text.
-Result<Text> readOdtDocument(const std::filesystem::path& path, std::string&& bytes, ReadProblems& problems);
+Result<Text> readOdt(DocumentProbe& document, ReadProblems& problems);
+
+// The reader's row: a ZIP archive named .odt or whose small "mimetype" member names an
+// OpenDocument text; then any name ending in .odt.
+const DocumentReader& odtReader();
 
 }  // namespace sorvane

@@ -24,7 +24,10 @@ Text renderDocument(std::string_view utf8, const HtmlContext* context)
     // Selector matching may take work in proportion to the page, no more: a hostile
     // sheet would otherwise take time that grows with its size times the document's.
     const std::size_t budget = std::size_t{4'000'000} + 16 * utf8.size();
-    std::optional<HtmlDocument> doc(std::in_place, utf8, kMaxNestingDepth, BareLineBreaks::InText);
+    // A page shown in part walks its tree itself: its <br>s stay elements.
+    const bool own = context && context->renderPage;
+    std::optional<HtmlDocument> doc(std::in_place, utf8, kMaxNestingDepth,
+                                    own ? BareLineBreaks::AsElements : BareLineBreaks::InText);
     std::optional<PageStyle> style(std::in_place, *doc, loader, budget);
     if (doc->lineBreaksInText() && style->mayStyleBare("br")) {
         style.reset();
@@ -36,6 +39,8 @@ Text renderDocument(std::string_view utf8, const HtmlContext* context)
         root = doc->documentElement();
     if (!root)
         return {};
+    if (own)
+        return context->renderPage(*doc, root, *style, utf8.size());
     return collectInnerText(*doc, root, *style, utf8.size());
 }
 

@@ -3,12 +3,18 @@
 // no-break space a plain space. None of these fail: bytes that do not decode become
 // U+FFFD, and a page without content gives an empty text.
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/text.h"
+#include "engine/html/html_document.h"
+
+namespace sorvane {
+class PageStyle;
+}
 
 namespace sorvane {
 
@@ -31,6 +37,11 @@ struct HtmlContext {
     // The text of the sheet a <link rel="stylesheet" href> names, or nothing when the
     // container lacks it; unset: linked sheets are ignored.
     std::function<std::optional<std::string>(std::string_view href)> linkedStyleSheet;
+    // Renders the parsed page in place of the innerText of its whole <body> (to show part
+    // of it, say); unset: the whole body. `sizeHint` is the size of the markup.
+    std::function<Text(const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style,
+                       std::size_t sizeHint)>
+        renderPage;
 };
 
 // Renders a page with what its container says about it.

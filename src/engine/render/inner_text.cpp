@@ -328,8 +328,9 @@ public:
     // line breaks outnumber the bytes that make them, as in a <pre> of blank lines).
     // That much room is reserved at once: only the part written is ever touched, and the
     // text is never copied as it grows.
-    InnerTextCollector(const HtmlDocument& doc, const PageStyle& style, std::size_t sizeHint)
-        : m_doc(doc), m_style(style), m_natures(natureTable()), m_out(sizeHint)
+    InnerTextCollector(const HtmlDocument& doc, const PageStyle& style, std::size_t sizeHint,
+                       const NodeFilter& leaveOut)
+        : m_doc(doc), m_style(style), m_natures(natureTable()), m_leaveOut(leaveOut), m_out(sizeHint)
     {
     }
 
@@ -380,6 +381,8 @@ private:
                 continue;
             }
             const Node c = HtmlDocument::child(f.node, f.next++);
+            if (m_leaveOut && m_leaveOut(c))
+                continue;
             switch (HtmlDocument::kind(c)) {
             case HtmlNodeKind::Element:
                 enter(c, f);  // may grow the stack: f is not used after this
@@ -537,6 +540,10 @@ private:
         if (svg) {
             if (!svgRenders(name))
                 return std::nullopt;
+        } else if (ns == HtmlNamespace::MathMl) {
+            // What a formula is written in for machines is not shown.
+            if (name == "annotation" || name == "annotation-xml")
+                return std::nullopt;
         } else if (code != HtmlDocument::unknownTag) {
             nature = m_natures[static_cast<size_t>(code)];
             if (nature.skip)
@@ -550,6 +557,16 @@ private:
         if (svg) {
             box.svgText = parent.svgText || svgIsText(name);
             box.filter = box.svgText || !box.style.inSvg ? ChildFilter::All : ChildFilter::SvgText;
+            // Each <text> is laid out as a block of its own, so its text is a line of
+            // its own; <tspan> and <textPath> run on inside it.
+            if (name == "text" && !parent.svgText)
+                box.style.display = Display::Block;
+        } else if (ns == HtmlNamespace::MathMl) {
+            // A formula set apart (display="block") is a line of its own; an inline
+            // one runs on in its sentence.
+            const auto display = HtmlDocument::attribute(n, "display");
+            if (name == "math" && display && equalsNoCaseAscii(*display, "block"))
+                box.style.display = Display::Block;
         } else {
             box.replaced = nature.replaced;
             box.paragraph = nature.paragraph;
@@ -717,6 +734,7 @@ private:
     const HtmlDocument& m_doc;
     const PageStyle& m_style;
     const std::vector<ElementNature>& m_natures;
+    const NodeFilter& m_leaveOut;
     std::unordered_map<std::string, icu::Locale> m_locales;  // by language subtag
     std::vector<Frame> m_stack;
     LineBreakOutput m_out;
@@ -724,9 +742,10 @@ private:
 
 }  // namespace
 
-Text collectInnerText(const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style, std::size_t sizeHint)
+Text collectInnerText(const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style, std::size_t sizeHint,
+                      const NodeFilter& leaveOut)
 {
-    return InnerTextCollector(doc, style, sizeHint).run(root);
+    return InnerTextCollector(doc, style, sizeHint, leaveOut).run(root);
 }
 
 }  // namespace sorvane

@@ -3,6 +3,7 @@
 // breaks and a plain space for each no-break space.
 
 #include <cstddef>
+#include <functional>
 
 #include "common/text.h"
 #include "engine/render/css_style.h"
@@ -10,9 +11,13 @@
 
 namespace sorvane {
 
+// Tells, for a node about to be rendered, whether it is left out with all it holds.
+using NodeFilter = std::function<bool(HtmlDocument::Node node)>;
+
 // The rendered text of `root`'s content, styled by `style`. `sizeHint` is the size of the
-// page's markup, used to reserve the output. Never fails: content that cannot be shown
-// gives no text.
-Text collectInnerText(const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style, std::size_t sizeHint);
+// page's markup, used to reserve the output. Nodes `leaveOut` names give nothing, as if
+// they were not there. Never fails: content that cannot be shown gives no text.
+Text collectInnerText(const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style, std::size_t sizeHint,
+                      const NodeFilter& leaveOut = {});
 
 }  // namespace sorvane

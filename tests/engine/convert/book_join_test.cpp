@@ -2,15 +2,24 @@
 // names of the parts, chapters that fail, and writes that fail.
 #include "engine/convert/book_join.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/natural_order.h"
 #include "io/codepage.h"
+#include "io/temporary_files.h"
 #include "support/scratch_folder.h"
 
 namespace sorvane {
@@ -187,6 +196,101 @@ TEST(BookJoin, AFailedWriteLeavesNoHalfBook)
         EXPECT_EQ(report.error().code, ErrorCode::WouldOverwrite);
         EXPECT_EQ(readFile(out / "chap1.txt"), "第一章");
     }
+}
+
+// A signal that ends the program between two parts of a book leaves neither a part nor a
+// temporary file. The join runs in a child process, held once its first part is written.
+// A book of fewer parts than the one it replaces: the earlier book's extra part goes, a
+// chapter that is only named like a part stays.
+TEST(BookJoin, AShorterBookRemovesTheOldExtraPartsButNoChapter)
+{
+    ScratchFolder out;
+    writeFile(out / "book_0005.txt", "第一章");
+    writeFile(out / "book_0009.txt", "old part");
+    BookOptions options;
+    options.render = fakeRenderer({{"book_0005.txt", u"第一章"}, {"2.htm", u"第二章"}});
+    const Result<BookReport> report =
+        joinBook({out / "book_0005.txt", out / "2.htm"}, out.path(), "book", {}, {}, options);
+    ASSERT_TRUE(report.ok()) << report.error().describe();
+    EXPECT_EQ(folderNames(out.path()), (std::vector<std::string>{"book.txt", "book_0005.txt"}));
+}
+
+TEST(BookJoin, ASignalBetweenTwoPartsLeavesNothingBehind)
+{
+    const Text longLine(12000, u'长');
+    ConversionParams params;
+    params.maxSize = "1";  // two parts: the long line is the second
+    for (const int sig : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(strsignal(sig));
+        ScratchFolder dir;
+        const fs::path out = dir / "out";
+        fs::create_directory(out);
+        writeFile(out / "book.txt", "old book");
+        const fs::path marker = dir / "held";
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::alarm(60);
+            removeTemporaryFilesOnSignals();
+            BookOptions options;
+            options.render = fakeRenderer({{"1.htm", u"第一章"}, {"2.htm", longLine.c_str()}});
+            // Rendering reports up to 0.8; more means a part is written.
+            options.progress = [&marker](double done) {
+                if (done <= 0.8)
+                    return;
+                writeFile(marker, "");
+                for (;;)
+                    ::pause();
+            };
+            (void)joinBook({"1.htm", "2.htm"}, out, "book", params, {}, options);
+            ::_exit(1);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!fs::exists(marker) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const bool held = fs::exists(marker);
+        const std::size_t whileHeld = folderNames(out).size();
+        ::kill(pid, sig);
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        ASSERT_TRUE(held) << "the join never wrote its first part";
+        EXPECT_EQ(whileHeld, 2u);  // the old book and the first part's temporary file
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), sig);
+        EXPECT_EQ(folderNames(out), std::vector<std::string>{"book.txt"});
+        EXPECT_EQ(readFile(out / "book.txt"), "old book");
+    }
+}
+
+// With noClobber an existing book is refused before any chapter is rendered; the folder
+// is made only for a book that is written.
+TEST(BookJoin, NoClobberAndTheOutputFolder)
+{
+    ScratchFolder dir;
+    writeFile(dir / "book.txt", "old book");
+    int rendered = 0;
+    BookOptions options;
+    options.noClobber = true;
+    options.render = [&rendered](const fs::path&) -> Result<Text> {
+        ++rendered;
+        return Text(u"正文");
+    };
+    Result<BookReport> refused = joinBook({"1.htm"}, dir.path(), "book", {}, {}, options);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, ErrorCode::OutputExists);
+    EXPECT_NE(refused.error().message.find((dir / "book.txt").string()), std::string::npos);
+    EXPECT_EQ(rendered, 0);
+    EXPECT_EQ(readFile(dir / "book.txt"), "old book");
+
+    Result<BookReport> made = joinBook({"1.htm"}, dir / "new" / "deep", "book", {}, {}, options);
+    ASSERT_TRUE(made.ok()) << made.error().describe();
+    EXPECT_EQ(readFile(dir / "new" / "deep" / "book.txt"), encodeCp936(u"正文\r\n").bytes);
+
+    writeFile(dir / "file", "x");
+    Result<BookReport> blocked = joinBook({"1.htm"}, dir / "file" / "sub", "book", {}, {}, options);
+    ASSERT_FALSE(blocked.ok());
+    EXPECT_EQ(blocked.error().code, ErrorCode::Unwritable);
 }
 
 TEST(BookJoin, BaseNames)

@@ -36,6 +36,13 @@ std::string item(const char* id, const char* href)
     return std::string("<item id='") + id + "' href='" + href + "' media-type='application/xhtml+xml'/>";
 }
 
+// The book read as the reader table hands it over: the probe, named as a book.
+Result<Text> readBook(const std::string& bytes, ReadProblems& problems)
+{
+    DocumentProbe document(bytes, "book.epub");
+    return readEpub(document, problems);
+}
+
 TEST(EpubReader, DamagedBookRendersWhatCanBeReadAndNamesTheRest)
 {
     const std::string bytes = book(item("a", "a.xhtml") + item("b", "bad.xhtml") + item("c", "gone.xhtml") +
@@ -46,7 +53,7 @@ TEST(EpubReader, DamagedBookRendersWhatCanBeReadAndNamesTheRest)
                                     {"OPS/bad.xhtml", page("<p>坏</p>"), true, -1, true},
                                     {"OPS/d.xhtml", page("<p>丁</p><script src='x.js'/><p>戊</p>")}});
     ReadProblems problems;
-    auto text = readEpubBytes(bytes, problems);
+    auto text = readBook(bytes, problems);
     ASSERT_TRUE(text.ok()) << text.error().describe();
     // "a" listed twice comes out once; the self-closed script hides nothing.
     EXPECT_EQ(*text, u"甲\r\n\r\n丁\r\n\r\n戊");
@@ -59,7 +66,7 @@ TEST(EpubReader, DamagedBookRendersWhatCanBeReadAndNamesTheRest)
 
     // Nothing readable at all: an error naming the first problem.
     ReadProblems none;
-    auto empty = readEpubBytes(book(item("c", "gone.xhtml"), "<itemref idref='c'/>", {}), none);
+    auto empty = readBook(book(item("c", "gone.xhtml"), "<itemref idref='c'/>", {}), none);
     ASSERT_FALSE(empty.ok());
     EXPECT_NE(empty.error().message.find("gone.xhtml"), std::string::npos) << empty.error().message;
 }
@@ -87,7 +94,7 @@ TEST(EpubReader, EncryptedContentIsRefusedObfuscatedFontsAreNot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.algorithm);
         ReadProblems problems;
-        auto text = readEpubBytes(book(item("a", "a.xhtml"), "<itemref idref='a'/>", {encryption(c.algorithm), chapter}),
+        auto text = readBook(book(item("a", "a.xhtml"), "<itemref idref='a'/>", {encryption(c.algorithm), chapter}),
                                   problems);
         if (c.refused) {
             ASSERT_FALSE(text.ok());
@@ -96,6 +103,38 @@ TEST(EpubReader, EncryptedContentIsRefusedObfuscatedFontsAreNot)
             ASSERT_TRUE(text.ok()) << text.error().describe();
             EXPECT_EQ(*text, u"正文");
         }
+    }
+}
+
+TEST(EpubReader, ChaptersShowAsABrowserShowsThem)
+{
+    const struct {
+        const char* what;
+        std::string chapter;
+        const char16_t* text;
+    } cases[] = {
+        {"internal DTD subset",
+         "<?xml version='1.0' encoding='utf-8'?>\n<!DOCTYPE html [\n<!ENTITY nbsp '&#160;'>\n"
+         "<!ENTITY odd \"a ] > b\"><!-- ] -->\n]>\n<html xmlns='http://www.w3.org/1999/xhtml'><body><p>正文</p>"
+         "</body></html>",
+         u"正文"},
+        {"doctype without subset", "<!DOCTYPE html><html><body><p>正文</p></body></html>", u"正文"},
+        {"svg text",
+         page("<p>图</p><svg xmlns='http://www.w3.org/2000/svg'><text x='0' y='10'>第一行</text>"
+              "<text x='0' y='20'>第二行</text></svg>"),
+         u"图\r\n\r\n第一行\r\n第二行"},
+        {"mathml",
+         page("<p>公式</p><math xmlns='http://www.w3.org/1998/Math/MathML' display='block'><mi>a</mi><mo>+</mo>"
+              "<mi>b</mi></math>"),
+         u"公式\r\n\r\na+b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReadProblems problems;
+        auto text = readBook(book(item("a", "a.xhtml"), "<itemref idref='a'/>", {{"OPS/a.xhtml", c.chapter}}),
+                             problems);
+        ASSERT_TRUE(text.ok()) << text.error().describe();
+        EXPECT_EQ(*text, c.text);
     }
 }
 

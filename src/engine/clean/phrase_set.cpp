@@ -1,0 +1,52 @@
+#include "engine/clean/phrase_set.h"
+
+#include <algorithm>
+
+#include "engine/clean/text_marks.h"
+
+namespace sorvane::clean {
+
+PhraseSet::PhraseSet(std::initializer_list<std::u16string_view> phrases)
+{
+    for (std::u16string_view p : phrases) {
+        if (p.empty())
+            continue;
+        Text folded;
+        for (char16_t c : p)
+            folded.push_back(foldWidthAndCase(c));
+        m_firsts.set(folded.front());
+        m_byFirst[folded.front()].push_back(std::move(folded));
+    }
+    for (auto& [first, list] : m_byFirst)
+        std::sort(list.begin(), list.end(), [](const Text& a, const Text& b) { return a.size() > b.size(); });
+}
+
+std::size_t PhraseSet::matchAt(TextView text, std::size_t at) const
+{
+    const char16_t first = foldWidthAndCase(text[at]);
+    if (!m_firsts.test(first))
+        return 0;
+    const auto bucket = m_byFirst.find(first);
+    if (bucket == m_byFirst.end())
+        return 0;
+    for (const Text& p : bucket->second) {
+        if (at + p.size() > text.size())
+            continue;
+        std::size_t k = 1;
+        while (k < p.size() && foldWidthAndCase(text[at + k]) == p[k])
+            ++k;
+        if (k == p.size())
+            return p.size();
+    }
+    return 0;
+}
+
+std::optional<PhraseSet::Hit> PhraseSet::find(TextView text, std::size_t from) const
+{
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (const std::size_t length = matchAt(text, i))
+            return Hit{i, length};
+    return std::nullopt;
+}
+
+}  // namespace sorvane::clean

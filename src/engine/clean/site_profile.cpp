@@ -1,0 +1,180 @@
+#include "engine/clean/site_profile.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+#include "engine/clean/chapter_heading.h"
+#include "engine/clean/text_marks.h"
+
+namespace sorvane::clean {
+namespace {
+
+// Lines this near the top or the bottom of a page are compared across pages.
+constexpr std::size_t kZone = 8;
+// A site line may stand this many ranks away from where it stands on most pages.
+constexpr int kRankSlack = 1;
+// Lines up to this long are looked for in the body of the story.
+constexpr std::size_t kShortLine = 20;
+
+// The page's heading with a chapter mark: it is the chapter's own, never the site's.
+std::optional<std::size_t> markedHeading(const CleanPage& page)
+{
+    const std::optional<std::size_t> h = page.headingIndex();
+    if (h && findChapterMark(page.lines[*h]))
+        return h;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::uint64_t SiteProfile::zoneKey(std::uint64_t shape, bool fromBottom)
+{
+    return fromBottom ? (shape * 0x9E3779B97F4A7C15ull) ^ 1 : shape;
+}
+
+// Calls visit(index, key, shape, rank) for each non-blank line among the first and the last
+// kZone of the page, the marked heading aside; a line in both zones is visited twice.
+template <typename Visit>
+void SiteProfile::forEachZoneLine(const CleanPage& page, Visit visit)
+{
+    const std::optional<std::size_t> heading = markedHeading(page);
+    std::vector<std::size_t> lines;
+    for (std::size_t i = 0; i < page.lines.size(); ++i)
+        if (!page.lines[i].empty() && i != heading)
+            lines.push_back(i);
+    const std::size_t n = lines.size();
+    for (std::size_t r = 0; r < std::min(kZone, n); ++r) {
+        const std::size_t top = lines[r];
+        const std::uint64_t topShape = shapeKey(page.lines[top]);
+        visit(top, zoneKey(topShape, false), topShape, r);
+        const std::size_t bottom = lines[n - 1 - r];
+        const std::uint64_t bottomShape = shapeKey(page.lines[bottom]);
+        visit(bottom, zoneKey(bottomShape, true), bottomShape, r);
+    }
+}
+
+// Calls visit(key) for each short non-blank line between the two zones, in the body of
+// the story. Long lines never recur word for word.
+template <typename Visit>
+void SiteProfile::forEachMiddleLine(const CleanPage& page, Visit visit)
+{
+    std::size_t seen = 0;
+    std::size_t n = 0;
+    for (const Text& line : page.lines)
+        n += line.empty() ? 0 : 1;
+    for (const Text& line : page.lines) {
+        if (line.empty())
+            continue;
+        if (seen >= kZone && seen + kZone < n && line.size() <= kShortLine)
+            visit(shapeKey(line));
+        ++seen;
+    }
+}
+
+void SiteProfile::add(const CleanPage& page)
+{
+    ++m_pages;
+    const auto pageTag = static_cast<std::uint32_t>(m_pages);
+    forEachZoneLine(page, [&](std::size_t index, std::uint64_t key, std::uint64_t shape, std::size_t rank) {
+        Seen& s = m_seen[key];
+        s.shape = shape;
+        // Words in quotation marks are somebody's in the story, never the site's.
+        const TextView line = trimBlanks(page.lines[index]);
+        s.quoted = !line.empty() && TextView(u"“「『\"'‘").find(line.front()) != TextView::npos;
+        if (s.lastPage == pageTag)
+            return;  // once a page
+        s.lastPage = pageTag;
+        ++s.pages;
+        ++s.ranks[rank];
+    });
+    forEachMiddleLine(page, [&](std::uint64_t shape) {
+        Middle& m = m_middle[shape];
+        if (m.lastPage != pageTag) {
+            m.lastPage = pageTag;
+            ++m.pages;
+        }
+    });
+    if (const std::optional<std::size_t> h = markedHeading(page)) {
+        Text prefix = headingPrefix(page.lines[*h]);
+        if (!prefix.empty() && prefix.size() <= 30)
+            ++m_prefixes[std::move(prefix)];
+    }
+}
+
+void SiteProfile::settle()
+{
+    const auto pages = static_cast<std::uint32_t>(m_pages);
+    for (auto& [key, s] : m_seen) {
+        (void)key;
+        s.mode = static_cast<std::uint8_t>(std::max_element(std::begin(s.ranks), std::end(s.ranks)) - std::begin(s.ranks));
+        std::uint32_t near = 0;
+        for (int r = s.mode - kRankSlack; r <= s.mode + kRankSlack; ++r)
+            if (r >= 0 && r < static_cast<int>(kZone))
+                near += s.ranks[r];
+        // A line also found in the body of the story on some pages is the story's own.
+        const auto middle = m_middle.find(s.shape);
+        const std::uint32_t middlePages = middle == m_middle.end() ? 0 : middle->second.pages;
+        const bool inStory = middlePages >= std::max<std::uint32_t>(2, pages / 10);
+        // Most pages: two thirds of a book, every page of a book of a few.
+        const std::uint32_t most = pages < 6 ? pages : (2 * pages + 2) / 3;
+        s.site = pages >= 3 && near >= most && !inStory && !s.quoted;
+    }
+    // The book's name: the prefix most headings share.
+    std::uint32_t best = 0;
+    for (const auto& [prefix, count] : m_prefixes)
+        if (count > best || (count == best && prefix < m_bookName)) {
+            best = count;
+            m_bookName = prefix;
+        }
+    if (best < 2)
+        m_bookName.clear();
+}
+
+void SiteProfile::apply(CleanPage& page) const
+{
+    std::vector<char> drop(page.lines.size(), 0);
+    if (!m_seen.empty()) {
+        forEachZoneLine(page, [&](std::size_t index, std::uint64_t key, std::uint64_t, std::size_t rank) {
+            const auto it = m_seen.find(key);
+            if (it == m_seen.end() || !it->second.site)
+                return;
+            if (std::abs(static_cast<int>(rank) - static_cast<int>(it->second.mode)) <= kRankSlack)
+                drop[index] = 1;
+        });
+    }
+    // A heading that is one of the site's lines (the book's name on every page) is no
+    // heading.
+    if (const std::optional<std::size_t> h = page.headingIndex(); h && drop[*h])
+        page.headingFirst = false;
+    std::vector<Text> kept;
+    kept.reserve(page.lines.size());
+    for (std::size_t i = 0; i < page.lines.size(); ++i) {
+        if (drop[i])
+            page.removed.push_back({Removal::Repeated, std::move(page.lines[i])});
+        else
+            kept.push_back(std::move(page.lines[i]));
+    }
+    page.lines = std::move(kept);
+    if (const std::optional<std::size_t> h = page.headingIndex())
+        page.lines[*h] = tidyHeading(page.lines[*h], m_bookName);
+}
+
+void dropRepeatedHeadings(const std::vector<CleanPage*>& pages)
+{
+    std::optional<Text> last;
+    for (CleanPage* page : pages) {
+        const std::optional<std::size_t> h = page->headingIndex();
+        if (!h)
+            continue;
+        if (last && sameChapter(*last, page->lines[*h])) {
+            page->removed.push_back({Removal::Heading, std::move(page->lines[*h])});
+            page->lines.erase(page->lines.begin() + static_cast<std::ptrdiff_t>(*h));
+            page->headingFirst = false;
+            continue;
+        }
+        last = page->lines[*h];
+    }
+}
+
+}  // namespace sorvane::clean
