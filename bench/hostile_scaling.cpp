@@ -27,6 +27,7 @@
 #include "engine/render/html_renderer.h"
 #include "engine/render/plain_text_renderer.h"
 #include "engine/convert/renderer.h"
+#include "support/hostile_word.h"
 #include "support/zip_writer.h"
 
 namespace {
@@ -69,6 +70,25 @@ constexpr char kRtfName[] = "book.rtf";
 constexpr char kMhtName[] = "page.mht";
 constexpr char kEpubName[] = "book.epub";
 constexpr char kDocxName[] = "book.docx";
+constexpr char kOdtName[] = "book.odt";
+constexpr char kDocName[] = "book.doc";
+constexpr char kFb2Name[] = "book.fb2";
+constexpr char kFb2ZipName[] = "book.fb2.zip";
+constexpr char kMobiName[] = "book.mobi";
+
+// A Word 97 document whose character-property bin table, of about `bytes` bytes, names
+// one page of 101 runs in every entry.
+std::string docBinTableOnOnePage(std::size_t bytes)
+{
+    std::string fixture;
+    if (FILE* f = std::fopen(SORVANE_TEST_DATA "/office/doc-chinese-english/input.doc", "rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            fixture.append(buffer, n);
+        std::fclose(f);
+    }
+    return test::wordWithOnePageBinTable(fixture, bytes / 8);
+}
 
 // An EPUB whose spine lists `items` chapters, each a small page.
 std::string epubWithSpine(std::size_t bytes)
@@ -110,6 +130,93 @@ std::string docxNested(std::size_t bytes)
     return test::zipArchive({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", document, true}});
 }
 
+// The members of an EPUB whose package lists `hrefs` as its spine, in that order.
+std::string epubOf(const std::vector<std::string>& hrefs, std::vector<test::ZipEntry> members)
+{
+    std::string manifest, spine;
+    for (std::size_t i = 0; i < hrefs.size(); ++i) {
+        const std::string id = "c" + std::to_string(i);
+        manifest += "<item id=\"" + id + "\" href=\"" + hrefs[i] + "\" media-type=\"application/xhtml+xml\"/>";
+        spine += "<itemref idref=\"" + id + "\"/>";
+    }
+    members.insert(members.begin(),
+                   {{"mimetype", "application/epub+zip"},
+                    {"META-INF/container.xml",
+                     "<?xml version=\"1.0\"?><container version=\"1.0\" "
+                     "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
+                     "<rootfile full-path=\"book.opf\" media-type=\"application/oebps-package+xml\"/>"
+                     "</rootfiles></container>"},
+                    {"book.opf",
+                     "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\">"
+                     "<manifest>" + manifest + "</manifest><spine>" + spine + "</spine></package>"}});
+    return test::zipArchive(members);
+}
+
+// A sheet of many rules, and a page that links it again and again.
+std::string manyRules()
+{
+    std::string sheet;
+    for (int i = 0; i < 2000; ++i)
+        sheet += ".k" + std::to_string(i) + " p span { display: none }\n";
+    return sheet;
+}
+
+std::string linksToOneSheet(std::size_t bytes)
+{
+    std::string page = "<html><head>";
+    while (page.size() < bytes)
+        page += "<link rel=\"stylesheet\" href=\"s.css\"/><link rel=\"stylesheet\" href=\"./s.css\"/>";
+    return page + "</head><body><p>x</p></body></html>";
+}
+
+std::string epubLinkingOneSheet(std::size_t bytes)
+{
+    return epubOf({"c.xhtml"}, {{"c.xhtml", linksToOneSheet(bytes)}, {"s.css", manyRules()}});
+}
+
+// A saved page of html and css parts at the given locations.
+std::string savedPage(const std::vector<std::pair<std::string, std::string>>& parts)
+{
+    std::string s = "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"B\"; type=\"text/html\"\r\n\r\n";
+    for (const auto& [location, content] : parts)
+        s += "--B\r\nContent-Type: " + std::string(location.ends_with(".css") ? "text/css" : "text/html") +
+             "\r\nContent-Location: http://x/" + location + "\r\n\r\n" + content + "\r\n";
+    return s + "--B--\r\n";
+}
+
+std::string mhtLinkingOneSheet(std::size_t bytes)
+{
+    return savedPage({{"p.htm", linksToOneSheet(bytes)}, {"s.css", manyRules()}});
+}
+
+// A frameset whose frames all show one page.
+std::string mhtFramesOnOnePage(std::size_t bytes)
+{
+    std::string frames = "<html><frameset>";
+    while (frames.size() < bytes)
+        frames += "<frame src=\"p.htm\">";
+    return savedPage({{"top.htm", frames + "</frameset></html>"}, {"p.htm", "<p>page</p>"}});
+}
+
+// A spine naming one chapter under many spellings of its name; the chapter is half the
+// book.
+std::string epubChapterSpellings(std::size_t bytes)
+{
+    const std::string name = "chapterabcdefghijklmnop.xhtml";
+    std::vector<std::string> hrefs;
+    for (std::size_t i = 0; i < bytes / 2 / 120; ++i) {
+        std::string href = name;
+        for (std::size_t bit = 0; bit < 16; ++bit)
+            if (i >> bit & 1)
+                href[7 + bit] = static_cast<char>(href[7 + bit] - 'a' + 'A');
+        hrefs.push_back(href);
+    }
+    std::string chapter = "<html><body>";
+    while (chapter.size() < bytes / 2)
+        chapter += "<p>chapter text</p>";
+    return epubOf(hrefs, {{name, chapter + "</body></html>"}});
+}
+
 // `unit` repeated up to `bytes`, between `head` and `tail`.
 std::string fill(std::size_t bytes, std::string_view head, std::string_view unit, std::string_view tail = {})
 {
@@ -134,6 +241,95 @@ std::string numbered(std::size_t bytes, std::string_view head, std::string_view 
     }
     s.append(tail);
     return s;
+}
+
+// An FB2 book whose main body nests sections, each with a title and a stanza.
+std::string fb2Nested(std::size_t bytes)
+{
+    const std::string unit = "<section><title><p>t</p></title><poem><stanza><v>x</v></stanza></poem>";
+    const std::size_t units = std::max<std::size_t>(1, bytes / (unit.size() + 10));
+    std::string s = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body>";
+    for (std::size_t i = 0; i < units; ++i)
+        s += unit;
+    for (std::size_t i = 0; i < units; ++i)
+        s += "</section>";
+    return s + "</body></FictionBook>";
+}
+
+// Nested sections of text that deflates little, in a .fb2.zip (an archive that
+// inflates much more is refused as a bomb).
+std::string fb2Zipped(std::size_t bytes)
+{
+    std::string s = "<?xml version=\"1.0\"?><FictionBook><body>";
+    std::uint32_t seed = 1;
+    std::size_t open = 0;
+    while (s.size() < bytes) {
+        s += "<section><p>";
+        for (int i = 0; i < 64; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            s += static_cast<char>('a' + (seed >> 16) % 26);
+        }
+        s += "</p>";
+        ++open;
+    }
+    for (; open > 0; --open)
+        s += "</section>";
+    s += "</body></FictionBook>";
+    return test::zipArchive({{"book.fb2", s, true}});
+}
+
+void putBig16(std::string& s, std::size_t at, std::uint32_t v)
+{
+    s[at] = static_cast<char>(v >> 8);
+    s[at + 1] = static_cast<char>(v);
+}
+
+void putBig32(std::string& s, std::size_t at, std::uint32_t v)
+{
+    putBig16(s, at, v >> 16);
+    putBig16(s, at + 2, v & 0xFFFF);
+}
+
+// A Mobipocket book of uncompressed 4 KB text records, each a repeated unit (cut to
+// the record's size).
+std::string mobiRecords(std::size_t bytes, std::string_view unit)
+{
+    const std::size_t records = std::min<std::size_t>(60000, std::max<std::size_t>(1, bytes / 4096));
+    std::string text = fill(4096, "", unit).substr(0, 4096);
+    std::string record0(16 + 232, '\0');
+    putBig16(record0, 0, 1);  // no compression
+    putBig32(record0, 4, static_cast<std::uint32_t>(records * 4096));
+    putBig16(record0, 8, static_cast<std::uint32_t>(records));
+    putBig16(record0, 10, 4096);
+    record0.replace(16, 4, "MOBI");
+    putBig32(record0, 20, 232);
+    putBig32(record0, 24, 2);
+    putBig32(record0, 28, 65001);
+    putBig32(record0, 36, 6);
+    for (std::size_t at = 40; at < 80; at += 4)
+        putBig32(record0, at, 0xFFFFFFFF);
+    putBig32(record0, 80, static_cast<std::uint32_t>(records + 1));
+    putBig32(record0, 108, 0xFFFFFFFF);
+    putBig32(record0, 164, 0xFFFFFFFF);
+    putBig32(record0, 168, 0xFFFFFFFF);
+    putBig32(record0, 244, 0xFFFFFFFF);
+    const std::size_t count = records + 1;
+    std::string db(78, '\0');
+    db.replace(0, 4, "Book");
+    db.replace(60, 8, "BOOKMOBI");
+    putBig16(db, 76, static_cast<std::uint32_t>(count));
+    std::size_t offset = 78 + 8 * count + 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string entry(8, '\0');
+        putBig32(entry, 0, static_cast<std::uint32_t>(offset));
+        putBig32(entry, 4, static_cast<std::uint32_t>(2 * i));
+        db += entry;
+        offset += i == 0 ? record0.size() : text.size();
+    }
+    db += std::string(2, '\0') + record0;
+    for (std::size_t i = 0; i < records; ++i)
+        db += text;
+    return db;
 }
 
 // A tag of about `bytes` bytes with distinct attributes.
@@ -230,6 +426,31 @@ const std::vector<Family>& families()
          renderAsFile<kMhtName>},
         {"epub long spine", epubWithSpine, renderAsFile<kEpubName>},
         {"docx nested paragraphs", docxNested, renderAsFile<kDocxName>},
+        {"docx empty elements",
+         [](std::size_t b) {
+             return test::zipArchive(
+                 {{"[Content_Types].xml", "<Types/>"},
+                  {"word/document.xml",
+                   fill(b, "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>",
+                        "<w:p/>", "</w:body></w:document>")}});
+         },
+         renderAsFile<kDocxName>},
+        {"odt repeated space marks",
+         [](std::size_t b) {
+             return test::zipArchive(
+                 {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                  {"content.xml",
+                   fill(b, "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:text>"
+                           "<text:p>a",
+                        "<text:s text:c=\"1024\"/>", "b</text:p></office:text></office:body></office:document-content>")}});
+         },
+         renderAsFile<kOdtName>},
+        {"epub one sheet linked again and again", epubLinkingOneSheet, renderAsFile<kEpubName>},
+        {"mht one sheet linked again and again", mhtLinkingOneSheet, renderAsFile<kMhtName>},
+        {"mht frames showing one page", mhtFramesOnOnePage, renderAsFile<kMhtName>},
+        {"epub one chapter under many spellings", epubChapterSpellings, renderAsFile<kEpubName>},
+        {"doc bin table naming one page", docBinTableOnOnePage, renderAsFile<kDocName>},
     };
     return all;
 }

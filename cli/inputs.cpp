@@ -15,11 +15,12 @@ bool hidden(const std::filesystem::path& path)
     return !name.empty() && name[0] == '.';
 }
 
-// A web page or a plain-text file by its name alone; the first bytes are not looked at,
-// so the walk reads no file.
-bool isWebPage(const std::filesystem::path& path)
+// A document by its name alone (a web page, or a name a reader takes: a book, a saved
+// page, a Word document), or a plain-text file; the first bytes are not looked at, so
+// the walk reads no file.
+bool isDocument(const std::filesystem::path& path)
 {
-    return documentKindByName(path) == DocumentKind::Html;
+    return documentKindByName(path) == DocumentKind::Html || readByReaderName(path);
 }
 
 bool isPlainText(const std::filesystem::path& path)
@@ -41,7 +42,7 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
     // never a source of it.
     const std::filesystem::path skip = outputFolder.empty() ? std::filesystem::path() : resolved(outputFolder);
     std::vector<std::filesystem::path> found;
-    std::vector<std::filesystem::path> texts;  // used only when the folder holds no page
+    std::vector<std::filesystem::path> texts;  // used only when the folder holds no document
     std::error_code ec;
     const auto options = std::filesystem::directory_options::skip_permission_denied;
     auto visit = [&](const std::filesystem::directory_entry& entry, auto& iterator) {
@@ -60,7 +61,7 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
         }
         if (!entry.is_regular_file(statusError))
             return;
-        if (isWebPage(entry.path()))
+        if (isDocument(entry.path()))
             found.push_back(entry.path());
         else if (isPlainText(entry.path()))
             texts.push_back(entry.path());
@@ -83,8 +84,8 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
     if (found.empty())
         found = std::move(texts);
     if (found.empty()) {
-        list.problems.push_back({folder.string(), recursive ? "文件夹及其子文件夹中没有网页或文本文件"
-                                                            : "文件夹中没有网页或文本文件（子文件夹要用 -r）"});
+        list.problems.push_back({folder.string(), recursive ? "文件夹及其子文件夹中没有可读取的文档或文本文件"
+                                                            : "文件夹中没有可读取的文档或文本文件（子文件夹要用 -r）"});
         return;
     }
     std::sort(found.begin(), found.end(), [&](const auto& a, const auto& b) {

@@ -36,6 +36,8 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
     }
     for (const ChapterFailure& failure : report->failures)
         std::fprintf(stderr, "%s\n", messageLine(failure.source, failure.error).c_str());
+    for (const ChapterProblem& problem : report->problems)
+        std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.source.c_str(), problem.problem.c_str());
     printRemovals(report->removed, options.showRemoved);
     if (!options.quiet)
         for (const auto& file : report->files)
@@ -51,7 +53,8 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
         std::fprintf(stderr, "已合并 %zu 个文件，%zu 个失败\n", report->chapters,
                      report->failures.size() + static_cast<std::size_t>(failuresBefore));
     std::fflush(stdout);
-    return failuresBefore == 0 && report->failures.empty() ? 0 : 1;
+    return exitStatus(failuresBefore + static_cast<int>(report->failures.size()),
+                      static_cast<int>(report->problems.size()));
 }
 
 }  // namespace sorvane::cli

@@ -1,6 +1,6 @@
 // sorvane-cli: converts documents from the command line with the same engine and the same
 // parameter texts as the window. Exit status: 0 all converted (or skipped), 1 some failed,
-// 2 bad usage.
+// 2 bad usage, 3 all written but with parts a reader could not read left out.
 
 #include <unistd.h>
 
@@ -9,7 +9,6 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -44,7 +43,7 @@ struct Job {
     std::string output;  // what goes to standard output (--stdout, --raw, or the file list)
     std::string error;   // the failure or skip line
     std::size_t lost = 0;
-    ReadProblems problems;  // parts of a book that could not be read (--raw)
+    ReadProblems problems;  // what the reader could not read of the document
     clean::RemovalReport removed;  // what cleaning took out
     std::shared_ptr<const clean::SiteProfile> site;  // what the pages of its folder share
     bool noStory = false;  // a web page without a story, left out
@@ -61,13 +60,13 @@ void fail(Job& job, const Error& error)
     job.converted.reset();
 }
 
-EngineContext contextFor(const Job& job, const Options& options)
+EngineContext contextFor(Job& job, const Options& options)
 {
     EngineContext context;  // renderDocument, no caption, no progress
     if (job.input.fromStdin)
-        context.render = [&options](const std::filesystem::path& name) {
-            return options.params.cleanPages ? renderStoryBytes(name, options.stdinBytes)
-                                             : renderDocumentBytes(name, options.stdinBytes);
+        context.render = [&options, &job](const std::filesystem::path& name) {
+            return options.params.cleanPages ? renderStoryBytes(name, options.stdinBytes, &job.problems)
+                                             : renderDocumentBytes(name, options.stdinBytes, &job.problems);
         };
     context.cleaning.rules = options.rules;
     context.cleaning.site = job.site;
@@ -97,6 +96,7 @@ void convertJob(Job& job, const ConversionParams& params, const Options& options
             Result<ConvertedText> converted = convertDocument(job.input.source, params, options.list, context);
             if (!converted)
                 return fail(job, converted.error());
+            job.problems.insert(job.problems.end(), converted->problems.begin(), converted->problems.end());
             if (options.mode == Mode::Files) {
                 job.converted.emplace(std::move(*converted));
                 return;
@@ -123,6 +123,9 @@ void writeJob(Job& job, std::size_t index, BatchPlan& plan, const Options& optio
         EngineContext context = contextFor(job, options);
         context.claimOutputs = [&plan, index](const std::vector<std::filesystem::path>& names) {
             return plan.claim(index, names);
+        };
+        context.ownedElsewhere = [&plan, index](const std::filesystem::path& file) {
+            return plan.ownedElsewhere(index, file);
         };
         Result<ConversionReport> report =
             writeConverted(job.input.source, 0, *job.converted, plan.params(index), context);
@@ -174,18 +177,22 @@ int main(int argc, char** argv)
         return *status;
     Options& options = std::get<Options>(parsed);
 
+    // Standard input is sniffed and capped as a file is, so endless or binary input is
+    // refused early instead of filling memory; the other documents are still converted.
+    std::optional<Error> stdinError;
     if (options.readsStdin) {
-        options.stdinBytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        if (std::cin.bad()) {
-            std::cerr << "sorvane-cli: stdin: 读取标准输入时出错\n";
-            return 1;
-        }
+        Result<std::string> bytes = readDocumentStream(STDIN_FILENO, "stdin");
+        if (bytes)
+            options.stdinBytes = std::move(*bytes);
+        else
+            stdinError = bytes.error();
     }
 
     const InputList inputs = expandInputs(options.files, options.recursive, options.outputDir);
     int failures = 0;
     int skipped = 0;
     int converted = 0;
+    int incomplete = 0;  // converted, with parts the reader could not read
     for (const InputProblem& problem : inputs.problems) {
         std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.where.c_str(), problem.reason.c_str());
         ++failures;
@@ -205,6 +212,9 @@ int main(int argc, char** argv)
         for (std::size_t i = 0; i < jobs.size(); ++i)
             if (const auto& refusal = plan.refusal(i))
                 fail(jobs[i], *refusal);
+    for (Job& job : jobs)
+        if (stdinError && job.input.fromStdin && job.outcome == Outcome::Pending)
+            fail(job, *stdinError);
 
     if (options.params.cleanPages && options.mode != Mode::Raw)
         learnSites(jobs, options);
@@ -238,10 +248,12 @@ int main(int argc, char** argv)
             std::fwrite(job.output.data(), 1, job.output.size(), stdout);
             std::fflush(stdout);
         }
+        // Shown with --quiet too: a part left out is no progress report.
         for (const std::string& problem : job.problems) {
             clearProgress();
-            std::fprintf(stderr, "sorvane-cli: %s: 警告: %s\n", job.input.source.string().c_str(), problem.c_str());
+            std::fprintf(stderr, "sorvane-cli: %s: %s\n", job.input.source.string().c_str(), problem.c_str());
         }
+        incomplete += job.problems.empty() ? 0 : 1;
         job.output.clear();
         if (!job.removed.empty()) {
             clearProgress();
@@ -286,6 +298,8 @@ int main(int argc, char** argv)
         std::string summary = "已转换 " + std::to_string(converted) + " 个文件";
         if (skipped > 0)
             summary += "，" + std::to_string(skipped) + " 个跳过";
+        if (incomplete > 0)
+            summary += "，" + std::to_string(incomplete) + " 个有部分内容没有读出";
         summary += "，" + std::to_string(failures) + " 个失败";
         std::fprintf(stderr, "%s\n", summary.c_str());
     }
@@ -295,5 +309,5 @@ int main(int argc, char** argv)
         std::cerr << "sorvane-cli: 无法写入标准输出\n";
         return 1;
     }
-    return failures == 0 ? 0 : 1;
+    return exitStatus(failures, incomplete);
 }

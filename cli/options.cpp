@@ -130,7 +130,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
         ->check(CLI::IsMember({"none", "t2s", "s2t", "tw2sp", "s2twp"}));
     app.add_flag("-n,--no-clobber", options.noClobber,
                  "skip (and report) a document whose output file exists and was not written by this run");
-    app.add_flag("-r,--recursive", options.recursive, "take the web pages of the sub-folders of a folder argument too");
+    app.add_flag("-r,--recursive", options.recursive, "take the documents of the sub-folders of a folder argument too");
     auto* stdoutFlag = app.add_flag(
         "--stdout", toStdout, "write the converted text (all parts, in order) to standard output as UTF-8, instead of files");
     auto* rawFlag = app.add_flag(

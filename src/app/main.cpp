@@ -25,9 +25,9 @@ void onTerminate(int)
     [[maybe_unused]] const auto written = ::write(g_signalPipe[0], &byte, 1);
 }
 
-// A logout or shutdown that ends the program by signal closes the window first, so the
-// settings are saved as for any other close.
-void closeOnTermination(QWidget& window)
+// A logout or shutdown that ends the program by signal closes the window first, as the
+// system's close: nothing is asked, a run stops after its document, the settings are saved.
+void closeOnTermination(sorvane::ui::SorvMain& window)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
@@ -35,7 +35,7 @@ void closeOnTermination(QWidget& window)
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(g_signalPipe[1], &byte, 1);
-        window.close();
+        window.systemClose();
     });
     struct sigaction action = {};
     action.sa_handler = onTerminate;
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     // so when it closes.
     sorvane::ui::SorvMain window(sorvane::resolveSettingsLocation());
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) { window.close(); });
+                     [&window](QSessionManager&) { window.systemClose(); });
     closeOnTermination(window);
     // Then a signal first removes the temporary files of a write in progress.
     sorvane::removeTemporaryFilesOnSignals();

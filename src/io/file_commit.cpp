@@ -215,14 +215,70 @@ Status FileCommit::add(const std::filesystem::path& file, std::string_view bytes
     return Ok{};
 }
 
+namespace {
+
+// A second name for a file a commit is about to replace, so that a failed commit can put
+// it back. A hard link costs no copy; the name is registered as a temporary file, so a
+// signal removes it, while the file itself stays under its own name, old or new.
+class Backup {
+public:
+    // Links `target` under a temporary name; without a link (a file system that has
+    // none) there is no backup, and valid() says so.
+    explicit Backup(const std::filesystem::path& target)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_temp.emplace(temporaryName(folderOf(target)));
+            if (::link(target.c_str(), m_temp->path().c_str()) == 0) {
+                m_valid = true;
+                return;
+            }
+            m_temp->keep();  // the name is not ours
+            if (errno != EEXIST)
+                break;
+        }
+        m_temp.reset();
+    }
+    bool valid() const { return m_valid; }
+    // Renames the old file back over `target`. Returns whether it worked.
+    bool restore(const std::filesystem::path& target)
+    {
+        if (!m_valid || ::rename(m_temp->path().c_str(), target.c_str()) != 0)
+            return false;
+        m_temp->keep();
+        return true;
+    }
+
+private:
+    std::optional<TemporaryFile> m_temp;  // removed with the object unless restored
+    bool m_valid = false;
+};
+
+}  // namespace
+
+// Every file that is replaced keeps a second name until all renames are done. Should a
+// rename fail, the files renamed so far get their old content back (or are removed when
+// they are new), so the old set stays whole.
 Status FileCommit::commit()
 {
+    std::vector<std::optional<Backup>> backups(m_pending.size());
+    std::vector<bool> existed(m_pending.size(), false);
+    for (std::size_t k = 0; k < m_pending.size(); ++k) {
+        struct stat old {};
+        existed[k] = ::lstat(m_pending[k]->target.c_str(), &old) == 0;
+        if (existed[k])
+            backups[k].emplace(m_pending[k]->target);
+    }
     for (std::size_t k = 0; k < m_pending.size(); ++k) {
         Pending& p = *m_pending[k];
         if (::rename(p.temp->path().c_str(), p.target.c_str()) != 0) {
             const Error error = writeError(p.file, errno, "无法替换文件");
-            for (std::size_t done = 0; done < k; ++done)
-                ::unlink(m_pending[done]->target.c_str());
+            for (std::size_t done = 0; done < k; ++done) {
+                const std::filesystem::path& target = m_pending[done]->target;
+                if (!existed[done])
+                    ::unlink(target.c_str());
+                else
+                    backups[done]->restore(target);  // without a backup the new file stays: nothing is lost
+            }
             m_pending.clear();
             return error;
         }

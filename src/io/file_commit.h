@@ -30,8 +30,9 @@ public:
     Status add(const std::filesystem::path& file, std::string_view bytes);
 
     // Renames every file added into place, in the order added. Should a rename fail, the
-    // files already renamed are removed as well, so no mix of the set is left, and the
-    // failure is Unwritable or DiskFull naming the file. Call once.
+    // files already renamed get their old content back (those that were new are removed),
+    // so no mix of the set is left and no older file is lost, and the failure is
+    // Unwritable or DiskFull naming the file. Call once.
     Status commit();
 
 private:

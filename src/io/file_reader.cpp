@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace sorvane {
 namespace {
@@ -73,9 +74,63 @@ int readInto(int fd, std::string& bytes, std::size_t& used, bool& atEnd)
     return 0;
 }
 
+Error tooLarge(const std::string& name, std::size_t maxSize)
+{
+    const std::string size = maxSize % (1024 * 1024) == 0 ? std::to_string(maxSize / (1024 * 1024)) + " MB"
+                                                          : std::to_string(maxSize) + " 字节";
+    return Error{ErrorCode::BadInput, "文档太大（超过 " + size + "），不是能转换的文档，没有读完", name};
+}
+
+// Reads `fd` to its end: the head to `check` first, then the rest, `expected` bytes
+// or more, refusing more than `maxSize`.
+Result<std::string> readAll(int fd, const std::string& name, std::size_t headSize, const HeadCheck& check,
+                            std::size_t expected, std::size_t maxSize)
+{
+    auto readError = [&name](int err) {
+        return Error{ErrorCode::Unreadable, std::string("读取文件时出错: ") + std::strerror(err), name};
+    };
+    std::string bytes;
+    std::size_t used = 0;
+    bool atEnd = false;
+    if (check) {
+        bytes.resize(std::min(headSize, maxSize + 1));
+        if (const int err = readInto(fd, bytes, used, atEnd))
+            return readError(err);
+        if (std::optional<Error> refused = check(bytes)) {
+            if (refused->where.empty())
+                refused->where = name;
+            return *refused;
+        }
+    }
+    // The head says what the file is first (a binary file is refused as such, whatever
+    // its size); a file larger than the cap is refused before the rest is read.
+    if (expected > maxSize)
+        return tooLarge(name, maxSize);
+    // Room for the size expected and one byte more, so the end shows without a
+    // reallocation; a file that grows meanwhile is read to its new end, up to the cap
+    // and one byte more, which shows it is past the cap.
+    while (!atEnd) {
+        if (used > maxSize)
+            return tooLarge(name, maxSize);
+        bytes.resize(std::min(std::max({bytes.size() * 2, expected + 1, used + 4096}), maxSize + 1));
+        if (const int err = readInto(fd, bytes, used, atEnd))
+            return readError(err);
+    }
+    if (used > maxSize)
+        return tooLarge(name, maxSize);
+    return bytes;
+}
+
 }  // namespace
 
-Result<std::string> readWholeFile(const std::filesystem::path& file, std::size_t headSize, const HeadCheck& check)
+Result<std::string> readWholeStream(int fd, const std::string& name, std::size_t headSize, const HeadCheck& check,
+                                    std::size_t maxSize)
+{
+    return readAll(fd, name, headSize, check, 0, maxSize);
+}
+
+Result<std::string> readWholeFile(const std::filesystem::path& file, std::size_t headSize, const HeadCheck& check,
+                                  std::size_t maxSize)
 {
     // Devices, pipes and folders are refused before they are opened: opening some devices
     // has effects of its own. The check is made again on the opened file, since another
@@ -94,31 +149,8 @@ Result<std::string> readWholeFile(const std::filesystem::path& file, std::size_t
     if (auto refused = notRegular(file, st.st_mode))
         return *refused;
 
-    auto readError = [&file](int err) {
-        return Error{ErrorCode::Unreadable, std::string("读取文件时出错: ") + std::strerror(err), file.string()};
-    };
-    std::string bytes;
-    std::size_t used = 0;
-    bool atEnd = false;
-    if (check) {
-        bytes.resize(headSize);
-        if (const int err = readInto(fd.get(), bytes, used, atEnd))
-            return readError(err);
-        if (std::optional<Error> refused = check(bytes)) {
-            if (refused->where.empty())
-                refused->where = file.string();
-            return *refused;
-        }
-    }
-    // Room for the size the file has now and one byte more, so the end shows without a
-    // reallocation; a file that grows meanwhile is read to its new end.
     const auto expected = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
-    while (!atEnd) {
-        bytes.resize(std::max({bytes.size() * 2, expected + 1, used + 4096}));
-        if (const int err = readInto(fd.get(), bytes, used, atEnd))
-            return readError(err);
-    }
-    return bytes;
+    return readAll(fd.get(), file.string(), headSize, check, expected, maxSize);
 }
 
 }  // namespace sorvane

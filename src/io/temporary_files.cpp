@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 namespace sorvane {
 
@@ -30,7 +32,29 @@ std::atomic<TemporaryFileSlot*> g_slots{nullptr};
 // list, so a commit that holds thousands of temporary files at once stays linear.
 std::atomic<std::size_t> g_freeSlots{0};
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// Every signal whose default action ends the process (SIGKILL and SIGSTOP cannot be
+// caught), the faults included, so a crash removes the files too; the real-time signals
+// are added at run time.
+constexpr int kSignals[] = {
+    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE,  SIGUSR1,
+    SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU,   SIGXFSZ, SIGVTALRM, SIGPROF,
+    SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGIO
+    SIGIO,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGLOST
+    SIGLOST,
+#endif
+#ifdef SIGEMT
+    SIGEMT,
+#endif
+};
 struct sigaction g_previous[NSIG];
 
 TemporaryFileSlot* takeSlot()
@@ -64,11 +88,11 @@ void removeLiveFiles()
 void onSignal(int sig, siginfo_t* info, void* context)
 {
     const int savedErrno = errno;
-    removeLiveFiles();
     const struct sigaction& previous = g_previous[sig];
     if (previous.sa_flags & SA_SIGINFO) {
         previous.sa_sigaction(sig, info, context);
     } else if (previous.sa_handler == SIG_DFL) {
+        removeLiveFiles();
         // The signal is blocked while this handler runs: raised again with the default
         // action, it ends the program as soon as the handler returns, with the status a
         // parent expects of that signal.
@@ -97,17 +121,24 @@ LiveTemporaryFile::~LiveTemporaryFile()
     m_slot->taken.store(false);
 }
 
-// A handler installed earlier is called after the files are removed, the default action
-// ends the program as the signal would have, and a signal that is ignored stays ignored.
+// The default action ends the program as the signal would have, once the files are
+// removed. A handler installed earlier is called instead and the files are left alone:
+// the program goes on (the window closes itself on SIGTERM), and its writers finish or
+// remove their own files. A signal that is ignored stays ignored.
 void removeTemporaryFilesOnSignals()
 {
+    std::vector<int> signals(std::begin(kSignals), std::end(kSignals));
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+        signals.push_back(sig);
     struct sigaction action {};
     action.sa_sigaction = onSignal;
     action.sa_flags = SA_SIGINFO | SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (const int sig : kSignals)
+    for (const int sig : signals)
         sigaddset(&action.sa_mask, sig);
-    for (const int sig : kSignals) {
+    for (const int sig : signals) {
+        if (sig <= 0 || sig >= NSIG)
+            continue;
         struct sigaction current {};
         if (::sigaction(sig, nullptr, &current) != 0)
             continue;

@@ -8,8 +8,10 @@ namespace sorvane {
 
 struct TemporaryFileSlot;
 
-// Makes SIGINT, SIGTERM, SIGHUP and SIGPIPE remove every live temporary file before
-// doing what they did before. Call once from main(), after the program's own handlers.
+// Makes every signal whose default action ends the program (SIGINT, SIGTERM, SIGQUIT,
+// SIGUSR1, SIGALRM, SIGXCPU, the faults, the real-time signals...) remove every live
+// temporary file before ending it. A signal the program handles itself, or ignores, is
+// left to that. Call once from main(), after the program's own handlers.
 void removeTemporaryFilesOnSignals();
 
 // Marks `path` as a live temporary file while the object exists. Create it before the

@@ -26,7 +26,6 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/convert/ch_txt.h"
-#include "engine/output/run_outputs.h"
 #include "ui_common/async_task.h"
 
 class QCheckBox;
@@ -83,6 +82,10 @@ public:
     // to show the files if it hides them, and exactly those files are selected; a folder
     // is opened. Paths that do not exist are reported in one message box.
     void openPaths(const QStringList& paths);
+    // Closes as the system asks (shutdown, logout, SIGTERM): nothing is asked and no box
+    // waits for an answer. A run stops after its current document, then the settings
+    // and the list are saved and the window closes.
+    void systemClose();
 
     const ReplacementList& replacementList() const { return m_list; }
     const std::filesystem::path& programFolder() const { return m_programFolder; }
@@ -163,6 +166,9 @@ private:
     void createOutputRow(QGridLayout* grid, int row);
     void chooseOutputFolder();
     ConversionParams currentParams() const;
+    // The output encoding the box shows, and showing one.
+    OutputEncoding chosenEncoding() const;
+    void chooseEncoding(OutputEncoding encoding);
 
     // Commands, keys and the replacement list view.
     void deleteReplacement();
@@ -218,10 +224,12 @@ private:
     std::map<QString, QString> m_driveFolders;  // last folder shown per drive
     std::vector<std::filesystem::path> m_scratchFiles;  // preview parts written this run
     QStringList m_failures;
+    QStringList m_problems;  // "path: problem" for what readers could not read this run
     QString m_exitCaption;
     bool m_busy = false;
     bool m_closePending = false;
     bool m_unloaded = false;
+    bool m_systemClose = false;  // the close under way is the system's: ask nothing
     bool m_quiet = false;  // start-up applies the stored folder without messages
     int m_runDone = 0;
     int m_runTotal = 0;

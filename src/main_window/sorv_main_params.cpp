@@ -36,8 +36,12 @@ void SorvMain::createOutputRow(QGridLayout* grid, int row)
     outputEncodingLabel = makeLabel(QStringLiteral("输出编码"), Qt::AlignRight, QStringLiteral("outputEncodingLabel"));
     outputEncodingBox = new QComboBox;
     outputEncodingBox->setObjectName(QStringLiteral("outputEncodingBox"));
-    // Item order follows OutputEncoding.
-    outputEncodingBox->addItems({QStringLiteral("GBK (默认)"), QStringLiteral("GB18030"), QStringLiteral("UTF-8")});
+    // Each item carries the encoding's name, which the settings and the command line use
+    // too; its caption is that name in capitals.
+    for (const OutputEncoding encoding : kOutputEncodings) {
+        const QString name = QString::fromLatin1(outputEncodingName(encoding));
+        outputEncodingBox->addItem(encoding == OutputEncoding::Gbk ? QStringLiteral("GBK (默认)") : name.toUpper(), name);
+    }
 
     joinBox = new QCheckBox(QStringLiteral("合并为一本书"));
     joinBox->setObjectName(QStringLiteral("joinBox"));
@@ -82,9 +86,20 @@ ConversionParams SorvMain::currentParams() const
     params.maxRun = Text2[0]->text().toStdString();
     params.maxSize = Text2[1]->text().toStdString();
     params.outputFolder = toFsPath(outputFolderBox->text().trimmed());
-    params.encoding = static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()));
+    params.encoding = chosenEncoding();
     params.script = static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex()));
     return params;
+}
+
+OutputEncoding SorvMain::chosenEncoding() const
+{
+    return parseOutputEncoding(outputEncodingBox->currentData().toString().toStdString()).value_or(OutputEncoding::Gbk);
+}
+
+void SorvMain::chooseEncoding(OutputEncoding encoding)
+{
+    outputEncodingBox->setCurrentIndex(
+        std::max(0, outputEncodingBox->findData(QString::fromLatin1(outputEncodingName(encoding)))));
 }
 
 }  // namespace sorvane::ui

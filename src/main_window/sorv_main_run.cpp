@@ -20,6 +20,7 @@
 #include <QPushButton>
 
 #include "engine/convert/book_join.h"
+#include "engine/output/batch_plan.h"
 #include "common/program_paths.h"
 #include "ui_common/message_box.h"
 #include "main_window/sorv_main_private.h"
@@ -71,6 +72,14 @@ QString describeFailure(const QString& source, const Error& error)
     return text;
 }
 
+// The part of a final message that lists what readers could not read, or nothing.
+QString describeProblems(const QStringList& problems)
+{
+    if (problems.isEmpty())
+        return {};
+    return QStringLiteral("\n以下文件已写出，但有部分内容没有读出：\n") + problems.join(QLatin1Char('\n'));
+}
+
 // What a preview brings back from the worker: the conversion's report and the text T1
 // shows of the scratch file.
 struct PreviewOutcome {
@@ -104,6 +113,7 @@ void SorvMain::convertSelected()
         paths.push_back(toFsPath(fullPath(File1->path(), File1->fileName(i))));
     }
     m_failures.clear();
+    m_problems.clear();
     if (total == 0) {
         msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
         focusFile1();
@@ -120,27 +130,18 @@ void SorvMain::convertSelected()
     }
 
     const ConversionParams params = currentParams();
-    // Every output name of the run is known before anything is written: an entry whose
-    // file an earlier entry of the run takes is not converted but reported, naming both,
-    // and the run's record of its files keeps later parts from replacing what it wrote.
-    std::map<int, Error> refused;
+    // The engine plans the run before anything is written: an entry whose file an
+    // earlier entry of the run takes is not converted but reported, naming both, and the
+    // plan's record of the files written keeps later parts from replacing what it wrote.
+    std::map<int, std::size_t> planIndex;  // list entry -> document of the plan
     std::vector<std::filesystem::path> sources;
-    {
-        std::vector<int> entries;
-        std::vector<std::filesystem::path> bases;
-        for (int i = 0; i < count; ++i) {
-            if (!run->wanted[static_cast<std::size_t>(i)])
-                continue;
-            entries.push_back(i);
-            sources.push_back(paths[static_cast<std::size_t>(i)]);
-            bases.push_back(outputBase(sources.back(), 0, params, EngineContext{}));
-        }
-        const auto earlier = earlierSameOutput(bases);
-        for (std::size_t k = 0; k < entries.size(); ++k)
-            if (earlier[k])
-                refused.emplace(entries[k], sameOutputError(sources[k], sources[*earlier[k]], bases[k]));
+    for (int i = 0; i < count; ++i) {
+        if (!run->wanted[static_cast<std::size_t>(i)])
+            continue;
+        planIndex.emplace(i, sources.size());
+        sources.push_back(paths[static_cast<std::size_t>(i)]);
     }
-    auto outputs = std::make_shared<RunOutputs>(sources);
+    auto plan = std::make_shared<BatchPlan>(sources, params);
 
     setBusy(true, total);
     m_run = run;
@@ -150,7 +151,7 @@ void SorvMain::convertSelected()
     const EngineContext context = engineContext();
     AsyncTask* task = m_task;
     task->start<RunSummary>(
-        [run, paths, refused, outputs, convert, params, list, context, task, this] {
+        [run, paths, planIndex, plan, convert, list, context, task, this] {
             RunSummary summary;
             for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
                 {
@@ -166,14 +167,17 @@ void SorvMain::convertSelected()
                 }
                 summary.anySelected = true;
                 const auto& path = paths[static_cast<std::size_t>(i)];
+                const std::size_t k = planIndex.at(i);
                 EngineContext documentContext = context;
-                documentContext.claimOutputs = [outputs, path](const std::vector<std::filesystem::path>& names) {
-                    return outputs->claim(path, names);
+                documentContext.claimOutputs = [plan, k](const std::vector<std::filesystem::path>& names) {
+                    return plan->claim(k, names);
                 };
-                const auto refusal = refused.find(i);
-                Result<ConversionReport> report = refusal != refused.end()
-                    ? Result<ConversionReport>(refusal->second)
-                    : convertOne(convert, path, 0, params, list, documentContext);
+                documentContext.ownedElsewhere = [plan, k](const std::filesystem::path& file) {
+                    return plan->ownedElsewhere(k, file);
+                };
+                Result<ConversionReport> report = plan->refusal(k)
+                    ? Result<ConversionReport>(*plan->refusal(k))
+                    : convertOne(convert, path, 0, plan->params(k), list, documentContext);
                 if (report) {
                     ++summary.converted;
                     if (report->lostCharacters > 0) {
@@ -200,9 +204,8 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
 {
     const ConversionParams params = currentParams();
     // The book is named after the current folder and goes into the output folder, or
-    // into the current folder itself.
-    const std::filesystem::path current = toFsPath(File1->path());
-    const std::filesystem::path folder = params.outputFolder.empty() ? current : params.outputFolder;
+    // into the current folder itself, where the chapters are.
+    const std::filesystem::path folder = bookFolder(chapters, params.outputFolder);
     std::string name = QFileInfo(File1->path()).fileName().toStdString();
     if (name.empty())
         name = "book";  // the root folder has no name
@@ -210,8 +213,6 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
     setBusy(true, 1);
     m_task->start<Result<BookReport>>(
         [chapters, folder, name, params, list] {
-            std::error_code ec;
-            std::filesystem::create_directories(folder, ec);
             BookOptions options;
             options.jobs = std::max(1u, std::thread::hardware_concurrency());
             try {
@@ -229,6 +230,7 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
                 return;
             }
             m_failures.clear();
+            m_problems.clear();
             if (!report) {
                 msgBox(this, QStringLiteral("没有合并成书：\n") + QString::fromStdString(report.error().describe()),
                        MsgOkExclamation);
@@ -244,6 +246,10 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
             if (!m_failures.isEmpty())
                 text += QStringLiteral("\n以下 %1 个文件没有合并进去：\n").arg(m_failures.size()) +
                         m_failures.join(QLatin1Char('\n'));
+            for (const ChapterProblem& problem : report->problems)
+                m_problems << QString::fromStdString(problem.source.string()) + QStringLiteral(": ") +
+                                  QString::fromStdString(problem.problem);
+            text += describeProblems(m_problems);
             if (report->lostCharacters > 0)
                 text += QStringLiteral("\n\n共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。")
                             .arg(report->lostCharacters);
@@ -264,6 +270,8 @@ void SorvMain::documentDone(int entry, const QString& path, const Result<Convers
 {
     if (report) {
         File1->setEntrySelected(entry, false);
+        for (const std::string& problem : report->problems)
+            m_problems << path + QStringLiteral(": ") + QString::fromStdString(problem);
     } else {
         // A failed entry stays selected; the run goes on with the next one.
         m_failures << describeFailure(path, report.error());
@@ -300,22 +308,23 @@ void SorvMain::runFinished(const RunSummary& summary)
         ? QString()
         : QStringLiteral("\n以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size()) +
               m_failures.join(QLatin1Char('\n'));
+    const QString problems = describeProblems(m_problems);
     if (summary.stopped) {
         msgBox(this,
                QStringLiteral("转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。")
                        .arg(summary.converted)
                        .arg(summary.unreached) +
-                   failures + losses,
+                   failures + problems + losses,
                MsgOkExclamation);
     } else if (!summary.anySelected) {
         msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
     } else if (m_failures.isEmpty()) {
-        msgBox(this, QStringLiteral("转换完毕!") + losses, MsgOkExclamation);
+        msgBox(this, QStringLiteral("转换完毕!") + problems + losses, MsgOkExclamation);
     } else {
         const QString head = summary.converted > 0
             ? QStringLiteral("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(summary.converted).arg(m_failures.size())
             : QStringLiteral("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
-        msgBox(this, head + m_failures.join(QLatin1Char('\n')) + losses, MsgOkExclamation);
+        msgBox(this, head + m_failures.join(QLatin1Char('\n')) + problems + losses, MsgOkExclamation);
     }
     focusFile1();
 }

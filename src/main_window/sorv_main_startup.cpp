@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QCheckBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -86,7 +87,7 @@ void SorvMain::Form_Load()
     Text2[0]->setText(QString::fromStdString(stored.text(SettingKey::MAX_L)));
     Text2[1]->setText(QString::fromStdString(stored.text(SettingKey::MAX_Len)));
     outputFolderBox->setText(QString::fromStdString(stored.text(SettingKey::OUT_PATH)));
-    outputEncodingBox->setCurrentIndex(static_cast<int>(storedOutEnc(stored.text(SettingKey::OUT_ENC))));
+    chooseEncoding(storedOutEnc(stored.text(SettingKey::OUT_ENC)));
     joinBox->setChecked(stored.text(SettingKey::JOIN) == "1");
     convertBox->setCurrentIndex(
         static_cast<int>(parseScriptConversion(stored.text(SettingKey::CONVERT)).value_or(ScriptConversion::None)));
@@ -118,7 +119,7 @@ QStringList SorvMain::Form_QueryUnload()
     values.set(SettingKey::PATTERN, Combo1[0]->currentText().toStdString());
     values.set(SettingKey::GEOMETRY, saveGeometry().toBase64().toStdString());
     values.set(SettingKey::OUT_PATH, outputFolderBox->text().trimmed().toStdString());
-    values.set(SettingKey::OUT_ENC, outEncValue(static_cast<OutputEncoding>(std::max(0, outputEncodingBox->currentIndex()))));
+    values.set(SettingKey::OUT_ENC, outEncValue(chosenEncoding()));
     values.set(SettingKey::JOIN, joinBox->isChecked() ? "1" : "0");
     values.set(SettingKey::CONVERT,
                std::string(scriptConversionName(static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex())))));
@@ -149,14 +150,35 @@ QStringList SorvMain::Form_QueryUnload()
     return problems;
 }
 
+void SorvMain::systemClose()
+{
+    m_systemClose = true;
+    // A question the user has not answered yet (the one below, say) is answered "no":
+    // the close goes on without it.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this)
+        modal->close();
+    if (m_busy) {
+        // Stopped here rather than through close(), which does nothing while the user's
+        // own close is still asking; the window closes when the work ends.
+        if (!m_closePending) {
+            m_closePending = true;
+            stopRun();
+        }
+        return;
+    }
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
 void SorvMain::closeEvent(QCloseEvent* event)
 {
     if (m_busy) {
         event->ignore();
         if (m_closePending)
             return;
-        // A run is asked about; a preview or a rendering only finishes its document.
-        if (m_run && msgBox(this, QStringLiteral("正在转换，要停止转换并退出吗?"), MsgYesNoQuestion) != AnswerYes)
+        // A run is asked about; a preview or a rendering only finishes its document. The
+        // system is not asked: a shutdown or logout must not wait on an answer.
+        if (m_run && !m_systemClose &&
+            msgBox(this, QStringLiteral("正在转换，要停止转换并退出吗?"), MsgYesNoQuestion) != AnswerYes)
             return;
         if (!m_busy) {
             // The run ended while the question was open.
@@ -171,7 +193,9 @@ void SorvMain::closeEvent(QCloseEvent* event)
         m_unloaded = true;
         Timer1->stop();
         const QStringList problems = Form_QueryUnload();
-        if (!problems.isEmpty()) {
+        if (!problems.isEmpty() && m_systemClose) {
+            qWarning("%s", qPrintable(QStringLiteral("设置没有保存成功：") + problems.join(QLatin1Char('\n'))));
+        } else if (!problems.isEmpty()) {
             msgBox(this, QStringLiteral("设置没有保存成功：\n") + problems.join(QLatin1Char('\n')),
                    MsgOkExclamation);
         }

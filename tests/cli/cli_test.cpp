@@ -413,6 +413,18 @@ TEST(Cli, StandardInputAndOutput)
     }
 }
 
+// Endless binary input is refused after its first bytes, not read until memory runs out.
+TEST(Cli, EndlessBinaryStandardInputIsRefusedAtOnce)
+{
+    ScratchFolder dir;
+    const std::string command = "cat /dev/zero | timeout 60 " + quote(SORVANE_CLI) + " --stdout - 2>" +
+                                quote((dir / "err").string()) + " >/dev/null";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_EQ(readFile(dir / "err"), "sorvane-cli: stdin: 不是文本或网页文件（含有二进制数据）\n");
+}
+
 TEST(Cli, LossesToCodePage936AreReportedEvenWhenQuiet)
 {
     ScratchFolder dir;
@@ -494,6 +506,46 @@ TEST(Cli, JoinsAFolderOfChaptersIntoOneBook)
     // Usage: not with standard output, not of standard input.
     EXPECT_EQ(runCli(dir, {"--join", "b", "--stdout", (dir / "1.htm").string()}).status, 2);
     EXPECT_EQ(runCli(dir, {"--join", "b", "-o", "x", "-"}, page("x")).status, 2);
+}
+
+// A saved page whose frameset names a frame the file lacks: the rest is read.
+std::string pageMissingAFrame()
+{
+    return "Content-Type: multipart/related; boundary=\"B\"\r\n\r\n"
+           "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/index.htm\r\n\r\n"
+           "<html><frameset><frame src=\"a.htm\"><frame src=\"gone.htm\"></frameset></html>\r\n"
+           "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/a.htm\r\n\r\n"
+           + page("第一章") + "\r\n--B--\r\n";
+}
+
+TEST(Cli, WhatAReaderLeftOutIsReportedInEveryModeWithStatus3)
+{
+    ScratchFolder dir;
+    const std::string mht = (dir / "p.mht").string();
+    writeFile(dir / "p.mht", pageMissingAFrame());
+    writeFile(dir / "q.htm", page("第二章"));
+    const std::string missing = (dir / "missing.htm").string();
+    const std::string problem = "sorvane-cli: " + mht + ": 框架页面不在文件中：gone.htm\n";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    const Case cases[] = {
+        {{mht}, 3},
+        {{"-q", mht}, 3},
+        {{"--stdout", mht}, 3},
+        {{"--raw", mht}, 3},
+        {{"--join", "book", mht, (dir / "q.htm").string()}, 3},
+        {{"-q", "--join", "book", mht, (dir / "q.htm").string()}, 3},
+        {{mht, missing}, 1},  // a failure outweighs a part left out
+        {{"--join", "book", mht, missing}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        const CliRun run = runCli(dir, c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(problem), std::string::npos) << run.err;
+    }
 }
 
 TEST(Cli, TraditionalAndSimplifiedConversion)

@@ -50,5 +50,30 @@ TEST(FileCommit, FilesAppearTogetherOrNotAtAll)
     }
 }
 
+// A rename that fails half way (the second name became a folder after it was checked)
+// puts back what the first rename replaced, and removes it when it is new.
+TEST(FileCommit, AFailedRenameLeavesTheOldFilesWhole)
+{
+    for (const bool aExisted : {true, false}) {
+        SCOPED_TRACE(aExisted ? "a replaced" : "a new");
+        ScratchFolder dir;
+        if (aExisted)
+            writeFile(dir / "a", "old a");
+        FileCommit commit(WriteOptions{.durable = false, .throughLinks = false});
+        ASSERT_TRUE(commit.add(dir / "a", "new a").ok());
+        ASSERT_TRUE(commit.add(dir / "b", "new b").ok());
+        std::filesystem::create_directory(dir / "b");
+        writeFile(dir / "b" / "inside", "x");
+        const Status committed = commit.commit();
+        ASSERT_FALSE(committed.ok());
+        EXPECT_EQ(committed.error().where, (dir / "b").string());
+        EXPECT_EQ(std::filesystem::exists(dir / "a"), aExisted);
+        if (aExisted) {
+            EXPECT_EQ(readFile(dir / "a"), "old a");
+        }
+        EXPECT_EQ(test::entryCount(dir.path()), aExisted ? 2u : 1u);  // no temporary file left
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

@@ -114,6 +114,36 @@ TEST(FileReader, HeadCheckSeesThePrefix)
 // and over: each read gives the file or refuses the pipe, and none waits for a writer.
 // The reads run in a child process with a time limit, so a read that hangs fails the
 // test instead of stalling it.
+// The size cap, at its boundary, for a file (refused before reading) and for a stream
+// (read up to the cap, then refused): ten bytes under caps of 9, 10 and 11.
+TEST(FileReader, InputPastTheCapIsRefused)
+{
+    ScratchFolder dir;
+    const std::string ten = "0123456789";
+    writeFile(dir / "ten", ten);
+    for (const std::size_t cap : {std::size_t{0}, std::size_t{9}, std::size_t{10}, std::size_t{11}}) {
+        SCOPED_TRACE(cap);
+        const bool fits = cap >= ten.size();
+        const auto file = readWholeFile(dir / "ten", 0, {}, cap);
+        EXPECT_EQ(file.ok(), fits);
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        ASSERT_EQ(::write(fds[1], ten.data(), ten.size()), static_cast<ssize_t>(ten.size()));
+        ::close(fds[1]);
+        const auto stream = readWholeStream(fds[0], "stdin", 4, [](std::string_view) { return std::nullopt; }, cap);
+        ::close(fds[0]);
+        EXPECT_EQ(stream.ok(), fits);
+        if (fits) {
+            EXPECT_EQ(*file, ten);
+            EXPECT_EQ(*stream, ten);
+        } else {
+            EXPECT_EQ(file.error().code, ErrorCode::BadInput);
+            EXPECT_EQ(stream.error().code, ErrorCode::BadInput);
+            EXPECT_EQ(stream.error().where, "stdin");
+        }
+    }
+}
+
 TEST(FileReader, PipeSwappedInIsRefusedNotWaitedOn)
 {
     ScratchFolder dir;

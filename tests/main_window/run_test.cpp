@@ -170,6 +170,38 @@ TEST_F(MainWindowRun, StoppingEndsTheRunAfterTheCurrentDocument)
     }
 }
 
+TEST_F(MainWindowRun, TheFinalMessageNamesWhatAReaderLeftOut)
+{
+    // A saved page whose frameset names a frame the file lacks; the rest is read.
+    writeDoc(QStringLiteral("a.mht"),
+             "Content-Type: multipart/related; boundary=\"B\"\r\n\r\n"
+             "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/index.htm\r\n\r\n"
+             "<html><frameset><frame src=\"b.htm\"><frame src=\"gone.htm\"></frameset></html>\r\n"
+             "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/b.htm\r\n\r\n"
+             "<html><body><p>x</p></body></html>\r\n--B--\r\n");
+    writeDoc(QStringLiteral("b.htm"), "<html><body><p>y</p></body></html>");
+    for (const bool join : {false, true}) {
+        SCOPED_TRACE(join ? "join" : "run");
+        shown.clear();
+        for (const char* written : {"a.txt", "b.txt"})
+            std::filesystem::remove(std::filesystem::path(docs().toStdString()) / written);
+        auto w = makeWindow(false);
+        const Controls c(*w);
+        c.Combo1[0]->setCurrentIndex(0);  // "*.*"
+        c.joinBox->setChecked(join);
+        ASSERT_EQ(fileEntries(*w), (QStringList{"a.mht", "b.htm"}));
+        select(*w, {0, 1});
+        w->Command1_Click(1);
+        waitIdle(*w);
+        ASSERT_FALSE(shown.empty());
+        const QString message = shown.back().text;
+        EXPECT_TRUE(message.contains(QDir(docs()).filePath(QStringLiteral("a.mht")) +
+                                     QStringLiteral(": 框架页面不在文件中：gone.htm")))
+            << message.toStdString();
+        EXPECT_FALSE(message.contains(QStringLiteral("b.htm:"))) << message.toStdString();
+    }
+}
+
 TEST_F(MainWindowRun, ClosingDuringARunAsksFirst)
 {
     writeDocs(4);
@@ -213,6 +245,62 @@ TEST_F(MainWindowRun, ClosingDuringARunAsksFirst)
             EXPECT_EQ(selectedEntries(*w), (std::vector<int>{1, 2, 3}));
             EXPECT_TRUE(std::filesystem::exists(settingsFile()));
         }
+    }
+}
+
+// A close the system asks for (shutdown, logout, SIGTERM) asks nothing: a run stops after
+// its current document, the settings are saved and the window closes, also while the
+// user's own close question is open.
+TEST_F(MainWindowRun, ASystemCloseIsNeverRefused)
+{
+    writeDocs(4);
+    const struct {
+        const char* name;
+        bool running;
+        bool questionOpen;
+    } cases[] = {{"idle", false, false}, {"during a run", true, false}, {"with the question open", true, true}};
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        calls.clear();
+        shown.clear();
+        std::filesystem::remove(settingsFile());
+        auto w = makeWindow();
+        w->show();
+        Gate release;
+        outcome = [&](const Call&, const EngineContext&) -> Result<ConversionReport> {
+            release.wait();
+            return ConversionReport{};
+        };
+        if (tc.running) {
+            select(*w, range(4));
+            w->Command1_Click(1);
+            ASSERT_TRUE(processUntil([&] { return release.reached(); }));
+        }
+        const std::size_t shownBefore = shown.size();
+        if (tc.questionOpen) {
+            // The user's close waits on its question; the system's close comes meanwhile
+            // and answers it for the user.
+            setMsgBoxHook([&](const QString& text, MsgStyle style) {
+                shown.push_back({text, style});
+                w->systemClose();
+                return AnswerNo;
+            });
+            w->close();
+        } else {
+            w->systemClose();
+        }
+        release.open();
+        waitIdle(*w);
+        processUntil([&] { return !w->isVisible(); });
+
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(calls.size(), tc.running ? 1u : 0u);
+        EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+        std::size_t questions = 0;
+        for (std::size_t k = shownBefore; k < shown.size(); ++k)
+            questions += shown[k].style == MsgYesNoQuestion ? 1 : 0;
+        EXPECT_EQ(questions, tc.questionOpen ? 1u : 0u);  // only the user's own close asked
+        EXPECT_EQ(shown.size(), shownBefore + questions);  // and no final message
     }
 }
 

@@ -60,7 +60,7 @@ TEST_F(MainWindowStartup, FirstStartShowsDefaultsAndCloseWritesTheSixKeys)
     EXPECT_TRUE(c.Text2[0]->text().isEmpty());
     EXPECT_TRUE(c.Text2[1]->text().isEmpty());
     EXPECT_EQ(items(c.Combo1[0]),
-              (QStringList{"*.*", "*.htm", "*.html", "*.htm;*.html;*.xhtml;*.shtml;*.asp;*.aspx;*.php;*.jsp;*.mht;*.mhtml;*.epub;*.chm;*.docx;*.odt;*.rtf;*.doc;*.txt;*.text"}));
+              (QStringList{"*.*", "*.htm", "*.html", "*.htm;*.html;*.xhtml;*.shtml;*.asp;*.aspx;*.php;*.jsp;*.mht;*.mhtml;*.epub;*.chm;*.docx;*.odt;*.rtf;*.doc;*.fb2;*.fb2.zip;*.mobi;*.azw;*.azw3;*.prc;*.txt;*.text"}));
     EXPECT_EQ(c.Combo1[0]->currentText(), QStringLiteral("*.htm"));
     EXPECT_TRUE(c.Combo1[0]->isEditable());
     EXPECT_FALSE(c.Combo1[1]->isEditable());

@@ -19,7 +19,7 @@ inline std::vector<std::filesystem::path> goldenInputs(const std::filesystem::pa
         if (!dir.is_directory())
             continue;
         for (const auto& file : std::filesystem::directory_iterator(dir.path()))
-            if (file.path().stem() == "input")
+            if (file.path().filename().string().starts_with("input."))  // "input.fb2.zip" too
                 inputs.push_back(file.path());
     }
     std::sort(inputs.begin(), inputs.end());

@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstring>
 #include <vector>
 
 #include "io/codepage.h"
@@ -34,6 +35,22 @@ bool isUnicodeLabel(std::string_view label)
     return lower == "utf-8" || lower == "utf8" || lower.starts_with("utf-16") || lower == "us-ascii" || lower == "ascii";
 }
 
+// The '<' characters in `bytes`, counted up to one past `cap`. Every node the parser
+// builds but text starts at one, and text sits between two, so the tree has at most
+// twice this many nodes.
+std::size_t markupCount(std::string_view bytes, std::size_t cap)
+{
+    std::size_t count = 0;
+    for (const char* p = bytes.data(), *end = p + bytes.size(); count <= cap;) {
+        p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+        if (!p)
+            break;
+        ++count;
+        ++p;
+    }
+    return count;
+}
+
 }  // namespace
 
 struct XmlDocument::Impl {
@@ -46,7 +63,7 @@ XmlDocument::~XmlDocument() = default;
 // The encoding comes from a byte-order mark, else from the XML declaration (any encoding
 // the converters know, "GBK" included), else UTF-8. White space in text is kept as it
 // is. Only the predefined entities and character references are resolved.
-Result<std::unique_ptr<XmlDocument>> XmlDocument::parse(std::string_view bytes)
+Result<std::unique_ptr<XmlDocument>> XmlDocument::parse(std::string_view bytes, std::size_t maxMarkup)
 {
     std::unique_ptr<XmlDocument> result(new XmlDocument());
     const bool bom = bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
@@ -65,6 +82,8 @@ Result<std::unique_ptr<XmlDocument>> XmlDocument::parse(std::string_view bytes)
         }
     }
     const std::string_view input = converted.empty() ? bytes : std::string_view(converted);
+    if (markupCount(input, maxMarkup) > maxMarkup)
+        return Error{ErrorCode::BadInput, "XML 文档的元素过多（超过 " + std::to_string(maxMarkup) + " 个标记），无法读取", {}};
     const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata;
     const pugi::xml_parse_result parsed = result->m_impl->doc.load_buffer(input.data(), input.size(), options, encoding);
     if (!parsed) {

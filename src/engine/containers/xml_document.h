@@ -16,9 +16,15 @@ class XmlDocument {
 public:
     using Node = const void*;  // valid while the document lives
 
+    // The markup ('<') a document may hold by default: each opens at most one node and
+    // a node costs the parser some 64 bytes, so empty elements by the million, which
+    // compress to almost nothing, would otherwise build a tree of gigabytes.
+    static constexpr std::size_t kMaxMarkup = 4'000'000;
+
     // Fails with BadInput, giving the parser's description and byte offset, when the
-    // document is not well-formed or has no root element.
-    static Result<std::unique_ptr<XmlDocument>> parse(std::string_view bytes);
+    // document is not well-formed or has no root element, and without parsing when it
+    // holds more than `maxMarkup` '<' characters.
+    static Result<std::unique_ptr<XmlDocument>> parse(std::string_view bytes, std::size_t maxMarkup = kMaxMarkup);
     ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;

@@ -21,6 +21,7 @@ namespace {
 struct Chapter {
     std::optional<CleanedText> cleaned;
     std::optional<Error> failure;
+    ReadProblems problems;
     std::optional<PreparedPage> prepared;
 };
 
@@ -34,13 +35,15 @@ Chapter renderChapter(const std::filesystem::path& source, const ConversionParam
     try {
         if (usesCleaning(params, options.cleaning)) {
             Result<PreparedPage> prepared = preparePage(source, params, list, options.cleaning, render);
-            if (prepared)
+            if (prepared) {
+                chapter.problems = std::move(prepared->problems);
                 chapter.prepared = std::move(prepared).value();
-            else
+            } else {
                 chapter.failure = prepared.error();
+            }
             return chapter;
         }
-        Result<Text> rendered = render ? render(source) : renderDocument(source);
+        Result<Text> rendered = render ? render(source) : renderDocument(source, &chapter.problems);
         if (!rendered) {
             chapter.failure = rendered.error();
             return chapter;
@@ -177,6 +180,8 @@ Result<Book> assembleBook(const std::vector<std::filesystem::path>& sources, con
             book.failures.push_back({sources[i], std::move(e)});
             continue;
         }
+        for (std::string& problem : c.problems)
+            book.problems.push_back({sources[i], std::move(problem)});
         if (!c.cleaned)
             continue;  // a page without a story, left out as asked
         textSize += c.cleaned->table.text.size() + 1;
@@ -269,7 +274,11 @@ Result<BookReport> joinBook(const std::vector<std::filesystem::path>& sources, c
         if (!committed)
             return committed.error();
         report.files = std::move(names);
+        removeOtherParts(*base, report.files, [&guard](const std::filesystem::path& file) {
+            return guard.sourceAt(file).has_value();
+        });
         report.failures = std::move(book.failures);
+        report.problems = std::move(book.problems);
         report.chapters = book.chapters;
         report.lostCharacters += book.lostCharacters;
         report.lines = book.lines;

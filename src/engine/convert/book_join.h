@@ -32,10 +32,18 @@ struct ChapterFailure {
     Error error;
 };
 
+// What the reader could not read of a chapter that is in the book (a missing page,
+// parts past a cap).
+struct ChapterProblem {
+    std::filesystem::path source;
+    std::string problem;
+};
+
 // What joinBook writes, in memory.
 struct Book {
     std::vector<TextPart> parts;  // at least one
     std::vector<ChapterFailure> failures;  // in the order of the sources
+    std::vector<ChapterProblem> problems;  // in the order of the sources
     std::size_t chapters = 0;        // chapters joined
     std::size_t lostCharacters = 0;  // characters code page 936 lacks, now '?'
     std::size_t lines = 0;           // entries of the book's line table
@@ -57,6 +65,7 @@ Result<std::filesystem::path> bookBasePath(const std::filesystem::path& folder, 
 struct BookReport {
     std::vector<std::filesystem::path> files;  // the parts written, in order
     std::vector<ChapterFailure> failures;      // chapters left out
+    std::vector<ChapterProblem> problems;      // parts of chapters left out
     std::size_t chapters = 0;
     std::size_t lostCharacters = 0;
     std::size_t lines = 0;
@@ -65,7 +74,8 @@ struct BookReport {
 
 // Joins the sources into a book named from `name` in `folder` (created when missing) and
 // writes its parts as one commit: a failure, or a signal that ends the program, leaves
-// no half book and no temporary file. Fails as assembleBook and bookBasePath fail, with
+// no half book, no temporary file and the older book whole; once committed, parts of an
+// earlier, longer book of the same name that are no source are removed. Fails as assembleBook and bookBasePath fail, with
 // OutputExists (noClobber, `where` is `name`), with WouldOverwrite when a part would
 // replace a source, with Unwritable or DiskFull when the folder cannot be made or
 // writing fails, and with BadInput when the book does not fit in memory.

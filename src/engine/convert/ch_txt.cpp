@@ -1,6 +1,7 @@
 #include "engine/convert/ch_txt.h"
 
 #include <new>
+#include <system_error>
 
 #include "common/program_paths.h"
 #include "engine/output/output_folder.h"
@@ -27,7 +28,8 @@ Result<ConvertedText> convertDocument(const std::filesystem::path& source, const
             context.progress(0.6);
         return cleaned;
     }
-    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source);
+    ReadProblems problems;
+    Result<Text> rendered = context.render ? context.render(source) : renderDocument(source, &problems);
     if (!rendered)
         return rendered.error();
     ProgressFn progress;
@@ -36,6 +38,7 @@ Result<ConvertedText> convertDocument(const std::filesystem::path& source, const
     ConvertedText converted = convertText(std::move(rendered).value(), params, list, progress);
     if (converted.error)
         return Error{converted.error->code, converted.error->message, source.string()};
+    converted.problems = std::move(problems);
     return converted;
 }
 
@@ -70,18 +73,28 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
     ConversionReport report;
     report.lostCharacters = text.lostCharacters;
     report.lines = text.lines;
+    report.problems = text.problems;
     report.removed = text.removed;
     // The preview's scratch file is the program's own, read back by the preview window in
     // code page 936 with CR LF, whatever the user's output encoding.
     const OutputFormat format = preview == 0 ? static_cast<const OutputFormat&>(params) : OutputFormat{};
+    // Every part is written before any is renamed into place, so a full disk half way
+    // leaves the old book whole.
+    FileCommit commit(kPartWriteOptions);
     for (size_t k = 0; k < names.size(); ++k) {
-        Status written = writePart(names[k], text.parts[k].content, report.lostCharacters, format);
+        Status written = writePart(commit, names[k], text.parts[k].content, report.lostCharacters, format);
         if (!written)
             return written.error();
-        report.files.push_back(names[k]);
         if (context.progress)
             context.progress(0.6 + 0.4 * static_cast<double>(k + 1) / static_cast<double>(names.size()));
     }
+    Status committed = commit.commit();
+    if (!committed)
+        return committed.error();
+    report.files = std::move(names);
+    removeOtherParts(base, report.files, [&](const std::filesystem::path& file) {
+        return guard.sourceAt(file) || (context.ownedElsewhere && context.ownedElsewhere(file));
+    });
     return report;
 }
 

@@ -27,6 +27,11 @@ struct EngineContext {
     // with nothing written (BatchPlan::claim keeps a run's documents apart this way).
     // Optional.
     std::function<Status(const std::vector<std::filesystem::path>& names)> claimOutputs;
+    // Whether `file`, named like one of this document's parts, belongs to the rest of the
+    // run (a source, or another document's output), so it is not taken for a part left
+    // from an earlier conversion and removed. Optional: without it only the document's own
+    // source is kept.
+    std::function<bool(const std::filesystem::path& file)> ownedElsewhere;
     CleanOptions cleaning;  // the reader's rules, and what the batch's pages share
 };
 
@@ -34,14 +39,20 @@ struct ConversionReport {
     std::vector<std::filesystem::path> files;  // every part written, in order
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, written as '?'
     std::size_t lines = 0;           // entries of the line table
+    // What the reader could not read of the document, one line each: written, with parts
+    // left out.
+    std::vector<std::string> problems;
     clean::RemovalReport removed{};  // what cleaning took out
 };
 
 // Converts the document at `source`: preview == 0 writes it under outputBase's name, any
-// other value writes the preview's scratch file. Fails as the renderer and writePart
-// fail (parts already complete stay as written), with BadInput when the document does
-// not fit in memory, and with WouldOverwrite, before anything is written, when an output
-// would be the source itself.
+// other value writes the preview's scratch file. The parts are written as one commit:
+// once all are in place, files named as further parts of the same base that this
+// conversion did not write (left by an earlier, longer one) are removed, so the folder
+// holds exactly the new book. Fails as the renderer and writePart fail, leaving the old
+// parts all as they were, with BadInput when the document does not fit in memory, and
+// with WouldOverwrite, before anything is written, when an output would be the source
+// itself.
 Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview,
                                 const ConversionParams& params, const ReplacementList& list,
                                 const EngineContext& context);
@@ -57,8 +68,9 @@ Result<ConversionReport> writeConverted(const std::filesystem::path& source, int
                                         const ConvertedText& text, const ConversionParams& params,
                                         const EngineContext& context);
 
-// What ch_txt would write, in memory. Fails as the renderer or the script conversion fails;
-// with cleaning, also as convertCleaned fails.
+// What ch_txt would write, in memory, with the reader's problems (context.render, when
+// set, reports none). Fails as the renderer or the script conversion fails; with
+// cleaning, also as convertCleaned fails.
 Result<ConvertedText> convertDocument(const std::filesystem::path& source, const ConversionParams& params,
                                       const ReplacementList& list, const EngineContext& context);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/conversion_params.h"
@@ -114,6 +115,9 @@ struct ConvertedText {
     std::vector<TextPart> parts;     // at least one, unless `error` is set
     std::size_t lostCharacters = 0;  // GBK output: characters code page 936 lacks, now '?'
     std::size_t lines = 0;           // entries of the line table
+    // What the reader could not read of a document it otherwise read (a missing chapter,
+    // parts past a cap), one line each; filled by convertDocument.
+    std::vector<std::string> problems;
     clean::RemovalReport removed{};  // what cleaning took out (ConversionParams::cleanPages)
     // Set when the script conversion could not run (its data is missing); parts is then
     // empty and nothing is to be written.

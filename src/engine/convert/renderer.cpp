@@ -71,6 +71,32 @@ Result<Text> renderDocument(const std::filesystem::path& path)
     return renderDocument(path, nullptr);
 }
 
+namespace {
+
+// NUL bytes in the first kilobyte mark a binary file. Unless its first bytes are those
+// of a kind the reader table knows (to read it, or to say what it is), it is refused
+// before the rest is read, so a huge binary file, or endless binary input, costs nothing.
+constexpr std::size_t kSniffSize = 1024;
+
+HeadCheck refuseBinary(const std::filesystem::path& path)
+{
+    return [path](std::string_view head) -> std::optional<Error> {
+        if (hasUtf16Bom(head) || head.find('\0') == std::string_view::npos)
+            return std::nullopt;
+        DocumentProbe probe(head, path);
+        if (knownByContent(probe))
+            return std::nullopt;
+        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", {}};
+    };
+}
+
+}  // namespace
+
+Result<std::string> readDocumentStream(int fd, const std::filesystem::path& name)
+{
+    return readWholeStream(fd, name.string(), kSniffSize, refuseBinary(name));
+}
+
 Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems)
 {
     return renderDocument(path, problems, HtmlContext{});
@@ -78,17 +104,7 @@ Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* pro
 
 Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems, const HtmlContext& page)
 {
-    // NUL bytes in the first kilobyte mark a binary file. Unless its first bytes are those
-    // of a kind the reader table knows (to read it, or to say what it is), it is refused
-    // before the rest is read, so a huge binary file costs nothing.
-    Result<std::string> bytes = readWholeFile(path, 1024, [&path](std::string_view head) -> std::optional<Error> {
-        if (hasUtf16Bom(head) || head.find('\0') == std::string_view::npos)
-            return std::nullopt;
-        DocumentProbe probe(head, path);
-        if (knownByContent(probe))
-            return std::nullopt;
-        return Error{ErrorCode::BinaryInput, "不是文本或网页文件（含有二进制数据）", {}};
-    });
+    Result<std::string> bytes = readWholeFile(path, kSniffSize, refuseBinary(path));
     if (!bytes)
         return bytes.error();
     return renderDocumentBytes(path, std::move(*bytes), problems, page);

@@ -40,6 +40,12 @@ Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* pro
 Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems,
                                  const HtmlContext& page);
 
+// Reads a document from the open descriptor `fd` (standard input) as renderDocument reads
+// a file: binary content is refused after its first kilobyte and input past
+// kMaxDocumentSize without reading on, so endless input ends. `name` names it in errors.
+// Fails with Unreadable, BinaryInput or BadInput.
+Result<std::string> readDocumentStream(int fd, const std::filesystem::path& name);
+
 // The renderer a conversion uses; tests and front ends may put their own in its place.
 using Renderer = std::function<Result<Text>(const std::filesystem::path&)>;
 

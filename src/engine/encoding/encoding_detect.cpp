@@ -230,6 +230,45 @@ bool plausibleUtf8(std::string_view bytes)
     return !(accentedRun >= 2 && !plainInWord);
 }
 
+// Whether the UTF-8 reading holds a character text rarely holds (a spacing modifier
+// letter, a combining mark, a C1 control...), as a misread GBK pair often does.
+bool holdsRareCharacters(std::string_view bytes)
+{
+    if (bytes.size() > static_cast<size_t>(INT32_MAX))
+        return false;
+    const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
+    const auto length = static_cast<int32_t>(bytes.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0 || (c >= 0x80 && rareInText(c)))
+            return true;
+    }
+    return false;
+}
+
+bool isAsciiLetter(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// Whether a Han character of the code page 936 reading is glued to a Latin letter
+// ("na茂ve", "惟mega"): accented and Greek letters of real UTF-8 text read as GBK
+// land inside words like that.
+bool hanGluedToLatin(TextView text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < 0x80)
+            continue;
+        UErrorCode status = U_ZERO_ERROR;
+        if (uscript_getScript(text[i], &status) != USCRIPT_HAN || U_FAILURE(status))
+            continue;
+        if ((i > 0 && isAsciiLetter(text[i - 1])) || (i + 1 < text.size() && isAsciiLetter(text[i + 1])))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 // Byte-order mark, then the <meta> prescan, then UTF-8 when the whole file is valid
 // UTF-8 (a cut-off last character aside), then statistical detection, then code page 936.
@@ -266,7 +305,8 @@ DocumentEncoding detectEncoding(std::string_view bytes)
 // Every non-ASCII byte pairs up as a common Chinese character or Chinese punctuation,
 // and the UTF-8 reading holds characters that text rarely holds (spacing modifier
 // letters, IPA, combining marks, C1 controls, unassigned or private-use code points) or
-// mixes scripts (plausibleUtf8).
+// mixes scripts (plausibleUtf8), unless that Chinese reading glues Han characters to
+// Latin letters while the UTF-8 reading holds no rare character.
 bool prefersCp936OverUtf8(std::string_view bytes)
 {
     bool nonAscii = false;
@@ -275,7 +315,12 @@ bool prefersCp936OverUtf8(std::string_view bytes)
         return false;
     if (!isValidUtf8CutShort(bytes) || plausibleUtf8(bytes))
         return false;
-    return readsAsCommonChinese(decodeCp936(bytes));
+    const Text chinese = decodeCp936(bytes);
+    if (!readsAsCommonChinese(chinese))
+        return false;
+    // Han glued inside Latin words is no one's Chinese either: when the UTF-8 reading's
+    // only fault is mixing scripts ("naïve Ωmega"), it is the better one.
+    return !hanGluedToLatin(chinese) || holdsRareCharacters(bytes);
 }
 
 Text decodeDocument(std::string_view bytes, const DocumentEncoding& encoding)

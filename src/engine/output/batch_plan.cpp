@@ -63,6 +63,19 @@ Status BatchPlan::claim(std::size_t index, const std::vector<std::filesystem::pa
     return m_claims.claim(m_sources[index].source, names);
 }
 
+bool BatchPlan::ownedElsewhere(std::size_t index, const std::filesystem::path& file) const
+{
+    if (m_claims.ownedByOther(m_sources[index].source, file))
+        return true;
+    std::error_code ec;
+    const std::filesystem::path spelled = std::filesystem::absolute(file, ec).lexically_normal();
+    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+        if (i != index && std::filesystem::absolute(m_outputs[i], ec).lexically_normal() == spelled)
+            return true;
+    }
+    return false;
+}
+
 std::filesystem::path bookFolder(const std::vector<std::filesystem::path>& chapters,
                                  const std::filesystem::path& outputFolder)
 {

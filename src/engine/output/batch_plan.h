@@ -51,6 +51,11 @@ public:
     // Fails as RunOutputs::claim, recording nothing.
     Status claim(std::size_t index, const std::vector<std::filesystem::path>& names);
 
+    // Whether `file` belongs to the run apart from document `index`: a source, the first
+    // output of another document, or a file another document wrote (hand it to
+    // EngineContext::ownedElsewhere, so no such file is taken for a stale part).
+    bool ownedElsewhere(std::size_t index, const std::filesystem::path& file) const;
+
 private:
     std::vector<BatchSource> m_sources;
     std::vector<ConversionParams> m_params;

@@ -60,4 +60,24 @@ std::filesystem::path partPath(const std::filesystem::path& base, std::size_t st
     return std::filesystem::path(std::move(name));
 }
 
+std::optional<std::size_t> partStart(const std::filesystem::path& base, const std::filesystem::path& file)
+{
+    if (file.parent_path() != base.parent_path())
+        return std::nullopt;
+    const std::string baseName = base.filename().native();
+    const std::string name = file.filename().native();
+    if (baseName.size() < 4)
+        return std::nullopt;
+    const std::string stem = baseName.substr(0, baseName.size() - 4) + "_";
+    if (!name.starts_with(stem) || !name.ends_with(".txt") || name.size() < stem.size() + 4 + 4)
+        return std::nullopt;
+    const std::string digits = name.substr(stem.size(), name.size() - stem.size() - 4);
+    if (digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const std::size_t start = std::stoull(digits);
+    if (start == 0 || partPath(base, start).filename() != file.filename())
+        return std::nullopt;
+    return start;
+}
+
 }  // namespace sorvane

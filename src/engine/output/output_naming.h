@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 
 namespace sorvane {
 
@@ -22,5 +23,10 @@ std::filesystem::path outputBasePath(const std::filesystem::path& source, int wi
 // The name of the part whose first line has index `start`: `base` for the first part,
 // else like "/b/chap007_0153.txt" for base "/b/chap007.txt" and start 153.
 std::filesystem::path partPath(const std::filesystem::path& base, std::size_t start);
+
+// The start index for which partPath(base, start) is `file` (same folder), or nothing:
+// only the exact names partPath gives for a start of 1 or more ("chap007_0153.txt", not
+// "chap007_153.txt", "chap007_00153.txt" or "chap007_0000.txt").
+std::optional<std::size_t> partStart(const std::filesystem::path& base, const std::filesystem::path& file);
 
 }  // namespace sorvane

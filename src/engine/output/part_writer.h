@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "common/conversion_params.h"
 #include "common/result.h"
@@ -27,5 +29,16 @@ Status writePart(const std::filesystem::path& file, TextView content, std::size_
 // commit is made. Fails as FileCommit::add.
 Status writePart(FileCommit& commit, const std::filesystem::path& file, TextView content, std::size_t& lost,
                  const OutputFormat& format = {});
+
+// The files beside `base` named as its parts (partStart) that are not among `written`:
+// the parts of an earlier, longer conversion. Nothing when the folder cannot be read.
+std::vector<std::filesystem::path> otherParts(const std::filesystem::path& base,
+                                              const std::vector<std::filesystem::path>& written);
+
+// Removes what otherParts finds, but for the files `keep` holds to (sources, say). Parts
+// of an earlier, longer conversion would sit beside the new book with old text, looking
+// like its continuation. A file that cannot be removed stays.
+void removeOtherParts(const std::filesystem::path& base, const std::vector<std::filesystem::path>& written,
+                      const std::function<bool(const std::filesystem::path& file)>& keep);
 
 }  // namespace sorvane

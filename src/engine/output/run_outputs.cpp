@@ -81,4 +81,11 @@ Status RunOutputs::claim(const std::filesystem::path& source, const std::vector<
     return Ok{};
 }
 
+bool RunOutputs::ownedByOther(const std::filesystem::path& source, const std::filesystem::path& file) const
+{
+    if (const auto it = m_written.find(resolved(file)); it != m_written.end() && it->second != source)
+        return true;
+    return m_sources.sourceAt(file).has_value();
+}
+
 }  // namespace sorvane

@@ -40,6 +40,9 @@ public:
     // source of the run, or with OutputExists (noClobber), naming the other source or file.
     Status claim(const std::filesystem::path& source, const std::vector<std::filesystem::path>& names);
 
+    // Whether `file` is a source of the run or was claimed by a source other than `source`.
+    bool ownedByOther(const std::filesystem::path& source, const std::filesystem::path& file) const;
+
 private:
     bool m_noClobber;
     std::map<std::filesystem::path, std::filesystem::path> m_written;  // file -> source

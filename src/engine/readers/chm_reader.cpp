@@ -6,6 +6,7 @@
 #include <chm_lib.h>
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -382,17 +383,19 @@ public:
         m_encoding = encodingForLanguageId(lcid);
         std::vector<std::string> topics;
         // The table of contents: the one #SYSTEM names, else the first .hhc in the book.
-        if (hhc.empty() || !object(hhc)) {
+        // It is read once: it may inflate to megabytes, all counted against the cap.
+        std::optional<std::string> sitemap = hhc.empty() ? std::nullopt : object(hhc);
+        if (!sitemap) {
             hhc.clear();
             for (const std::string& name : allObjects())
                 if (lowerAscii(name).ends_with(".hhc")) {
                     hhc = name;
+                    sitemap = object(hhc);
                     break;
                 }
         }
-        if (!hhc.empty())
-            if (const auto sitemap = object(hhc))
-                tocTopics(hhc, *sitemap, topics);
+        if (sitemap)
+            tocTopics(hhc, *sitemap, topics);
         for (const std::string& name : allObjects())
             if (isTopicName(name) && !name.starts_with("/#") && !name.starts_with("/$"))
                 topics.push_back(name);
@@ -521,7 +524,12 @@ private:
             const auto name = resolveTopic(path, href);
             if (!name)
                 return std::nullopt;
-            return object(*name);
+            // Each sheet is read once for the whole book: topics share their sheets, and
+            // every read counts against the cap on all content read.
+            auto cached = m_sheets.find(*name);
+            if (cached == m_sheets.end())
+                cached = m_sheets.emplace(*name, object(*name)).first;
+            return cached->second;
         };
         return renderHtml(bytes, context);
     }
@@ -530,6 +538,7 @@ private:
     ReadProblems& m_problems;
     std::string m_encoding;
     std::vector<std::string> m_objects;
+    std::unordered_map<std::string, std::optional<std::string>> m_sheets;  // by path
     bool m_listed_objects = false;
     std::uint64_t m_total = 0;
     std::size_t m_listed = 0;

@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "io/codepage.h"
 #include "engine/readers/doc_block_text.h"
+#include "engine/readers/doc_list_table.h"
 #include "engine/containers/ole_compound_file.h"
 
 namespace sorvane {
@@ -27,7 +30,10 @@ constexpr std::uint16_t kFlagEncrypted = 0x0100;
 constexpr std::uint16_t kFlagTable1 = 0x0200;
 constexpr std::uint16_t kFlagObfuscated = 0x8000;
 enum LwIndex { CcpText = 3, CcpFtn = 4, CcpHdd = 5, CcpAtn = 7, CcpEdn = 8 };
-enum FcLcbIndex { PlcffndRef = 2, PlcfBteChpx = 12, PlcfBtePapx = 13, Clx = 33, PlcfendRef = 46 };
+enum FcLcbIndex {
+    Stshf = 1, PlcffndRef = 2, PlcfBteChpx = 12, PlcfBtePapx = 13, SttbfFfn = 15, Clx = 33, PlcfendRef = 46, PlfLst = 73,
+    PlfLfo = 74
+};
 
 // Character property codes that hide text: a deleted revision, hidden and special
 // hidden text.
@@ -188,10 +194,13 @@ void readPropertyPages(const Bytes& doc, const Bytes& table, std::pair<std::uint
     if (lcb < 12 || !table.has(fc, lcb))
         return;
     const std::size_t n = (lcb - 4) / 8;
+    // Each page is read once: a table whose entries all name one page would otherwise
+    // repeat its runs once per entry.
+    std::unordered_set<std::uint32_t> pagesRead;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t pn = table.u32(fc + 4 * (n + 1) + 4 * i) & 0x3FFFFFu;
         const std::size_t page = std::size_t{pn} * 512;
-        if (!doc.has(page, 512))
+        if (!doc.has(page, 512) || !pagesRead.insert(pn).second)
             continue;
         const std::size_t runs = doc.u8(page + 511);
         if (runs == 0 || 4 * (runs + 1) + entrySize * runs > 511)
@@ -248,6 +257,56 @@ std::vector<FcRange> readRowEnds(const Bytes& doc, const Bytes& table, std::pair
     return rows;
 }
 
+// A paragraph's file range and the list it belongs to.
+struct ListParagraph {
+    FcRange range;
+    DocParagraphList list;
+};
+
+// The paragraphs whose properties, or their style's (`styleLists` by style index), name
+// a list, in file order.
+std::vector<ListParagraph> readListParagraphs(const Bytes& doc, const Bytes& table,
+                                              std::pair<std::uint32_t, std::uint32_t> plc,
+                                              const std::vector<std::optional<DocParagraphList>>& styleLists)
+{
+    std::vector<ListParagraph> out;
+    const auto [fc, lcb] = plc;
+    if (lcb < 12 || !table.has(fc, lcb))
+        return out;
+    const std::size_t n = (lcb - 4) / 8;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t page = std::size_t{table.u32(fc + 4 * (n + 1) + 4 * i) & 0x3FFFFFu} * 512;
+        if (!doc.has(page, 512))
+            continue;
+        const std::size_t runs = doc.u8(page + 511);
+        if (runs == 0 || 4 * (runs + 1) + 13 * runs > 511)
+            continue;
+        for (std::size_t r = 0; r < runs; ++r) {
+            const std::size_t offset = std::size_t{doc.u8(page + 4 * (runs + 1) + 13 * r)} * 2;
+            if (offset == 0 || offset >= 511)
+                continue;
+            // The PAPX: a size in words (or 0 and then the size), a style, the properties.
+            std::size_t start = page + offset + 1;
+            std::size_t size = std::size_t{doc.u8(page + offset)} * 2;
+            if (size == 0) {
+                size = std::size_t{doc.u8(page + offset + 1)} * 2;
+                ++start;
+            } else {
+                --size;
+            }
+            if (size < 2 || start + size > page + 511)
+                continue;
+            const std::size_t istd = doc.u16(start);
+            const auto style = istd < styleLists.size() ? styleLists[istd] : std::nullopt;
+            if (const auto list = docParagraphList(doc.slice(start + 2, size - 2), style))
+                out.push_back({{doc.u32(page + 4 * r), doc.u32(page + 4 * (r + 1))}, *list});
+        }
+    }
+    std::sort(out.begin(), out.end(),
+              [](const ListParagraph& a, const ListParagraph& b) { return a.range.fcStart < b.range.fcStart; });
+    return out;
+}
+
 bool inRanges(const std::vector<FcRange>& ranges, std::uint32_t fc)
 {
     auto it = std::upper_bound(ranges.begin(), ranges.end(), fc,
@@ -282,6 +341,13 @@ public:
     {
     }
 
+    // The list tables and the paragraphs that belong to lists, for their numbers.
+    void setLists(DocListTable lists, std::vector<ListParagraph> paragraphs)
+    {
+        m_lists = std::move(lists);
+        m_listParagraphs = std::move(paragraphs);
+    }
+
     // Numbers the notes in the order the main text refers to them.
     void numberNotes(const std::vector<std::uint32_t>& footnoteRefs, const std::vector<std::uint32_t>& endnoteRefs)
     {
@@ -314,6 +380,8 @@ public:
         m_fieldCodes = 0;
         m_chars.clear();
         m_marks.clear();
+        m_paragraphLists.clear();
+        m_paragraphStart = 0;
         m_lastWasCellMark = false;
         for (const Piece& p : m_pieces) {
             const std::uint32_t start = std::max(from, p.cpStart);
@@ -388,6 +456,21 @@ private:
         }
         m_lastWasCellMark = c == kCellMark;
         m_chars += c;
+        if (c == 0x0D || c == kCellMark) {
+            if (const DocParagraphList* list = paragraphList(fc))
+                m_paragraphLists.emplace_back(m_paragraphStart, *list);
+            m_paragraphStart = m_chars.size();
+        }
+    }
+
+    // The list of the paragraph whose mark is at `fc`, if it has one.
+    const DocParagraphList* paragraphList(std::uint32_t fc) const
+    {
+        auto it = std::upper_bound(m_listParagraphs.begin(), m_listParagraphs.end(), fc,
+                                   [](std::uint32_t v, const ListParagraph& p) { return v < p.range.fcStart; });
+        if (it == m_listParagraphs.begin() || fc >= std::prev(it)->range.fcEnd)
+            return nullptr;
+        return &std::prev(it)->list;
     }
 
     // Whether the paragraph that starts at `i` lies outside a table: it ends with a
@@ -415,11 +498,27 @@ private:
         std::size_t mark = 0;
         bool paragraphStart = true;
         bool inRow = false;
+        std::size_t nextList = 0;    // the next entry of m_paragraphLists
+        bool listParagraph = false;  // the current paragraph is a list item
         for (std::size_t i = 0; i < m_chars.size(); ++i) {
             const char16_t c = m_chars[i];
             if (paragraphStart && !inRow && !paragraphOutsideTable(i)) {
                 out.startRow();
                 inRow = true;
+            }
+            if (paragraphStart) {
+                // A numbered list item is a block of its own, its number or bullet first;
+                // a list level that shows nothing leaves the paragraph as it is.
+                const bool afterListItem = listParagraph;
+                listParagraph = false;
+                if (nextList < m_paragraphLists.size() && m_paragraphLists[nextList].first == i) {
+                    const Text label = m_lists.label(m_paragraphLists[nextList++].second);
+                    listParagraph = !label.empty();
+                    out.text(label);
+                }
+                // A paragraph after a list is set off from it as from any paragraph.
+                if (afterListItem && !listParagraph && !inRow)
+                    out.endBlock(2);
             }
             paragraphStart = c == 0x0D || c == kCellMark || c == kRowMark;
             if (c == kRowMark)
@@ -430,7 +529,7 @@ private:
             }
             flush();
             switch (c) {
-            case 0x0D: out.endBlock(2); break;
+            case 0x0D: out.endBlock(listParagraph ? 1 : 2); break;
             case 0x0B: out.lineBreak(); break;
             case 0x0C:
             case 0x0E: out.endBlock(2); break;
@@ -473,6 +572,11 @@ private:
     std::uint64_t m_budget;  // characters still allowed: no more than the stream has bytes
     Text m_chars;             // the shown characters of the part being read
     std::vector<int> m_marks;  // the number of each note mark in m_chars
+    DocListTable m_lists;
+    std::vector<ListParagraph> m_listParagraphs;
+    // The index in m_chars where each list paragraph starts, with its list.
+    std::vector<std::pair<std::size_t, DocParagraphList>> m_paragraphLists;
+    std::size_t m_paragraphStart = 0;
     Part m_part = Part::Body;
     std::vector<bool> m_fieldInCode;
     int m_fieldCodes = 0;
@@ -493,7 +597,8 @@ bool isWordDocument(const OleCompoundFile& file)
 // stream and to the character runs that mark hidden and deleted text. The main text
 // comes first, then the footnotes and endnotes, each marked "[n]" in the body and before
 // its text. Paragraphs, line breaks, tabs, table cells and rows and the shown result of
-// fields are kept; field codes, pictures, headers, footers, comments, hidden text and
+// fields are kept, list paragraphs with their numbers or bullets from the list tables;
+// field codes, pictures, headers, footers, comments, hidden text and
 // deleted revisions are left out.
 Result<Text> docText(const OleCompoundFile& file)
 {
@@ -515,6 +620,10 @@ Result<Text> docText(const OleCompoundFile& file)
 
     WordReader reader(doc, std::move(*pieces), readHiddenRuns(doc, table, fib->at(PlcfBteChpx)),
                       readRowEnds(doc, table, fib->at(PlcfBtePapx)));
+    reader.setLists(DocListTable(*tableStream, fib->at(PlfLst), fib->at(PlfLfo),
+                                 docFontNames(*tableStream, fib->at(SttbfFfn))),
+                    readListParagraphs(doc, table, fib->at(PlcfBtePapx),
+                                       docStyleLists(*tableStream, fib->at(Stshf))));
     reader.numberNotes(readReferencePositions(table, fib->at(PlcffndRef)),
                        readReferencePositions(table, fib->at(PlcfendRef)));
 

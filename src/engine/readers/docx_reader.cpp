@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/readers/doc_block_text.h"
+#include "engine/readers/docx_numbering.h"
 #include "engine/readers/doc_xml_walk.h"
 #include "engine/containers/xml_document.h"
 #include "engine/containers/zip_archive.h"
@@ -73,7 +74,10 @@ std::set<std::string> blockStyles(ZipArchive& archive)
 
 class DocxReader {
 public:
-    explicit DocxReader(ZipArchive& archive) : m_archive(archive), m_blockStyles(blockStyles(archive)) {}
+    explicit DocxReader(ZipArchive& archive)
+        : m_archive(archive), m_blockStyles(blockStyles(archive)), m_numbering(archive)
+    {
+    }
 
     Result<Text> run()
     {
@@ -88,10 +92,20 @@ public:
         walk((*doc)->root(), m_body);
         doc->reset();
 
-        // Notes in the order the body refers to them, footnotes first.
+        // Notes in the order they are first referred to, footnotes first. A note may
+        // refer to further notes (an endnote to a footnote too), so both lists are walked
+        // by index until neither grows; each note is numbered and rendered once.
         DocBlockText notes;
-        readNotes("word/footnotes.xml", "w:footnote", m_footnoteOrder, notes);
-        readNotes("word/endnotes.xml", "w:endnote", m_endnoteOrder, notes);
+        NotePart footnotes = notePart("word/footnotes.xml", "w:footnote");
+        NotePart endnotes = notePart("word/endnotes.xml", "w:endnote");
+        size_t footnotesDone = 0;
+        size_t endnotesDone = 0;
+        while (footnotesDone < m_footnoteOrder.size() || endnotesDone < m_endnoteOrder.size()) {
+            while (footnotesDone < m_footnoteOrder.size())
+                renderNote(footnotes, "w:footnote", m_footnoteOrder[footnotesDone++], notes);
+            while (endnotesDone < m_endnoteOrder.size())
+                renderNote(endnotes, "w:endnote", m_endnoteOrder[endnotesDone++], notes);
+        }
         if (!notes.empty()) {
             m_body.endBlock(2);
             m_body.text(notes.take());
@@ -104,30 +118,40 @@ private:
         int breaks = 2;
     };
 
-    void readNotes(const char* part, std::string_view element, const std::vector<std::string>& order,
-                   DocBlockText& out)
+    // A notes part, parsed, with its notes by id; empty when the part is missing or broken.
+    struct NotePart {
+        std::unique_ptr<XmlDocument> doc;
+        std::map<std::string, Node, std::less<>> byId;
+    };
+
+    NotePart notePart(const char* part, std::string_view element)
     {
-        if (order.empty())
-            return;
+        NotePart result;
+        if (m_footnoteOrder.empty() && m_endnoteOrder.empty())
+            return result;
         Result<std::string> xml = m_archive.read(part);
         if (!xml)
-            return;
+            return result;
         auto doc = X::parse(*xml);
         if (!doc)
-            return;
-        std::map<std::string, Node, std::less<>> byId;
-        for (Node n = X::firstChild((*doc)->root()); n; n = X::nextSibling(n))
+            return result;
+        result.doc = std::move(*doc);
+        for (Node n = X::firstChild(result.doc->root()); n; n = X::nextSibling(n))
             if (X::isElement(n) && X::name(n) == element)
                 if (const auto id = X::attribute(n, "w:id"))
-                    byId.emplace(std::string(*id), n);
-        for (const std::string& id : order) {
-            const auto it = byId.find(id);
-            if (it == byId.end())
-                continue;
-            m_currentNote = m_noteNumbers[std::string(element) + id];
-            out.endBlock(2);
-            walk(it->second, out);
-        }
+                    result.byId.emplace(std::string(*id), n);
+        return result;
+    }
+
+    // `id` is taken by value: rendering the note may add to the list it came from.
+    void renderNote(const NotePart& part, std::string_view element, std::string id, DocBlockText& out)
+    {
+        const auto it = part.byId.find(id);
+        if (it == part.byId.end())
+            return;
+        m_currentNote = m_noteNumbers[std::string(element) + id];
+        out.endBlock(2);
+        walk(it->second, out);
     }
 
     // Whether text in the current run is shown: not inside a field's code.
@@ -151,7 +175,13 @@ private:
         const std::string_view local = name.substr(2);
         if (local == "p") {
             Paragraph p;
-            if (const Node pPr = X::childElement(n, "pPr")) {
+            // An automatic number or bullet starts the paragraph's text; a numbered
+            // paragraph is a list item, a block of its own.
+            const Node pPr = X::childElement(n, "pPr");
+            const Text label = pPr ? m_numbering.label(pPr) : Text();
+            if (!label.empty())
+                p.breaks = 1;
+            if (pPr) {
                 const Node style = X::childElement(pPr, "pStyle");
                 const auto id = style ? X::attribute(style, "w:val") : std::nullopt;
                 if (X::childElement(pPr, "numPr") || X::childElement(pPr, "outlineLvl") ||
@@ -162,6 +192,7 @@ private:
                 p.breaks = 1;
             out.endBlock(p.breaks);
             m_paragraphs.push_back(p);
+            out.text(label);
             return true;
         }
         if (local == "r")
@@ -291,6 +322,7 @@ private:
 
     ZipArchive& m_archive;
     std::set<std::string> m_blockStyles;
+    DocxNumbering m_numbering;
     DocBlockText m_body;
     std::vector<Paragraph> m_paragraphs;
     int m_tableDepth = 0;
@@ -313,8 +345,8 @@ bool isDocx(const ZipArchive& archive)
 // The main document part, then the footnotes and endnotes it refers to: every paragraph,
 // headings and list items as blocks of their own, manual line breaks, tabs, symbols, the
 // shown result of fields (not their code), text boxes where they are anchored, tables
-// with cells separated by tabs, and the notes after the body, each marked "[n]" in the
-// body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
+// with cells separated by tabs, list numbers and bullets before their paragraphs, and the
+// notes after the body, each marked "[n]" in the body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
 // deleted revisions are left out; inserted ones are kept.
 Result<Text> docxText(ZipArchive& archive)
 {

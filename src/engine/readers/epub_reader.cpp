@@ -182,6 +182,45 @@ std::optional<std::string> closeSelfClosedRawText(std::string_view page)
     return out;
 }
 
+// An XHTML chapter may declare entities in an internal DTD subset
+// ("<!DOCTYPE html [ <!ENTITY ...> ]>"). A page parser ends the doctype at the first
+// '>', inside the subset, and shows the rest ("]>") as text; the doctype is written
+// without its subset. Nothing when the chapter has none.
+std::optional<std::string> dropInternalSubset(std::string_view page)
+{
+    const std::size_t doctype = page.substr(0, 4096).find("<!DOCTYPE");
+    if (doctype == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t open = page.find_first_of("[>", doctype);
+    if (open == std::string_view::npos || page[open] != '[')
+        return std::nullopt;
+    // The subset ends at the first ']' outside quoted values and comments.
+    char quote = 0;
+    for (std::size_t i = open + 1; i < page.size(); ++i) {
+        const char c = page[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (page.substr(i, 4) == "<!--") {
+            const std::size_t end = page.find("-->", i + 4);
+            if (end == std::string_view::npos)
+                return std::nullopt;
+            i = end + 2;
+        } else if (c == ']') {
+            const std::size_t close = page.find_first_not_of(" \t\r\n", i + 1);
+            if (close == std::string_view::npos || page[close] != '>')
+                return std::nullopt;
+            std::string out(page.substr(0, open));
+            out += '>';
+            out.append(page.substr(close + 1));
+            return out;
+        }
+    }
+    return std::nullopt;
+}
+
 // The container file names the package document, whose spine gives the content
 // documents in reading order (items marked linear="no" after the rest). Each is rendered
 // as a page with the book's own style sheets; one blank line separates consecutive
@@ -237,11 +276,14 @@ public:
             return bookError(unknown ? "EPUB 的阅读顺序中没有一个存在的章节" : "EPUB 的阅读顺序是空的，没有可读的章节");
 
         Text out;
-        std::unordered_set<std::string> seen;
+        // A spine names each document once; one named again, under any of the names that
+        // find its member, adds nothing new.
+        std::unordered_set<std::size_t> seen;
         std::size_t rendered = 0;
         for (const ManifestItem* item : order) {
-            // A spine names each document once; one named again adds nothing new.
-            if (!seen.insert(item->member).second || !isPage(*item))
+            if (!isPage(*item))
+                continue;
+            if (const auto index = m_zip.findNoCase(item->member); index && !seen.insert(*index).second)
                 continue;
             auto page = readMember(item->member);
             if (!page) {
@@ -292,9 +334,11 @@ private:
             }
             return cached->second;
         };
-        if (const auto closed = closeSelfClosedRawText(bytes))
+        const auto withoutSubset = dropInternalSubset(bytes);
+        const std::string_view page = withoutSubset ? std::string_view(*withoutSubset) : std::string_view(bytes);
+        if (const auto closed = closeSelfClosedRawText(page))
             return renderHtml(*closed, context);
-        return renderHtml(bytes, context);
+        return renderHtml(page, context);
     }
 
     ZipArchive& m_zip;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -23,6 +24,8 @@ constexpr std::size_t kMaxContainers = 1000;
 constexpr std::size_t kMaxParts = 8000;
 // Frames within frames are followed this deep.
 constexpr int kMaxFrameDepth = 8;
+// Frames missing from the file listed one by one in the problems of a frameset page.
+constexpr std::size_t kMaxMissingFrames = 20;
 
 std::size_t countNoCase(std::string_view s, std::string_view needle)
 {
@@ -115,15 +118,62 @@ std::string stripAngles(std::string_view id)
     return std::string(id);
 }
 
-// Where the part after the first kMaxParts starts: at the line of its boundary (a line
-// that starts with "--"), or the end of the file when it has no more parts than that.
+// Every boundary string the file declares ("boundary=" and a quoted or bare value), in
+// headers or not: counting a line that is no boundary only makes the cap stricter.
+std::unordered_set<std::string_view> declaredBoundaries(std::string_view bytes)
+{
+    std::unordered_set<std::string_view> found;
+    constexpr std::string_view key = "boundary";
+    for (std::size_t i = 0; i + key.size() <= bytes.size(); ++i) {
+        if (toLowerAscii(bytes[i]) != 'b' || !hasNoCaseAt(bytes, i, key))
+            continue;
+        std::size_t at = i + key.size();
+        while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t'))
+            ++at;
+        if (at >= bytes.size() || bytes[at] != '=')
+            continue;
+        ++at;
+        while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t'))
+            ++at;
+        std::size_t end = at;
+        if (at < bytes.size() && bytes[at] == '"') {
+            end = bytes.find_first_of("\"\r\n", ++at);
+        } else {
+            end = bytes.find_first_of("; \t\r\n", at);
+        }
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        if (end > at)
+            found.insert(bytes.substr(at, end - at));
+    }
+    return found;
+}
+
+// Where the part after the first kMaxParts starts: at the line of its boundary ("--" and
+// a declared boundary string, as MIME delimits parts), or the end of the file when it
+// has no more parts than that. Text lines that merely begin with "--" are no boundary.
 std::size_t partsCut(std::string_view bytes)
 {
-    std::size_t boundaries = 0;
+    const std::unordered_set<std::string_view> boundaries = declaredBoundaries(bytes);
+    std::vector<std::size_t> lengths;
+    for (const std::string_view b : boundaries)
+        if (std::find(lengths.begin(), lengths.end(), b.size()) == lengths.end())
+            lengths.push_back(b.size());
+    // So many different boundary lengths is no saved page: every "--" line counts, which
+    // keeps the cost of a line bounded.
+    const bool everyDashLine = lengths.size() > 64;
+    std::size_t count = 0;
     for (std::size_t at = 0; at < bytes.size();) {
-        if (bytes.compare(at, 2, "--") == 0 && ++boundaries > kMaxParts)
-            return at;
         const std::size_t lineEnd = bytes.find('\n', at);
+        if (bytes.compare(at, 2, "--") == 0) {
+            const std::string_view rest =
+                bytes.substr(at + 2, (lineEnd == std::string_view::npos ? bytes.size() : lineEnd) - at - 2);
+            bool boundary = everyDashLine;
+            for (std::size_t k = 0; !boundary && k < lengths.size(); ++k)
+                boundary = lengths[k] <= rest.size() && boundaries.contains(rest.substr(0, lengths[k]));
+            if (boundary && ++count > kMaxParts)
+                return at;
+        }
         if (lineEnd == std::string_view::npos)
             break;
         at = lineEnd + 1;
@@ -165,13 +215,14 @@ public:
         if (!m_message)
             return Error{ErrorCode::BadInput, "保存的网页文件已损坏：无法读取其 MIME 结构", {}};
         collectParts();
+        indexParts();
         const Part* root = rootPart();
         if (!root)
             return Error{ErrorCode::BadInput, "保存的网页文件中没有 HTML 页面", {}};
         if (content(*root).empty())
             return Error{ErrorCode::BadInput, "保存的网页中的页面是空的，文件可能不完整", {}};
-        std::unordered_set<const Part*> open;
-        return renderPart(*root, 0, open, problems);
+        std::unordered_set<const Part*> shown;
+        return renderPart(*root, 0, shown, problems);
     }
 
 private:
@@ -226,20 +277,29 @@ private:
         return nullptr;
     }
 
+    // The first part (in document order) stored under the link's content id, or whose
+    // location is the link resolved against `from` or the link as written. Looked up in
+    // indexes, as a page may hold thousands of links.
     const Part* partForLink(const Part& from, std::string_view href) const
     {
         if (hasNoCaseAt(trimmed(href), 0, "cid:")) {
-            const std::string id = stripAngles(trimmed(href).substr(4));
-            for (const Part& p : m_parts)
-                if (p.contentId == id)
-                    return &p;
-            return nullptr;
+            const auto it = m_byContentId.find(stripAngles(trimmed(href).substr(4)));
+            return it == m_byContentId.end() ? nullptr : it->second;
         }
-        const std::string url = resolveUrl(from.location, href);
-        for (const Part& p : m_parts)
-            if (!p.location.empty() && (p.location == url || p.location == trimmed(href)))
-                return &p;
-        return nullptr;
+        const auto byUrl = m_byLocation.find(resolveUrl(from.location, href));
+        const auto asWritten = m_byLocation.find(std::string(trimmed(href)));
+        const Part* a = byUrl == m_byLocation.end() ? nullptr : byUrl->second;
+        const Part* b = asWritten == m_byLocation.end() ? nullptr : asWritten->second;
+        return !a ? b : !b ? a : std::min(a, b);
+    }
+
+    void indexParts()
+    {
+        for (const Part& p : m_parts) {
+            if (!p.location.empty())
+                m_byLocation.emplace(p.location, &p);
+            m_byContentId.emplace(p.contentId, &p);
+        }
     }
 
     // The part's content with its transfer encoding undone.
@@ -256,30 +316,36 @@ private:
         return bytes;
     }
 
-    Text renderPart(const Part& page, int depth, std::unordered_set<const Part*>& open, ReadProblems& problems)
+    // Each part is shown once: a frame whose page is already shown (or being shown, as
+    // a frameset that shows itself again) is left out, so frames that share pages cost
+    // no more than the pages themselves.
+    Text renderPart(const Part& page, int depth, std::unordered_set<const Part*>& shown, ReadProblems& problems)
     {
+        shown.insert(&page);
         const std::string bytes = content(page);
         if (countNoCase(bytes, "<frameset") > 0 && depth < kMaxFrameDepth) {
             std::vector<std::string> frames = frameSources(bytes);
             if (!frames.empty()) {
-                open.insert(&page);
                 Text out;
+                std::size_t missing = 0;
                 for (const std::string& src : frames) {
                     const Part* frame = partForLink(page, src);
                     if (!frame) {
-                        problems.push_back("框架页面不在文件中：" + src);
+                        if (++missing <= kMaxMissingFrames)
+                            problems.push_back("框架页面不在文件中：" + src);
                         continue;
                     }
-                    if (open.contains(frame))
-                        continue;  // a frame that shows its own frameset again
-                    const Text text = renderPart(*frame, depth + 1, open, problems);
+                    if (shown.contains(frame))
+                        continue;
+                    const Text text = renderPart(*frame, depth + 1, shown, problems);
                     if (text.empty())
                         continue;
                     if (!out.empty())
                         out += u"\r\n\r\n";
                     out += text;
                 }
-                open.erase(&page);
+                if (missing > kMaxMissingFrames)
+                    problems.push_back("另有 " + std::to_string(missing - kMaxMissingFrames) + " 个框架页面不在文件中");
                 return out;
             }
         }
@@ -309,6 +375,8 @@ private:
 
     GMimeMessage* m_message = nullptr;
     std::vector<Part> m_parts;
+    std::unordered_map<std::string, const Part*> m_byLocation;   // first part at each location
+    std::unordered_map<std::string, const Part*> m_byContentId;  // first part with each id
     std::string m_start;
 };
 

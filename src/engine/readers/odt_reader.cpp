@@ -1,6 +1,9 @@
 #include "engine/readers/odt_reader.h"
 
 #include <algorithm>
+#include <deque>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -8,6 +11,7 @@
 
 #include "engine/readers/doc_block_text.h"
 #include "engine/readers/doc_xml_walk.h"
+#include "engine/readers/odt_numbering.h"
 #include "engine/containers/xml_document.h"
 #include "engine/containers/zip_archive.h"
 
@@ -17,7 +21,11 @@ namespace {
 using X = XmlDocument;
 using Node = XmlDocument::Node;
 
-constexpr int kMaxSpaces = 1024;
+// The spaces one text:s gives at most (a wide line's worth), and the spaces all of them
+// give in one document before each counts as a single space: a few kilobytes of
+// compressed XML must not turn into hundreds of megabytes of blanks.
+constexpr int kMaxSpaces = 256;
+constexpr std::size_t kMaxSpacesTotal = std::size_t{1} << 20;
 
 // Names of the styles whose text properties hide their text (text:display="none"),
 // from a styles container of content.xml or styles.xml.
@@ -40,21 +48,25 @@ void collectHiddenStyles(Node root, std::set<std::string>& hidden)
     }
 }
 
-// content.xml, with the hidden-text styles of content.xml and styles.xml: paragraphs,
-// headings and list items as blocks, text:s as its count of spaces (at most 1024 each),
-// tabs, line breaks, text boxes where they are anchored, tables with cells separated by
-// tabs, and the notes after the body, each marked "[citation]" in the body and before
-// its text. White space in the text collapses as the format says. Comments, tracked
-// deletions and text in a style with display "none" are left out.
+// content.xml, with the hidden-text styles, list styles and outline numbering of
+// content.xml and styles.xml: paragraphs, headings and list items as blocks, list
+// numbers and bullets, numbered headings, text:s as its count of spaces (at most 256
+// each, 1 Mi in all, then one each), tabs, line breaks, text boxes where they are
+// anchored, tables with cells separated by tabs, and the notes after the body, each
+// marked "[citation]" in the body and before its text. White space in the text
+// collapses as the format says. Comments, tracked deletions and text in a style with
+// display "none" are left out.
 class OdtReader {
 public:
-    explicit OdtReader(ZipArchive& archive) : m_archive(archive) {}
+    OdtReader(ZipArchive& archive, ReadProblems* problems) : m_archive(archive), m_problems(problems) {}
 
     Result<Text> run()
     {
         if (Result<std::string> styles = m_archive.read("styles.xml"))
-            if (auto doc = X::parse(*styles))
+            if (auto doc = X::parse(*styles)) {
                 collectHiddenStyles((*doc)->root(), m_hiddenStyles);
+                m_numbering.read((*doc)->root());
+            }
         Result<std::string> xml = m_archive.read("content.xml");
         if (!xml)
             return Error{ErrorCode::BadInput, "OpenDocument 文档的正文无法读取：" + xml.error().message, {}};
@@ -65,6 +77,7 @@ public:
         xml->shrink_to_fit();
         const Node root = (*doc)->root();
         collectHiddenStyles(root, m_hiddenStyles);
+        m_numbering.read(root);
         const Node body = X::childElement(root, "body");
         if (body)
             walk(body, m_body);
@@ -136,6 +149,7 @@ private:
             m_afterSpace = true;
             if (!m_notePrefix.empty())
                 out.text(std::exchange(m_notePrefix, Text()));
+            out.text(label(n));
             return true;
         }
         if (name == "text:span" || name == "text:a")
@@ -151,7 +165,17 @@ private:
                     count = std::min(count * 10 + (ch - '0'), kMaxSpaces);
                 }
             }
-            literal(Text(static_cast<std::size_t>(std::max(count, 0)), u' '), out);
+            std::size_t spaces = static_cast<std::size_t>(std::max(count, 0));
+            if (m_spacesGiven + spaces > kMaxSpacesTotal) {
+                if (m_problems && m_spacesGiven <= kMaxSpacesTotal)
+                    m_problems->push_back("文档中连续空格的标记过多，超过 " + std::to_string(kMaxSpacesTotal) +
+                                          " 个空格后每处只保留一个空格");
+                spaces = std::min<std::size_t>(spaces, 1);
+                m_spacesGiven = kMaxSpacesTotal + 1;
+            } else {
+                m_spacesGiven += spaces;
+            }
+            literal(Text(spaces, u' '), out);
             return false;
         }
         if (name == "text:tab") {
@@ -164,9 +188,20 @@ private:
             m_afterSpace = true;
             return false;
         }
+        if (name == "text:list") {
+            startList(n);
+            return true;
+        }
         if (name == "text:list-item" || name == "text:list-header") {
             ++m_listDepth;
             out.endBlock(1);
+            if (!m_lists.empty()) {
+                ListFrame& list = m_lists.back();
+                list.item = n;
+                list.header = name == "text:list-header";
+                const auto start = X::attribute(n, "text:start-value");
+                list.startValue = start ? parseListNumber(*start) : std::nullopt;
+            }
             return true;
         }
         if (name == "table:table") {
@@ -202,12 +237,13 @@ private:
             return false;
         }
         // Comments, tracked changes (the deleted text lives there), hidden paragraphs
-        // and text, and the descriptions of drawings are never shown.
+        // and text, and the descriptions of drawings are never shown; a writer's copy of
+        // a list number (text:number) gives way to the number counted here.
         static const std::set<std::string_view> skipped = {
             "office:annotation", "office:annotation-end", "text:tracked-changes", "text:hidden-text",
             "text:hidden-paragraph", "svg:desc", "svg:title", "table:table-columns",
             "table:table-column", "text:sequence-decls", "text:variable-decls", "text:user-field-decls",
-            "office:forms", "text:note-citation"};
+            "office:forms", "text:note-citation", "text:number"};
         return !skipped.contains(name);
     }
 
@@ -222,6 +258,9 @@ private:
                 m_paragraphBreaks.pop_back();
             if (m_paragraphDepth > 0)
                 --m_paragraphDepth;
+        } else if (name == "text:list") {
+            if (!m_lists.empty())
+                m_lists.pop_back();
         } else if (name == "text:list-item" || name == "text:list-header") {
             --m_listDepth;
             out.endBlock(1);
@@ -235,7 +274,82 @@ private:
         }
     }
 
+    // A text:list being walked: its style, its level, the counters it shares with the
+    // lists it continues or nests in, and the item whose first paragraph is numbered.
+    struct ListFrame {
+        const ListDefinition* style = nullptr;
+        ListCounters* counters = nullptr;
+        int level = 0;
+        Node item = nullptr;
+        bool header = false;
+        std::optional<int> startValue;
+    };
+
+    // A list nested in an item is the next level of the same list; a top-level list
+    // starts its numbers again unless it continues an earlier list, the last one of its
+    // style or the one it names.
+    void startList(Node n)
+    {
+        ListFrame frame;
+        const auto styleName = X::attribute(n, "text:style-name");
+        if (!m_lists.empty()) {
+            const ListFrame& parent = m_lists.back();
+            frame.style = styleName ? m_numbering.listStyle(*styleName) : parent.style;
+            frame.counters = parent.counters;
+            frame.level = parent.level + 1;
+            m_lists.push_back(frame);
+            return;
+        }
+        const std::string style(styleName.value_or(""));
+        frame.style = m_numbering.listStyle(style);
+        if (const auto id = X::attribute(n, "text:continue-list")) {
+            const auto it = m_listsById.find(*id);
+            if (it != m_listsById.end())
+                frame.counters = it->second;
+        } else if (X::attribute(n, "text:continue-numbering").value_or("") == "true") {
+            const auto it = m_lastListOfStyle.find(style);
+            if (it != m_lastListOfStyle.end())
+                frame.counters = it->second;
+        }
+        if (!frame.counters)
+            frame.counters = &m_listCounters.emplace_back();
+        m_lastListOfStyle[style] = frame.counters;
+        if (const auto id = X::attribute(n, "xml:id"))
+            m_listsById[std::string(*id)] = frame.counters;
+        m_lists.push_back(frame);
+    }
+
+    // The number or bullet of the paragraph or heading `n`: the first paragraph of a
+    // list item gets the item's (a list header's gets none), a heading outside lists
+    // the outline numbering's.
+    Text label(Node n)
+    {
+        if (!m_lists.empty() && m_lists.back().item && m_lists.back().item == X::parent(n)) {
+            ListFrame& list = m_lists.back();
+            list.item = nullptr;
+            if (list.header || !list.style)
+                return {};
+            return list.counters->next(*list.style, list.level, list.startValue);
+        }
+        if (X::name(n) != "text:h" || !m_numbering.outline() ||
+            X::attribute(n, "text:is-list-header").value_or("") == "true")
+            return {};
+        const int level = parseListNumber(X::attribute(n, "text:outline-level").value_or("1")).value_or(1);
+        std::optional<int> restart;
+        if (X::attribute(n, "text:restart-numbering").value_or("") == "true")
+            restart = parseListNumber(X::attribute(n, "text:start-value").value_or("1"));
+        return m_outlineCounters.next(*m_numbering.outline(), std::max(level, 1) - 1, restart);
+    }
+
     ZipArchive& m_archive;
+    ReadProblems* m_problems;
+    std::size_t m_spacesGiven = 0;  // by text:s; past kMaxSpacesTotal once the cap is hit
+    OdtNumbering m_numbering;
+    std::vector<ListFrame> m_lists;
+    std::deque<ListCounters> m_listCounters;
+    std::map<std::string, ListCounters*, std::less<>> m_lastListOfStyle;
+    std::map<std::string, ListCounters*, std::less<>> m_listsById;
+    ListCounters m_outlineCounters;
     std::set<std::string> m_hiddenStyles;
     DocBlockText m_body;
     DocBlockText m_notes;
@@ -263,19 +377,19 @@ bool isOdt(ZipArchive& archive)
     return t == "application/vnd.oasis.opendocument.text";
 }
 
-Result<Text> odtText(ZipArchive& archive)
+Result<Text> odtText(ZipArchive& archive, ReadProblems* problems)
 {
-    return OdtReader(archive).run();
+    return OdtReader(archive, problems).run();
 }
 
-Result<Text> readOdt(DocumentProbe& document, ReadProblems&)
+Result<Text> readOdt(DocumentProbe& document, ReadProblems& problems)
 {
     const Result<ZipArchive*> archive = document.zipArchive();
     if (!archive)
         return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isOdt(**archive))
         return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但不是 OpenDocument 文本文档，无法读取", {}};
-    return odtText(**archive);
+    return odtText(**archive, &problems);
 }
 
 namespace {

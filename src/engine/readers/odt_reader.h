@@ -13,8 +13,9 @@ class ZipArchive;
 bool isOdt(ZipArchive& archive);
 
 // The text a browser shows for the document saved as HTML (see DocBlockText). Fails with
-// BadInput when content.xml cannot be read or is not well-formed.
-Result<Text> odtText(ZipArchive& archive);
+// BadInput when content.xml cannot be read or is not well-formed. What is cut to stay
+// within the reader's caps is added to `problems` when given.
+Result<Text> odtText(ZipArchive& archive, ReadProblems* problems = nullptr);
 
 // odtText of the document's archive. Fails with BadInput when the archive cannot be
 // opened, BinaryInput when it is no OpenDocument text.

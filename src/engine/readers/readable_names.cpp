@@ -14,6 +14,17 @@ std::optional<DocumentKind> documentKindByName(const std::filesystem::path& path
     return std::nullopt;
 }
 
+bool readByReaderName(const std::filesystem::path& path)
+{
+    const std::string name = toLowerAscii(path.filename().string());
+    for (const DocumentReader& row : documentReaders())
+        if (row.read)
+            for (std::string_view extension : row.extensionList())
+                if (name.size() > extension.size() && name.ends_with(extension))
+                    return true;
+    return false;
+}
+
 std::string readableDocumentPatterns()
 {
     std::string patterns;

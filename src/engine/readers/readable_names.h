@@ -32,6 +32,10 @@ inline constexpr ReadableName kReadableNames[] = {
 // not listed there.
 std::optional<DocumentKind> documentKindByName(const std::filesystem::path& path);
 
+// Whether a reader's row reads documents of this name (in any case): the name ends in
+// one of the row's extensions (".epub", or ".fb2.zip" for a name of two parts).
+bool readByReaderName(const std::filesystem::path& path);
+
 // The patterns of every document the program reads, for a file list's filter: the
 // page names, every name a reader's row reads, then the plain-text names
 // ("*.htm;*.html;...;*.mht;...;*.txt;*.text").

@@ -1,11 +1,14 @@
 #include "engine/readers/reader_table.h"
 
+#include "common/ascii.h"
 #include "engine/containers/zip_archive.h"
 #include "engine/readers/chm_reader.h"
 #include "engine/readers/doc_reader.h"
 #include "engine/readers/docx_reader.h"
 #include "engine/readers/epub_reader.h"
+#include "engine/readers/fb2_reader.h"
 #include "engine/readers/mht_reader.h"
+#include "engine/readers/mobi_reader.h"
 #include "engine/readers/odt_reader.h"
 #include "engine/readers/rtf_reader.h"
 
@@ -19,9 +22,29 @@ bool isZip(DocumentProbe& p)
     return looksLikeZip(p.bytes());
 }
 
+// Comic books are archives of page images, named as such.
+bool isComicZip(DocumentProbe& p)
+{
+    return p.extension() == ".cbz" && looksLikeZip(p.bytes());
+}
+
+bool isComicRar(DocumentProbe& p)
+{
+    return p.extension() == ".cbr" && p.startsWith("Rar!\x1A\x07");
+}
+
+bool isDjvu(DocumentProbe& p)
+{
+    return p.startsWith("AT&TFORM");
+}
+
+// A PDF starts with its header, at most after some blank lines; the signature further
+// in is only text that mentions it (a page about PDF files).
 bool isPdf(DocumentProbe& p)
 {
-    return p.bytes().substr(0, 1024).find("%PDF-") != std::string_view::npos;
+    const std::string_view head = p.bytes().substr(0, 1024);
+    const std::size_t start = head.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && head.substr(start).starts_with("%PDF-");
 }
 
 bool isCompoundFile(DocumentProbe& p)
@@ -62,29 +85,34 @@ const std::vector<DocumentReader>& documentReaders()
         odtReader(),
         rtfReader(),
         docReader(),
+        fb2Reader(),
+        mobiReader(),
+        {"CBZ", isComicZip, "", nullptr, "这是一个漫画压缩包（CBZ），里面是页面图片，没有文字，无法读取"},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
+        {"DjVu", isDjvu, "", nullptr, "这是一个 DjVu 文档（扫描的页面图片），无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取"},
         {"image", isImage, "", nullptr, "这是一个图片文件，不是文本或网页，无法读取"},
+        {"CBR", isComicRar, "", nullptr, "这是一个漫画压缩包（CBR），里面是页面图片，没有文字，无法读取"},
         {"archive", isOtherArchive, "", nullptr, "这是一个压缩包（RAR、7z、gzip 等），无法读取，请先解压"},
         {"program", isProgram, "", nullptr, "这是一个可执行程序，不是文本或网页，无法读取"},
     };
     return table;
 }
 
-// The first row whose content rule matches, else the first whose extensions list the
-// name's.
+// The first row whose content rule matches, else the first whose extensions end the
+// name (".fb2.zip" takes two of its parts).
 const DocumentReader* chooseDocumentReader(DocumentProbe& probe)
 {
     for (const DocumentReader& row : documentReaders())
         if (row.byContent && row.byContent(probe))
             return &row;
-    const std::string& ext = probe.extension();
-    if (ext.empty())
+    if (probe.extension().empty())
         return nullptr;
+    const std::string name = toLowerAscii(probe.path().filename().string());
     for (const DocumentReader& row : documentReaders())
         for (std::string_view listed : row.extensionList())
-            if (listed == ext)
+            if (name.size() > listed.size() && name.ends_with(listed))
                 return &row;
     return nullptr;
 }

@@ -5,10 +5,14 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "io/codepage.h"
+#include "engine/render/html_renderer.h"
 #include "engine/readers/doc_block_text.h"
+#include "engine/readers/list_numbering.h"
+#include "engine/readers/rtf_list_table.h"
 
 namespace sorvane {
 
@@ -19,7 +23,9 @@ namespace sorvane {
 namespace {
 
 // Where the text of a group goes.
-enum class Dest : std::uint8_t { Body, Note, FontTable, Skip };
+enum class Dest : std::uint8_t {
+    Body, Note, FontTable, ListTable, LevelText, LevelNumbers, OverrideTable, HtmlTag, Skip
+};
 
 // What a control word does.
 enum class Act : std::uint8_t {
@@ -54,6 +60,24 @@ enum class Act : std::uint8_t {
     ParagraphReset,  // \pard
     CharacterReset,  // \plain
     NoteMark,      // \chftn
+    ListTable,     // \listtable
+    OverrideTable, // \listoverridetable
+    List,          // \list, in the list table
+    ListLevel,     // \listlevel
+    ListId,        // \listidN
+    LevelFormat,   // \levelnfcN, \levelnfcnN
+    LevelStart,    // \levelstartatN
+    LevelFollow,   // \levelfollowN
+    LevelLegal,    // \levellegal
+    LevelText,     // \leveltext
+    LevelNumbers,  // \levelnumbers
+    ListOverride,  // \listoverride
+    ListNumber,    // \lsN: a paragraph's list, or an override's number
+    ListLevelNumber,  // \ilvlN
+    ListText,      // \listtext, \pntext: the number the writer put before the paragraph
+    FromHtml,      // \fromhtml1: the document wraps an HTML page
+    HtmlTag,       // \htmltagN: markup of the wrapped page
+    HtmlRtf,       // \htmlrtf, \htmlrtf0: text that belongs to the RTF rendering only
 };
 
 struct Word {
@@ -77,7 +101,8 @@ const std::unordered_map<std::string_view, Word>& words()
         {"footerr", {Act::SkipDest}},        {"footerf", {Act::SkipDest}},
         {"annotation", {Act::SkipDest}},     {"atnid", {Act::SkipDest}},
         {"atnauthor", {Act::SkipDest}},      {"fldinst", {Act::SkipDest}},
-        {"listtable", {Act::SkipDest}},      {"listoverridetable", {Act::SkipDest}},
+        {"listtable", {Act::ListTable}},     {"listoverridetable", {Act::OverrideTable}},
+        {"listname", {Act::SkipDest}},
         {"revtbl", {Act::SkipDest}},         {"rsidtbl", {Act::SkipDest}},
         {"filetbl", {Act::SkipDest}},        {"pn", {Act::SkipDest}},
         {"xe", {Act::SkipDest}},             {"tc", {Act::SkipDest}},
@@ -113,6 +138,18 @@ const std::unordered_map<std::string_view, Word>& words()
         {"bin", {Act::Binary}},              {"v", {Act::Hidden}},
         {"deleted", {Act::Deleted}},         {"intbl", {Act::InTable}},
         {"pard", {Act::ParagraphReset}},     {"plain", {Act::CharacterReset}},
+        // Lists.
+        {"list", {Act::List}},               {"listlevel", {Act::ListLevel}},
+        {"listid", {Act::ListId}},           {"levelnfc", {Act::LevelFormat}},
+        {"levelnfcn", {Act::LevelFormat}},   {"levelstartat", {Act::LevelStart}},
+        {"levelfollow", {Act::LevelFollow}}, {"levellegal", {Act::LevelLegal}},
+        {"leveltext", {Act::LevelText}},     {"levelnumbers", {Act::LevelNumbers}},
+        {"listoverride", {Act::ListOverride}}, {"ls", {Act::ListNumber}},
+        {"ilvl", {Act::ListLevelNumber}},    {"listtext", {Act::ListText}},
+        {"pntext", {Act::ListText}},
+        // HTML wrapped in RTF.
+        {"fromhtml", {Act::FromHtml}},       {"htmltag", {Act::HtmlTag}},
+        {"htmlrtf", {Act::HtmlRtf}},
     };
     return table;
 }
@@ -147,10 +184,15 @@ int charsetCodePage(long long charset)
 struct Group {
     Dest dest = Dest::Body;
     Dest uprResume = Dest::Skip;  // where a \ud group inside \upr sends its text
+    Dest outer = Dest::Body;      // where the enclosing group's text goes
     bool inUpr = false;
     bool hidden = false;
     bool deleted = false;
     bool inTable = false;
+    bool listText = false;  // inside \listtext or \pntext
+    bool htmlRtf = false;   // between \htmlrtf and \htmlrtf0
+    long long list = 0;     // the paragraph's \ls, 0 for none
+    long long listLevel = 0;
     int font = -1;  // -1: the default font
     long long uc = 1;
 };
@@ -191,6 +233,10 @@ public:
             }
         }
         flushBytes();
+        if (m_fromHtml) {
+            flushHtmlBytes();
+            return renderHtmlUtf8(toUtf8(m_html));
+        }
         Text notes = m_notes.take();
         if (!notes.empty()) {
             m_body.endBlock(2);
@@ -201,6 +247,7 @@ public:
 
 private:
     Group& top() { return m_stack.back(); }
+    const Group& top() const { return m_stack.back(); }
 
     bool visible()
     {
@@ -217,8 +264,14 @@ private:
         const Dest dest = top().dest;
         bool& open = dest == Dest::Note ? m_noteParagraphOpen : m_bodyParagraphOpen;
         if (!open) {
-            out(dest).endBlock(top().inTable ? 1 : 2);
+            // A numbered paragraph is a list item, a block of its own.
+            const bool listItem = top().listText || top().list > 0;
+            out(dest).endBlock(top().inTable || listItem ? 1 : 2);
             open = true;
+            // Without a \listtext of its own, a paragraph of a list is numbered from
+            // the list table.
+            if (!top().listText && top().list > 0)
+                out(dest).text(m_listTable.label(top().list, top().listLevel));
         }
         return out(dest);
     }
@@ -231,8 +284,10 @@ private:
         m_skip = 0;
         if (static_cast<int>(m_stack.size()) > kMaxRtfDepth)
             ++m_flattened;
-        else
+        else {
             m_stack.push_back(m_stack.back());
+            top().outer = m_stack[m_stack.size() - 2].dest;
+        }
     }
 
     // Returns true when the outermost group has closed: the document ends there.
@@ -243,8 +298,14 @@ private:
             --m_flattened;
             return false;
         }
-        if (m_stack.size() > 1)
+        if (m_stack.size() > 1) {
+            if (m_stack.size() == m_levelGroupDepth)
+                endListLevel();
+            const Dest closing = top().dest;
             m_stack.pop_back();
+            if (closing == Dest::LevelNumbers && top().dest != closing)
+                m_listTable.levelNumbers(std::exchange(m_levelNumbers, {}));
+        }
         return m_stack.size() == 1;
     }
 
@@ -391,30 +452,38 @@ private:
             break;
         case Act::Char: character(word.ch); break;
         case Act::Paragraph:
-            if (visible()) {
-                flushBytes();
-                out(g.dest).endBlock(g.inTable ? 1 : 2);
-                endParagraph();
-            }
-            break;
-        case Act::Section:
-            if (visible()) {
-                flushBytes();
-                out(g.dest).endBlock(2);
-                endParagraph();
-            }
-            break;
         case Act::Line:
+        case Act::Section:
+            if (m_fromHtml) {
+                htmlText(u"\r\n");
+                break;
+            }
+            if (word.act == Act::Line) {
+                if (visible()) {
+                    flushBytes();
+                    startText().lineBreak();
+                }
+                break;
+            }
+            if (word.act == Act::Section) {
+                if (visible()) {
+                    flushBytes();
+                    out(g.dest).endBlock(2);
+                    endParagraph();
+                }
+                break;
+            }
             if (visible()) {
                 flushBytes();
-                startText().lineBreak();
+                out(g.dest).endBlock(g.inTable || g.list > 0 ? 1 : 2);
+                endParagraph();
             }
             break;
         case Act::Tab: tab(); break;
         case Act::Cell:
         case Act::Row:
             // Table structure stands even when the cell's text is hidden.
-            if (g.dest == Dest::Body || g.dest == Dest::Note) {
+            if (!m_fromHtml && (g.dest == Dest::Body || g.dest == Dest::Note)) {
                 flushBytes();
                 if (word.act == Act::Cell) {
                     out(g.dest).endCell();
@@ -428,17 +497,19 @@ private:
         case Act::RowStart:
             // Some writers repeat the row's definition before its end: only the first
             // one starts the row.
-            if ((g.dest == Dest::Body || g.dest == Dest::Note) && !m_rowOpen) {
+            if (!m_fromHtml && (g.dest == Dest::Body || g.dest == Dest::Note) && !m_rowOpen) {
                 flushBytes();
                 out(g.dest).startRow();
                 m_rowOpen = true;
             }
             break;
         case Act::Font:
-            if (g.dest == Dest::FontTable)
+            if (g.dest == Dest::FontTable) {
                 m_fontBeingDefined = static_cast<int>(param);
-            else
+                m_fontName.clear();
+            } else {
                 g.font = static_cast<int>(param);
+            }
             break;
         case Act::FontCharset:
             if (g.dest == Dest::FontTable && m_fontBeingDefined >= 0)
@@ -459,8 +530,14 @@ private:
         case Act::PcaCharset: m_documentCodePage = 850; break;
         case Act::Unicode: {
             const long long v = param < 0 ? param + 65536 : param;
-            if (v >= 0 && v <= 0xFFFF)
-                character(static_cast<char16_t>(v));
+            if (v >= 0 && v <= 0xFFFF) {
+                if (g.dest == Dest::LevelText) {
+                    if (m_levelText.size() < kMaxLevelBytes)
+                        m_levelText += static_cast<char16_t>(v);
+                } else {
+                    character(symbolChar(static_cast<char16_t>(v)));
+                }
+            }
             m_skip = g.uc;
             break;
         }
@@ -469,7 +546,11 @@ private:
         case Act::Hidden: g.hidden = !hasParam || param != 0; break;
         case Act::Deleted: g.deleted = !hasParam || param != 0; break;
         case Act::InTable: g.inTable = true; break;
-        case Act::ParagraphReset: g.inTable = false; break;
+        case Act::ParagraphReset:
+            g.inTable = false;
+            g.list = 0;
+            g.listLevel = 0;
+            break;
         case Act::CharacterReset:
             g.hidden = false;
             g.deleted = false;
@@ -484,7 +565,154 @@ private:
                     character(static_cast<char16_t>(ch));
             }
             break;
+        // The list tables are read where they belong, at the document's top level (as
+        // "\*" destinations or not).
+        case Act::ListTable: g.dest = topLevelTable() ? Dest::ListTable : Dest::Skip; break;
+        case Act::OverrideTable: g.dest = topLevelTable() ? Dest::OverrideTable : Dest::Skip; break;
+        case Act::List:
+            if (g.dest == Dest::ListTable)
+                m_listTable.startList();
+            break;
+        case Act::ListLevel:
+            if (g.dest == Dest::ListTable) {
+                m_listTable.startLevel();
+                m_levelText.clear();
+                m_levelGroupDepth = m_stack.size();
+            }
+            break;
+        case Act::ListId:
+            if (g.dest == Dest::ListTable)
+                m_listTable.listId(param);
+            else if (g.dest == Dest::OverrideTable)
+                m_listTable.overrideListId(param);
+            break;
+        case Act::LevelFormat:
+            if (g.dest == Dest::ListTable)
+                m_listTable.levelFormat(param);
+            break;
+        case Act::LevelStart:
+            if (g.dest == Dest::ListTable)
+                m_listTable.levelStart(param);
+            break;
+        case Act::LevelFollow:
+            if (g.dest == Dest::ListTable)
+                m_listTable.levelFollow(param);
+            break;
+        case Act::LevelLegal:
+            if (g.dest == Dest::ListTable)
+                m_listTable.levelLegal(!hasParam || param != 0);
+            break;
+        case Act::LevelText:
+        case Act::LevelNumbers:
+            if (g.dest == Dest::ListTable) {
+                g.dest = word.act == Act::LevelText ? Dest::LevelText : Dest::LevelNumbers;
+                if (word.act == Act::LevelText)
+                    m_levelText.clear();
+                else
+                    m_levelNumbers.clear();
+            } else {
+                g.dest = Dest::Skip;
+            }
+            break;
+        case Act::ListOverride:
+            if (g.dest == Dest::OverrideTable)
+                m_listTable.startOverride();
+            break;
+        case Act::ListNumber:
+            if (g.dest == Dest::OverrideTable)
+                m_listTable.overrideNumber(param);
+            else
+                g.list = std::max<long long>(param, 0);
+            break;
+        case Act::ListLevelNumber: g.listLevel = std::max<long long>(param, 0); break;
+        case Act::ListText: g.listText = true; break;
+        case Act::FromHtml: m_fromHtml = !hasParam || param != 0; break;
+        case Act::HtmlTag:
+            // A "\*" destination in the body that holds the page's markup.
+            if (m_fromHtml && g.outer == Dest::Body)
+                g.dest = Dest::HtmlTag;
+            break;
+        case Act::HtmlRtf: g.htmlRtf = !hasParam || param != 0; break;
         }
+    }
+
+    // Whether text here belongs to the wrapped page: its markup, and body text outside
+    // the parts only the RTF rendering shows.
+    bool toHtml()
+    {
+        const Group& g = top();
+        return g.dest == Dest::HtmlTag || (g.dest == Dest::Body && !g.htmlRtf);
+    }
+
+    void htmlText(TextView text)
+    {
+        if (!toHtml())
+            return;
+        flushHtmlBytes();
+        m_html += text;
+    }
+
+    void flushHtmlBytes()
+    {
+        if (m_htmlBytes.empty())
+            return;
+        m_html += decode(m_htmlBytesCodePage, m_htmlBytes);
+        m_htmlBytes.clear();
+    }
+
+    // Whether the current group is a table of the document: a group of its own directly
+    // inside the document's group.
+    bool topLevelTable() const { return m_stack.size() == 3 && top().outer == Dest::Body; }
+
+    // A \listlevel group is closing: its text is decoded in the font the level set,
+    // wherever in the group it set it. Bytes were kept as F000 + byte, the form symbol
+    // fonts' glyphs take in \uN too.
+    void endListLevel()
+    {
+        m_levelGroupDepth = 0;
+        const std::string* symbol = symbolFont();
+        const int codePage = currentCodePage();
+        Text text;
+        std::string bytes;
+        const auto flush = [&] {
+            if (!bytes.empty())
+                text += decode(codePage, bytes);
+            bytes.clear();
+        };
+        for (const char16_t c : std::exchange(m_levelText, {})) {
+            const bool isByte = c >= 0xF000 && c <= 0xF0FF;
+            if (symbol) {
+                const char16_t b = isByte ? static_cast<char16_t>(c - 0xF000) : c;
+                const char32_t shown = b < 0x20 ? b : symbolFontChar(*symbol, b);
+                text += shown <= 0xFFFF ? static_cast<char16_t>(shown) : b;
+            } else if (isByte) {
+                bytes.push_back(static_cast<char>(c - 0xF000));
+            } else {
+                flush();
+                text += c;
+            }
+        }
+        flush();
+        m_listTable.levelText(std::move(text));
+    }
+
+    // The name of the current font when it is a symbol font, else null.
+    const std::string* symbolFont()
+    {
+        const int font = top().font >= 0 ? top().font : m_defaultFont;
+        const auto it = m_symbolFonts.find(font);
+        return it == m_symbolFonts.end() ? nullptr : &it->second;
+    }
+
+    // The character the current font shows for `ch`: a Symbol or Wingdings glyph as
+    // the Unicode character it draws.
+    char16_t symbolChar(char16_t ch)
+    {
+        const std::string* font = symbolFont();
+        if (!font)
+            return ch;
+        const char32_t shown = symbolFontChar(*font, ch);
+        return shown <= 0xFFFF ? static_cast<char16_t>(shown) : ch;
     }
 
     // The code page that 8-bit text in the current group is written in.
@@ -501,20 +729,83 @@ private:
     // over two \'hh escapes decodes as one.
     void byte(unsigned char b)
     {
+        const Dest dest = top().dest;
+        if (dest == Dest::FontTable) {
+            fontNameByte(b);
+            return;
+        }
+        if (dest == Dest::LevelText) {
+            if (m_levelText.size() < kMaxLevelBytes)
+                m_levelText += static_cast<char16_t>(0xF000 + b);
+            return;
+        }
+        if (dest == Dest::LevelNumbers) {
+            if (m_levelNumbers.size() < kMaxLevelBytes)
+                m_levelNumbers.push_back(static_cast<char>(b));
+            return;
+        }
+        if (m_fromHtml) {
+            if (!toHtml())
+                return;
+            if (!m_htmlBytes.empty() && currentCodePage() != m_htmlBytesCodePage)
+                flushHtmlBytes();
+            m_htmlBytesCodePage = currentCodePage();
+            m_htmlBytes.push_back(static_cast<char>(b));
+            return;
+        }
         if (!visible())
             return;
         const int codePage = currentCodePage();
+        if (symbolFont()) {
+            character(symbolChar(b));
+            return;
+        }
+        // A lone A0 is a no-break space in the double-byte code pages too, where it is
+        // no character's first byte.
         if (!m_bytes.empty() && (codePage != m_bytesCodePage || top().dest != m_bytesDest))
             flushBytes();
+        if (b == 0xA0 && isDoubleByte(codePage) && !m_afterLeadByte) {
+            character(u'\u00A0');
+            return;
+        }
         if (m_bytes.empty())
             startText();
         m_bytesCodePage = codePage;
         m_bytesDest = top().dest;
         m_bytes.push_back(static_cast<char>(b));
+        // Whether the bytes now end with the first byte of a double-byte character.
+        m_afterLeadByte = !m_afterLeadByte && isDoubleByte(codePage) &&
+                          (codePage == 932 ? (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) : b >= 0x81);
+    }
+
+    // The font table's names: a font's name ends at ";". Only the symbol fonts are kept.
+    void fontNameByte(unsigned char b)
+    {
+        if (m_fontBeingDefined < 0)
+            return;
+        if (b != ';') {
+            if (m_fontName.size() < 64)
+                m_fontName.push_back(static_cast<char>(b));
+            return;
+        }
+        while (!m_fontName.empty() && m_fontName.front() == ' ')
+            m_fontName.erase(m_fontName.begin());
+        if (symbolFontChar(m_fontName, 0xA7) != 0xA7)  // a font the symbol map knows
+            m_symbolFonts[m_fontBeingDefined] = m_fontName;
+        m_fontName.clear();
+    }
+
+    static bool isDoubleByte(int codePage)
+    {
+        return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
     }
 
     void character(char16_t ch)
     {
+        if (m_fromHtml) {
+            htmlText(TextView(&ch, 1));
+            return;
+        }
         if (!visible())
             return;
         flushBytes();
@@ -523,6 +814,10 @@ private:
 
     void tab()
     {
+        if (m_fromHtml) {
+            htmlText(u"\t");
+            return;
+        }
         if (!visible())
             return;
         flushBytes();
@@ -535,6 +830,7 @@ private:
             return;
         out(m_bytesDest).text(decode(m_bytesCodePage, m_bytes));
         m_bytes.clear();
+        m_afterLeadByte = false;
     }
 
     // Decodes through ICU's converter for the Windows code page; a code page ICU does
@@ -582,12 +878,26 @@ private:
     std::unordered_map<int, int> m_fontCodePage;  // font number -> code page (0: document's)
     std::unordered_map<int, std::string> m_converterNames;
     int m_fontBeingDefined = -1;
+    std::string m_fontName;                         // the name of the font being defined
+    std::unordered_map<int, std::string> m_symbolFonts;  // font number -> Symbol, Wingdings
+
+    RtfListTable m_listTable;
+    Text m_levelText;             // the \leveltext of the level being read, bytes as F000 + byte
+    std::string m_levelNumbers;   // its \levelnumbers
+    std::size_t m_levelGroupDepth = 0;  // the stack size in the \listlevel group, 0 outside
+    static constexpr std::size_t kMaxLevelBytes = 256;
     int m_defaultFont = -1;
     int m_documentCodePage = 1252;
 
     std::string m_bytes;  // 8-bit text not yet decoded
+    bool m_afterLeadByte = false;  // m_bytes ends with a double-byte character's first byte
     int m_bytesCodePage = 1252;
     Dest m_bytesDest = Dest::Body;
+
+    bool m_fromHtml = false;  // \fromhtml1: the text is the wrapped page, rendered at the end
+    Text m_html;
+    std::string m_htmlBytes;
+    int m_htmlBytesCodePage = 1252;
 
     DocBlockText m_body;
     DocBlockText m_notes;

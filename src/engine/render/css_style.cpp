@@ -230,9 +230,11 @@ void PageStyle::addLinkedStyleSheet(Node n, const StyleSheetLoader& loader)
         sheet = sheet || equalsNoCaseAscii(one, "stylesheet");
         alternate = alternate || equalsNoCaseAscii(one, "alternate");
     }
-    if (sheet && !alternate)
-        if (const auto css = loader(trimAscii(*href)))
-            m_sheet.addSheet(*css);
+    if (!sheet || alternate || !m_linksAsked.emplace(trimAscii(*href)).second)
+        return;
+    if (auto css = loader(trimAscii(*href)))
+        if (const auto added = m_linkedSheets.insert(std::move(*css)); added.second)
+            m_sheet.addSheet(*added.first);
 }
 
 }  // namespace sorvane

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/html/html_document.h"
@@ -55,6 +56,10 @@ private:
 
     const HtmlDocument& m_doc;
     StyleSheet m_sheet;
+    // The links asked for and the linked sheets read so far: a sheet linked again, under
+    // the same address or another, is not parsed again (its rules are already there).
+    std::unordered_set<std::string> m_linksAsked;
+    std::unordered_set<std::string> m_linkedSheets;
 };
 
 }  // namespace sorvane

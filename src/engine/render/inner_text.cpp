@@ -430,6 +430,10 @@ private:
         if (svg) {
             if (!svgRenders(name))
                 return std::nullopt;
+        } else if (ns == HtmlNamespace::MathMl) {
+            // What a formula is written in for machines is not shown.
+            if (name == "annotation" || name == "annotation-xml")
+                return std::nullopt;
         } else if (code != HtmlDocument::unknownTag) {
             nature = m_natures[static_cast<size_t>(code)];
             if (nature.skip)
@@ -443,6 +447,16 @@ private:
         if (svg) {
             box.svgText = parent.svgText || svgIsText(name);
             box.filter = box.svgText || !box.style.inSvg ? ChildFilter::All : ChildFilter::SvgText;
+            // Each <text> is laid out as a block of its own, so its text is a line of
+            // its own; <tspan> and <textPath> run on inside it.
+            if (name == "text" && !parent.svgText)
+                box.style.display = Display::Block;
+        } else if (ns == HtmlNamespace::MathMl) {
+            // A formula set apart (display="block") is a line of its own; an inline
+            // one runs on in its sentence.
+            const auto display = HtmlDocument::attribute(n, "display");
+            if (name == "math" && display && equalsNoCaseAscii(*display, "block"))
+                box.style.display = Display::Block;
         } else {
             box.replaced = nature.replaced;
             box.paragraph = nature.paragraph;

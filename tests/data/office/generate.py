@@ -407,3 +407,435 @@ if os.path.isdir(folder):
                           "application/vnd.oasis.opendocument.text"))
     with open(os.path.join(folder, "expected.txt"), "wb") as f:
         f.write("\r\n".join(["表格之前", "", "甲\t\t丙", "\t\t", "\t乙\t", "", "表格之后"]).encode("utf-8"))
+
+
+# Automatic numbers and bullets: Chinese counting with a space after the number, a
+# restart by a start override, headings numbered through their styles (one style based
+# on a numbered one, legal numbering under a Roman level), bullets in the Symbol and
+# Wingdings fonts and in Courier New, a level that restarts only after the top level,
+# a zero-padded level, a level without a number, and numbering taken away by numId 0.
+def lvl(ilvl, fmt, text, start=1, suff=None, extra="", font=None):
+    return ('<w:lvl w:ilvl="%d"><w:start w:val="%d"/><w:numFmt w:val="%s"/>%s<w:lvlText w:val="%s"/>%s%s</w:lvl>'
+            % (ilvl, start, fmt, extra, text, '<w:suff w:val="%s"/>' % suff if suff else "",
+               '<w:rPr><w:rFonts w:ascii="%s" w:hAnsi="%s" w:hint="default"/></w:rPr>' % (font, font) if font else ""))
+
+
+def num_p(text, num_id, ilvl=None, style=None):
+    numpr = ""
+    if num_id is not None:
+        numpr = "<w:numPr>%s<w:numId w:val=\"%s\"/></w:numPr>" % (
+            '<w:ilvl w:val="%d"/>' % ilvl if ilvl is not None else "", num_id)
+    return p(r(text), style=style, extra_ppr=numpr)
+
+
+lists_numbering = ('<?xml version="1.0" encoding="UTF-8"?><w:numbering ' + W + '>'
+    '<w:abstractNum w:abstractNumId="0"><w:multiLevelType w:val="hybridMultilevel"/>'
+    + lvl(0, "chineseCounting", "%1、", suff="space")
+    + lvl(1, "decimal", "%2、", suff="space") +
+    '</w:abstractNum>'
+    '<w:abstractNum w:abstractNumId="1">'
+    + lvl(0, "upperRoman", "%1.", extra='<w:pStyle w:val="Heading1"/>')
+    + lvl(1, "decimal", "%1.%2", extra='<w:pStyle w:val="Heading2"/><w:isLgl/>')
+    + lvl(2, "decimal", "%1.%2.%3", suff="space", extra='<w:isLgl/>') +
+    '</w:abstractNum>'
+    '<w:abstractNum w:abstractNumId="2">'
+    + lvl(0, "bullet", "\uf0b7", font="Symbol")
+    + lvl(1, "bullet", "o", font="Courier New")
+    + lvl(2, "bullet", "\uf0a7", font="Wingdings")
+    + lvl(3, "bullet", "\uf0d8", suff="nothing", font="Wingdings") +
+    '</w:abstractNum>'
+    '<w:abstractNum w:abstractNumId="3">'
+    + lvl(0, "lowerLetter", "%1)", suff="space")
+    + lvl(1, "lowerRoman", "(%2)", suff="space")
+    + lvl(2, "decimal", "%3.", suff="space", extra='<w:lvlRestart w:val="1"/>')
+    + lvl(3, "none", "注：", suff="space")
+    + lvl(4, "decimalZero", "%5.", start=9, suff="space") +
+    '</w:abstractNum>'
+    '<w:num w:numId="1"><w:abstractNumId w:val="0"/></w:num>'
+    '<w:num w:numId="2"><w:abstractNumId w:val="1"/></w:num>'
+    '<w:num w:numId="3"><w:abstractNumId w:val="0"/>'
+    '<w:lvlOverride w:ilvl="0"><w:startOverride w:val="10"/></w:lvlOverride></w:num>'
+    '<w:num w:numId="5"><w:abstractNumId w:val="2"/></w:num>'
+    '<w:num w:numId="6"><w:abstractNumId w:val="3"/></w:num>'
+    '</w:numbering>')
+lists_styles = ('<?xml version="1.0" encoding="UTF-8"?><w:styles %s>'
+    '<w:style w:type="paragraph" w:default="1" w:styleId="a"><w:name w:val="Normal"/></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Heading1"><w:name w:val="heading 1"/><w:basedOn w:val="a"/>'
+    '<w:pPr><w:numPr><w:numId w:val="2"/></w:numPr><w:outlineLvl w:val="0"/></w:pPr></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Heading2"><w:name w:val="heading 2"/><w:basedOn w:val="Heading1"/>'
+    '<w:pPr><w:numPr><w:ilvl w:val="1"/></w:numPr><w:outlineLvl w:val="1"/></w:pPr></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Heading3"><w:name w:val="heading 3"/>'
+    '<w:pPr><w:numPr><w:ilvl w:val="2"/><w:numId w:val="2"/></w:numPr><w:outlineLvl w:val="2"/></w:pPr></w:style>'
+    '<w:style w:type="paragraph" w:styleId="Chapter"><w:name w:val="Chapter"/><w:basedOn w:val="Heading1"/></w:style>'
+    '</w:styles>' % W)
+lists_body = "".join([
+    num_p("Introduction", None, style="Heading1"),
+    num_p("Scope", None, style="Heading2"),
+    num_p("Copyright and License", None, style="Heading3"),
+    num_p("Warranty", None, style="Heading3"),
+    num_p("Installation", None, style="Chapter"),
+    num_p("Requirements", None, style="Heading2"),
+    p(r("正文段落。")),
+    num_p("项目运行环境", 1, 0),
+    num_p("解压缩，将得到以下文件", 1, 1),
+    num_p("运行安装程序", 1, 1),
+    num_p("使用说明", 1, 0),
+    num_p("打开软件", 1, 1),
+    num_p("重新编号", 3, 0),
+    num_p("接着编号", 3, 0),
+    num_p("不再编号", "0", 0),
+    p(r("正文段落。")),
+    num_p("Bullet 1", 5, 0),
+    num_p("Sub", 5, 1),
+    num_p("Deep", 5, 2),
+    num_p("Arrow", 5, 3),
+    num_p("Bullet 2", 5, 0),
+    num_p("alpha", 6, 0),
+    num_p("one", 6, 1),
+    num_p("x", 6, 2),
+    num_p("two", 6, 1),
+    num_p("y", 6, 2),
+    num_p("beta", 6, 0),
+    num_p("z", 6, 2),
+    num_p("没有编号的层", 6, 3),
+    num_p("nine", 6, 4),
+    num_p("ten", 6, 4),
+    '<w:sectPr/>',
+])
+lists_members = [m for m in docx_members if m[0] in ("[Content_Types].xml", "_rels/.rels")] + [
+    ("word/document.xml", '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\r\n'
+     '<w:document %s><w:body>%s</w:body></w:document>' % (DOCX_NS, lists_body)),
+    ("word/styles.xml", lists_styles),
+    ("word/numbering.xml", lists_numbering),
+]
+write("docx-lists", "input.docx", zip_write(lists_members), [
+    "I.\tIntroduction",
+    "1.1\tScope",
+    "1.1.1 Copyright and License",
+    "1.1.2 Warranty",
+    "II.\tInstallation",
+    "2.1\tRequirements",
+    "",
+    "正文段落。",
+    "",
+    "一、 项目运行环境",
+    "1、 解压缩，将得到以下文件",
+    "2、 运行安装程序",
+    "二、 使用说明",
+    "1、 打开软件",
+    "十、 重新编号",
+    "十一、 接着编号",
+    "不再编号",
+    "",
+    "正文段落。",
+    "",
+    "•\tBullet 1",
+    "o\tSub",
+    "▪\tDeep",
+    "➢Arrow",
+    "•\tBullet 2",
+    "a) alpha",
+    "(i) one",
+    "1. x",
+    "(ii) two",
+    "2. y",
+    "b) beta",
+    "1. z",
+    "注： 没有编号的层",
+    "09. nine",
+    "10. ten"])
+
+
+# Numbered headings through the outline numbering (Chinese counting with a prefix and a
+# suffix, two shown levels each in its own format, an unnumbered level, a heading marked as a list header), and
+# lists: numbers with a suffix, nested levels showing the levels above in their own
+# formats, a list header, an item holding only a sublist, continued and restarted lists,
+# a start value, bullets (one in the Symbol font) and letters past z.
+def odt_level(kind, level, followed="listtab", **attrs):
+    names = {"fmt": "style:num-format", "prefix": "style:num-prefix", "suffix": "style:num-suffix",
+             "display": "text:display-levels", "start": "text:start-value", "bullet": "text:bullet-char"}
+    a = "".join(' %s="%s"' % (names[k], v) for k, v in attrs.items() if k != "font")
+    font = '<style:text-properties style:font-name="%s"/>' % attrs["font"] if "font" in attrs else ""
+    return ('<text:%s text:level="%d"%s><style:list-level-properties text:list-level-position-and-space-mode='
+            '"label-alignment"><style:list-level-label-alignment text:label-followed-by="%s"/>'
+            '</style:list-level-properties>%s</text:%s>' % (kind, level, a, followed, font, kind))
+
+
+def odt_list(style, items, extra=""):
+    return '<text:list%s%s>%s</text:list>' % (' text:style-name="%s"' % style if style else "", extra, "".join(items))
+
+
+def odt_item(*content, start=None):
+    return '<text:list-item%s>%s</text:list-item>' % (' text:start-value="%d"' % start if start else "", "".join(content))
+
+
+def tp(text):
+    return "<text:p>%s</text:p>" % text
+
+
+NUM = "list-level-style-number"
+BUL = "list-level-style-bullet"
+odt_lists_styles = ('<?xml version="1.0" encoding="UTF-8"?><office:document-styles ' + ODT_NS + '><office:styles>'
+    '<text:outline-style style:name="Outline">'
+    + odt_level("outline-level-style", 1, "space", fmt="一, 二, 三, ...", prefix="第", suffix="章")
+    + odt_level("outline-level-style", 2, fmt="1", display="2")
+    + odt_level("outline-level-style", 3, fmt="") +
+    '</text:outline-style></office:styles></office:document-styles>')
+odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content ' + ODT_NS + '>'
+    '<office:automatic-styles>'
+    '<text:list-style style:name="L1">'
+    + odt_level(NUM, 1, "space", fmt="1", suffix=")")
+    + odt_level(NUM, 2, fmt="a", suffix=".")
+    + odt_level(NUM, 3, "space", fmt="i", prefix="(", suffix=")", display="3") +
+    '</text:list-style><text:list-style style:name="L2">'
+    + odt_level(BUL, 1, bullet="•")
+    + odt_level(BUL, 2, "nothing", bullet="◦")
+    + odt_level(BUL, 3, bullet="\uf0b7", font="Symbol") +
+    '</text:list-style><text:list-style style:name="L3">'
+    + odt_level(NUM, 1, fmt="A", start="26") +
+    '</text:list-style></office:automatic-styles><office:body><office:text>'
+    '<text:h text:outline-level="1">归来</text:h>'
+    '<text:p>正文。</text:p>'
+    '<text:h text:outline-level="2">小节</text:h>'
+    '<text:h text:outline-level="3">无编号</text:h>'
+    '<text:h text:outline-level="1" text:is-list-header="true">序</text:h>'
+    '<text:h text:outline-level="1">出发</text:h>'
+    '<text:h text:outline-level="2">再一节</text:h>'
+    + odt_list("L1", [
+        odt_item(tp("界面设计简洁、友好、美观大方。")),
+        odt_item(tp("功能完善"), tp("第二段不编号")),
+        odt_item(odt_list(None, [odt_item(tp("子项")), odt_item(tp("子项二")),
+                                 odt_item(odt_list(None, [odt_item(tp("深"))]))])),
+        '<text:list-header>%s</text:list-header>' % tp("列表标题"),
+        odt_item(tp("三"), odt_list(None, [odt_item(tp("再子项"))]))])
+    + tp("中间段落")
+    + odt_list("L1", [odt_item(tp("四"))], ' text:continue-numbering="true"')
+    + odt_list("L1", [odt_item(tp("重新"))])
+    + odt_list("L1", [odt_item(tp("甲")), odt_item(tp("七"), start=7)], ' xml:id="list9"')
+    + odt_list("L1", [odt_item(tp("八"))], ' text:continue-list="list9"')
+    + odt_list("L2", [odt_item(tp("Bullet 1")),
+                      odt_item(odt_list(None, [odt_item(tp("Sub")),
+                                               odt_item(odt_list(None, [odt_item(tp("Deep"))]))]))])
+    + odt_list("L3", [odt_item(tp("zed")), odt_item(tp("double"))]) +
+    '</office:text></office:body></office:document-content>')
+write("odt-lists", "input.odt", zip_write([("content.xml", odt_lists_content), ("styles.xml", odt_lists_styles),
+                                          odt_members[2]], "application/vnd.oasis.opendocument.text"), [
+    "第一章 归来",
+    "",
+    "正文。",
+    "",
+    "一.1\t小节",
+    "无编号",
+    "序",
+    "第二章 出发",
+    "二.1\t再一节",
+    "1) 界面设计简洁、友好、美观大方。",
+    "2) 功能完善",
+    "第二段不编号",
+    "a.\t子项",
+    "b.\t子项二",
+    "(2.b.i) 深",
+    "列表标题",
+    "3) 三",
+    "a.\t再子项",
+    "",
+    "中间段落",
+    "",
+    "4) 四",
+    "1) 重新",
+    "1) 甲",
+    "7) 七",
+    "8) 八",
+    "•\tBullet 1",
+    "◦Sub",
+    "•\tDeep",
+    "Z\tzed",
+    "AA\tdouble"])
+
+
+# Lists numbered from the list table, as a word processor writes them in code page 936:
+# Chinese counting with a space after the number, a second level of "1、" that restarts,
+# a paragraph whose number the writer gave in \listtext, and bullets in the Symbol and
+# Wingdings fonts; a lone \'a0 between GBK characters is a no-break space.
+def rtf_level(nfc, text, numbers, follow=0, extra=""):
+    """A \\listlevel whose level text counts its characters, placeholders as \\'0N."""
+    return ("{\\listlevel\\levelnfc%d\\levelnfcn%d\\leveljc0\\levelfollow%d\\levelstartat1%s"
+            "{\\leveltext\\leveltemplateid1\\'%02x%s;}{\\levelnumbers%s;}\\fi-420\\li420}"
+            % (nfc, nfc, follow, extra, len(text),
+               "".join("\\'%02x" % ord(c) if ord(c) < 10 else rtf_unicode(c) for c in text),
+               "".join("\\'%02x" % n for n in numbers)))
+
+
+write("rtf-lists", "input.rtf", ("".join([
+    "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052",
+    "{\\fonttbl{\\f0\\fnil\\fcharset134 ", g("宋体"), ";}{\\f1\\fbidi\\froman\\fcharset2\\fprq2 Symbol;}",
+    "{\\f2\\fnil\\fcharset2\\fprq2 Wingdings;}}\r\n",
+    "{\\*\\listtable{\\list\\listtemplateid100\\listhybrid",
+    rtf_level(37, "\x00、", [1], follow=1),
+    rtf_level(0, "\x01、", [1], follow=1),
+    "{\\listname ;}\\listid11}\r\n",
+    "{\\list\\listtemplateid200\\listhybrid",
+    "{\\listlevel\\levelnfc23\\levelfollow0\\levelstartat1{\\leveltext\\'01\\u-3913 ?;}{\\levelnumbers;}\\f1\\fi-420\\li420}",
+    "{\\listlevel\\levelnfc23\\levelfollow0\\levelstartat1{\\leveltext\\'01\\'a7;}{\\levelnumbers;}\\f2\\fi-420\\li840}",
+    "{\\listname ;}\\listid22}}\r\n",
+    "{\\*\\listoverridetable{\\listoverride\\listid11\\listoverridecount0\\ls1}",
+    "{\\listoverride\\listid22\\listoverridecount0\\ls2}}\r\n",
+    "\\pard\\plain\\f0 ", g("安装说明"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl0\\f0 ", g("项目运行环境"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl1\\f0 ", g("解压缩，将得到以下文件"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl1\\f0 ", g("运行安装程序"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl0\\f0 ", g("使用说明"), "\\par\r\n",
+    "\\pard\\ls1\\ilvl1\\f0 ", g("打开软件"), "\\par\r\n",
+    "{\\listtext\\pard\\plain\\f0 1)\\tab}\\pard\\ls1\\ilvl1\\f0 ", g("界面设计简洁、友好、美观大方。"), "\\par\r\n",
+    "\\pard\\ls2\\ilvl0\\f0 Bullet 1\\par\r\n",
+    "\\pard\\ls2\\ilvl1\\f0 ", g("子项"), "\\par\r\n",
+    "\\pard\\plain\\f0 ", g("共"), "\\'a0", g("两项"), "\\par\r\n",
+    "}\r\n"]).encode("ascii")), [
+    "安装说明",
+    "",
+    "一、 项目运行环境",
+    "1、 解压缩，将得到以下文件",
+    "2、 运行安装程序",
+    "二、 使用说明",
+    "1、 打开软件",
+    "1)\t界面设计简洁、友好、美观大方。",
+    "•\tBullet 1",
+    "▪\t子项",
+    "",
+    "共 两项"])
+
+
+# A Word 97 document written byte by byte from the published format (no word processor
+# here makes one): a compound file holding a WordDocument stream (file information block,
+# 8-bit text, one page of paragraph properties) and a 1Table stream (piece table, the
+# index of that page, the style sheet, the font table and the list tables). Two headings
+# numbered by their styles ("第%1章" in Chinese counting; the second style is based on
+# the first), then two paragraphs of a decimal list, one at its second level ("%1.%2"
+# in letters, a space after), one bullet in Symbol, between two plain paragraphs.
+def doc_lists():
+    import struct
+    u16 = lambda v: struct.pack("<H", v)
+    u32 = lambda v: struct.pack("<I", v & 0xFFFFFFFF)
+    paragraphs = [("Heading A", "style 1"), ("Chapter B", "style 2"), ("Intro", None), ("Alpha", (1, 0)), ("Beta", (1, 0)), ("Sub", (1, 1)),
+                  ("Bullet", (2, 0)), ("End", None)]
+    text = "".join(t + "\r" for t, _ in paragraphs).encode("ascii")
+    text_fc, page_fc = 0x400, 0x600
+
+    # The file information block: 14 shorts, 22 longs (ccpText the fourth), 93 pairs.
+    fc_lcb = [(0, 0)] * 93
+    table = bytearray()
+    table += b"\x02" + u32(16) + u32(0) + u32(len(text)) + u16(0) + u32((text_fc * 2) | 0x40000000) + u16(0)
+    fc_lcb[33] = (0, len(table))
+    at = len(table)
+    table += u32(text_fc) + u32(text_fc + len(text)) + u32(page_fc // 512)
+    fc_lcb[13] = (at, len(table) - at)
+
+    def ffn(name):
+        body = b"\x00" + u16(400) + b"\x00\x00" + bytes(10) + bytes(24) + (name + "\0").encode("utf-16-le")
+        return bytes([len(body)]) + body
+    at = len(table)
+    table += u16(2) + u16(0) + ffn("Times New Roman") + ffn("Symbol")
+    fc_lcb[15] = (at, len(table) - at)
+
+    def lvl(nfc, chars, nums, follow, chpx=b""):
+        lvlf = (u32(1) + bytes([nfc, 0]) + bytes(nums + [0] * (9 - len(nums))) + bytes([follow]) + bytes(8)
+                + bytes([len(chpx), 0, 0, 0]))
+        return lvlf + chpx + u16(len(chars)) + "".join(chars).encode("utf-16-le")
+
+    def lstf(lsid, simple):
+        return u32(lsid) + u32(0) + b"\xff" * 18 + bytes([1 if simple else 0, 0])
+    at = len(table)
+    table += u16(3) + lstf(100, False) + lstf(200, True) + lstf(300, True)
+    fc_lcb[73] = (at, len(table) - at)
+    table += lvl(0, ["\x00", "."], [1], 0) + lvl(4, ["\x00", ".", "\x01"], [1, 3], 1)
+    table += b"".join(lvl(0, [], [], 0) for _ in range(7))
+    table += lvl(23, ["\uf0b7"], [], 0, u16(0x4A4F) + u16(1))
+    table += lvl(37, ["第", "\x00", "章"], [2], 1)
+    at = len(table)
+    table += u32(3) + b"".join(u32(lsid) + bytes(12) for lsid in (100, 200, 300)) + u32(0) * 3
+    fc_lcb[74] = (at, len(table) - at)
+
+    # The style sheet: Normal; "heading 1", whose paragraph properties name list 3;
+    # "Chapter", based on it with no properties of its own.
+    def style(name, base, papx):
+        name_bytes = u16(len(name)) + name.encode("utf-16-le") + u16(0)
+        upx = u16(2 + len(papx)) + u16(0) + papx
+        if len(upx) % 2:
+            upx += b"\0"
+        std = u16(0) + u16(1 | (base << 4)) + u16(2) + u16(0) + u16(0) + name_bytes + upx + u16(0)
+        return u16(len(std)) + std
+    at = len(table)
+    table += u16(18) + u16(3) + u16(10) + bytes(14)
+    table += style("Normal", 0xFFF, b"") + style("heading 1", 0, u16(0x460B) + u16(3)) + style("Chapter", 1, b"")
+    fc_lcb[1] = (at, len(table) - at)
+
+    fib = (u16(0xA5EC) + u16(0x00C1) + u16(0) + u16(0x0409) + u16(0) + u16(0x0200) + u16(0x00BF) + bytes(18)
+           + u16(14) + bytes(28) + u16(22) + bytes(12) + u32(len(text)) + bytes(72)
+           + u16(93) + b"".join(u32(fc) + u32(lcb) for fc, lcb in fc_lcb) + u16(0))
+    word = bytearray(fib.ljust(text_fc, b"\0") + text)
+    word = word.ljust(page_fc, b"\0")
+
+    # One page of paragraph properties: each paragraph's file range, and for list
+    # paragraphs a PAPX naming the list (sprmPIlfo) and the level (sprmPIlvl).
+    page = bytearray(512)
+    fc = text_fc
+    bounds = [fc]
+    for t, _ in paragraphs:
+        fc += len(t) + 1
+        bounds.append(fc)
+    runs = len(paragraphs)
+    for i, b in enumerate(bounds):
+        page[4 * i:4 * i + 4] = u32(b)
+    papx_at = 0x100
+    for i, (_, lst) in enumerate(paragraphs):
+        if lst is None:
+            continue
+        if isinstance(lst, str):  # a style's paragraph: its index and an alignment
+            papx = bytes([3]) + u16(int(lst.split()[1])) + u16(0x2403) + b"\x00"
+        else:
+            papx = bytes([5]) + u16(0) + u16(0x460B) + u16(lst[0]) + u16(0x260A) + bytes([lst[1]])
+        page[papx_at:papx_at + len(papx)] = papx
+        page[4 * (runs + 1) + 13 * i] = papx_at // 2
+        papx_at += 16
+    page[511] = runs
+    word += page
+    word = bytes(word.ljust(4096, b"\0"))
+    table = bytes(table.ljust(4096, b"\0"))
+
+    # The compound file: header, one FAT sector, one directory sector, the two streams.
+    end, free, fat_sect, nostream = 0xFFFFFFFE, 0xFFFFFFFF, 0xFFFFFFFD, 0xFFFFFFFF
+    word_start, table_start = 2, 2 + len(word) // 512
+    total = table_start + len(table) // 512
+    fat = [fat_sect, end]
+    for start, size in ((word_start, len(word)), (table_start, len(table))):
+        n = size // 512
+        fat += [start + k + 1 for k in range(n - 1)] + [end]
+    fat += [free] * (128 - len(fat))
+    assert total <= 128
+    header = (bytes.fromhex("D0CF11E0A1B11AE1") + bytes(16) + u16(0x3E) + u16(3) + u16(0xFFFE) + u16(9) + u16(6)
+              + bytes(6) + u32(0) + u32(1) + u32(1) + u32(0) + u32(4096) + u32(end) + u32(0) + u32(end) + u32(0)
+              + u32(0) + u32(free) * 108)
+
+    def entry(name, kind, left, right, child, start, size):
+        raw = (name + "\0").encode("utf-16-le") if name else b""
+        return (raw.ljust(64, b"\0") + u16(len(raw)) + bytes([kind, 1]) + u32(left) + u32(right) + u32(child)
+                + bytes(16) + u32(0) + bytes(16) + u32(start) + u32(size) + u32(0))
+    directory = (entry("Root Entry", 5, nostream, nostream, 1, end, 0)
+                 + entry("WordDocument", 2, 2, nostream, nostream, word_start, len(word))
+                 + entry("1Table", 2, nostream, nostream, nostream, table_start, len(table))
+                 + entry("", 0, nostream, nostream, nostream, 0, 0))
+    return header + b"".join(u32(v) for v in fat) + directory + word + table
+
+
+write("doc-lists", "input.doc", doc_lists(), [
+    "第一章 Heading A",
+    "第二章 Chapter B",
+    "",
+    "Intro",
+    "",
+    "1.\tAlpha",
+    "2.\tBeta",
+    "2.a Sub",
+    "•\tBullet",
+    "",
+    "End"])

@@ -200,6 +200,21 @@ TEST(BookJoin, AFailedWriteLeavesNoHalfBook)
 
 // A signal that ends the program between two parts of a book leaves neither a part nor a
 // temporary file. The join runs in a child process, held once its first part is written.
+// A book of fewer parts than the one it replaces: the earlier book's extra part goes, a
+// chapter that is only named like a part stays.
+TEST(BookJoin, AShorterBookRemovesTheOldExtraPartsButNoChapter)
+{
+    ScratchFolder out;
+    writeFile(out / "book_0005.txt", "第一章");
+    writeFile(out / "book_0009.txt", "old part");
+    BookOptions options;
+    options.render = fakeRenderer({{"book_0005.txt", u"第一章"}, {"2.htm", u"第二章"}});
+    const Result<BookReport> report =
+        joinBook({out / "book_0005.txt", out / "2.htm"}, out.path(), "book", {}, {}, options);
+    ASSERT_TRUE(report.ok()) << report.error().describe();
+    EXPECT_EQ(folderNames(out.path()), (std::vector<std::string>{"book.txt", "book_0005.txt"}));
+}
+
 TEST(BookJoin, ASignalBetweenTwoPartsLeavesNothingBehind)
 {
     const Text longLine(12000, u'长');

@@ -259,6 +259,53 @@ TEST(ChTxt, FailedPartKeepsEarlierPartsAndLeavesNoHalfFile)
         EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << entry.path();
 }
 
+// A re-run replaces the whole earlier book or, when a part cannot be written, nothing;
+// parts of the earlier book that the new one does not have are removed, while files only
+// named like parts, and those the run owns elsewhere, stay.
+TEST(ChTxt, ARerunReplacesTheWholeBookOrNothing)
+{
+    const struct {
+        const char* name;
+        int newLines;
+        bool thirdPartBlocked;
+    } cases[] = {{"fewer parts", 10, false}, {"a part cannot be written", 120, true}};
+    const std::vector<std::string> decoys = {"b_0000.txt", "b_12.txt", "b_00012.txt", "b_0777.txt", "b_0012.htm",
+                                             "bb_0012.txt"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder dir;
+        ConversionParams params;
+        params.maxSize = "0.1";
+        const auto old = ch_txt(dir / "b.htm", 0, params, {}, fixedText(numberedLines(120, u"第")));
+        ASSERT_TRUE(old.ok());
+        ASSERT_GE(old->files.size(), 4u);
+        std::vector<std::string> oldBytes;
+        for (const auto& file : old->files)
+            oldBytes.push_back(readFile(file));
+        for (const std::string& name : decoys)
+            writeFile(dir / name, name);
+        if (c.thirdPartBlocked) {
+            std::filesystem::remove(old->files[2]);
+            std::filesystem::create_directory(old->files[2]);
+        }
+
+        EngineContext context = fixedText(numberedLines(c.newLines, u"乙"));
+        context.ownedElsewhere = [](const std::filesystem::path& file) { return file.filename() == "b_0777.txt"; };
+        const auto again = ch_txt(dir / "b.htm", 0, params, {}, context);
+        EXPECT_EQ(again.ok(), !c.thirdPartBlocked);
+        for (std::size_t k = 0; k < old->files.size(); ++k) {
+            if (c.thirdPartBlocked && k != 2) {
+                EXPECT_EQ(readFile(old->files[k]), oldBytes[k]) << k;
+            }
+            if (!c.thirdPartBlocked && k > 0) {
+                EXPECT_FALSE(std::filesystem::exists(old->files[k])) << k;
+            }
+        }
+        for (const std::string& name : decoys)
+            EXPECT_EQ(readFile(dir / name), name);
+    }
+}
+
 TEST(ChTxt, RendererFailureIsPassedOn)
 {
     ScratchFolder dir;

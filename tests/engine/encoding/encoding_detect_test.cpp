@@ -162,6 +162,8 @@ TEST(EncodingDetection, ShortGbkThatIsValidUtf8ReadsAsChinese)
         "时说", "一些", "一直", "小说", "同时", "水平", "为什么", "一千元", "说一些",
         "要学一些", "水平一直说什么", "小说 一些 时说", "为什么一直说一些",
         "一些学员平时一直说为什么要说时时一位小说",
+        // beside Latin letters, its UTF-8 reading holding rare characters still
+        "app时说", "时说app", "Windows一直说",
     };
     for (const char* utf8 : texts) {
         SCOPED_TRACE(utf8);
@@ -181,6 +183,8 @@ TEST(EncodingDetection, ShortRealUtf8StaysUtf8)
         "Müller",     "señor",         "Straße",      "Ångström", "crème brûlée", "¿Qué?", "ô",
         "São Paulo",  "😀",            "👍🏽 ok",      "Привет",  "Ελληνικά",  "日本語", "한국어",
         "½ cup",      "±5°C",          "“quoted”",    "€10",     "§3 ©2024",
+        // scripts mixed, but read as GBK they glue Han inside Latin words ("na茂ve 惟mega")
+        "naïve Ωmega", "naïve Σ", "café Ωmega", "Ωmega naïve",
     };
     for (const char* utf8 : texts) {
         SCOPED_TRACE(utf8);

@@ -106,5 +106,37 @@ TEST(EpubReader, EncryptedContentIsRefusedObfuscatedFontsAreNot)
     }
 }
 
+TEST(EpubReader, ChaptersShowAsABrowserShowsThem)
+{
+    const struct {
+        const char* what;
+        std::string chapter;
+        const char16_t* text;
+    } cases[] = {
+        {"internal DTD subset",
+         "<?xml version='1.0' encoding='utf-8'?>\n<!DOCTYPE html [\n<!ENTITY nbsp '&#160;'>\n"
+         "<!ENTITY odd \"a ] > b\"><!-- ] -->\n]>\n<html xmlns='http://www.w3.org/1999/xhtml'><body><p>正文</p>"
+         "</body></html>",
+         u"正文"},
+        {"doctype without subset", "<!DOCTYPE html><html><body><p>正文</p></body></html>", u"正文"},
+        {"svg text",
+         page("<p>图</p><svg xmlns='http://www.w3.org/2000/svg'><text x='0' y='10'>第一行</text>"
+              "<text x='0' y='20'>第二行</text></svg>"),
+         u"图\r\n\r\n第一行\r\n第二行"},
+        {"mathml",
+         page("<p>公式</p><math xmlns='http://www.w3.org/1998/Math/MathML' display='block'><mi>a</mi><mo>+</mo>"
+              "<mi>b</mi></math>"),
+         u"公式\r\n\r\na+b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReadProblems problems;
+        auto text = readBook(book(item("a", "a.xhtml"), "<itemref idref='a'/>", {{"OPS/a.xhtml", c.chapter}}),
+                             problems);
+        ASSERT_TRUE(text.ok()) << text.error().describe();
+        EXPECT_EQ(*text, c.text);
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

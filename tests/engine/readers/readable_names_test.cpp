@@ -1,10 +1,11 @@
 // The names a document is read by agree everywhere they are used: the file list's filter
 // offers them, the renderer reads each as what it is, and the command line's folder walk
-// takes the pages, else the plain-text files.
+// takes the pages and the readers' documents, else the plain-text files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ const struct {
     {".epub", As::Reader, "EPUB"},     {".chm", As::Reader, "CHM"},
     {".docx", As::Reader, "DOCX"},     {".odt", As::Reader, "ODT"},
     {".rtf", As::Reader, "RTF"},       {".doc", As::Reader, "DOC"},
+    {".fb2", As::Reader, "FB2"},       {".fb2.zip", As::Reader, "FB2"},
+    {".mobi", As::Reader, "MOBI"},     {".azw", As::Reader, "MOBI"},
+    {".azw3", As::Reader, "MOBI"},     {".prc", As::Reader, "MOBI"},
     {".txt", As::Text, nullptr},       {".text", As::Text, nullptr},
 };
 
@@ -45,12 +49,12 @@ std::set<std::string> sourceNames(const cli::InputList& list)
 
 TEST(ReadableNames, FilterRendererAndFolderWalkAgree)
 {
-    std::set<std::string> offered, expectedOffered, expectedPages, expectedTexts;
+    std::set<std::string> offered, expectedOffered, expectedDocuments, expectedTexts;
     std::string patterns = readableDocumentPatterns() + ";";
     for (size_t end; (end = patterns.find(';')) != std::string::npos; patterns.erase(0, end + 1))
         offered.insert(patterns.substr(0, end));
 
-    test::ScratchFolder all, noPages;
+    test::ScratchFolder all, textsOnly, oneKind;
     for (const auto& n : kNames) {
         SCOPED_TRACE(n.extension);
         const std::string name = std::string("a") + n.extension;
@@ -73,19 +77,31 @@ TEST(ReadableNames, FilterRendererAndFolderWalkAgree)
             EXPECT_EQ(*text, n.as == As::Page ? u"x y" : u"x <b>y</b>") << spelled;
         }
         expectedOffered.insert(std::string("*") + n.extension);
-        if (n.as == As::Page)
-            expectedPages.insert(name);
         if (n.as == As::Text)
             expectedTexts.insert(name);
+        else
+            expectedDocuments.insert(name);
         test::writeFile(all / name, "");
-        if (n.as != As::Page)
-            test::writeFile(noPages / name, "");
+        if (n.as != As::Text) {
+            std::filesystem::create_directory(oneKind / (n.extension + 1));
+            test::writeFile(oneKind / (n.extension + 1) / name, "");
+        }
     }
     EXPECT_EQ(offered, expectedOffered);
-    // A folder gives its pages; one without pages its plain-text files, never the
-    // documents only a reader takes.
-    EXPECT_EQ(sourceNames(cli::expandInputs({all.path().string()}, false, {})), expectedPages);
-    EXPECT_EQ(sourceNames(cli::expandInputs({noPages.path().string()}, false, {})), expectedTexts);
+    // A folder gives its pages and readers' documents, never the text files beside them;
+    // one without any document its plain-text files. Each document alone among text
+    // files is still taken, in a sub-folder with -r too.
+    EXPECT_EQ(sourceNames(cli::expandInputs({all.path().string()}, false, {})), expectedDocuments);
+    for (const std::string& text : expectedTexts)
+        test::writeFile(textsOnly / text, "");
+    EXPECT_EQ(sourceNames(cli::expandInputs({textsOnly.path().string()}, false, {})), expectedTexts);
+    for (const std::string& document : expectedDocuments) {
+        const std::string extension = document.substr(2);  // "a.epub" lives in "epub"
+        test::writeFile(oneKind / extension / "a.txt", "");
+        EXPECT_EQ(sourceNames(cli::expandInputs({(oneKind / extension).string()}, false, {})),
+                  std::set<std::string>{document});
+    }
+    EXPECT_EQ(sourceNames(cli::expandInputs({oneKind.path().string()}, true, {})), expectedDocuments);
 }
 
 }  // namespace

@@ -48,6 +48,9 @@ TEST(DocumentReader, ChoosesByContentThenByName)
         {"help.CHM", "", "CHM"},
         {"a.pdf", "%PDF-1.7\n", "PDF"},
         {"a.htm", "\r\n%PDF-1.4", "PDF"},
+        {"a.htm", "<html><head><meta name=keywords content=\"%PDF-1.7\"></head>", nullptr},
+        {"a.txt", "The header reads %PDF-1.7\n", nullptr},
+        {"a", "x%PDF-1.4\n", nullptr},
         {"a.doc", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "DOC"},
         {"a.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), "OLE"},
         {"a.dat", "{\\rtf1\\ansi x}", "RTF"},
@@ -66,6 +69,20 @@ TEST(DocumentReader, ChoosesByContentThenByName)
         {"a.txt", std::string("PK\x03\x04", 4), "ZIP"},  // too short to hold the EPUB marker
         {"a.txt", "RIFF", nullptr},
         {"a.epub.txt", "words", nullptr},
+        {"a.txt", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<FictionBook xmlns=\"x\">", "FB2"},
+        {"book.zip", zipArchive({{"dir/", ""}, {"Book.FB2", "<FictionBook/>"}}), "FB2"},
+        {"book.zip", zipArchive({{"a.fb2", "x"}, {"b.fb2", "y"}}), "ZIP"},  // not one book
+        {"a.FB2.ZIP", "", "FB2"},
+        {"a.xml", "<?xml version=\"1.0\"?><html/>", nullptr},
+        {"a", "<FictionBook xmlns=\"x\">", "FB2"},
+        {"a", std::string(60, '\0') + "BOOKMOBI" + std::string(10, '\0'), "MOBI"},
+        {"a", std::string(60, '\0') + "TEXtREAd" + std::string(10, '\0'), "MOBI"},
+        {"a.txt", std::string(60, '\0') + "BOOKMOBI", nullptr},  // too short for a database header
+        {"a.azw3", "", "MOBI"},
+        {"a.cbz", kOtherZip, "CBZ"},
+        {"a.cbr", "Rar!\x1A\x07\x01", "CBR"},
+        {"a.rar", "Rar!\x1A\x07\x01", "archive"},
+        {"a.txt", "AT&TFORM\0\0\0\x10" "DJVU", "DjVu"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " / " + c.bytes.substr(0, 12));
@@ -122,6 +139,11 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         {"empty.epub", kEpubZip, ErrorCode::BadInput, "EPUB"},  // no package document
         {"cut.chm", "ITSF\x03\0\0\0`\0\0\0", ErrorCode::BadInput, "CHM"},
         {"zeros.chm", "ITSF" + std::string(4096, '\0'), ErrorCode::BadInput, "CHM"},
+        {"comic.cbz", kOtherZip, ErrorCode::BinaryInput, "CBZ"},
+        {"comic.cbr", "Rar!\x1A\x07\x01\0", ErrorCode::BinaryInput, "CBR"},
+        {"scan.djvu", std::string("AT&TFORM\0\0\0\x10" "DJVU", 16), ErrorCode::BinaryInput, "DjVu"},
+        {"locked.mobi", test::readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "drm-locked.mobi"),
+         ErrorCode::BadInput, "DRM"},
         {"nohtml.mht", "Content-Type: multipart/related; boundary=b\r\n\r\n--b\r\nContent-Type: image/png\r\n\r\nxx\r\n--b--\r\n",
          ErrorCode::BadInput, "HTML"},
     };

@@ -95,6 +95,46 @@ TEST(RtfReader, UnicodeEscapesSkipTheirStandIns)
         EXPECT_EQ(read(c.rtf), c.text) << c.what;
 }
 
+TEST(RtfReader, NumbersListsAndShowsSymbolFonts)
+{
+    // A list table: list 7 numbers "1." then "1.1" (one level shown in Roman under a
+    // legal level), list 8 is a bullet in Symbol; \ls1 and \ls2 stand for them.
+    const std::string head =
+        R"({\rtf1\ansi\ansicpg936{\fonttbl{\f0\fcharset134 S;}{\f1\fcharset2 Symbol;}{\f2\fcharset2 Wingdings;}})"
+        R"({\*\listtable{\list{\listlevel\levelnfc1\levelstartat1\levelfollow1{\leveltext\'02\'00.;})"
+        R"({\levelnumbers\'01;}}{\listlevel\levelnfc0\levelstartat1\levellegal{\leveltext\'03\'00.\'01;})"
+        R"({\levelnumbers\'01\'03;}}{\listname ;}\listid7})"
+        R"({\list{\listlevel\levelnfc23{\leveltext\'01\u-3913 ?;}{\levelnumbers;}\f1}\listid8}})"
+        R"({\*\listoverridetable{\listoverride\listid7\listoverridecount0\ls1}{\listoverride\listid8\ls2}})";
+    const RtfCase cases[] = {
+        {"levels, legal numbering, restart and follow", head + R"(\pard\ls1 a\par\pard\ls1\ilvl1 b\par)"
+                                                       R"(\pard\ls1 c\par\pard\ls1\ilvl1 d\par\pard e})",
+         "I. a\r\n1.1\tb\r\nII. c\r\n2.1\td\r\n\r\ne"},
+        {"a bullet in Symbol", head + R"(\pard\ls2 x\par})", "\u2022\tx"},
+        {"the writer's \\listtext wins", head + R"({\listtext\f1 \'b7\tab}\pard\ls2 y\par})", "\u2022\ty"},
+        {"an unknown list numbers nothing", head + R"(\pard\ls9 z\par})", "z"},
+        {"Wingdings and Symbol text", head + R"({\f2 \'a7\'d8}{\f1 a\'b7})", "\u25AA\u27A2\u03B1\u2022"},
+        {"a lone A0 in GBK is a space", R"({\rtf1\ansicpg936 a\'a0b\'d6\'d0})", "a b\u4E2D"},
+    };
+    for (const RtfCase& c : cases)
+        EXPECT_EQ(read(c.rtf), c.text) << c.what;
+}
+
+TEST(RtfReader, RendersWrappedHtml)
+{
+    // The page is the markup of the \htmltag destinations with the text outside
+    // \htmlrtf parts; what only the RTF rendering shows is left out.
+    const std::string rtf =
+        R"({\rtf1\ansi\ansicpg936\fromhtml1 \deff0{\fonttbl{\f0\fswiss Arial;}})"
+        R"({\*\htmltag19 <html>}{\*\htmltag50 <body>}\htmlrtf \lang2052 RTF only\par \htmlrtf0 )"
+        R"({\*\htmltag64 <p><span class=x>Chinese Patent Application No.</span>}\htmlrtf {\htmlrtf0 )"
+        R"({\*\htmltag84 &nbsp;}\htmlrtf\'a0\htmlrtf0 2024\htmlrtf }\htmlrtf0{\*\htmltag72 </p>}\htmlrtf\par\htmlrtf0 )"
+        R"({\*\htmltag64 <p>}\'d6\'d0\'ce\'c4\par{\*\htmltag72 </p>}{\*\htmltag58 </body>}{\*\htmltag27 </html>}})";
+    EXPECT_EQ(read(rtf), "Chinese Patent Application No. 2024\r\n\r\n\u4E2D\u6587");
+    // Without \fromhtml the tags are not text.
+    EXPECT_EQ(read(R"({\rtf1 {\*\htmltag64 <p>}a})"), "a");
+}
+
 TEST(RtfReader, HostileCountsAndNestingStayBounded)
 {
     // Binary data is skipped by its count, even when it holds braces and backslashes, and

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/readers/docx_reader.h"
+#include "engine/readers/list_numbering.h"
 #include "engine/readers/odt_reader.h"
 #include "engine/containers/zip_archive.h"
 #include "support/zip_writer.h"
@@ -107,6 +108,66 @@ TEST(DocxReader, ShowsWhatWordShows)
         EXPECT_EQ(readDocxBody(c.xml), c.text) << c.what;
 }
 
+// Notes that refer to notes: each note reached is numbered when first referred to and
+// rendered once, footnotes before endnotes, whichever part the reference came from.
+TEST(DocxReader, RendersEveryNoteReachedOnce)
+{
+    const std::string ns = R"(xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main")";
+    const auto ref = [](const char* kind, int id) {
+        return std::string("<w:r><w:") + kind + "Reference w:id=\"" + std::to_string(id) + "\"/></w:r>";
+    };
+    const auto note = [](const char* kind, int id, const std::string& inner) {
+        return std::string("<w:") + kind + " w:id=\"" + std::to_string(id) + "\"><w:p><w:r><w:" + kind +
+               "Ref/></w:r>" + inner + "</w:p></w:" + kind + ">";
+    };
+    struct NoteCase {
+        const char* what;
+        std::string body, footnotes, endnotes, text;
+    };
+    const NoteCase cases[] = {
+        {"a footnote referring to a footnote", run("a") + ref("footnote", 1),
+         note("footnote", 1, run("A") + ref("footnote", 2)) + note("footnote", 2, run("B")), "",
+         "a[1]\r\n\r\n[1]A[2]\r\n\r\n[2]B"},
+        {"an endnote referring to a footnote", run("a") + ref("endnote", 1), note("footnote", 5, run("F")),
+         note("endnote", 1, run("E") + ref("footnote", 5)), "a[1]\r\n\r\n[1]E[2]\r\n\r\n[2]F"},
+        {"notes referring to each other and themselves", run("a") + ref("footnote", 1),
+         note("footnote", 1, run("A") + ref("footnote", 2) + ref("footnote", 1)) +
+             note("footnote", 2, run("B") + ref("footnote", 1)),
+         "", "a[1]\r\n\r\n[1]A[2][1]\r\n\r\n[2]B[1]"},
+    };
+    for (const NoteCase& c : cases) {
+        // Enough notes in a chain that the list of notes grows while it is walked.
+        const std::string xml = "<w:document " + ns + "><w:body><w:p>" + c.body + "</w:p></w:body></w:document>";
+        const std::string bytes = test::zipArchive(
+            {{"word/document.xml", xml, true},
+             {"word/footnotes.xml", "<w:footnotes " + ns + ">" + c.footnotes + "</w:footnotes>", true},
+             {"word/endnotes.xml", "<w:endnotes " + ns + ">" + c.endnotes + "</w:endnotes>", true}});
+        auto archive = ZipArchive::open(bytes);
+        ASSERT_TRUE(archive.ok());
+        auto text = docxText(**archive);
+        ASSERT_TRUE(text.ok()) << c.what;
+        EXPECT_EQ(toUtf8(*text), c.text) << c.what;
+    }
+
+    // A chain of 40 footnotes, each referring to the next: the list grows many times
+    // over while it is walked, and every note is there once.
+    std::string body = run("a") + ref("footnote", 1);
+    std::string footnotes;
+    std::string expected = "a[1]";
+    for (int i = 1; i <= 40; ++i) {
+        footnotes += note("footnote", i, run("n") + (i < 40 ? ref("footnote", i + 1) : ""));
+        expected += "\r\n\r\n[" + std::to_string(i) + "]n" + (i < 40 ? "[" + std::to_string(i + 1) + "]" : "");
+    }
+    const std::string bytes = test::zipArchive(
+        {{"word/document.xml", "<w:document " + ns + "><w:body><w:p>" + body + "</w:p></w:body></w:document>", true},
+         {"word/footnotes.xml", "<w:footnotes " + ns + ">" + footnotes + "</w:footnotes>", true}});
+    auto archive = ZipArchive::open(bytes);
+    ASSERT_TRUE(archive.ok());
+    auto text = docxText(**archive);
+    ASSERT_TRUE(text.ok());
+    EXPECT_EQ(toUtf8(*text), expected);
+}
+
 TEST(DocxReader, RefusesWhatItCannotRead)
 {
     const std::string notXml = test::zipArchive({{"word/document.xml", "<w:document><w:body>", true}});
@@ -123,10 +184,51 @@ TEST(DocxReader, RefusesWhatItCannotRead)
     EXPECT_FALSE(isOdt(**notDocx));
 }
 
+TEST(DocxReader, HostileNumberingStaysBounded)
+{
+    // A level text of 5000 placeholders, a start at the top of the range, a level past
+    // the last, a numbering style that links back to itself, and many paragraphs.
+    std::string levelText;
+    for (int i = 0; i < 5000; ++i)
+        levelText += "%1";
+    const std::string w = R"(xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main")";
+    const std::string numbering =
+        "<w:numbering " + w + R"(><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0">)"
+        R"(<w:start w:val="99999999999999"/><w:lvlText w:val=")" + levelText + R"("/></w:lvl></w:abstractNum>)"
+        R"(<w:abstractNum w:abstractNumId="2"><w:numStyleLink w:val="Loop"/></w:abstractNum>)"
+        R"(<w:num w:numId="1"><w:abstractNumId w:val="1"/></w:num><w:num w:numId="2"><w:abstractNumId w:val="2"/></w:num>)"
+        "</w:numbering>";
+    const std::string styles = "<w:styles " + w + R"(><w:style w:styleId="Loop"><w:basedOn w:val="Loop"/>)"
+                               R"(<w:pPr><w:numPr><w:numId w:val="2"/></w:numPr></w:pPr></w:style></w:styles>)";
+    std::string body = R"(<w:p><w:pPr><w:numPr><w:ilvl w:val="99"/><w:numId w:val="1"/></w:numPr></w:pPr>)" +
+                       run("x") + "</w:p>";
+    const int paragraphs = 2000;
+    for (int i = 0; i < paragraphs; ++i)
+        body += R"(<w:p><w:pPr><w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr></w:pPr>)" + run("x") +
+                R"(</w:p><w:p><w:pPr><w:pStyle w:val="Loop"/></w:pPr>)" + run("y") + "</w:p>";
+    const std::string xml = "<w:document " + w + "><w:body>" + body + "</w:body></w:document>";
+    const std::string bytes = test::zipArchive({{"word/document.xml", xml, true},
+                                                {"word/numbering.xml", numbering, true},
+                                                {"word/styles.xml", styles, true}});
+    auto archive = ZipArchive::open(bytes);
+    ASSERT_TRUE(archive);
+    const auto text = docxText(**archive);
+    ASSERT_TRUE(text);
+    EXPECT_LE(text->size(), static_cast<std::size_t>(paragraphs) * (kMaxListLabel + 16));
+    // The level past the last shows as the last, which has no text: no label at all.
+    EXPECT_EQ(toUtf8(text->substr(0, 3)), "x\r\n");
+    // The long level text gives a label of bounded length, the largest number over and over.
+    const std::size_t lineEnd = text->find(u"\r\n", 3);
+    EXPECT_LE(lineEnd - 3, static_cast<std::size_t>(kMaxListLabel) + 2);
+    EXPECT_EQ(toUtf8(text->substr(3, 18)), "999999999999999999");
+}
+
 TEST(OdtReader, ShowsWhatTheFormatSays)
 {
-    const std::string hiddenStyle = R"(<style:style style:name="H" style:family="paragraph">)"
-                                    R"(<style:text-properties text:display="none"/></style:style>)";
+    const std::string styles = R"(<style:style style:name="H" style:family="paragraph">)"
+                               R"(<style:text-properties text:display="none"/></style:style>)"
+                               R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1")"
+                               R"( style:num-format="1" style:num-suffix="."/></text:list-style>)";
     const DocCase cases[] = {
         {"white space collapses, none at a paragraph's start",
          "<text:p>  a \n\t b  <text:span> c</text:span></text:p>", "a b c"},
@@ -152,9 +254,13 @@ TEST(OdtReader, ShowsWhatTheFormatSays)
          "<text:h>H</text:h><text:list><text:list-item><text:p>1</text:p></text:list-item>"
          "<text:list-item><text:p>2</text:p></text:list-item></text:list><text:p>p</text:p>",
          "H\r\n1\r\n2\r\n\r\np"},
+        {"a writer's copy of the number gives way to the counted one",
+         "<text:list text:style-name=\"N\"><text:list-item><text:p><text:number>7.</text:number>a</text:p>"
+         "</text:list-item></text:list>",
+         "1.\ta"},
     };
     for (const DocCase& c : cases)
-        EXPECT_EQ(readOdtText(c.xml, hiddenStyle), c.text) << c.what;
+        EXPECT_EQ(readOdtText(c.xml, styles), c.text) << c.what;
 }
 
 }  // namespace

@@ -184,6 +184,21 @@ TEST(CssStyle, LinkedSheetsAndLanguage)
     EXPECT_EQ(s.lang, "tr-TR");
 }
 
+// A page may link one sheet thousands of times: each address is asked for once.
+TEST(CssStyle, AsksForEachLinkedSheetOnce)
+{
+    const HtmlDocument doc("<link rel=stylesheet href=a.css><link rel=stylesheet href=' a.css '>"
+                           "<link rel=stylesheet href=b.css><link rel=stylesheet href=a.css><p id=t>");
+    std::vector<std::string> asked;
+    const StyleSheetLoader loader = [&](std::string_view href) -> std::optional<std::string> {
+        asked.emplace_back(href);
+        return std::string("#t { display: none }");
+    };
+    const PageStyle style(doc, &loader, SIZE_MAX);
+    EXPECT_EQ(asked, (std::vector<std::string>{"a.css", "b.css"}));
+    EXPECT_EQ(computeDown(style, findById(doc, "t")).display, Display::None);
+}
+
 // A selector of many classes against an element of many classes costs their product in
 // comparisons, whatever the number of rules: the cap must count those comparisons.
 TEST(CssStyle, MatchingBudgetCountsComparisons)

@@ -111,6 +111,24 @@ TEST(HtmlRenderer, HiddenContent)
     check(std::begin(cases), std::end(cases));
 }
 
+TEST(HtmlRenderer, SvgAndMathText)
+{
+    const Case cases[] = {
+        {"svg texts one per line", "<p>a</p><svg><text>one</text><text>two <tspan>2</tspan></text></svg><p>b</p>",
+         "a\n\none\ntwo 2\n\nb"},
+        {"svg text in a group", "x<svg><g><text>in</text></g><text>out</text></svg>y", "x\nin\nout\ny"},
+        {"text path runs on", "<svg><text>a<textPath>b</textPath>c</text></svg>", "abc"},
+        {"svg text hidden", "<svg><text style='display:none'>h</text><text>v</text></svg>", "v"},
+        {"inline math runs on", "<p>so <math><mi>x</mi><mo>=</mo><mn>2</mn></math> here</p>", "so x=2 here"},
+        {"block math own line", "a<math display=block><mi>E</mi><mo>=</mo><mi>m</mi></math>b", "a\nE=m\nb"},
+        {"math annotation not shown",
+         "<math><semantics><mi>y</mi><annotation encoding='TeX'>y</annotation>"
+         "<annotation-xml><mi>z</mi></annotation-xml></semantics></math>",
+         "y"},
+    };
+    check(std::begin(cases), std::end(cases));
+}
+
 TEST(HtmlRenderer, TablesAndLayout)
 {
     const Case cases[] = {
