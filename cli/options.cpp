@@ -84,6 +84,9 @@ struct Values {
     bool toStdout = false;
     bool raw = false;
     bool noConfig = false;
+    bool clean = false;
+    bool noClean = false;
+    std::string rulesFile;
 };
 
 // Every option of the program, bound to its values. A command line and each line of the
@@ -105,6 +108,8 @@ public:
     CLI::Option* outputOption = nullptr;
     CLI::Option* encodingOption = nullptr;
     CLI::Option* joinOption = nullptr;
+    CLI::Option* cleanFlag = nullptr;
+    CLI::Option* noCleanFlag = nullptr;
 };
 
 CommandLine::CommandLine()
@@ -186,16 +191,13 @@ CommandLine::CommandLine()
         ->check(CLI::Range(1u, 1024u));
     app.add_flag("-q,--quiet", options.quiet, "no progress, no summary and no list of written files");
     app.add_flag("--no-config", values.noConfig, "ignore the configuration file (sorvane-cli.conf)");
-    bool clean = false;
-    bool noClean = false;
-    std::string rulesFile;
-    auto* cleanFlag = app.add_flag("--clean", clean,
+    cleanFlag = app.add_flag("--clean", values.clean,
                                    "keep only the story of web pages and drop the lines the site repeats on "
                                    "the pages converted together  [on with --join]");
-    auto* noCleanFlag = app.add_flag("--no-clean", noClean, "convert web pages whole  [without --join]");
+    noCleanFlag = app.add_flag("--no-clean", values.noClean, "convert web pages whole  [without --join]");
     cleanFlag->excludes(noCleanFlag);
     app.add_flag("--show-removed", options.showRemoved, "list on standard error what cleaning removed, page by page");
-    app.add_option("--rules", rulesFile,
+    app.add_option("--rules", values.rulesFile,
                    "rules file: one regular expression, a tab and its replacement a line, applied after the "
                    "replacement list")
         ->option_text("FILE");
@@ -374,8 +376,8 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     if (!v.listFile.empty())
         options.list = loadListFile(v.listFile);
 
-    if (!rulesFile.empty()) {
-        Result<clean::RewriteRules> rules = clean::RewriteRules::load(rulesFile);
+    if (!v.rulesFile.empty()) {
+        Result<clean::RewriteRules> rules = clean::RewriteRules::load(v.rulesFile);
         if (!rules) {
             // A bad rule stops everything: nothing is converted.
             std::cerr << "sorvane-cli: " << rules.error().describe() << "\n";
@@ -395,7 +397,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     p.lineEnd = !v.eol.empty() ? parseLineEnd(v.eol).value_or(LineEnd::CrLf)
                                : options.mode == Mode::Stdout ? LineEnd::Lf : LineEnd::CrLf;
     p.script = parseScriptConversion(v.convert).value_or(ScriptConversion::None);
-    p.cleanPages = cleanFlag->count() > 0 || (noCleanFlag->count() == 0 && options.joinName.has_value());
+    p.cleanPages = v.clean || (!v.noClean && options.joinName.has_value());
     return std::move(options);
 }
 

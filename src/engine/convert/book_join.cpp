@@ -35,8 +35,10 @@ Chapter renderChapter(const std::filesystem::path& source, const ConversionParam
     try {
         if (usesCleaning(params, options.cleaning)) {
             Result<PreparedPage> prepared = preparePage(source, params, list, options.cleaning, render);
-            if (prepared)
+            if (prepared) {
+                chapter.problems = prepared->problems;
                 chapter.prepared = std::move(prepared).value();
+            }
             else
                 chapter.failure = prepared.error();
             return chapter;
