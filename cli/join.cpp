@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "cli/cleaning.h"
 #include "cli/messages.h"
+#include "common/natural_order.h"
 #include "engine/convert/book_join.h"
 #include "engine/output/batch_plan.h"
 
@@ -18,6 +20,12 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
     std::vector<std::filesystem::path> sources;
     for (const Input& input : inputs)
         sources.push_back(input.source);
+    // Chapters named by a shell pattern come in the shell's order (chap1, chap10, chap2);
+    // the book takes them in the order the window lists them.
+    if (!options.keepOrder)
+        std::stable_sort(sources.begin(), sources.end(), [](const auto& a, const auto& b) {
+            return NaturalLess()(a.string(), b.string());
+        });
     if (sources.empty()) {
         std::fprintf(stderr, "sorvane-cli: %s: 没有可以合并的文档\n", name.c_str());
         return 1;

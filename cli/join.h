@@ -8,7 +8,8 @@
 
 namespace sorvane::cli {
 
-// Renders and cleans every input, joins them in run order into one book named from
+// Renders and cleans every input, joins them in natural order of their paths (in run
+// order with options.keepOrder) into one book named from
 // options.joinName, and writes it only when every chapter is rendered; chapters that fail
 // are reported and left out. `failuresBefore` counts the arguments that already failed.
 // Returns the exit status.

@@ -26,6 +26,7 @@ struct Options {
     unsigned jobs = 1;
     std::filesystem::path outputDir;      // -o, empty when not given
     std::optional<std::string> joinName;  // --join
+    bool keepOrder = false;               // join in the order given, not in natural order
     std::vector<std::string> files;       // the FILE arguments, "-" for standard input
     bool readsStdin = false;              // "-" is among them
     std::string stdinBytes;               // standard input, read before the run when "-" is given
@@ -34,8 +35,10 @@ struct Options {
     bool showRemoved = false;  // --show-removed
 };
 
-// The options, or the exit status when the program has nothing more to do: 0 after
-// --help or --version, 2 after a usage error; either has been printed.
+// The options, the user's configuration file (sorvane-cli.conf) supplying those the
+// command line leaves unset unless --no-config is given; or the exit status when the
+// program has nothing more to do: 0 after --help or --version, 2 after a usage error or a
+// bad line in the configuration file; either has been printed.
 std::variant<Options, int> parseOptions(int argc, char** argv);
 
 }  // namespace sorvane::cli

@@ -27,9 +27,10 @@ _sorvane_cli()
             return ;;
     esac
     if [[ "$cur" == -* ]]; then
-        COMPREPLY=($(compgen -W "-o --output-dir --encoding --eol --join --convert -n --no-clobber -r --recursive
-            --stdout --raw --naming --head --head-blank --rest-blank --max-run --max-size --list
-            --clean --no-clean --show-removed --rules -j --jobs -q --quiet --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "-o --output-dir --encoding --eol --join --keep-order --convert -n --no-clobber
+            -r --recursive --stdout --raw --naming --head --head-blank --rest-blank --max-run --max-size --list
+            --clean --no-clean --show-removed --rules
+            -j --jobs -q --quiet --no-config --help --version" -- "$cur"))
         return
     fi
     COMPREPLY=($(compgen -f -- "$cur"))

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii.h"
+
 namespace sorvane {
 
 // The encoding of the files written. Gbk is code page 936, the program's own; the other
@@ -41,12 +43,37 @@ constexpr std::string_view outputEncodingName(OutputEncoding encoding)
     return "gbk";
 }
 
-// The encoding a name stands for (exact, lower case), or nothing for any other text.
+// The encoding a name stands for, in any case, blanks ignored: the three names and the
+// usual aliases (utf8; cp936, ms936, windows-936, gb2312, x-gbk for code page 936, whose
+// GBK extends GB2312; gb-18030). Nothing for any other name.
 constexpr std::optional<OutputEncoding> parseOutputEncoding(std::string_view name)
 {
-    for (const OutputEncoding encoding : kOutputEncodings)
-        if (outputEncodingName(encoding) == name)
-            return encoding;
+    struct Alias {
+        std::string_view name;
+        OutputEncoding encoding;
+    };
+    constexpr Alias kAliases[] = {
+        {"gbk", OutputEncoding::Gbk},         {"cp936", OutputEncoding::Gbk},
+        {"ms936", OutputEncoding::Gbk},       {"windows-936", OutputEncoding::Gbk},
+        {"gb2312", OutputEncoding::Gbk},      {"x-gbk", OutputEncoding::Gbk},
+        {"gb18030", OutputEncoding::Gb18030}, {"gb-18030", OutputEncoding::Gb18030},
+        {"utf-8", OutputEncoding::Utf8},      {"utf8", OutputEncoding::Utf8},
+    };
+    // Blanks anywhere are dropped, so " UTF - 8 " reads as "utf-8"; 16 characters hold
+    // every alias.
+    char folded[16] = {};
+    std::size_t length = 0;
+    for (const char c : name) {
+        if (c == ' ' || c == '\t')
+            continue;
+        if (length == sizeof folded)
+            return std::nullopt;
+        folded[length++] = toLowerAscii(c);
+    }
+    const std::string_view key(folded, length);
+    for (const Alias& alias : kAliases)
+        if (alias.name == key)
+            return alias.encoding;
     return std::nullopt;
 }
 

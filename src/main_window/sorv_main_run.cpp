@@ -486,6 +486,10 @@ void SorvMain::setBusy(bool busy, int total)
         w->setEnabled(!busy);
     progressBar->setRange(0, std::max(1, total) * kProgressSteps);
     progressBar->setValue(0);
+    // The bar's text is set by each report; a new run must not show the last run's
+    // count until its first document reports.
+    if (busy)
+        showDocumentProgress(0.0);
     progressBar->setVisible(busy);
 }
 

@@ -45,21 +45,15 @@ bool holdsProgramFiles(const std::filesystem::path& folder)
 }  // namespace
 
 // The executable's folder wins when it holds the program's files (a portable copy, or
-// files carried over), whatever its permissions. An XDG_CONFIG_HOME that is empty or not
-// an absolute path is ignored, as the XDG rules say, and so is a HOME that is not
-// absolute.
+// files carried over), whatever its permissions.
 std::filesystem::path resolveSettingsLocation(const std::filesystem::path& executableFolder,
                                          const std::optional<std::string>& xdgConfigHome,
                                          const std::optional<std::string>& home)
 {
     if (holdsProgramFiles(executableFolder))
         return executableFolder;
-    std::filesystem::path folder;
-    if (absolute(xdgConfigHome))
-        folder = std::filesystem::path(*xdgConfigHome) / "sorvane";
-    else if (absolute(home))
-        folder = std::filesystem::path(*home) / ".config" / "sorvane";
-    else
+    const std::filesystem::path folder = userConfigFolder(xdgConfigHome, home);
+    if (folder.empty())
         return {};
     // The parents keep the default mode; the folder itself is the user's alone. One that
     // cannot be made shows up when the settings are written, and is reported then.
@@ -73,6 +67,23 @@ std::filesystem::path resolveSettingsLocation()
 {
     return resolveSettingsLocation(executableFolder(), environmentValue("XDG_CONFIG_HOME"),
                                    environmentValue("HOME"));
+}
+
+// An XDG_CONFIG_HOME that is empty or not an absolute path is ignored, as the XDG rules
+// say, and so is a HOME that is not absolute.
+std::filesystem::path userConfigFolder(const std::optional<std::string>& xdgConfigHome,
+                                       const std::optional<std::string>& home)
+{
+    if (absolute(xdgConfigHome))
+        return std::filesystem::path(*xdgConfigHome) / "sorvane";
+    if (absolute(home))
+        return std::filesystem::path(*home) / ".config" / "sorvane";
+    return {};
+}
+
+std::filesystem::path userConfigFolder()
+{
+    return userConfigFolder(environmentValue("XDG_CONFIG_HOME"), environmentValue("HOME"));
 }
 
 Status checkSettingsFolder(const std::filesystem::path& folder)

@@ -22,6 +22,15 @@ std::filesystem::path resolveSettingsLocation(const std::filesystem::path& execu
 // The same for the running program and its environment.
 std::filesystem::path resolveSettingsLocation();
 
+// $XDG_CONFIG_HOME/sorvane, else ~/.config/sorvane, as resolveSettingsLocation chooses it
+// but without creating anything or looking at the program's folder; empty when neither
+// variable is usable.
+std::filesystem::path userConfigFolder(const std::optional<std::string>& xdgConfigHome,
+                                       const std::optional<std::string>& home);
+
+// The same for the running program's environment.
+std::filesystem::path userConfigFolder();
+
 // Ok when `folder` is a folder owned by the user and writable by no one else (who could
 // otherwise replace a settings file by a link to another file of the user's); otherwise
 // Unwritable, naming the folder and saying why.

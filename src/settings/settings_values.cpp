@@ -73,16 +73,10 @@ std::string outEncValue(OutputEncoding encoding)
     return value;
 }
 
-// A hand-edited file may hold the name in any case, with blanks, and "UTF8" for "UTF-8".
+// Read as the command line reads --encoding: any case, blanks ignored, the usual aliases.
 OutputEncoding storedOutEnc(std::string_view value)
 {
-    std::string name;
-    for (char c : value)
-        if (c != ' ' && c != '\t')
-            name += toLowerAscii(c);
-    if (name == "utf8")
-        name = "utf-8";
-    return parseOutputEncoding(name).value_or(OutputEncoding::Gbk);
+    return parseOutputEncoding(value).value_or(OutputEncoding::Gbk);
 }
 
 SettingsValues SettingsValues::read(const std::filesystem::path& file)

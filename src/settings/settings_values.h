@@ -75,7 +75,8 @@ std::optional<int> storedIndex(std::string_view value);
 // The value stored for OUT_ENC: "GBK", "GB18030" or "UTF-8".
 std::string outEncValue(OutputEncoding encoding);
 
-// The encoding a stored OUT_ENC selects; GBK, the default, for an empty or unknown value.
+// The encoding a stored OUT_ENC selects, read as parseOutputEncoding reads a name (any
+// case, "utf8", "cp936", "gb-18030"...); GBK, the default, for an empty or unknown value.
 OutputEncoding storedOutEnc(std::string_view value);
 
 // The stored settings, read once at start-up and written once at close.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -578,6 +579,133 @@ TEST(Cli, TraditionalAndSimplifiedConversion)
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readFile(dir / "tw.txt"), encodeCp936(u"台湾这里\r\n").bytes);
     EXPECT_EQ(runCli(dir, {"--convert", "t2x", (dir / "tw.htm").string()}).status, 2);
+}
+
+
+// Sets an environment variable for the programs a test runs, and puts it back after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(Cli, EncodingNamesInAnyCaseWithTheUsualAliases)
+{
+    ScratchFolder dir;
+    writeFile(dir / "p.htm", page("½"));  // not in GBK
+    const std::pair<const char*, std::string> cases[] = {
+        {"UTF8", "\xC2\xBD\r\n"},  {"Utf-8", "\xC2\xBD\r\n"}, {"GB-18030", "\x81\x30\x86\x35\r\n"},
+        {"cp936", "?\r\n"},        {"GB2312", "?\r\n"},       {"utf-16", ""},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove(dir / "p.txt");
+        const CliRun run = runCli(dir, {"--no-config", "--encoding", name, (dir / "p.htm").string()});
+        EXPECT_EQ(run.status, bytes.empty() ? 2 : 0) << run.err;
+        EXPECT_EQ(readFile(dir / "p.txt"), bytes);
+    }
+}
+
+// sorvane-cli.conf in XDG_CONFIG_HOME gives defaults; the command line wins, --no-config
+// ignores the file, and a bad line stops the run naming the file and the line.
+TEST(Cli, ConfigurationFileGivesDefaultsTheCommandLineOverrides)
+{
+    ScratchFolder dir;
+    writeFile(dir / "p.htm", page("½"));
+    const std::filesystem::path conf = dir / "config" / "sorvane" / "sorvane-cli.conf";
+    std::filesystem::create_directories(conf.parent_path());
+    const ScopedEnvironment config("XDG_CONFIG_HOME", (dir / "config").string());
+    const ScopedEnvironment home("HOME", dir.path().string());
+    const std::string source = (dir / "p.htm").string();
+    const std::string utf8Lf = "# for my reader\n\n  encoding = UTF8  \r\neol = \"lf\"\n";
+    struct Case {
+        std::string conf;
+        std::vector<std::string> args;
+        int status;
+        std::string written;  // p.txt, empty when none
+        std::string err;      // a part of standard error
+    };
+    const Case cases[] = {
+        {"", {source}, 0, "?\r\n", ""},
+        {utf8Lf, {source}, 0, "\xC2\xBD\n", ""},
+        {utf8Lf, {"--encoding", "gbk", source}, 0, "?\n", ""},
+        {utf8Lf, {"--no-config", source}, 0, "?\r\n", ""},
+        {"encoding = utf-8\n", {"--stdout", source}, 0, "", ""},      // files only: not with --stdout
+        {"quiet = TRUE\nrecursive = false\n", {source}, 0, "?\r\n", ""},
+        {"output-dir = ~/books\n", {source}, 0, "", ""},              // checked below
+        {"eol = lf\nnaming = 9\n", {source}, 2, "", conf.string() + ":2: naming: "},
+        {"encoding\n", {source}, 2, "", conf.string() + ":1: "},
+        {"no-such = 1\n", {source}, 2, "", conf.string() + ":1: no-such: "},
+        {"quiet = maybe\n", {source}, 2, "", conf.string() + ":1: quiet: "},
+        {"join = book\n", {source}, 2, "", conf.string() + ":1: join: "},
+        {"eol = lf\n#\neol = crlf\n", {source}, 2, "", conf.string() + ":3: eol: "},
+        {"list = absent.dat\n", {source}, 2, "", conf.string() + ":1: list: "},
+        {"encoding = latin1\n", {"--encoding", "gbk", source}, 2, "", conf.string() + ":1: encoding: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.conf);
+        std::filesystem::remove(dir / "p.txt");
+        std::filesystem::remove_all(dir / "books");
+        writeFile(conf, c.conf);
+        const CliRun run = runCli(dir, c.args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(readFile(dir / "p.txt"), c.written);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        if (c.conf.starts_with("quiet")) {
+            EXPECT_EQ(run.out, "");
+        }
+        if (c.conf.starts_with("output-dir")) {
+            EXPECT_EQ(readFile(dir / "books" / "p.txt"), "?\r\n");
+        }
+        if (c.args.front() == "--stdout") {
+            EXPECT_EQ(run.out, "\xC2\xBD\n");
+        }
+    }
+    // An option with a default of its own takes the file's value too.
+    writeFile(conf, "naming = 2\n");
+    writeFile(dir / "c7.htm", page("x"));
+    EXPECT_EQ(runCli(dir, {(dir / "c7.htm").string()}).out, (dir / "c007.txt").string() + "\n");
+    // --help and --version answer whatever the file holds.
+    writeFile(conf, "no-such = 1\n");
+    EXPECT_EQ(runCli(dir, {"--help"}).status, 0);
+}
+
+// Chapters named on the command line are joined in natural order, as the window lists
+// them, whatever order the shell gives; --keep-order keeps the order given.
+TEST(Cli, JoinTakesTheNamedChaptersInNaturalOrder)
+{
+    ScratchFolder dir;
+    std::vector<std::string> shellOrder;
+    for (const char* chapter : {"第10章", "第1章", "第2章"}) {
+        writeFile(dir / (std::string(chapter) + ".htm"), page(chapter));
+        shellOrder.push_back((dir / (std::string(chapter) + ".htm")).string());
+    }
+    const std::pair<std::vector<std::string>, std::u16string> cases[] = {
+        {{"--join", "书"}, u"第1章\r\n\r\n第2章\r\n\r\n第10章\r\n"},
+        {{"--join", "书", "--keep-order"}, u"第10章\r\n\r\n第1章\r\n\r\n第2章\r\n"},
+    };
+    for (const auto& [options, book] : cases) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), shellOrder.begin(), shellOrder.end());
+        const CliRun run = runCli(dir, args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(readFile(dir / "书.txt"), encodeCp936(book).bytes) << args.size();
+    }
 }
 
 }  // namespace

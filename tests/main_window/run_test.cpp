@@ -202,6 +202,33 @@ TEST_F(MainWindowRun, TheFinalMessageNamesWhatAReaderLeftOut)
     }
 }
 
+// A run that follows a finished one starts its bar at nothing done, not at the last
+// run's "3 / 3", while its first document is still being converted.
+TEST_F(MainWindowRun, EveryRunStartsItsProgressBarFromZero)
+{
+    writeDocs(3);
+    auto w = makeWindow();
+    const Controls c(*w);
+    select(*w, range(3));
+    w->Command1_Click(1);
+    waitIdle(*w);
+    ASSERT_EQ(calls.size(), 3u);
+
+    Gate release;
+    outcome = [&](const Call&, const EngineContext&) -> Result<ConversionReport> {
+        release.wait();
+        return ConversionReport{};
+    };
+    select(*w, {0, 2});
+    w->Command1_Click(1);
+    ASSERT_TRUE(processUntil([&] { return release.reached(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(c.progressBar->value(), 0);
+    EXPECT_EQ(c.progressBar->text(), QStringLiteral("0 / 2"));
+    release.open();
+    waitIdle(*w);
+}
+
 TEST_F(MainWindowRun, ClosingDuringARunAsksFirst)
 {
     writeDocs(4);

@@ -37,6 +37,7 @@ TEST(SettingsValues, OutputEncoding)
         {"GB18030", OutputEncoding::Gb18030}, {"gb18030", OutputEncoding::Gb18030},
         {"UTF-8", OutputEncoding::Utf8},    {" utf8 ", OutputEncoding::Utf8},
         {"latin1", OutputEncoding::Gbk},    {"UTF-16", OutputEncoding::Gbk},
+        {"GB-18030", OutputEncoding::Gb18030}, {"Utf8", OutputEncoding::Utf8},
     };
     for (const auto& [value, encoding] : cases)
         EXPECT_EQ(storedOutEnc(value), encoding) << value;

@@ -158,7 +158,7 @@ Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const 
         return Error{ErrorCode::NoStory, noStoryMessage(prepared->kind), source.string()};
     ConvertedText out;
     out.lostCharacters = prepared->lostCharacters;
-    out.problems = std::move(prepared->problems);
+    out.problems = prepared->problems;
     Text text = finishPage(*prepared, options.site.get(), options, out.removed);
     const LineTable table = lineTableOf(std::move(text), params);
     out.parts = splitParts(table, cleanupParams(params).sizeLimit);

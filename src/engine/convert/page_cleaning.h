@@ -16,6 +16,7 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/clean/page_lines.h"
+#include "engine/readers/reader_interface.h"
 #include "engine/clean/page_story.h"
 #include "engine/clean/removal_report.h"
 #include "engine/clean/rewrite_rules.h"
@@ -47,7 +48,7 @@ struct PreparedPage {
     clean::CleanPage page;     // web pages with cleaning on
     Text text;                 // any other document: its whole text
     std::size_t lostCharacters = 0;
-    ReadProblems problems;     // what the reader could not read of a document it read
+    ReadProblems problems;     // what the reader could not read of the document
 };
 
 // Renders `source` (with `render` when set: its text is taken for a web page's story) and

@@ -35,16 +35,15 @@ Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* pro
 Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes,
                                  ReadProblems* problems = nullptr);
 
-// The same, a loose web page rendered with `page` (its renderPage shows part of it, say).
-Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems, const HtmlContext& page);
-Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems,
-                                 const HtmlContext& page);
-
 // Reads a document from the open descriptor `fd` (standard input) as renderDocument reads
 // a file: binary content is refused after its first kilobyte and input past
 // kMaxDocumentSize without reading on, so endless input ends. `name` names it in errors.
 // Fails with Unreadable, BinaryInput or BadInput.
 Result<std::string> readDocumentStream(int fd, const std::filesystem::path& name);
+// The same, a loose web page rendered with `page` (its renderPage shows part of it, say).
+Result<Text> renderDocument(const std::filesystem::path& path, ReadProblems* problems, const HtmlContext& page);
+Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems,
+                                 const HtmlContext& page);
 
 // The renderer a conversion uses; tests and front ends may put their own in its place.
 using Renderer = std::function<Result<Text>(const std::filesystem::path&)>;
