@@ -397,7 +397,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     p.lineEnd = !v.eol.empty() ? parseLineEnd(v.eol).value_or(LineEnd::CrLf)
                                : options.mode == Mode::Stdout ? LineEnd::Lf : LineEnd::CrLf;
     p.script = parseScriptConversion(v.convert).value_or(ScriptConversion::None);
-    p.cleanPages = line->cleanFlag->count() > 0 || (line->noCleanFlag->count() == 0 && options.joinName.has_value());
+    p.cleanPages = v.clean || (!v.noClean && options.joinName.has_value());
     return std::move(options);
 }
 
