@@ -451,6 +451,11 @@ const std::vector<Family>& families()
         {"mht frames showing one page", mhtFramesOnOnePage, renderAsFile<kMhtName>},
         {"epub one chapter under many spellings", epubChapterSpellings, renderAsFile<kEpubName>},
         {"doc bin table naming one page", docBinTableOnOnePage, renderAsFile<kDocName>},
+        {"fb2 nested sections", fb2Nested, renderAsFile<kFb2Name>},
+        {"fb2.zip nested sections", fb2Zipped, renderAsFile<kFb2ZipName>},
+        {"mobi text records", [](std::size_t b) { return mobiRecords(b, "<p>xy</p>"); }, renderAsFile<kMobiName>},
+        {"mobi links into the text",
+         [](std::size_t b) { return mobiRecords(b, "<a filepos=0000000064>x</a>"); }, renderAsFile<kMobiName>},
     };
     return all;
 }

@@ -30,7 +30,115 @@ std::u16string sentence(std::mt19937& rng)
     return s;
 }
 
+const char* const kWords[] = {
+    "the",   "of",    "and",  "to",    "a",      "in",    "that",   "he",     "was",   "it",    "his",   "with",
+    "as",    "had",   "for",  "you",   "be",     "at",    "on",     "her",    "but",   "not",   "is",    "my",
+    "by",    "which", "she",  "this",  "from",   "have",  "all",    "so",     "were",  "they",  "him",   "are",
+    "one",   "me",    "or",   "an",    "said",   "we",    "no",     "been",   "their", "when",  "would", "there",
+    "what",  "if",    "out",  "up",    "could",  "then",  "into",   "them",   "more",  "some",  "only",  "like",
+    "very",  "upon",  "now",  "any",   "time",   "little", "man",   "great",  "see",   "down",  "must",  "should",
+    "about", "over",  "well", "shall", "before", "know",  "made",   "such",   "than",  "can",   "old",   "other",
+    "again", "did",   "these", "may",  "good",   "say",   "two",    "long",   "came",  "never", "after", "how",
+    "much",  "even",  "most", "our",   "who",    "went",  "where",  "through", "thought", "own", "house", "morning"};
+
+std::string englishSentence(std::mt19937& rng)
+{
+    std::string s;
+    const int words = 6 + static_cast<int>(rng() % 22);
+    for (int i = 0; i < words; ++i) {
+        std::string w = kWords[rng() % std::size(kWords)];
+        if (i == 0)
+            w[0] = static_cast<char>(w[0] - 'a' + 'A');
+        if (i > 0)
+            s += rng() % 9 == 0 ? ", " : " ";
+        s += w;
+    }
+    return s + ".....?!;"[rng() % 8];
+}
+
 }  // namespace
+
+std::string makeEnglishBookPage(std::size_t approxBytes, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::string page =
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\">\n<html xmlns=\"http://www.w3.org/1999/xhtml\">\n"
+        "<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html;charset=utf-8\" />\n"
+        "<title>A Long Story, by A. Writer</title>\n<style type=\"text/css\">\n"
+        "body { margin-left: 10%; margin-right: 10%; }\nh1, h2 { text-align: center; }\n"
+        "p { text-indent: 1em; margin-top: .51em; text-align: justify; }\n"
+        ".pagenum { position: absolute; left: 92%; font-size: smaller; }\n</style>\n</head>\n<body>\n"
+        "<h1>A LONG STORY</h1>\n";
+    int chapter = 1;
+    int pageNumber = 1;
+    while (page.size() < approxBytes) {
+        if (rng() % 50 == 0) {
+            page += "\n<hr class=\"chap\" />\n<div class=\"chapter\">\n<h2><a id=\"chap" + std::to_string(chapter) +
+                    "\"></a>CHAPTER " + std::to_string(chapter) + ".</h2>\n";
+            ++chapter;
+            continue;
+        }
+        std::string paragraph;
+        const int sentences = 3 + static_cast<int>(rng() % 12);
+        for (int i = 0; i < sentences; ++i) {
+            if (i > 0)
+                paragraph += ' ';
+            paragraph += rng() % 30 == 0 ? "<i>" + englishSentence(rng) + "</i>" : englishSentence(rng);
+        }
+        if (rng() % 10 == 0) {
+            const std::string n = std::to_string(pageNumber++);
+            paragraph = "<span class=\"pagenum\"><a id=\"Page_" + n + "\">[Pg " + n + "]</a></span>" + paragraph;
+        }
+        // Wrapped at about 70 columns, as the source text was.
+        std::string wrapped;
+        std::size_t column = 0;
+        std::size_t start = 0;
+        while (start < paragraph.size()) {
+            std::size_t end = paragraph.find(' ', start);
+            if (end == std::string::npos)
+                end = paragraph.size();
+            const std::size_t length = end - start;
+            if (column > 0 && column + 1 + length > 72) {
+                wrapped += '\n';
+                column = 0;
+            } else if (column > 0) {
+                wrapped += ' ';
+                ++column;
+            }
+            wrapped.append(paragraph, start, length);
+            column += length;
+            start = end + 1;
+        }
+        page += "<p>\n" + wrapped + "\n</p>\n\n";
+    }
+    return page + "</body>\n</html>\n";
+}
+
+std::string makeNovelPage(std::size_t approxBytes, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::string page = encodeCp936(
+        u"<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />\n"
+        u"<title>第一章 长夜_某某小说_某某中文网</title>\n<link rel=\"stylesheet\" href=\"/css/style.css\" />\n"
+        u"<script src=\"/js/common.js\"></script>\n</head>\n<body>\n<div id=\"wrapper\">\n"
+        u"<div class=\"header\"><a href=\"/\">某某中文网</a></div>\n<div class=\"box_con\">\n"
+        u"<div class=\"bookname\"><h1>第一章 长夜</h1>\n<div class=\"bottem1\"><a href=\"/book/1/\">章节目录</a> "
+        u"<a href=\"/book/1/2.html\">下一章</a></div></div>\n<div id=\"content\">").bytes;
+    const std::string tail =
+        encodeCp936(u"</div>\n<div class=\"bottem2\"><a href=\"/book/1/2.html\">下一章</a></div>\n</div>\n</div>\n"
+                    u"<script>read3();</script>\n</body>\n</html>\n")
+            .bytes;
+    // Paragraphs from one line of dialogue to a dozen sentences.
+    while (page.size() + tail.size() < approxBytes) {
+        std::u16string paragraph = u"&nbsp;&nbsp;&nbsp;&nbsp;";
+        const int n = 1 + static_cast<int>(rng() % 12);
+        for (int i = 0; i < n; ++i)
+            paragraph += sentence(rng);
+        paragraph += u"<br />\n<br />\n";
+        page += encodeCp936(paragraph).bytes;
+    }
+    return page + tail;
+}
 
 std::string makePage(std::size_t approxBytes, PageEncoding encoding, unsigned seed)
 {

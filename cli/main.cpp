@@ -66,7 +66,7 @@ EngineContext contextFor(Job& job, const Options& options)
     EngineContext context;  // renderDocument, no caption, no progress
     if (job.input.fromStdin)
         context.render = [&options, &job](const std::filesystem::path& name) {
-            return options.params.cleanPages ? renderStoryBytes(name, options.stdinBytes)
+            return options.params.cleanPages ? renderStoryBytes(name, options.stdinBytes, &job.problems)
                                              : renderDocumentBytes(name, options.stdinBytes, &job.problems);
         };
     context.cleaning.rules = options.rules;

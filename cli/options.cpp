@@ -32,18 +32,21 @@ int usageError(const std::string& what)
 }
 
 // A usage error CLI11 reports, in the user's language. The checks of values are ours and
-// already speak it; CLI11's own messages are English only, so the rest are told by kind.
+// already speak it; CLI11's own messages are English only: kept for English, told by
+// kind for Chinese.
 std::string parseErrorText(const CLI::ParseError& e)
 {
     const std::string what = e.what();
     if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr)
         return what;
+    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr)
+        return localized("没有给出要转换的文件");
+    if (userLanguage() == Language::English)
+        return what;
     const std::string excludes = " excludes ";
     if (const std::size_t at = what.find(excludes);
         dynamic_cast<const CLI::ExcludesError*>(&e) != nullptr && at != std::string::npos)
         return localized("%1: 不能与 %2 同时使用", {what.substr(0, at), what.substr(at + excludes.size())});
-    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr)
-        return localized("没有给出要转换的文件");
     // The rest name the option first ("--quiet: ..."), when there is one.
     if (const std::size_t colon = what.find(':'); what.starts_with("-") && colon != std::string::npos)
         return localized("%1: 选项的值不对", {what.substr(0, colon)});
@@ -180,7 +183,7 @@ CommandLine::CommandLine()
     app.set_version_flag("--version", std::string("sorvane-cli ") + SORVANE_VERSION, localized("显示版本后退出"));
     app.footer(localized("自己的默认值：在 $XDG_CONFIG_HOME/sorvane/sorvane-cli.conf（~/.config/sorvane/sorvane-cli.conf）\n"
                          "中写“名字 = 值”的行，命令行上给出的优先。\n"
-                         "退出状态：0 全部转换，1 有文档失败，2 用法错误。详见 man sorvane-cli。"));
+                         "退出状态：0 全部转换，1 有文档失败，2 用法错误，3 有部分内容没有读出。详见 man sorvane-cli。"));
     Options& options = values.options;
     ConversionParams& p = options.params;
     options.jobs = std::max(1u, std::thread::hardware_concurrency());
@@ -458,7 +461,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     p.lineEnd = !v.eol.empty() ? parseLineEnd(v.eol).value_or(LineEnd::CrLf)
                                : options.mode == Mode::Stdout ? LineEnd::Lf : LineEnd::CrLf;
     p.script = parseScriptConversion(v.convert).value_or(ScriptConversion::None);
-    p.cleanPages = line->cleanFlag->count() > 0 || (line->noCleanFlag->count() == 0 && options.joinName.has_value());
+    p.cleanPages = v.clean || (!v.noClean && options.joinName.has_value());
     return std::move(options);
 }
 

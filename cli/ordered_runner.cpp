@@ -22,6 +22,15 @@ void runInOrder(std::size_t count, unsigned threads, const std::function<void(st
     std::size_t printed = 0;
     std::atomic<std::size_t> next{0};
     threads = std::max(1u, static_cast<unsigned>(std::min<std::size_t>(threads, count)));
+    if (threads == 1) {
+        // One worker would only wait for this thread: the jobs run on it, each handed on
+        // (and its memory released) before the next starts.
+        for (std::size_t i = 0; i < count; ++i) {
+            work(i);
+            done(i, i + 1);
+        }
+        return;
+    }
     const std::size_t lookahead = 4 * static_cast<std::size_t>(threads);
 
     auto worker = [&] {

@@ -38,7 +38,7 @@ endfunction()
 function(sorvane_check_layers)
   sorvane_link_closure(sorvane_settings settings_links)
   get_property(engine_parts GLOBAL PROPERTY SORVANE_ENGINE_PARTS)
-  foreach(forbidden sorvane_engine ${engine_parts} PkgConfig::GUMBO)
+  foreach(forbidden sorvane_engine ${engine_parts} sorvane_gumbo PkgConfig::GUMBO)
     if(forbidden IN_LIST settings_links)
       message(FATAL_ERROR "sorvane_settings links ${forbidden}; the settings must stay below the engine "
                           "and never bring in the HTML parser.")

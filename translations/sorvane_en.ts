@@ -128,10 +128,6 @@
         <translation>Cannot create the output file: a folder of that name exists</translation>
     </message>
     <message>
-        <source>写入输出文件时出错: %1</source>
-        <translation>Error writing the output file: %1</translation>
-    </message>
-    <message>
         <source>书太大，内存不足，无法合并</source>
         <translation>The book is too large: not enough memory to join it</translation>
     </message>
@@ -829,10 +825,11 @@ code page 936 (GBK) with CR LF line ends.</translation>
     <message>
         <source>自己的默认值：在 $XDG_CONFIG_HOME/sorvane/sorvane-cli.conf（~/.config/sorvane/sorvane-cli.conf）
 中写“名字 = 值”的行，命令行上给出的优先。
-退出状态：0 全部转换，1 有文档失败，2 用法错误。详见 man sorvane-cli。</source>
+退出状态：0 全部转换，1 有文档失败，2 用法错误，3 有部分内容没有读出。详见 man sorvane-cli。</source>
         <translation>Defaults of your own: name = value lines in $XDG_CONFIG_HOME/sorvane/sorvane-cli.conf
 (~/.config/sorvane/sorvane-cli.conf), the command line winning.
-Exit status: 0 all converted, 1 some document failed, 2 bad usage. See man sorvane-cli.</translation>
+Exit status: 0 all converted, 1 some document failed, 2 bad usage, 3 parts could
+not be read. See man sorvane-cli.</translation>
     </message>
     <message>
         <source>写出文件的编码：gbk（代码页 936）、gb18030 或 utf-8，大小写不限；也认 utf8、cp936、gb2312、gb-18030 等别名  [gbk]</source>
@@ -925,6 +922,34 @@ Exit status: 0 all converted, 1 some document failed, 2 bad usage. See man sorva
     <message>
         <source>，%1 个有部分内容没有读出</source>
         <translation>, with parts not read: %1</translation>
+    </message>
+    <message>
+        <source>不是 MIME 邮件格式</source>
+        <translation>Not in MIME mail format</translation>
+    </message>
+    <message>
+        <source>无法打开 CHM 帮助文件</source>
+        <translation>The CHM help file cannot be opened</translation>
+    </message>
+    <message>
+        <source>无法载入程序模块 %1：%2；程序可能没有完整安装</source>
+        <translation>The program module %1 cannot be loaded: %2; the program may not be installed completely</translation>
+    </message>
+    <message>
+        <source>%1: 无法载入</source>
+        <translation>%1: cannot be loaded</translation>
+    </message>
+    <message>
+        <source>%1: 它属于本程序的另一个版本</source>
+        <translation>%1: it belongs to another version of this program</translation>
+    </message>
+    <message>
+        <source>在 %1 中都找不到它</source>
+        <translation>it is in none of %1</translation>
+    </message>
+    <message>
+        <source>在 %1 中找不到它</source>
+        <translation>it is not in %1</translation>
     </message>
 </context>
 <context>
@@ -1251,6 +1276,68 @@ Files that failed (%1, still selected):
 </source>
         <translation>
 These files were written, but parts of them could not be read:
+</translation>
+    </message>
+    <message>
+        <source>去除网页杂项</source>
+        <translation>Clean web pages</translation>
+    </message>
+    <message>
+        <source>网页只留正文和章节标题：去掉导航、目录页、网站告示、夹在段落里的网址广告，以及各页重复的行；合并为一本书时默认选中（Alt+Q）</source>
+        <translation>Web pages keep only their text and chapter headings: navigation, contents pages, site notices, web address adverts inside paragraphs and the lines repeated on every page are removed; on by default when joining into one book (Alt+Q)</translation>
+    </message>
+    <message>
+        <source>选择规则文件…</source>
+        <translation>Choose a rules file…</translation>
+    </message>
+    <message>
+        <source>不用规则文件</source>
+        <translation>No rules file</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>规则文件(&amp;G)：%1</source>
+        <translation>Rules file (&amp;G): %1</translation>
+    </message>
+    <message>
+        <source>规则文件：每行一个正则表达式、一个 Tab 和替换文字，在替换列表之后使用</source>
+        <translation>Rules file: one regular expression, a Tab and its replacement a line, applied after the replacement list</translation>
+    </message>
+    <message>
+        <source>选择规则文件</source>
+        <translation>Choose a rules file</translation>
+    </message>
+    <message>
+        <source>规则文件 (*.txt *.rules);;所有文件 (*)</source>
+        <translation>Rules files (*.txt *.rules);;All files (*)</translation>
+    </message>
+    <message>
+        <source>规则文件有误：
+%1</source>
+        <translation>The rules file has an error:
+%1</translation>
+    </message>
+    <message>
+        <source>规则文件有误，没有转换：
+%1</source>
+        <translation>The rules file has an error; nothing was converted:
+%1</translation>
+    </message>
+    <message>
+        <source>
+去除网页杂项 %1 行。</source>
+        <translation>
+Page furniture removed: %1 lines.</translation>
+    </message>
+    <message>
+        <source>
+以下 %1 页没有正文（目录页等），已略过：
+</source>
+        <translation>
+The following %1 pages have no text (contents pages and the like) and were skipped:
 </translation>
     </message>
 </context>

@@ -1,8 +1,10 @@
 #include "io/codepage.h"
 
 #include <array>
+#include <atomic>
 #include <climits>
 #include <memory>
+#include <mutex>
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
@@ -39,48 +41,102 @@ Converter openCp936()
     return c;
 }
 
-// Both directions of code page 936 for every UTF-16 unit and every code, read from ICU's
-// converter once (thread-safe static). Encoding, decoding and the round trip then cost a
-// table lookup per character instead of a pass through the converter: the program runs
-// every document through this code page twice, and most documents are in it already.
-struct Cp936Tables {
+// Both directions of code page 936, read from ICU's converter one entry at a time, the
+// first time an entry is needed, and kept for the rest of the process. Encoding,
+// decoding and the round trip then cost a table lookup per character instead of a pass
+// through the converter: the program runs every document through this code page twice,
+// and most documents are in it already. Filling both tables at once would cost 131,072
+// converter calls, several times what a small page takes to convert; a page meets a few
+// thousand distinct characters at most.
+// Entries are atomics, so threads converting at once may fill them without a lock: every
+// thread that fills an entry writes the same value. The converter itself is not shared
+// between threads, so its calls hold a lock; they are rare. The tables are zero-filled
+// static storage, so only the pages of entries in use are ever touched.
+constinit std::array<std::atomic<std::uint16_t>, 65536> g_codeOf{};  // 0: not looked up yet
+constinit std::array<std::atomic<char16_t>, 65536> g_charOf{};       // 0: not looked up yet
+
+class Cp936Tables {
+public:
     static constexpr std::uint16_t kUnmapped = 0xFFFF;  // no code: 0xFF is a single byte
     static constexpr std::uint16_t kDropped = 0xFFFE;   // invisible format character, skipped
     static constexpr char16_t kNoChar = u'\uFFFF';       // a noncharacter: no code decodes to it
 
-    std::array<std::uint16_t, 65536> codeOf{};  // UTF-16 unit -> code, kUnmapped or kDropped
-    std::array<char16_t, 65536> charOf{};       // code -> character, or kNoChar
-    std::array<bool, 256> lead{};               // bytes that start a double-byte code
-
-    Cp936Tables()
+    // The code of a UTF-16 unit, kUnmapped or kDropped. ASCII is itself in the code page,
+    // so text without other characters needs no converter at all.
+    std::uint16_t code(char16_t unit)
     {
-        // The converter's own substitution decides: '?' for a character the code page
-        // lacks, nothing at all for a default-ignorable one (soft hyphen, zero-width
-        // space, byte-order mark), which would otherwise show up as a stray '?'.
-        Converter conv = openCp936();
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        for (std::uint32_t unit = 0; unit < 65536; ++unit) {
-            codeOf[unit] = kUnmapped;
-            if (unit >= 0xD800 && unit <= 0xDFFF)
-                continue;
+        if (unit < 0x80)
+            return unit;
+        const std::uint16_t known = g_codeOf[unit].load(std::memory_order_relaxed);
+        return known != 0 ? known : lookUpCode(unit);
+    }
+
+    // The character of a code (0..255 for a single byte, lead * 256 + trail), or kNoChar.
+    char16_t character(std::uint16_t code)
+    {
+        if (code < 0x80)
+            return static_cast<char16_t>(code);
+        const char16_t known = g_charOf[code].load(std::memory_order_relaxed);
+        return known != 0 ? known : lookUpCharacter(code);
+    }
+
+    // Whether the byte starts a double-byte code.
+    bool lead(unsigned char byte)
+    {
+        if (byte < 0x80)
+            return false;
+        std::call_once(m_leadOnce, [this] {
+            // The bytes that start a double-byte code. A starter without any valid trail
+            // leads every decoding of it to ICU as an invalid sequence either way.
+            std::lock_guard lock(m_mutex);
+            UBool starters[256] = {};
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_getStarters(converter(), starters, &status);
+            if (U_SUCCESS(status))
+                for (int b = 0; b < 256; ++b)
+                    m_lead[static_cast<std::size_t>(b)] = starters[b] != 0;
+        });
+        return m_lead[byte];
+    }
+
+    // Whether the code page holds this unit; encoding and decoding give it back unchanged.
+    bool mapped(char16_t unit) { return code(unit) < kDropped; }
+
+private:
+    // The converter's own substitution decides: '?' for a character the code page lacks,
+    // nothing at all for a default-ignorable one (soft hyphen, zero-width space,
+    // byte-order mark), which would otherwise show up as a stray '?'.
+    std::uint16_t lookUpCode(char16_t unit)
+    {
+        std::uint16_t code = kUnmapped;
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            std::lock_guard lock(m_mutex);
+            UConverter* conv = converter();
             const UChar u = static_cast<UChar>(unit);
             char bytes[4];
-            status = U_ZERO_ERROR;
-            ucnv_resetFromUnicode(conv.get());
-            const int32_t n = ucnv_fromUChars(conv.get(), bytes, 4, &u, 1, &status);
-            if (U_FAILURE(status))
-                continue;
-            if (n == 0)
-                codeOf[unit] = kDropped;
-            else if (n == 1 && (bytes[0] != '?' || unit == u'?'))
-                codeOf[unit] = static_cast<unsigned char>(bytes[0]);
-            else if (n == 2)
-                codeOf[unit] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) * 256 +
-                                                          static_cast<unsigned char>(bytes[1]));
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_resetFromUnicode(conv);
+            const int32_t n = ucnv_fromUChars(conv, bytes, 4, &u, 1, &status);
+            if (U_SUCCESS(status)) {
+                if (n == 0)
+                    code = kDropped;
+                else if (n == 1 && (bytes[0] != '?' || unit == u'?'))
+                    code = static_cast<unsigned char>(bytes[0]);
+                else if (n == 2)
+                    code = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) * 256 +
+                                                      static_cast<unsigned char>(bytes[1]));
+            }
         }
-        for (std::uint32_t code = 0; code < 65536; ++code) {
-            charOf[code] = kNoChar;
+        g_codeOf[unit].store(code, std::memory_order_relaxed);
+        return code;
+    }
+
+    char16_t lookUpCharacter(std::uint16_t code)
+    {
+        char16_t c = kNoChar;
+        {
+            std::lock_guard lock(m_mutex);
+            UConverter* conv = converter();
             char bytes[2];
             int32_t length = 1;
             if (code < 256) {
@@ -91,25 +147,38 @@ struct Cp936Tables {
                 length = 2;
             }
             UChar out[4];
-            status = U_ZERO_ERROR;
-            ucnv_resetToUnicode(conv.get());
-            const int32_t n = ucnv_toUChars(conv.get(), out, 4, bytes, length, &status);
-            if (U_SUCCESS(status) && n == 1 && out[0] != 0xFFFD) {
-                charOf[code] = out[0];
-                if (code >= 256)
-                    lead[code >> 8] = true;
-            }
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_resetToUnicode(conv);
+            const int32_t n = ucnv_toUChars(conv, out, 4, bytes, length, &status);
+            if (U_SUCCESS(status) && n == 1 && out[0] != 0xFFFD)
+                c = out[0];
         }
+        g_charOf[code].store(c, std::memory_order_relaxed);
+        return c;
     }
 
-    // Whether the code page holds this unit; encoding and decoding give it back unchanged.
-    bool mapped(char16_t unit) const { return codeOf[unit] < kDropped; }
+    // The converter for look-ups, opened on the first: it stops at an invalid sequence
+    // instead of giving U+FFFD. Called with m_mutex held.
+    UConverter* converter()
+    {
+        if (!m_conv) {
+            m_conv = openCp936();
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_setToUCallBack(m_conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        }
+        return m_conv.get();
+    }
+
+    Converter m_conv;
+    std::mutex m_mutex;
+    std::once_flag m_leadOnce;
+    std::array<bool, 256> m_lead{};
 };
 
-const Cp936Tables& cp936()
+Cp936Tables& cp936()
 {
-    static const auto tables = std::make_unique<Cp936Tables>();
-    return *tables;
+    static Cp936Tables tables;
+    return tables;
 }
 
 bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -118,7 +187,7 @@ bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 // What becomes of a unit the code page does not hold, as the converter's substitution
 // treats it: skipped (true) for a default-ignorable character, otherwise one '?'. `i`
 // moves past the low half of a surrogate pair.
-bool skippedWhenUnmapped(const Cp936Tables& t, TextView text, size_t& i)
+bool skippedWhenUnmapped(Cp936Tables& t, TextView text, size_t& i)
 {
     const char16_t c = text[i];
     if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
@@ -126,7 +195,7 @@ bool skippedWhenUnmapped(const Cp936Tables& t, TextView text, size_t& i)
         ++i;
         return u_hasBinaryProperty(cp, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
     }
-    return t.codeOf[c] == Cp936Tables::kDropped;
+    return t.code(c) == Cp936Tables::kDropped;
 }
 
 // Decodes valid code page 936 with the tables. Returns nothing at the first byte sequence
@@ -134,7 +203,7 @@ bool skippedWhenUnmapped(const Cp936Tables& t, TextView text, size_t& i)
 // code): such input goes to ICU, whose substitution rules stay the ones that apply.
 std::optional<Text> decodeCp936Fast(std::string_view bytes)
 {
-    const Cp936Tables& t = cp936();
+    Cp936Tables& t = cp936();
     Text out;
     out.resize(bytes.size());
     char16_t* dst = out.data();
@@ -147,8 +216,8 @@ std::optional<Text> decodeCp936Fast(std::string_view bytes)
             ++p;
             continue;
         }
-        if (!t.lead[b]) {
-            const char16_t c = t.charOf[b];
+        if (!t.lead(b)) {
+            const char16_t c = t.character(b);
             if (c == Cp936Tables::kNoChar)
                 return std::nullopt;
             *dst++ = c;
@@ -157,7 +226,7 @@ std::optional<Text> decodeCp936Fast(std::string_view bytes)
         }
         if (end - p < 2)
             return std::nullopt;
-        const char16_t c = t.charOf[b * 256u + p[1]];
+        const char16_t c = t.character(static_cast<std::uint16_t>(b * 256u + p[1]));
         if (c == Cp936Tables::kNoChar)
             return std::nullopt;
         *dst++ = c;
@@ -195,13 +264,13 @@ Text decodeAll(UConverter* conv, std::string_view bytes)
 
 Cp936Bytes encodeCp936(TextView text)
 {
-    const Cp936Tables& t = cp936();
+    Cp936Tables& t = cp936();
     Cp936Bytes result;
     result.bytes.resize(text.size() * 2);
     char* dst = result.bytes.data();
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const std::uint16_t code = t.codeOf[c];
+        const std::uint16_t code = t.code(c);
         if (code >= Cp936Tables::kDropped) {
             // One '?' per character the code page lacks: a surrogate pair is one character.
             // A skipped one is counted too, so a caller that must store the text exactly
@@ -234,7 +303,7 @@ Text decodeCp936(std::string_view bytes)
 std::size_t roundTripCp936(Text& text)
 {
     // A character the code page holds comes back as itself, so only the others change.
-    const Cp936Tables& t = cp936();
+    Cp936Tables& t = cp936();
     size_t i = 0;
     while (i < text.size() && t.mapped(text[i]))
         ++i;
@@ -259,17 +328,17 @@ std::size_t roundTripCp936(Text& text)
 
 std::uint16_t cp936Code(char16_t ch)
 {
-    const std::uint16_t code = cp936().codeOf[ch];
+    const std::uint16_t code = cp936().code(ch);
     return code >= Cp936Tables::kDropped ? std::uint16_t('?') : code;
 }
 
 std::optional<char16_t> charFromCp936Code(std::uint16_t code)
 {
-    const Cp936Tables& t = cp936();
+    Cp936Tables& t = cp936();
     // A lead byte alone is half a code, not a character.
-    if (code < 256 && t.lead[code])
+    if (code < 256 && t.lead(static_cast<unsigned char>(code)))
         return std::nullopt;
-    const char16_t c = t.charOf[code];
+    const char16_t c = t.character(code);
     if (c == Cp936Tables::kNoChar)
         return std::nullopt;
     return c;

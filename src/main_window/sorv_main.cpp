@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -96,6 +97,10 @@ void SorvMain::connectHandlers()
     connect(Dir1, &DirListBox::pathChanged, this, [this] { Dir1_Change(); });
     connect(Dir1, &DirListBox::folderActivated, this, &SorvMain::openFolder);
     connect(outputFolderButton, &QPushButton::clicked, this, &SorvMain::chooseOutputFolder);
+    // Cleaning is on for a book by default: the box follows the join box.
+    connect(joinBox, &QCheckBox::toggled, cleanBox, &QCheckBox::setChecked);
+    auto* cleanKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Q), this);
+    connect(cleanKey, &QShortcut::activated, cleanBox, &QCheckBox::toggle);
     for (int i = 0; i < 2; ++i) {
         QComboBox* box = Combo1[static_cast<std::size_t>(i)];
         connect(box, &QComboBox::editTextChanged, this, [this, i] { Combo1_Change(i); });

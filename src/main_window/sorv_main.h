@@ -37,6 +37,7 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QToolButton;
 class QTemporaryDir;
 class QTimer;
 
@@ -152,7 +153,7 @@ private:
     // for the replacement window, with the busy state and progress they share.
     void convertSelected();
     // Joins the chapters, in order, into one book named after the current folder.
-    void joinSelected(std::vector<std::filesystem::path> chapters);
+    void joinSelected(std::vector<std::filesystem::path> chapters, std::shared_ptr<const clean::RewriteRules> rules);
     void stopRun();
     void documentDone(int entry, const QString& path, const Result<ConversionReport>& report);
     void runFinished(const RunSummary& summary);
@@ -169,6 +170,16 @@ private:
     // The output encoding the box shows, and showing one.
     OutputEncoding chosenEncoding() const;
     void chooseEncoding(OutputEncoding encoding);
+
+    // Cleaning: the rules file beside the replacement list. The rules of the chosen file
+    // (null when none is chosen), or the Error that names its bad line: then nothing is
+    // converted.
+    void createRulesButton();
+    void chooseRulesFile();
+    void setRulesFile(const QString& file);
+    Result<std::shared_ptr<const clean::RewriteRules>> loadRules() const;
+    // Loads the rules for a conversion; on a bad rule shows why and returns false.
+    bool rulesForRun(std::shared_ptr<const clean::RewriteRules>& rules);
 
     // Commands, keys and the replacement list view.
     void deleteReplacement();
@@ -212,6 +223,12 @@ private:
     QCheckBox* joinBox = nullptr;
     QLabel* convertLabel = nullptr;
     QComboBox* convertBox = nullptr;
+    // 去除网页杂项: on with the join box unless the user sets it otherwise.
+    QCheckBox* cleanBox = nullptr;
+    // Below the replacement list: the rules file, chosen or left out from its menu.
+    QToolButton* rulesButton = nullptr;
+    QString m_rulesFile;
+    bool m_cleanStored = false;  // KELDRAN.INI held CLEAN or RULES: write them back
 
     std::filesystem::path m_programFolder;
     std::unique_ptr<QTemporaryDir> m_privateScratch;
@@ -225,6 +242,8 @@ private:
     std::vector<std::filesystem::path> m_scratchFiles;  // preview parts written this run
     QStringList m_failures;
     QStringList m_problems;  // "path: problem" for what readers could not read this run
+    QStringList m_noStory;   // pages left out this run for having no story (cleaning)
+    std::size_t m_removed = 0;  // lines and pieces cleaning removed this run
     QString m_exitCaption;
     bool m_busy = false;
     bool m_closePending = false;

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "common/site.h"
@@ -151,6 +152,8 @@ void SorvMain::createListFrame()
     List1_0->setSelectionMode(QAbstractItemView::SingleSelection);
     auto* box = new QVBoxLayout(frame);
     box->addWidget(List1_0);
+    createRulesButton();
+    box->addWidget(rulesButton);
     frame->setCaptionButton(Command1[3]);
 }
 

@@ -46,6 +46,13 @@ void SorvMain::createOutputRow(QGridLayout* grid, int row)
     joinBox = new QCheckBox(tr("合并为一本书"));
     joinBox->setObjectName(QStringLiteral("joinBox"));
     joinBox->setToolTip(tr("选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名"));
+    cleanBox = new QCheckBox(tr("去除网页杂项"));
+    cleanBox->setObjectName(QStringLiteral("cleanBox"));
+    cleanBox->setToolTip(tr("网页只留正文和章节标题：去掉导航、目录页、网站告示、夹在段落里的网址广告，"
+                            "以及各页重复的行；合并为一本书时默认选中（Alt+Q）"));
+    // Reached by Alt+Q (connectHandlers), so the Tab order of the window and the width of
+    // the row stay as they were.
+    cleanBox->setFocusPolicy(Qt::ClickFocus);
     convertLabel = makeLabel(tr("繁简转换"), Qt::AlignRight, QStringLiteral("convertLabel"));
     convertBox = new QComboBox;
     convertBox->setObjectName(QStringLiteral("convertBox"));
@@ -62,6 +69,7 @@ void SorvMain::createOutputRow(QGridLayout* grid, int row)
     grid->addLayout(line, row, 1, 1, 4);
     auto* second = new QHBoxLayout;
     second->addWidget(joinBox);
+    second->addWidget(cleanBox);
     second->addStretch(1);
     second->addWidget(convertLabel);
     second->addWidget(convertBox);
@@ -88,6 +96,7 @@ ConversionParams SorvMain::currentParams() const
     params.outputFolder = toFsPath(outputFolderBox->text().trimmed());
     params.encoding = chosenEncoding();
     params.script = static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex()));
+    params.cleanPages = cleanBox->isChecked();
     return params;
 }
 

@@ -71,6 +71,19 @@ QString describeFailure(const QString& source, const Error& error)
     return text;
 }
 
+// The part of a final message that says what cleaning removed and which pages it left
+// out, or nothing.
+QString describeCleaning(std::size_t removed, const QStringList& noStory)
+{
+    QString text;
+    if (removed > 0)
+        text += SorvMain::tr("\n去除网页杂项 %1 行。").arg(removed);
+    if (!noStory.isEmpty())
+        text += SorvMain::tr("\n以下 %1 页没有正文（目录页等），已略过：\n").arg(noStory.size()) +
+                noStory.join(QLatin1Char('\n'));
+    return text;
+}
+
 // The part of a final message that lists what readers could not read, or nothing.
 QString describeProblems(const QStringList& problems)
 {
@@ -113,18 +126,24 @@ void SorvMain::convertSelected()
     }
     m_failures.clear();
     m_problems.clear();
+    m_noStory.clear();
+    m_removed = 0;
     if (total == 0) {
         msgBox(this, tr("请选中需要转换的文件!"), MsgOkExclamation);
         focusFile1();
         return;
     }
+    // A bad rules file stops the run before anything is converted.
+    std::shared_ptr<const clean::RewriteRules> rules;
+    if (!rulesForRun(rules))
+        return;
 
     if (joinBox->isChecked()) {
         std::vector<std::filesystem::path> chapters;
         for (int i = 0; i < count; ++i)
             if (run->wanted[static_cast<std::size_t>(i)])
                 chapters.push_back(paths[static_cast<std::size_t>(i)]);
-        joinSelected(std::move(chapters));
+        joinSelected(std::move(chapters), rules);
         return;
     }
 
@@ -147,11 +166,17 @@ void SorvMain::convertSelected()
     Command1[0]->setText(tr("停　止(&X)"));
     const ConvertFunction convert = m_convert;
     const ReplacementList list = m_list;
-    const EngineContext context = engineContext();
+    EngineContext context = engineContext();
+    context.cleaning.rules = rules;
     AsyncTask* task = m_task;
     task->start<RunSummary>(
-        [run, paths, planIndex, plan, convert, list, context, task, this] {
+        [run, paths, planIndex, plan, convert, list, context, sources, params, task, this]() mutable {
             RunSummary summary;
+            // With cleaning, what the pages of the folder share is learnt from all of them
+            // before the first is converted.
+            if (params.cleanPages)
+                context.cleaning.site = learnSite(sources, params, list, context.cleaning,
+                                                  std::max(1u, std::thread::hardware_concurrency()));
             for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
                 {
                     const std::lock_guard lock(run->mutex);
@@ -199,7 +224,8 @@ void SorvMain::convertSelected()
         [this](RunSummary summary) { runFinished(summary); });
 }
 
-void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
+void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters,
+                            std::shared_ptr<const clean::RewriteRules> rules)
 {
     const ConversionParams params = currentParams();
     // The book is named after the current folder and goes into the output folder, or
@@ -211,9 +237,10 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
     const ReplacementList list = m_list;
     setBusy(true, 1);
     m_task->start<Result<BookReport>>(
-        [chapters, folder, name, params, list] {
+        [chapters, folder, name, params, list, rules] {
             BookOptions options;
             options.jobs = std::max(1u, std::thread::hardware_concurrency());
+            options.cleaning.rules = rules;
             try {
                 return joinBook(chapters, folder, name, params, list, options);
             } catch (const std::exception& e) {
@@ -230,6 +257,7 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
             }
             m_failures.clear();
             m_problems.clear();
+            m_noStory.clear();
             if (!report) {
                 msgBox(this, tr("没有合并成书：\n%1").arg(errorText(report.error())), MsgOkExclamation);
                 focusFile1();
@@ -247,6 +275,10 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters)
             for (const ChapterProblem& problem : report->problems)
                 m_problems << QString::fromStdString(problem.source.string()) + QStringLiteral(": ") +
                                   messageText(problem.problem);
+            for (const clean::PageRemovals& page : report->removed)
+                if (page.contents)
+                    m_noStory << QString::fromStdString(page.source.string());
+            text += describeCleaning(clean::removedCount(report->removed), m_noStory);
             text += describeProblems(m_problems);
             if (report->lostCharacters > 0)
                 text += tr("\n\n共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。")
@@ -270,6 +302,11 @@ void SorvMain::documentDone(int entry, const QString& path, const Result<Convers
         File1->setEntrySelected(entry, false);
         for (const std::string& problem : report->problems)
             m_problems << path + QStringLiteral(": ") + messageText(problem);
+        m_removed += clean::removedCount(report->removed);
+    } else if (report.error().code == ErrorCode::NoStory) {
+        // A page without a story is left out as asked: no failure.
+        File1->setEntrySelected(entry, false);
+        m_noStory << path;
     } else {
         // A failed entry stays selected; the run goes on with the next one.
         m_failures << describeFailure(path, report.error());
@@ -306,7 +343,7 @@ void SorvMain::runFinished(const RunSummary& summary)
         ? QString()
         : tr("\n以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size()) +
               m_failures.join(QLatin1Char('\n'));
-    const QString problems = describeProblems(m_problems);
+    const QString problems = describeCleaning(m_removed, m_noStory) + describeProblems(m_problems);
     if (summary.stopped) {
         msgBox(this,
                tr("转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。")
@@ -334,11 +371,15 @@ void SorvMain::previewFirstSelected()
     const QString path = firstSelectedOrWarn();
     if (path.isEmpty())
         return;
+    std::shared_ptr<const clean::RewriteRules> rules;
+    if (!rulesForRun(rules))
+        return;
     setBusy(true, 1);
     const ConvertFunction convert = m_convert;
     const ConversionParams params = currentParams();
     const ReplacementList list = m_list;
-    const EngineContext context = engineContext();
+    EngineContext context = engineContext();
+    context.cleaning.rules = rules;
     const std::filesystem::path source = toFsPath(path);
     const std::filesystem::path scratch = programFile(scratchFolder(), kScratchFileName);
     m_task->start<PreviewOutcome>(

@@ -90,6 +90,12 @@ void SorvMain::Form_Load()
     outputFolderBox->setText(QString::fromStdString(stored.text(SettingKey::OUT_PATH)));
     chooseEncoding(storedOutEnc(stored.text(SettingKey::OUT_ENC)));
     joinBox->setChecked(stored.text(SettingKey::JOIN) == "1");
+    // Without a stored choice, cleaning follows the join box (the connection made it so).
+    const std::string& clean = stored.text(SettingKey::CLEAN);
+    if (!clean.empty())
+        cleanBox->setChecked(clean == "1");
+    setRulesFile(QString::fromStdString(stored.text(SettingKey::RULES)));
+    m_cleanStored = !clean.empty() || !stored.text(SettingKey::RULES).empty();
     convertBox->setCurrentIndex(
         static_cast<int>(parseScriptConversion(stored.text(SettingKey::CONVERT)).value_or(ScriptConversion::None)));
 
@@ -124,6 +130,12 @@ QStringList SorvMain::Form_QueryUnload()
     values.set(SettingKey::JOIN, joinBox->isChecked() ? "1" : "0");
     values.set(SettingKey::CONVERT,
                std::string(scriptConversionName(static_cast<ScriptConversion>(std::max(0, convertBox->currentIndex())))));
+    // The cleaning keys are written once they mean something: a choice other than the
+    // default, a rules file, or keys an earlier close wrote.
+    if (m_cleanStored || cleanBox->isChecked() != joinBox->isChecked() || !m_rulesFile.isEmpty()) {
+        values.set(SettingKey::CLEAN, cleanBox->isChecked() ? "1" : "0");
+        values.set(SettingKey::RULES, m_rulesFile.toStdString());
+    }
     QStringList problems;
     if (settingsFile.empty()) {
         problems << tr("没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），"

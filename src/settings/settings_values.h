@@ -37,7 +37,9 @@ enum class ValueForm {
     KEY(OUT_PATH, Text)            \
     KEY(OUT_ENC, Text)             \
     KEY(JOIN, Text)                \
-    KEY(CONVERT, Text)
+    KEY(CONVERT, Text)             \
+    KEY(CLEAN, Text)               \
+    KEY(RULES, Text)
 
 enum class SettingKey {
 #define SORVANE_KEY_ENUM(name, form) name,

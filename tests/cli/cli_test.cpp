@@ -708,5 +708,51 @@ TEST(Cli, JoinTakesTheNamedChaptersInNaturalOrder)
     }
 }
 
+// The libraries of some document kinds are modules loaded when such a document comes:
+// without them a page still converts, and each of those documents fails with a message
+// that names the module it lacks. A file that is no module is reported, not run.
+TEST(Cli, MissingModulesFailOnlyTheirDocumentsAndAreNamed)
+{
+    ScratchFolder dir;
+    writeFile(dir / "page.htm", page("台湾这里"));
+    const std::filesystem::path data(SORVANE_TEST_DATA);
+    struct Case {
+        std::filesystem::path source;
+        const char* option;
+        const char* module;
+    };
+    const Case cases[] = {
+        {dir / "page.htm", nullptr, nullptr},
+        {data / "readers/epub2-spine-order/input.epub", nullptr, "sorvane_zip.so"},
+        {data / "office/docx-structure/input.docx", nullptr, "sorvane_zip.so"},
+        {data / "office/odt-structure/input.odt", nullptr, "sorvane_zip.so"},
+        {data / "office/doc-table-cells/input.doc", nullptr, "sorvane_ole.so"},
+        {data / "readers/mht-current-base64/input.mht", nullptr, "sorvane_mime.so"},
+        {data / "readers/chm-gbk-toc-order/input.chm", nullptr, "sorvane_chm.so"},
+        {dir / "page.htm", "--convert=t2s", "sorvane_script.so"},
+    };
+    const std::filesystem::path modules = dir / "modules";
+    std::filesystem::create_directory(modules);
+    writeFile(modules / "sorvane_zip.so", "not a shared object");
+    const ScopedEnvironment moduleDir("SORVANE_MODULE_DIR", modules.string());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source.string());
+        std::vector<std::string> args{"--no-config", "--stdout", c.source.string()};
+        if (c.option)
+            args.insert(args.begin(), c.option);
+        const CliRun run = runCli(dir, args);
+        if (!c.module) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.out, "台湾这里\n");
+            continue;
+        }
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(std::string("无法载入程序模块 ") + c.module), std::string::npos) << run.err;
+        if (std::string_view(c.module) == "sorvane_zip.so") {
+            EXPECT_NE(run.err.find((modules / c.module).string()), std::string::npos) << run.err;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

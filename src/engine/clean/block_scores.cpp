@@ -135,7 +135,7 @@ public:
             case HtmlNodeKind::Text:
             case HtmlNodeKind::CData:
                 if (f.style.visible)
-                    countText(HtmlDocument::text(c), f);
+                    countText(m_doc.textOf(c), f);
                 break;
             default:
                 break;

@@ -60,7 +60,7 @@ Text titleText(const HtmlDocument& doc)
     for (std::size_t i = 0; i < HtmlDocument::childCount(t) && utf8.size() < 1000; ++i) {
         const Node c = HtmlDocument::child(t, i);
         if (HtmlDocument::kind(c) == HtmlNodeKind::Text || HtmlDocument::kind(c) == HtmlNodeKind::Whitespace)
-            utf8 += HtmlDocument::text(c);
+            utf8 += doc.textOf(c);
     }
     Text out;
     for (char16_t c : fromUtf8(utf8)) {

@@ -1,8 +1,9 @@
 #include "engine/containers/zip_archive.h"
 
-#include <zip.h>
-
 #include <algorithm>
+
+#include "engine/containers/zip_module.h"
+#include "io/program_module.h"
 
 namespace sorvane {
 namespace {
@@ -29,13 +30,15 @@ int hexValue(char c)
 
 }  // namespace
 
+// The ZIP library lives in a module of its own, loaded with the first archive.
 struct ZipArchive::Impl {
-    zip_t* archive = nullptr;
+    const ZipModule* zip = nullptr;
+    void* archive = nullptr;
     ZipLimits limits;
     ~Impl()
     {
         if (archive)
-            zip_discard(archive);  // read-only: nothing to write back
+            zip->close(archive);
     }
 };
 
@@ -48,41 +51,28 @@ Result<std::unique_ptr<ZipArchive>> ZipArchive::open(std::string_view bytes, Zip
     // no archive at all.
     if (bytes.size() < 22)
         return Error{ErrorCode::BadInput, "ZIP 压缩包已损坏或不完整（文件过短）", {}};
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    if (!source) {
-        zip_error_fini(&error);
-        return Error{ErrorCode::BadInput, "无法读取 ZIP 压缩包", {}};
-    }
-    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+    Result<const ZipModule*> zip = loadModuleTable<ZipModule>("zip");
+    if (!zip)
+        return zip.error();
+    std::string why;
+    void* archive = (*zip)->open(bytes.data(), bytes.size(), sinkInto(why));
     if (!archive) {
-        zip_source_free(source);
-        std::string message = "ZIP 压缩包已损坏或不完整（" + std::string(zip_error_strerror(&error)) + "）";
-        zip_error_fini(&error);
-        return Error{ErrorCode::BadInput, std::move(message), {}};
+        if (why.empty())
+            return Error{ErrorCode::BadInput, "无法读取 ZIP 压缩包", {}};
+        return Error{ErrorCode::BadInput, "ZIP 压缩包已损坏或不完整（" + why + "）", {}};
     }
-    zip_error_fini(&error);
     auto impl = std::make_unique<Impl>();
+    impl->zip = *zip;
     impl->archive = archive;
     impl->limits = limits;
     std::unique_ptr<ZipArchive> result(new ZipArchive(std::move(impl)));
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    const std::int64_t count = (*zip)->count(archive);
     if (count < 0 || static_cast<std::uint64_t>(count) > limits.maxMembers)
         return Error{ErrorCode::BadInput, "ZIP 压缩包的成员数目过多（" + std::to_string(count) + "）", {}};
     result->m_members.reserve(static_cast<std::size_t>(count));
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t st;
-        zip_stat_init(&st);
+    for (std::int64_t i = 0; i < count; ++i) {
         ZipMember member;
-        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st) == 0) {
-            if (st.valid & ZIP_STAT_NAME)
-                member.name = st.name;
-            if (st.valid & ZIP_STAT_SIZE)
-                member.size = st.size;
-            if (st.valid & ZIP_STAT_COMP_SIZE)
-                member.packedSize = st.comp_size;
-        }
+        (*zip)->stat(archive, static_cast<std::uint64_t>(i), sinkInto(member.name), &member.size, &member.packedSize);
         result->m_byName.emplace(member.name, result->m_members.size());
         result->m_byLowerName.emplace(lowerAscii(member.name), result->m_members.size());
         result->m_members.push_back(std::move(member));
@@ -130,36 +120,27 @@ Result<std::string> ZipArchive::read(std::size_t index)
     // since the claim may lie.
     if (member.size > room)
         return tooLarge();
-    zip_file_t* file = zip_fopen_index(m_impl->archive, index, 0);
-    if (!file) {
-        return Error{ErrorCode::BadInput,
-                     "无法读取压缩包成员（" + std::string(zip_error_strerror(zip_get_error(m_impl->archive))) + "）",
-                     member.name};
-    }
     std::string out;
     out.reserve(static_cast<std::size_t>(member.size));
-    char buffer[1 << 16];
-    for (;;) {
-        const zip_int64_t n = zip_fread(file, buffer, sizeof buffer);
-        if (n < 0) {
-            // Damaged data or a CRC mismatch, found once the member has been read through.
-            std::string message = "压缩包成员已损坏（" + std::string(zip_error_strerror(zip_file_get_error(file))) + "）";
-            zip_fclose(file);
-            return Error{ErrorCode::BadInput, std::move(message), member.name};
-        }
-        if (n == 0)
-            break;
-        // More bytes than the archive records is damage, or a bomb that lies about its size.
-        if (out.size() + static_cast<std::uint64_t>(n) > std::min(room, member.size)) {
-            zip_fclose(file);
-            m_inflated += out.size();
-            return tooLarge();
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
+    std::string why;
+    std::uint64_t written = 0;
+    // More bytes than the archive records is damage, or a bomb that lies about its size.
+    const ZipReadStatus status = m_impl->zip->read(m_impl->archive, index, std::min(room, member.size),
+                                                   sinkInto(out), &written, sinkInto(why));
+    switch (status) {
+    case ZipReadStatus::Done:
+        m_inflated += written;
+        return out;
+    case ZipReadStatus::OpenFailed:
+        return Error{ErrorCode::BadInput, "无法读取压缩包成员（" + why + "）", member.name};
+    case ZipReadStatus::Damaged:
+        // Damaged data or a CRC mismatch, found once the member has been read through.
+        return Error{ErrorCode::BadInput, "压缩包成员已损坏（" + why + "）", member.name};
+    case ZipReadStatus::TooLarge:
+        m_inflated += written;
+        break;
     }
-    zip_fclose(file);
-    m_inflated += out.size();
-    return out;
+    return tooLarge();
 }
 
 // Percent-escapes undone, any "#fragment" or "?query" dropped, backslashes read as

@@ -35,10 +35,12 @@ Chapter renderChapter(const std::filesystem::path& source, const ConversionParam
     try {
         if (usesCleaning(params, options.cleaning)) {
             Result<PreparedPage> prepared = preparePage(source, params, list, options.cleaning, render);
-            if (prepared)
+            if (prepared) {
+                chapter.problems = std::move(prepared->problems);
                 chapter.prepared = std::move(prepared).value();
-            else
+            } else {
                 chapter.failure = prepared.error();
+            }
             return chapter;
         }
         Result<Text> rendered = render ? render(source) : renderDocument(source, &chapter.problems);

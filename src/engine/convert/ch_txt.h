@@ -41,7 +41,7 @@ struct ConversionReport {
     std::size_t lines = 0;           // entries of the line table
     // What the reader could not read of the document, one line each: written, with parts
     // left out.
-    std::vector<std::string> problems;
+    std::vector<std::string> problems{};
     clean::RemovalReport removed{};  // what cleaning took out
 };
 

@@ -1,6 +1,7 @@
 #include "engine/convert/line_pipeline.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "common/number_value.h"
@@ -20,25 +21,30 @@ char16_t asciiLower(char16_t c)
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
 }
 
-// First position at or after `from` where `lowerNeedle` occurs, letters compared without
-// regard to case; the match must end before `limit`.
+// First position at or after `from` where `lowerNeedle` (lower-case ASCII) occurs,
+// letters compared without regard to case; the match must end before `limit`. The
+// window moves by the last character's distance from the needle's end (Horspool), so a
+// text holds most of its characters unread.
 size_t findNoCase(TextView hay, std::u16string_view lowerNeedle, size_t from, size_t limit)
 {
     limit = std::min(limit, hay.size());
     const size_t m = lowerNeedle.size();
     if (m == 0 || from > limit || limit - from < m)
         return Text::npos;
-    const char16_t first = lowerNeedle[0];
-    const char16_t firstUpper = (first >= u'a' && first <= u'z') ? static_cast<char16_t>(first - 32) : first;
-    for (size_t i = from; i + m <= limit; ++i) {
-        const char16_t c = hay[i];
-        if (c != first && c != firstUpper)
-            continue;
-        size_t k = 1;
-        while (k < m && asciiLower(hay[i + k]) == lowerNeedle[k])
-            ++k;
-        if (k == m)
-            return i;
+    std::array<size_t, 128> shift;
+    shift.fill(m);
+    for (size_t k = 0; k + 1 < m; ++k)
+        shift[lowerNeedle[k] & 0x7F] = m - 1 - k;
+    for (size_t i = from; i + m <= limit;) {
+        const char16_t last = asciiLower(hay[i + m - 1]);
+        if (last == lowerNeedle[m - 1]) {
+            size_t k = 0;
+            while (k + 1 < m && asciiLower(hay[i + k]) == lowerNeedle[k])
+                ++k;
+            if (k + 1 == m)
+                return i;
+        }
+        i += last < 128 ? shift[last] : m;
     }
     return Text::npos;
 }

@@ -58,9 +58,9 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
             prepared.web = true;
             return clean::renderStory(doc, root, style, sizeHint, story);
         };
-        rendered = renderDocument(source, nullptr, page);
+        rendered = renderDocument(source, &prepared.problems, page);
     } else {
-        rendered = renderDocument(source);
+        rendered = renderDocument(source, &prepared.problems);
     }
     if (!rendered)
         return rendered.error();
@@ -158,6 +158,7 @@ Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const 
         return Error{ErrorCode::NoStory, noStoryMessage(prepared->kind), source.string()};
     ConvertedText out;
     out.lostCharacters = prepared->lostCharacters;
+    out.problems = prepared->problems;
     Text text = finishPage(*prepared, options.site.get(), options, out.removed);
     const LineTable table = lineTableOf(std::move(text), params);
     out.parts = splitParts(table, cleanupParams(params).sizeLimit);
@@ -165,7 +166,7 @@ Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const 
     return out;
 }
 
-Result<Text> renderStoryBytes(const std::filesystem::path& name, std::string bytes)
+Result<Text> renderStoryBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems)
 {
     HtmlContext page;
     page.renderPage = [](const HtmlDocument& doc, HtmlDocument::Node root, const PageStyle& style,
@@ -173,7 +174,7 @@ Result<Text> renderStoryBytes(const std::filesystem::path& name, std::string byt
         clean::PageStory story;
         return clean::renderStory(doc, root, style, sizeHint, story);
     };
-    return renderDocumentBytes(name, std::move(bytes), nullptr, page);
+    return renderDocumentBytes(name, std::move(bytes), problems, page);
 }
 
 std::shared_ptr<const clean::SiteProfile> learnSite(const std::vector<std::filesystem::path>& sources,

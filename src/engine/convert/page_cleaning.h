@@ -16,6 +16,7 @@
 #include "common/replacement_list.h"
 #include "common/result.h"
 #include "engine/clean/page_lines.h"
+#include "engine/readers/reader_interface.h"
 #include "engine/clean/page_story.h"
 #include "engine/clean/removal_report.h"
 #include "engine/clean/rewrite_rules.h"
@@ -47,6 +48,7 @@ struct PreparedPage {
     clean::CleanPage page;     // web pages with cleaning on
     Text text;                 // any other document: its whole text
     std::size_t lostCharacters = 0;
+    ReadProblems problems;     // what the reader could not read of the document
 };
 
 // Renders `source` (with `render` when set: its text is taken for a web page's story) and
@@ -78,7 +80,7 @@ Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const 
 // The story of a document already read (standard input), as renderDocumentBytes renders
 // it but a loose web page gives only its story; for a Renderer that stands in for the
 // file. Fails as renderDocumentBytes.
-Result<Text> renderStoryBytes(const std::filesystem::path& name, std::string bytes);
+Result<Text> renderStoryBytes(const std::filesystem::path& name, std::string bytes, ReadProblems* problems = nullptr);
 
 // Learns what the pages of a batch share, rendering each as its conversion will; pages
 // that fail are passed over (their conversion reports them). `jobs` threads at most.

@@ -19,6 +19,7 @@
 #include "common/ascii.h"
 #include "engine/html/markup_as_text.h"
 #include "engine/html/parser_arena.h"
+#include "engine/html/spared_text.h"
 
 namespace sorvane {
 
@@ -27,6 +28,9 @@ struct HtmlDocument::Impl {
     GumboOutput* output = nullptr;
     std::string clamped;    // the page with overflowing numeric references spelled &#xFFFD;
     std::string flattened;  // the markup the parser saw, when it had to be rewritten
+    std::string spared;     // the markup with long runs of text as placeholders
+    std::vector<std::string_view> runs;  // what the placeholders stand for
+    bool lineBreaksInText = false;
     std::string rest;       // the text of the part cut off at the node cap, as a page
     bool fallback = false;  // the parser failed on the page; its text was parsed instead
 };
@@ -195,7 +199,8 @@ void appendRest(ParserArena& arena, GumboOutput* output, const GumboOptions& opt
 
 }  // namespace
 
-HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::make_unique<Impl>())
+HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth, BareLineBreaks lineBreaks)
+    : m_impl(std::make_unique<Impl>())
 {
     if (auto clamped = clampNumericReferences(utf8)) {
         m_impl->clamped = std::move(*clamped);
@@ -203,6 +208,7 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
     }
     std::string_view rest;
     bool restInHiddenSvg = false;
+    std::optional<SparedText> spared;
     if (maxDepth > 0) {
         LimitedMarkup limited = limitMarkup(utf8, maxDepth, parserNodeCap(utf8.size()));
         if (limited.restFrom < utf8.size())
@@ -212,6 +218,15 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
             m_impl->flattened = std::move(*limited.markup);
             utf8 = m_impl->flattened;
         }
+        spared = spareTextRuns(utf8, limited, lineBreaks == BareLineBreaks::InText);
+    }
+    std::string_view parsed = utf8;
+    if (spared) {
+        m_impl->spared = std::move(spared->markup);
+        m_impl->runs = std::move(spared->runs);
+        parsed = m_impl->spared;
+        for (std::string_view run : m_impl->runs)
+            m_impl->lineBreaksInText = m_impl->lineBreaksInText || run.find('<') != std::string_view::npos;
     }
     GumboOptions options = kGumboDefaultOptions;
     // With error recording on, every parse error keeps a copy of the stack of open
@@ -221,11 +236,13 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
     options.allocator = &ParserArena::allocate;
     options.deallocator = &ParserArena::release;
     options.userdata = &m_impl->arena;
-    m_impl->output = parseGuarded(options, utf8);
+    m_impl->output = parseGuarded(options, parsed);
     if (!m_impl->output) {
         // Parse what the library can surely handle: the page's text with its markup
         // taken out, so no text is lost.
         m_impl->fallback = true;
+        m_impl->runs.clear();
+        m_impl->lineBreaksInText = false;
         m_impl->arena.reset();
         m_impl->flattened = markupAsText(utf8, MarkupTextFor::FailedPage);
         m_impl->output = parseGuarded(options, m_impl->flattened);
@@ -241,6 +258,11 @@ HtmlDocument::HtmlDocument(std::string_view utf8, int maxDepth) : m_impl(std::ma
 bool HtmlDocument::parsedWholly() const
 {
     return !m_impl->fallback;
+}
+
+bool HtmlDocument::lineBreaksInText() const
+{
+    return m_impl->lineBreaksInText;
 }
 
 // The arena releases the whole tree at once.
@@ -391,9 +413,35 @@ std::optional<std::string_view> HtmlDocument::attribute(Node node, const char* n
     return parserString(a->value);
 }
 
+// The long runs of text the parser was spared are read from the page itself.
+void HtmlDocument::readText(Node node, HtmlTextReader& reader) const
+{
+    const std::string_view parsed = parserString(asGumbo(node)->v.text.text);
+    if (m_impl->runs.empty() || !holdsSparedRuns(parsed))
+        reader.text(parsed);
+    else
+        readSparedText(parsed, m_impl->runs, reader);
+}
+
 std::string_view HtmlDocument::text(Node node)
 {
     return parserString(asGumbo(node)->v.text.text);
+}
+
+std::string_view HtmlDocument::textOf(Node node) const
+{
+    const std::string_view parsed = parserString(asGumbo(node)->v.text.text);
+    if (m_impl->runs.empty() || !holdsSparedRuns(parsed))
+        return parsed;
+    struct Joined : HtmlTextReader {
+        std::string& out;
+        explicit Joined(std::string& o) : out(o) {}
+        void text(std::string_view piece) override { out.append(piece); }
+        void lineBreak() override { out.push_back('\n'); }
+    } joined(m_text);
+    m_text.clear();
+    readSparedText(parsed, m_impl->runs, joined);
+    return m_text;
 }
 
 }  // namespace sorvane

@@ -18,6 +18,19 @@ namespace sorvane {
 enum class HtmlNodeKind { Document, Element, Text, Whitespace, CData, Comment };
 enum class HtmlNamespace { Html, Svg, MathMl };
 
+// Whether the parser may leave out <br> elements without attributes that stand between
+// text where the tree builder handles them as it handles text; readText then gives each
+// as a line break inside the text around it.
+enum class BareLineBreaks { AsElements, InText };
+
+// What reading a text node gives, in order (HtmlDocument::readText).
+class HtmlTextReader {
+public:
+    virtual ~HtmlTextReader() = default;
+    virtual void text(std::string_view piece) = 0;  // UTF-8, may hold NUL (see text())
+    virtual void lineBreak() = 0;                    // a <br> left out of the tree
+};
+
 class HtmlDocument {
 public:
     using Node = const void*;
@@ -28,7 +41,8 @@ public:
     // input. The document keeps pointers into `utf8`, which must outlive it.
     // Nesting deeper than maxDepth is flattened first (see limitNestingDepth); with a
     // maxDepth of 0 or less the markup goes to the parser as it is.
-    explicit HtmlDocument(std::string_view utf8, int maxDepth = kMaxNestingDepth);
+    explicit HtmlDocument(std::string_view utf8, int maxDepth = kMaxNestingDepth,
+                          BareLineBreaks lineBreaks = BareLineBreaks::AsElements);
     ~HtmlDocument();
     HtmlDocument(const HtmlDocument&) = delete;
     HtmlDocument& operator=(const HtmlDocument&) = delete;
@@ -37,6 +51,9 @@ public:
     // check for some malformed pages); the document then holds the page's text, its
     // markup taken out.
     bool parsedWholly() const;
+
+    // Whether <br> elements were left out of the tree (BareLineBreaks::InText).
+    bool lineBreaksInText() const;
 
     Node documentNode() const;
     // The <html> element (always present after parsing).
@@ -68,14 +85,24 @@ public:
     // matched in lower case.
     static std::optional<std::string_view> attribute(Node node, const char* name);
 
-    // Text, white space and CDATA nodes: their UTF-8 text. It may hold NUL bytes: the
-    // parser turns a numeric character reference past 0x7FFFFFFF into one.
+    // Text, white space and CDATA nodes: their UTF-8 text, in pieces, and the <br>s left
+    // out of the tree where they stand. It may hold NUL bytes: the parser turns a
+    // numeric character reference past 0x7FFFFFFF into one.
+    void readText(Node node, HtmlTextReader& reader) const;
+
+    // The same text whole, valid until the next call; a <br> left out of the tree reads
+    // as LF.
+    std::string_view textOf(Node node) const;
+
+    // The text as the parser holds it, where long runs of text it was spared stand as
+    // placeholders: for a document parsed with a maxDepth of 0 or less, the text.
     static std::string_view text(Node node);
 
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     mutable std::unordered_set<std::string> m_unknownNames;
+    mutable std::string m_text;
 };
 
 }  // namespace sorvane

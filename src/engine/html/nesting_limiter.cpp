@@ -127,6 +127,7 @@ public:
         m_td = idOf("td");
         m_th = idOf("th");
         m_tr = idOf("tr");
+        m_caption = idOf("caption");
         m_option = idOf("option");
         m_optgroup = idOf("optgroup");
         m_ol = idOf("ol");
@@ -178,16 +179,22 @@ public:
                 result.restInHiddenSvg = inHiddenSvg();
                 break;
             }
-            if (t.begin > textFrom)
+            if (t.begin > textFrom) {
                 characters(m_s.substr(textFrom, t.begin - textFrom));
+                dataText(textFrom, t.begin, result);
+            }
             textFrom = t.end;
             switch (t.kind) {
-            case MarkupTokenKind::StartTag:
+            case MarkupTokenKind::StartTag: {
                 m_name = t.name;
+                const bool bare = bareLineBreak(t);
                 startTag(t, tokenizer);
+                if (bare && m_copied <= t.begin)
+                    dataLineBreak(t.begin, t.end, result);
                 if (m_rawText)
                     textFrom = m_s.size();  // up to the end tag, the text is raw
                 break;
+            }
             case MarkupTokenKind::EndTag:
                 m_name = t.name;
                 endTag(t);
@@ -208,6 +215,8 @@ public:
         }
         if (m_templateDepth > 0)
             rewrite(m_templateFrom, m_s.size(), "");  // an unclosed template holds the rest
+        else if (result.restFrom == std::string_view::npos && textFrom < m_s.size())
+            dataText(textFrom, m_s.size(), result);  // the text after the last tag
         if (m_rewritten) {
             m_out.append(m_s.substr(m_copied));
             result.markup = std::move(m_out);
@@ -251,6 +260,36 @@ private:
                 escaped.push_back(c);
         }
         rewrite(t.begin, t.end, escaped);
+    }
+
+    // Records the text [from, to) of the input as a span of the output, which holds it
+    // unchanged: every rewrite so far lies before it.
+    void dataText(size_t from, size_t to, LimitedMarkup& result) const
+    {
+        if (m_framesetMode || from < m_copied)
+            return;
+        const size_t begin = m_rewritten ? m_out.size() + (from - m_copied) : from;
+        result.text.push_back(MarkupSpan{begin, begin + (to - from)});
+    }
+
+    // A <br> without attributes where the tree builder does for it what it does for text
+    // (re-opens formatting elements, inserts it where text would go, rules out a
+    // frameset) and nothing else: not in SVG or MathML, which it leaves, not in a select,
+    // which ignores it, not in a table, row group or row, which put it before the table.
+    bool bareLineBreak(const MarkupToken& t) const
+    {
+        if (t.name != "br" || t.attributeCount != 0 || m_framesetMode || inForeign() || inSelect())
+            return false;
+        const std::uint16_t context = tableContext();
+        return context == 0 || context == m_td || context == m_th || context == m_caption;
+    }
+
+    // Records the <br> tag [from, to) of the input as it stands in the output, which holds
+    // it unchanged.
+    void dataLineBreak(size_t from, size_t to, LimitedMarkup& result) const
+    {
+        const size_t begin = m_rewritten ? m_out.size() + (from - m_copied) : from;
+        result.lineBreaks.push_back(MarkupSpan{begin, begin + (to - from)});
     }
 
     // Text outside raw text: in a body, the tree builder re-opens formatting elements
@@ -1074,7 +1113,7 @@ private:
     bool m_rewritten = false;
     std::string m_out;
     size_t m_copied = 0;
-    std::uint16_t m_p, m_li, m_dd, m_dt, m_td, m_th, m_tr, m_option, m_optgroup, m_ol, m_ul, m_button, m_svg,
+    std::uint16_t m_p, m_li, m_dd, m_dt, m_td, m_th, m_tr, m_caption, m_option, m_optgroup, m_ol, m_ul, m_button, m_svg,
         m_math, m_plaintext, m_address, m_div, m_a, m_nobr, m_select, m_template, m_table, m_frameset,
         m_noframes, m_script, m_textarea, m_input, m_keygen, m_br, m_annotationXml, m_mglyph, m_malignmark;
     std::uint16_t m_groups[3];

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvane {
 
@@ -35,10 +36,24 @@ inline constexpr std::size_t kParserNodesBase = 128'000;
 inline constexpr std::size_t kInputBytesPerExtraNode = 24;
 std::size_t parserNodeCap(std::size_t inputBytes);
 
+// A stretch of the markup handed to the parser, [begin, end).
+struct MarkupSpan {
+    std::size_t begin = 0, end = 0;
+};
+
 struct LimitedMarkup {
     std::optional<std::string> markup;           // the markup to parse, when it was changed
     std::size_t restFrom = std::string_view::npos;  // where the part cut off starts
     bool restInHiddenSvg = false;  // the part cut off starts inside SVG, outside its text
+    // Where the parser's tokenizer reads text between tags in its data state, in the
+    // markup to parse, outside any frameset (where text other than white space is
+    // dropped) and outside templates: every character there becomes a character token.
+    std::vector<MarkupSpan> text;
+    // The <br> start tags without attributes, in the markup to parse, that the tree
+    // builder handles as it handles text: it re-opens formatting elements and inserts
+    // the element where text would go, and nothing else (in a body or a table cell,
+    // outside SVG, MathML, selects and framesets).
+    std::vector<MarkupSpan> lineBreaks;
 };
 
 // limitNestingDepth, and the markup cut off where the parser would have made

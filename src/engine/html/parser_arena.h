@@ -16,7 +16,9 @@ namespace sorvane {
 // beyond its size decides how much memory such a page takes:
 // - Small blocks (up to kSmall bytes) come from 64 KB chunks, each chunk holding blocks
 //   of one size class (a multiple of 16 bytes), with no header per block: the chunk's
-//   header, found by rounding the address down, gives the class. Freed small blocks go
+//   header, found by rounding the address down, gives the class. Chunks are cut from
+//   1 MB slabs: a 64 KB-aligned block asked of the heap on its own leaves a gap beside
+//   it that costs memory too. Freed small blocks go
 //   on a free list of their class and are reused (the parser frees a temporary block
 //   for every tag), and all of them are released at once with the document.
 // - Large blocks (growing buffers, long texts) are heap blocks with a header, freed as
@@ -40,9 +42,10 @@ public:
             l = next;
         }
         m_large.next = m_large.prev = &m_large;
-        for (void* c : m_chunks)
-            std::free(c);
-        m_chunks.clear();
+        for (void* slab : m_slabs)
+            std::free(slab);
+        m_slabs.clear();
+        m_slabNext = m_slabEnd = nullptr;
         m_classes = {};
     }
 
@@ -75,6 +78,7 @@ public:
 private:
     static constexpr size_t kSmall = 1024;
     static constexpr size_t kChunk = 64 * 1024;  // also the chunks' alignment
+    static constexpr size_t kSlab = 16 * kChunk;
     static constexpr std::uintptr_t kLargeOffset = 8;
     static constexpr std::uint32_t kChunkTag = 0x5A5A5A5A;
     static constexpr std::uint64_t kLargeTag = 0xA5A5A5A5A5A5A5A5ULL;
@@ -128,10 +132,16 @@ private:
             c.freed = c.freed->next;
         } else {
             if (c.next == c.end) {
-                void* chunk = std::aligned_alloc(kChunk, kChunk);
-                if (!chunk)
-                    throw std::bad_alloc();
-                m_chunks.push_back(chunk);
+                if (m_slabNext == m_slabEnd) {
+                    void* slab = std::aligned_alloc(kChunk, kSlab);
+                    if (!slab)
+                        throw std::bad_alloc();
+                    m_slabs.push_back(slab);
+                    m_slabNext = static_cast<char*>(slab);
+                    m_slabEnd = m_slabNext + kSlab;
+                }
+                void* chunk = m_slabNext;
+                m_slabNext += kChunk;
                 auto* header = static_cast<ChunkHeader*>(chunk);
                 *header = ChunkHeader{kChunkTag, static_cast<std::uint32_t>(blockSize), 0};
                 c.next = reinterpret_cast<char*>(header + 1);
@@ -163,7 +173,9 @@ private:
         c.freed = block;
     }
 
-    std::vector<void*> m_chunks;
+    std::vector<void*> m_slabs;
+    char* m_slabNext = nullptr;  // the unused rest of the newest slab
+    char* m_slabEnd = nullptr;
     std::array<SizeClass, kSmall / 16> m_classes{};
     Large m_large{&m_large, &m_large, 0, 0, 0};
 };

@@ -3,13 +3,12 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <chm_lib.h>
-
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "engine/containers/chm_archive.h"
 #include "engine/encoding/encoding_detect.h"
 #include "engine/html/html_document.h"
 #include "engine/render/html_renderer.h"
@@ -242,7 +241,7 @@ private:
     bool name(std::uint64_t& pos, std::uint64_t limit) const
     {
         std::uint64_t length = 0;
-        if (!word(pos, limit, length) || length > CHM_MAX_PATHLEN || limit - pos < length)
+        if (!word(pos, limit, length) || length > kChmMaxPathLength || limit - pos < length)
             return false;
         pos += length;
         return true;
@@ -367,7 +366,7 @@ private:
 // book's language (encodingForLanguageId).
 class ChmBook {
 public:
-    ChmBook(chmFile* file, ReadProblems& problems) : m_file(file), m_problems(problems) {}
+    ChmBook(const ChmArchive& file, ReadProblems& problems) : m_file(file), m_problems(problems) {}
     ~ChmBook()
     {
         if (m_more > 0)
@@ -437,25 +436,22 @@ private:
     // two noted as problems).
     std::optional<std::string> object(const std::string& path)
     {
-        if (path.size() > CHM_MAX_PATHLEN)
+        const std::optional<std::uint64_t> length = m_file.objectLength(path);
+        if (!length)
             return std::nullopt;
-        chmUnitInfo ui{};
-        if (chm_resolve_object(m_file, path.c_str(), &ui) != CHM_RESOLVE_SUCCESS)
-            return std::nullopt;
-        if (ui.length > kMaxObject || m_total + ui.length > kMaxTotal) {
+        if (*length > kMaxObject || m_total + *length > kMaxTotal) {
             problem(path + ": 页面解压后过大，已跳过");
             return std::nullopt;
         }
-        std::string bytes(static_cast<size_t>(ui.length), '\0');
-        if (ui.length > 0) {
-            const LONGINT64 got = chm_retrieve_object(m_file, &ui, reinterpret_cast<unsigned char*>(bytes.data()), 0,
-                                                      static_cast<LONGINT64>(ui.length));
-            if (got != static_cast<LONGINT64>(ui.length)) {
+        std::string bytes(static_cast<size_t>(*length), '\0');
+        if (*length > 0) {
+            const std::int64_t got = m_file.read(path, bytes.data(), *length);
+            if (got != static_cast<std::int64_t>(*length)) {
                 problem(path + ": 页面数据已损坏或不完整");
                 return std::nullopt;
             }
         }
-        m_total += ui.length;
+        m_total += *length;
         return bytes;
     }
 
@@ -463,16 +459,7 @@ private:
     {
         if (!m_listed_objects) {
             m_listed_objects = true;
-            chm_enumerate(
-                m_file, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES,
-                [](chmFile*, chmUnitInfo* ui, void* context) -> int {
-                    auto* names = static_cast<std::vector<std::string>*>(context);
-                    if (names->size() >= 1'000'000)
-                        return CHM_ENUMERATOR_SUCCESS;
-                    names->emplace_back(ui->path);
-                    return CHM_ENUMERATOR_CONTINUE;
-                },
-                &m_objects);
+            m_objects = m_file.fileNames(1'000'000);
         }
         return m_objects;
     }
@@ -534,7 +521,7 @@ private:
         return renderHtml(bytes, context);
     }
 
-    chmFile* m_file;
+    const ChmArchive& m_file;
     ReadProblems& m_problems;
     std::string m_encoding;
     std::vector<std::string> m_objects;
@@ -595,15 +582,17 @@ Result<Text> readChm(DocumentProbe& document, ReadProblems& problems)
     MemoryFile file(bytes);
     if (!file.ok())
         return Error{ErrorCode::Unreadable, "无法为 CHM 帮助文件分配内存", {}};
-    chmFile* chm = chm_open(file.path().c_str());
-    if (!chm)
+    const Result<std::unique_ptr<ChmArchive>> chm = ChmArchive::open(file.path());
+    if (!chm) {
+        if (chm.error().code != ErrorCode::BadInput)
+            return chm.error();
         return Error{ErrorCode::BadInput, "CHM 帮助文件已损坏或不完整，无法打开", {}};
+    }
     Result<Text> text = Error{ErrorCode::BadInput, {}, {}};
     {
-        ChmBook book(chm, problems);
+        ChmBook book(**chm, problems);
         text = book.render(bytes);
     }
-    chm_close(chm);
     return text;
 }
 

@@ -356,6 +356,8 @@ Result<Text> docxText(ZipArchive& archive)
 Result<Text> readDocx(DocumentProbe& document, ReadProblems&)
 {
     const Result<ZipArchive*> archive = document.zipArchive();
+    if (!archive && archive.error().code == ErrorCode::Unreadable)
+        return archive.error();  // the ZIP library could not be loaded
     if (!archive)
         return Error{ErrorCode::BadInput, "Word 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isDocx(**archive))

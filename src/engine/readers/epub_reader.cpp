@@ -365,6 +365,8 @@ bool isEpubFile(DocumentProbe& p)
 Result<Text> readEpub(DocumentProbe& document, ReadProblems& problems)
 {
     const Result<ZipArchive*> zip = document.zipArchive();
+    if (!zip && zip.error().code == ErrorCode::Unreadable)
+        return zip.error();  // the ZIP library could not be loaded
     if (!zip)
         return bookError("EPUB 电子书已损坏或不完整：" + zip.error().message);
     ZipArchive& archive = **zip;

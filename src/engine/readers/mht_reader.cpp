@@ -1,14 +1,13 @@
 #include "engine/readers/mht_reader.h"
 
-#include <gmime/gmime.h>
-
 #include <algorithm>
-#include <mutex>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "common/ascii.h"
+#include "engine/containers/mime_message.h"
 #include "engine/html/html_document.h"
 #include "engine/render/html_renderer.h"
 
@@ -96,14 +95,8 @@ std::string resolveUrl(std::string_view base, std::string_view href)
     return std::string(origin) + withoutDotSegments(path.substr(0, query)) + tail;
 }
 
-void initMime()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { g_mime_init(); });
-}
-
 struct Part {
-    GMimePart* part = nullptr;
+    const MimePart* part = nullptr;
     std::string location;
     std::string contentId;  // without its angle brackets
     bool html = false;
@@ -190,11 +183,6 @@ std::size_t partsCut(std::string_view bytes)
 class SavedPage {
 public:
     SavedPage() = default;
-    ~SavedPage()
-    {
-        if (m_message)
-            g_object_unref(m_message);
-    }
     SavedPage(const SavedPage&) = delete;
     SavedPage& operator=(const SavedPage&) = delete;
 
@@ -206,14 +194,13 @@ public:
             bytes = bytes.substr(0, cut);
             problems.push_back("保存的网页中的部分超过 " + std::to_string(kMaxParts) + " 个，其余部分未读取");
         }
-        initMime();
-        GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size());
-        GMimeParser* parser = g_mime_parser_new_with_stream(stream);
-        g_object_unref(stream);
-        m_message = g_mime_parser_construct_message(parser, nullptr);
-        g_object_unref(parser);
-        if (!m_message)
+        Result<std::unique_ptr<MimeMessage>> message = MimeMessage::parse(bytes);
+        if (!message) {
+            if (message.error().code != ErrorCode::BadInput)
+                return message.error();
             return Error{ErrorCode::BadInput, "保存的网页文件已损坏：无法读取其 MIME 结构", {}};
+        }
+        m_message = std::move(*message);
         collectParts();
         indexParts();
         const Part* root = rootPart();
@@ -226,42 +213,21 @@ public:
     }
 
 private:
-    // Every leaf part in document order, walked without recursion; the first multipart's
-    // "start" parameter is kept for choosing the root.
+    // Every leaf part in document order; the first "start" parameter of a multipart
+    // before them is kept for choosing the root.
     void collectParts()
     {
-        std::vector<GMimeObject*> stack;
-        if (GMimeObject* top = g_mime_message_get_mime_part(m_message))
-            stack.push_back(top);
-        while (!stack.empty()) {
-            GMimeObject* obj = stack.back();
-            stack.pop_back();
-            if (GMIME_IS_MESSAGE_PART(obj)) {
-                GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(obj));
-                if (inner)
-                    if (GMimeObject* body = g_mime_message_get_mime_part(inner))
-                        stack.push_back(body);
-            } else if (GMIME_IS_MULTIPART(obj)) {
-                if (m_start.empty() && m_parts.empty())
-                    if (const char* start = g_mime_object_get_content_type_parameter(obj, "start"))
-                        m_start = stripAngles(start);
-                GMimeMultipart* multi = GMIME_MULTIPART(obj);
-                for (int i = g_mime_multipart_get_count(multi); i-- > 0;)
-                    if (GMimeObject* child = g_mime_multipart_get_part(multi, i))
-                        stack.push_back(child);
-            } else if (GMIME_IS_PART(obj)) {
-                Part p;
-                p.part = GMIME_PART(obj);
-                if (const char* location = g_mime_object_get_header(obj, "Content-Location"))
-                    p.location = std::string(trimmed(location));
-                if (const char* id = g_mime_object_get_content_id(obj))
-                    p.contentId = stripAngles(id);
-                GMimeContentType* type = g_mime_object_get_content_type(obj);
-                p.html = type && g_mime_content_type_is_type(type, "text", "html");
-                if (const char* charset = g_mime_object_get_content_type_parameter(obj, "charset"))
-                    p.charset = charset;
-                m_parts.push_back(std::move(p));
-            }
+        for (const std::string& start : m_message->startParameters())
+            if (m_start.empty())
+                m_start = stripAngles(start);
+        for (const MimePart& part : m_message->parts()) {
+            Part p;
+            p.part = &part;
+            p.location = std::string(trimmed(part.location));
+            p.contentId = stripAngles(part.contentId);
+            p.html = part.html;
+            p.charset = part.charset;
+            m_parts.push_back(std::move(p));
         }
     }
 
@@ -303,18 +269,7 @@ private:
     }
 
     // The part's content with its transfer encoding undone.
-    static std::string content(const Part& p)
-    {
-        GMimeDataWrapper* wrapper = g_mime_part_get_content(p.part);
-        if (!wrapper)
-            return {};
-        GMimeStream* out = g_mime_stream_mem_new();
-        g_mime_data_wrapper_write_to_stream(wrapper, out);
-        GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out));
-        std::string bytes(reinterpret_cast<const char*>(array->data), array->len);
-        g_object_unref(out);
-        return bytes;
-    }
+    std::string content(const Part& p) const { return m_message->content(*p.part); }
 
     // Each part is shown once: a frame whose page is already shown (or being shown, as
     // a frameset that shows itself again) is left out, so frames that share pages cost
@@ -373,7 +328,7 @@ private:
         return sources;
     }
 
-    GMimeMessage* m_message = nullptr;
+    std::unique_ptr<MimeMessage> m_message;
     std::vector<Part> m_parts;
     std::unordered_map<std::string, const Part*> m_byLocation;   // first part at each location
     std::unordered_map<std::string, const Part*> m_byContentId;  // first part with each id

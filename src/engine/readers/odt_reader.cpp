@@ -385,6 +385,8 @@ Result<Text> odtText(ZipArchive& archive, ReadProblems* problems)
 Result<Text> readOdt(DocumentProbe& document, ReadProblems& problems)
 {
     const Result<ZipArchive*> archive = document.zipArchive();
+    if (!archive && archive.error().code == ErrorCode::Unreadable)
+        return archive.error();  // the ZIP library could not be loaded
     if (!archive)
         return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isOdt(**archive))

@@ -200,7 +200,7 @@ void PageStyle::collectStyleSheets(const StyleSheetLoader* loader)
                 for (size_t i = 0; i < HtmlDocument::childCount(n); ++i) {
                     const Node t = HtmlDocument::child(n, i);
                     if (HtmlDocument::kind(t) == HtmlNodeKind::Text || HtmlDocument::kind(t) == HtmlNodeKind::Whitespace)
-                        m_sheet.addSheet(HtmlDocument::text(t));
+                        m_sheet.addSheet(m_doc.textOf(t));
                 }
             }
             continue;

@@ -44,6 +44,10 @@ public:
     // The computed style of element `n`, whose parent's is `parent`.
     ComputedStyle compute(HtmlDocument::Node n, const ComputedStyle& parent) const;
 
+    // Whether the page's sheets may style an element of this name without attributes
+    // otherwise than its default style and its parent do.
+    bool mayStyleBare(std::string_view tag) const { return m_sheet.mayApplyToBare(tag); }
+
     // Whether an element of namespace `ns` under `parent` is SVG content.
     static bool isSvgContent(HtmlNamespace ns, const ComputedStyle& parent)
     {

@@ -2,6 +2,7 @@
 #include "engine/render/html_renderer.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "engine/render/css_style.h"
@@ -13,21 +14,34 @@ namespace sorvane {
 namespace {
 
 // Renders the <body> (or, without one, the root element) of a page in UTF-8.
+// A <br> without attributes gives a line feed where its text is shown, unless a style
+// sheet has a rule for it: the parser leaves such <br>s between text out of the tree,
+// each a line break in the text around it, and a page whose sheets have a rule that may
+// apply to them is parsed again with them as elements.
 Text renderDocument(std::string_view utf8, const HtmlContext* context)
 {
-    const HtmlDocument doc(utf8);
-    HtmlDocument::Node root = doc.body();
-    if (!root)
-        root = doc.documentElement();
-    if (!root)
-        return {};
     const StyleSheetLoader* loader = context && context->linkedStyleSheet ? &context->linkedStyleSheet : nullptr;
     // Selector matching may take work in proportion to the page, no more: a hostile
     // sheet would otherwise take time that grows with its size times the document's.
-    const PageStyle style(doc, loader, std::size_t{4'000'000} + 16 * utf8.size());
-    if (context && context->renderPage)
-        return context->renderPage(doc, root, style, utf8.size());
-    return collectInnerText(doc, root, style, utf8.size());
+    const std::size_t budget = std::size_t{4'000'000} + 16 * utf8.size();
+    // A page shown in part walks its tree itself: its <br>s stay elements.
+    const bool own = context && context->renderPage;
+    std::optional<HtmlDocument> doc(std::in_place, utf8, kMaxNestingDepth,
+                                    own ? BareLineBreaks::AsElements : BareLineBreaks::InText);
+    std::optional<PageStyle> style(std::in_place, *doc, loader, budget);
+    if (doc->lineBreaksInText() && style->mayStyleBare("br")) {
+        style.reset();
+        doc.emplace(utf8, kMaxNestingDepth, BareLineBreaks::AsElements);
+        style.emplace(*doc, loader, budget);
+    }
+    HtmlDocument::Node root = doc->body();
+    if (!root)
+        root = doc->documentElement();
+    if (!root)
+        return {};
+    if (own)
+        return context->renderPage(*doc, root, *style, utf8.size());
+    return collectInnerText(*doc, root, *style, utf8.size());
 }
 
 }  // namespace

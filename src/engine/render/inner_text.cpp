@@ -6,6 +6,7 @@
 #include "engine/render/inner_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 #include "common/ascii.h"
 
@@ -112,12 +115,17 @@ struct Box {
 // next string, so runs of counts merge to their largest (innerText step 4) and counts
 // at the start and at the end are dropped (innerText step 3). Empty strings never
 // start a line (innerText step 2). Collapsible white space between strings waits here
-// too, so it can be dropped at the end of a line.
+// too, so it can be dropped at the end of a line. Units are written to a small buffer
+// first and go to the text a buffer at a time.
 class LineBreakOutput {
 public:
     explicit LineBreakOutput(std::size_t reserve) { m_out.reserve(reserve); }
 
-    Text take() { return std::move(m_out); }
+    Text take()
+    {
+        flush();
+        return std::move(m_out);
+    }
 
     // A required line break count.
     void requireBreaks(std::uint8_t count)
@@ -138,8 +146,10 @@ public:
     // it are not at the start of a line.
     void atomicBoundary()
     {
-        if (m_pendingSpace)
-            emit(u" ");
+        if (m_pendingSpace) {
+            beginString();
+            put(u' ');
+        }
         m_pendingSpace = false;
         m_lineStart = false;
     }
@@ -156,35 +166,47 @@ public:
     void lineFeed()
     {
         m_pendingSpace = false;
-        emit(u"\n");
+        beginString();
+        put(u'\r');
+        put(u'\n');
         m_lineStart = true;
     }
 
-    void tab() { emit(u"\t"); }
+    void tab()
+    {
+        beginString();
+        put(u'\t');
+    }
 
     // A text node's text after the white-space processing rules (collection step 4).
     void text(std::string_view s, WhiteSpace ws);
 
 private:
+    static constexpr std::size_t kBuffer = 4096;
+
+    void put(char16_t c)
+    {
+        if (m_buffered == kBuffer)
+            flush();
+        m_buffer[m_buffered++] = c;
+    }
+
+    void flush()
+    {
+        m_out.append(m_buffer.data(), m_buffered);
+        m_buffered = 0;
+    }
+
     // Starts a non-empty string: required line breaks before it become line breaks.
     void beginString()
     {
         if (m_pendingBreaks) {
-            if (!m_out.empty())
-                for (int i = 0; i < m_pendingBreaks; ++i)
-                    m_out += u"\r\n";
+            if (m_buffered != 0 || !m_out.empty())
+                for (int i = 0; i < m_pendingBreaks; ++i) {
+                    put(u'\r');
+                    put(u'\n');
+                }
             m_pendingBreaks = 0;
-        }
-    }
-
-    void emit(std::u16string_view s)
-    {
-        beginString();
-        for (char16_t c : s) {
-            if (c == u'\n')
-                m_out += u"\r\n";
-            else
-                m_out.push_back(c);
         }
     }
 
@@ -192,11 +214,57 @@ private:
     {
         if (m_pendingSpace) {
             m_pendingSpace = false;
-            m_out.push_back(u' ');
+            put(u' ');
         }
     }
 
+    // A run of characters that are not white space, as UTF-16: a no-break space becomes
+    // a plain space, as a browser's plain-text copy gives it, and a NUL, which in the
+    // parser's text stands for a character reference out of Unicode's range, U+FFFD.
+    // A piece of up to kBuffer / 2 bytes at a time, ending at a character's end: no
+    // byte gives more than one unit, so the piece fits in the buffer once it is flushed.
+    void putRun(std::string_view run)
+    {
+        while (!run.empty()) {
+            std::size_t n = std::min(run.size(), kBuffer / 2);
+            if (n < run.size())
+                while (n > 1 && (static_cast<unsigned char>(run[n]) & 0xC0) == 0x80)
+                    --n;
+            if (m_buffered + n > kBuffer)
+                flush();
+            m_buffered += convertRun(run.substr(0, n), m_buffer.data() + m_buffered);
+            run.remove_prefix(n);
+        }
+    }
+
+    static std::size_t convertRun(std::string_view run, char16_t* out)
+    {
+        const auto* s = reinterpret_cast<const std::uint8_t*>(run.data());
+        const auto length = static_cast<std::int32_t>(run.size());
+        char16_t* const start = out;
+        for (std::int32_t k = 0; k < length;) {
+            if (s[k] < 0x80) {
+                *out++ = s[k] != 0 ? static_cast<char16_t>(s[k]) : u'\uFFFD';
+                ++k;
+                continue;
+            }
+            UChar32 c;
+            U8_NEXT_OR_FFFD(s, k, length, c);
+            if (c == 0xA0) {
+                *out++ = u' ';
+            } else if (U_IS_BMP(c)) {
+                *out++ = static_cast<char16_t>(c);
+            } else {
+                *out++ = U16_LEAD(c);
+                *out++ = U16_TRAIL(c);
+            }
+        }
+        return static_cast<std::size_t>(out - start);
+    }
+
     Text m_out;
+    std::array<char16_t, kBuffer> m_buffer;
+    std::size_t m_buffered = 0;
     std::uint8_t m_pendingBreaks = 0;
     bool m_pendingSpace = false;
     bool m_lineStart = true;
@@ -236,7 +304,7 @@ void LineBreakOutput::text(std::string_view s, WhiteSpace ws)
             if (preserve) {
                 beginString();
                 flushSpace();
-                m_out.push_back(static_cast<char16_t>(c == '\f' ? ' ' : c));
+                put(static_cast<char16_t>(c == '\f' ? ' ' : c));
                 m_lineStart = false;
             } else if (!m_lineStart) {
                 m_pendingSpace = true;
@@ -245,19 +313,10 @@ void LineBreakOutput::text(std::string_view s, WhiteSpace ws)
         }
         beginString();
         flushSpace();
-        // A run of characters that are not white space.
         size_t end = i;
         while (end < s.size() && !isAsciiSpace(s[end]))
             ++end;
-        const size_t from = m_out.size();
-        appendUtf8(m_out, s.substr(i, end - i));
-        for (size_t k = from; k < m_out.size(); ++k) {
-            if (m_out[k] == 0xA0)
-                m_out[k] = u' ';  // a browser's plain-text copy gives a plain space
-            else if (m_out[k] == 0)
-                m_out[k] = 0xFFFD;  // a NUL in the parser's text stands for a character
-                                    // reference out of Unicode's range
-        }
+        putRun(s.substr(i, end - i));
         i = end;
         m_lineStart = false;
     }
@@ -265,11 +324,13 @@ void LineBreakOutput::text(std::string_view s, WhiteSpace ws)
 
 class InnerTextCollector {
 public:
-    // Most of a page's bytes are usually its text; UTF-8 takes one to three bytes for
-    // each UTF-16 unit.
+    // The text takes at most one UTF-16 unit for each byte of the page (more only where
+    // line breaks outnumber the bytes that make them, as in a <pre> of blank lines).
+    // That much room is reserved at once: only the part written is ever touched, and the
+    // text is never copied as it grows.
     InnerTextCollector(const HtmlDocument& doc, const PageStyle& style, std::size_t sizeHint,
                        const NodeFilter& leaveOut)
-        : m_doc(doc), m_style(style), m_natures(natureTable()), m_leaveOut(leaveOut), m_out(sizeHint / 3)
+        : m_doc(doc), m_style(style), m_natures(natureTable()), m_leaveOut(leaveOut), m_out(sizeHint)
     {
     }
 
@@ -336,11 +397,9 @@ private:
                 // nothing; step 4: its text after white-space processing and
                 // text-transform.
                 if (f.ctx.style.visible && f.ctx.filter == ChildFilter::All && (!f.ctx.style.inSvg || f.ctx.svgText)) {
-                    if (f.ctx.style.transform == Transform::None)
-                        m_out.text(HtmlDocument::text(c), f.ctx.style.whiteSpace);
-                    else
-                        m_out.text(transformed(HtmlDocument::text(c), f.ctx.style.transform, f.ctx.style.lang),
-                                   f.ctx.style.whiteSpace);
+                    TextPieces pieces(*this, f.ctx);
+                    m_doc.readText(c, pieces);
+                    pieces.finish();
                 }
                 break;
             default:
@@ -348,6 +407,57 @@ private:
             }
         }
     }
+
+    // A text node's text, and the <br>s the parser left in it (each a line feed, as the
+    // element gives: its box is the text's, visible when the text is). Where each piece
+    // between them must be treated as the text node it stands for (text-transform, white
+    // space between table parts), the pieces are gathered first.
+    class TextPieces : public HtmlTextReader {
+    public:
+        TextPieces(InnerTextCollector& collector, const Context& ctx)
+            : m_collector(collector), m_ctx(ctx),
+              m_gather(ctx.style.transform != Transform::None || ctx.tableWrapper)
+        {
+        }
+
+        void text(std::string_view piece) override
+        {
+            if (m_gather)
+                m_node.append(piece);
+            else
+                m_collector.m_out.text(piece, m_ctx.style.whiteSpace);
+        }
+
+        void lineBreak() override
+        {
+            finish();
+            m_collector.m_out.lineFeed();
+        }
+
+        // The gathered piece, as a text node of its own.
+        void finish()
+        {
+            if (!m_gather)
+                return;
+            // White space alone between table parts gets no box.
+            const bool blank = std::all_of(m_node.begin(), m_node.end(), isAsciiSpace);
+            if (!(blank && m_ctx.tableWrapper)) {
+                if (m_ctx.style.transform == Transform::None)
+                    m_collector.m_out.text(m_node, m_ctx.style.whiteSpace);
+                else
+                    m_collector.m_out.text(
+                        m_collector.transformed(m_node, m_ctx.style.transform, m_ctx.style.lang),
+                        m_ctx.style.whiteSpace);
+            }
+            m_node.clear();
+        }
+
+    private:
+        InnerTextCollector& m_collector;
+        const Context& m_ctx;
+        const bool m_gather;
+        std::string m_node;
+    };
 
     // The locale whose case rules apply to a `lang` value. Case mapping depends on the
     // language alone, so only the primary subtag (at most 8 letters) is read, and one

@@ -68,6 +68,13 @@ public:
 
     void addSheet(std::string_view css);
 
+    // Whether a rule may apply to an element of this (lower-case) name that has no
+    // attributes: one whose last compound names it alone, or any element.
+    bool mayApplyToBare(std::string_view tag) const
+    {
+        return !m_universal.empty() || m_byTag.find(std::string(tag)) != m_byTag.end();
+    }
+
     // Adds the declarations of the rules that match element `n` to `normal` and
     // `important`, lowest specificity first.
     void match(const HtmlDocument& doc, HtmlDocument::Node n, StyleDeclarations& normal,
