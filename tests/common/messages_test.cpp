@@ -154,6 +154,56 @@ TEST(Messages, EveryChineseTextOfTheSourcesHasAnEnglishEntry)
     EXPECT_GT(checked, 150u);
 }
 
+// English words of a Chinese text that are not names: what the user types (options,
+// paths, file name extensions, values such as gb18030 or crlf), acronyms (GBK, EPUB, ZIP)
+// and the names of products, formats and keys.
+std::vector<std::string> englishWords(const std::string& text)
+{
+    static const std::set<std::string> names = {
+        "Alt",  "DjVu", "Excel", "FictionBook", "Office", "OpenCC", "OpenDocument", "PowerPoint", "Print",
+        "Replica", "Sorvane", "Tab", "Word", "Mobipocket", "chap", "crlf", "lf", "gb", "gbk", "utf", "none",
+        "sorvane", "cp", "sp", "tw", "twp", "true", "false", "rtf", "gzip", "man", "content", "opf", "piece",
+        "table", "body", "cli", "conf", "rules", "txt", "http", "www"};
+    std::vector<std::string> words;
+    std::istringstream tokens(text);
+    for (std::string token; tokens >> token;) {
+        if (token.find('/') != std::string::npos)
+            continue;
+        for (std::size_t i = 0; i < token.size();) {
+            std::size_t end = i;
+            while (end < token.size() && std::isalpha(static_cast<unsigned char>(token[end])))
+                ++end;
+            const std::string word = token.substr(i, end - i);
+            const bool typed = i > 0 && (token[i - 1] == '-' || token[i - 1] == '.' || token[i - 1] == '$');
+            const bool acronym = std::all_of(word.begin(), word.end(), [](char c) { return std::isupper(c) || c == '_'; });
+            if (word.size() >= 2 && !typed && !acronym && names.count(word) == 0)
+                words.push_back(word);
+            i = std::max(end, i + 1);
+        }
+    }
+    return words;
+}
+
+// Every text of the catalogue, the windows' and the messages', is whole in each language:
+// the English holds no Chinese, the Chinese no English words but names. The help of both
+// programs keeps its English usage line beside the Chinese, as it always has.
+TEST(Messages, EveryTextIsWholeInEachLanguage)
+{
+    const std::vector<Entry> entries = translationFile();
+    const std::vector<std::string> bilingual = {"用法: sorvane", "sorvane: 未知的选项 / unknown option"};
+    std::size_t checked = 0;
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(e.context + ": " + e.source);
+        EXPECT_FALSE(e.english.empty());
+        EXPECT_FALSE(hasChinese(e.english)) << e.english;
+        if (std::any_of(bilingual.begin(), bilingual.end(), [&](const std::string& b) { return e.source.starts_with(b); }))
+            continue;
+        EXPECT_EQ(englishWords(e.source), std::vector<std::string>());
+        ++checked;
+    }
+    EXPECT_GT(checked, 300u);
+}
+
 TEST(Messages, EveryTemplateIsFoundAgainInTheMessagesItBuilds)
 {
     const std::vector<std::string> parts = {"/书/甲.htm", "/书/乙.htm", "3", "4", "5", "6", "7", "8", "9"};
