@@ -104,7 +104,12 @@ Result<MobiBook> openMobiBook(std::string_view bytes)
     if (!mobi_is_kf8(m.get())) {
         // An old-style book's text is one page as it stands; its links point at byte
         // offsets, which give no text, so they are left as they are.
-        std::string text(mobi_get_text_maxsize(m.get()), '\0');
+        // The library's bound on the text, from the record count and the largest record
+        // it allows; "not set" (the largest size_t of 32 bits) when it cannot tell.
+        const std::size_t bound = mobi_get_text_maxsize(m.get());
+        if (bound == MOBI_NOTSET || bound > allowed)
+            return mobiError("MOBI 电子书已损坏或不完整，无法读取");
+        std::string text(bound, '\0');
         std::size_t length = text.size();
         const MOBI_RET got = mobi_get_rawml(m.get(), text.data(), &length);
         if (got == MOBI_FILE_ENCRYPTED)
