@@ -951,6 +951,18 @@ not be read. See man sorvane-cli.</translation>
         <source>在 %1 中找不到它</source>
         <translation>it is not in %1</translation>
     </message>
+    <message>
+        <source>这个 Office 文档已加密，无法读取；请先在原来的程序中去掉密码</source>
+        <translation>This Office document is encrypted and cannot be read; remove the password in the program that made it first</translation>
+    </message>
+    <message>
+        <source>这是 Word 2.0 格式的文档，太旧，无法读取</source>
+        <translation>This is a Word 2.0 document, too old to be read</translation>
+    </message>
+    <message>
+        <source>Word 文档的文件信息块已损坏（正文的位置不对）</source>
+        <translation>The file information block of the Word document is damaged (the text is not where it says)</translation>
+    </message>
 </context>
 <context>
     <name>sorvane::ui::DirListBox</name>

@@ -133,6 +133,8 @@ struct CliOptions {
     rlim_t fileSizeLimit = RLIM_INFINITY;   // as "ulimit -f" would set it
     std::string stdoutPath;                 // standard output goes here when set (e.g. /dev/full)
     unsigned timeLimitSeconds = 120;        // killed by SIGALRM after this long
+    rlim_t addressSpaceLimit = RLIM_INFINITY;  // as "ulimit -v" would set it (ignored under
+                                               // the sanitizers, which reserve terabytes)
 };
 
 inline CliOptions inFolder(const std::filesystem::path& folder)
@@ -180,6 +182,11 @@ inline CliRun runCli(const std::vector<std::string>& args, const CliOptions& opt
         ::getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = options.fileSizeLimit;
         ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (!kSanitized && options.addressSpaceLimit != RLIM_INFINITY) {
+            ::getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = options.addressSpaceLimit;
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
         ::alarm(options.timeLimitSeconds);
         ::execv(raw[0], raw.data());
         ::_exit(127);

@@ -104,14 +104,22 @@ Result<MobiBook> openMobiBook(std::string_view bytes)
     if (!mobi_is_kf8(m.get())) {
         // An old-style book's text is one page as it stands; its links point at byte
         // offsets, which give no text, so they are left as they are.
-        std::string text(mobi_get_text_maxsize(m.get()), '\0');
-        std::size_t length = text.size();
-        const MOBI_RET got = mobi_get_rawml(m.get(), text.data(), &length);
+        // The library's bound on the text, from the record count and the largest record
+        // it allows; "not set" (the largest size_t of 32 bits) when it cannot tell.
+        const std::size_t bound = mobi_get_text_maxsize(m.get());
+        if (bound == MOBI_NOTSET || bound > allowed)
+            return mobiError("MOBI 电子书已损坏或不完整，无法读取");
+        // Left unfilled: the library writes the length it reports, and a bound far above
+        // the real text then costs no more than the pages written.
+        std::unique_ptr<char[]> buffer(new char[bound + 1]);
+        std::size_t length = bound;
+        const MOBI_RET got = mobi_get_rawml(m.get(), buffer.get(), &length);
         if (got == MOBI_FILE_ENCRYPTED)
             return mobiError("这本书有 DRM 加密保护，无法读取");
         if (got != MOBI_SUCCESS)
             return mobiError("MOBI 电子书已损坏，无法读取其中的文字");
-        text.resize(std::min(length, text.size()));
+        std::string text(buffer.get(), std::min(length, bound));
+        buffer.reset();
         book.encoding = m->mh && m->mh->text_encoding && *m->mh->text_encoding == MOBI_CP1252 ? "windows-1252" : "UTF-8";
         book.pages.push_back(std::move(text));
     } else {

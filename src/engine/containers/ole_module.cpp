@@ -74,9 +74,25 @@ void closeFile(void* file)
     delete static_cast<File*>(file);
 }
 
+// A stream of the root storage by name. Compound files compare names without regard to
+// case, and some writers store "worddocument" or "WORDDOCUMENT"; the library's own
+// lookup is exact, so an exact match is tried first and then every child.
+GsfInput* childByName(GsfInfile* root, const char* name)
+{
+    if (GsfInput* exact = gsf_infile_child_by_name(root, name))
+        return exact;
+    const int children = gsf_infile_num_children(root);
+    for (int i = 0; i < children; ++i) {
+        const char* childName = gsf_infile_name_by_index(root, i);
+        if (childName && g_ascii_strcasecmp(childName, name) == 0)
+            return gsf_infile_child_by_index(root, i);
+    }
+    return nullptr;
+}
+
 bool stream(void* file, const char* name, std::int64_t* size)
 {
-    GsfPtr<GsfInput> child(gsf_infile_child_by_name(static_cast<File*>(file)->root.get(), name));
+    GsfPtr<GsfInput> child(childByName(static_cast<File*>(file)->root.get(), name));
     if (!child)
         return false;
     *size = gsf_input_size(child.get());
@@ -85,7 +101,7 @@ bool stream(void* file, const char* name, std::int64_t* size)
 
 bool readStream(void* file, const char* name, char* buffer, std::uint64_t size)
 {
-    GsfPtr<GsfInput> child(gsf_infile_child_by_name(static_cast<File*>(file)->root.get(), name));
+    GsfPtr<GsfInput> child(childByName(static_cast<File*>(file)->root.get(), name));
     if (!child)
         return false;
     std::uint64_t done = 0;

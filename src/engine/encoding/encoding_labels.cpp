@@ -290,4 +290,33 @@ std::optional<std::string> prescanMetaCharset(std::string_view bytes)
     return std::nullopt;
 }
 
+std::string encodingForLanguageId(std::uint32_t lcid)
+{
+    const std::uint32_t language = lcid & 0xFFFF;
+    switch (language) {
+    case 0x0404:  // Taiwan
+    case 0x0C04:  // Hong Kong
+    case 0x1404:  // Macao
+        return "big5";
+    default:
+        break;
+    }
+    static const struct {
+        std::uint16_t primary;
+        const char* label;
+    } table[] = {
+        {0x04, "gbk"},          {0x11, "shift_jis"},    {0x12, "euc-kr"},       {0x1E, "windows-874"},
+        {0x2A, "windows-1258"}, {0x19, "windows-1251"}, {0x22, "windows-1251"}, {0x23, "windows-1251"},
+        {0x02, "windows-1251"}, {0x2F, "windows-1251"}, {0x05, "windows-1250"}, {0x15, "windows-1250"},
+        {0x0E, "windows-1250"}, {0x18, "windows-1250"}, {0x1B, "windows-1250"}, {0x24, "windows-1250"},
+        {0x1A, "windows-1250"}, {0x08, "windows-1253"}, {0x1F, "windows-1254"}, {0x0D, "windows-1255"},
+        {0x01, "windows-1256"}, {0x29, "windows-1256"}, {0x20, "windows-1256"}, {0x25, "windows-1257"},
+        {0x26, "windows-1257"}, {0x27, "windows-1257"},
+    };
+    for (const auto& row : table)
+        if ((language & 0x3FF) == row.primary)
+            return row.label;
+    return "windows-1252";
+}
+
 }  // namespace sorvane

@@ -2,6 +2,7 @@
 // Encoding labels as browsers read them, and the <meta> prescan that finds the label a
 // page declares.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +23,10 @@ std::optional<std::string> prescanMetaCharset(std::string_view bytes);
 // The charset value of a Content-Type style string ("text/html; charset=gbk" gives
 // "gbk"), or nothing.
 std::optional<std::string> charsetFromContent(std::string_view content);
+
+// The encoding label for a Windows language id ("gbk" for 0x0804, "big5" for 0x0404);
+// windows-1252 for languages without a code page of their own. Help books and Word 6
+// and 95 documents store their text in the code page of their language.
+std::string encodingForLanguageId(std::uint32_t lcid);
 
 }  // namespace sorvane

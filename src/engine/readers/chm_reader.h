@@ -10,10 +10,6 @@
 
 namespace sorvane {
 
-// The encoding label for a Windows language id ("gbk" for 0x0804, "big5" for 0x0404);
-// windows-1252 for languages without a code page of their own.
-std::string encodingForLanguageId(std::uint32_t lcid);
-
 // Renders the book; damaged topics are left out and named in `problems`. Fails with
 // BadInput when the book cannot be opened or no topic could be read, Unreadable when no
 // memory could be had for it.

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "io/codepage.h"
+#include "engine/encoding/encoding_detect.h"
+#include "engine/encoding/encoding_labels.h"
 #include "engine/readers/doc_block_text.h"
 #include "engine/readers/doc_list_table.h"
 #include "engine/containers/ole_compound_file.h"
@@ -23,6 +25,22 @@ constexpr std::uint64_t kMaxStreamSize = std::uint64_t{512} << 20;
 
 constexpr std::uint16_t kWordIdent = 0xA5EC;
 constexpr std::uint16_t kWord97Fib = 0x00C1;
+
+// Word 6 and Word 95 write file information blocks of versions 101 to 105 (most with the
+// identifier 0xA5DC), their text one byte a character or two in the code page of the
+// document's language, and no table stream: the piece table of a document saved
+// quickly lies in the WordDocument stream, one that was not has its text in one run.
+constexpr std::uint16_t kWord6Ident = 0xA5DC;
+constexpr std::uint16_t kWord6IdentAlternate = 0xA699;
+constexpr std::uint16_t kWord6FirstFib = 101;
+constexpr std::uint16_t kWord6LastFib = 105;
+constexpr std::size_t kWord6Lid = 0x06;
+constexpr std::uint16_t kWord6FlagComplex = 0x0004;
+constexpr std::size_t kWord6FcMin = 0x18;
+constexpr std::size_t kWord6FcMac = 0x1C;
+// ccpText, ccpFtn, ccpHdd, ccpMcr, ccpAtn and ccpEdn, one after the other.
+constexpr std::size_t kWord6CcpText = 0x34;
+constexpr std::size_t kWord6FcClx = 0x160;
 
 // Offsets and indexes in the file information block.
 constexpr std::size_t kFibFlags = 0x0A;
@@ -111,7 +129,9 @@ struct Piece {
 };
 
 // The piece table: where each range of characters is stored, and how.
-Result<std::vector<Piece>> readPieces(const Bytes& table, std::uint32_t fcClx, std::uint32_t lcbClx)
+// `narrow`: every piece holds one byte a position at its plain offset, as in Word 6 and 95.
+Result<std::vector<Piece>> readPieces(const Bytes& table, std::uint32_t fcClx, std::uint32_t lcbClx,
+                                      bool narrow = false)
 {
     const Error damaged{ErrorCode::BadInput, "Word 文档的文本索引（piece table）已损坏", {}};
     if (!table.has(fcClx, lcbClx))
@@ -134,8 +154,8 @@ Result<std::vector<Piece>> readPieces(const Bytes& table, std::uint32_t fcClx, s
         p.cpStart = table.u32(pos + 4 * i);
         p.cpEnd = table.u32(pos + 4 * (i + 1));
         const std::uint32_t fc = table.u32(pos + 4 * (n + 1) + 8 * i + 2);
-        p.compressed = (fc & 0x40000000u) != 0;
-        p.fc = p.compressed ? (fc & 0x3FFFFFFFu) / 2 : (fc & 0x3FFFFFFFu);
+        p.compressed = narrow || (fc & 0x40000000u) != 0;
+        p.fc = narrow ? fc : p.compressed ? (fc & 0x3FFFFFFFu) / 2 : (fc & 0x3FFFFFFFu);
         if (p.cpEnd > p.cpStart)
             pieces.push_back(p);
     }
@@ -341,6 +361,10 @@ public:
     {
     }
 
+    // The encoding of pieces stored one byte a position: windows-1252 in Word 97 and later,
+    // the code page of the document's language in Word 6 and 95.
+    void setNarrowEncoding(std::string encoding) { m_narrowEncoding = std::move(encoding); }
+
     // The list tables and the paragraphs that belong to lists, for their numbers.
     void setLists(DocListTable lists, std::vector<ListParagraph> paragraphs)
     {
@@ -404,8 +428,10 @@ private:
         m_budget -= available;
         const std::string_view bytes = m_doc.slice(static_cast<std::size_t>(offset), static_cast<std::size_t>(available * unit));
         if (p.compressed) {
-            // 8-bit pieces hold windows-1252 characters, whatever the document's language.
-            const Text text = decodeWith("windows-1252", bytes).value_or(Text());
+            // A double-byte code page gives fewer characters than positions; the
+            // positions then only matter for piece and part boundaries, which Word 6
+            // and 95 keep between characters.
+            const Text text = decodeWith(m_narrowEncoding, bytes).value_or(Text());
             for (std::size_t i = 0; i < text.size() && i < available; ++i)
                 collect(text[i], static_cast<std::uint32_t>(offset + i), start + static_cast<std::uint32_t>(i));
         } else {
@@ -565,6 +591,7 @@ private:
     }
 
     const Bytes& m_doc;
+    std::string m_narrowEncoding = "windows-1252";
     std::vector<Piece> m_pieces;
     std::vector<FcRange> m_hidden;
     std::vector<FcRange> m_rowEnds;
@@ -586,6 +613,81 @@ private:
     std::size_t m_noteIndex = 0;
 };
 
+bool isWord6(const Bytes& doc)
+{
+    const std::uint16_t ident = doc.u16(0);
+    const std::uint16_t nFib = doc.u16(2);
+    return (ident == kWord6Ident || ident == kWord6IdentAlternate) && nFib >= kWord6FirstFib &&
+           nFib <= kWord6LastFib && doc.size() > kWord6FcClx + 8;
+}
+
+// The code page of a Word 6 or 95 document's text. The language the file names is the
+// language of the Word that saved it, and an English Word wrote Russian or Czech text in
+// the code page of its fonts, so a Western language only stands when the text's own
+// bytes do not read plainly as another code page.
+std::string word6Encoding(const Bytes& doc, const std::vector<Piece>& pieces)
+{
+    std::string byLanguage = encodingForLanguageId(doc.u16(kWord6Lid));
+    if (byLanguage != "windows-1252")
+        return byLanguage;
+    constexpr std::size_t kSample = 64 * 1024;
+    std::string sample;
+    for (const Piece& p : pieces) {
+        if (sample.size() >= kSample || p.fc >= doc.size())
+            break;
+        sample.append(doc.slice(p.fc, std::min<std::size_t>(p.cpEnd - p.cpStart, kSample - sample.size())));
+    }
+    if (std::none_of(sample.begin(), sample.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return byLanguage;
+    const DocumentEncoding detected = detectEncoding(sample);
+    return detected.source == DocumentEncoding::Source::Detector ? detected.name : byLanguage;
+}
+
+// The text of a Word 6 or Word 95 document: the main text, then footnotes and endnotes
+// (unnumbered: their references are in tables this reader does not take), with tables,
+// fields' shown results and line breaks as in later versions. Hidden text and list
+// numbers are kept in property formats of their own and are not read.
+Result<Text> word6Text(const Bytes& doc)
+{
+    if (doc.u16(kFibFlags) & kFlagEncrypted)
+        return Error{ErrorCode::BadInput, "这个 Word 文档已加密，无法读取；请先在字处理程序中去掉密码", {}};
+    std::uint64_t ccp[6];
+    for (std::size_t i = 0; i < 6; ++i)
+        ccp[i] = doc.u32(kWord6CcpText + 4 * i);
+    std::vector<Piece> pieces;
+    if (doc.u16(kFibFlags) & kWord6FlagComplex) {
+        Result<std::vector<Piece>> complex = readPieces(doc, doc.u32(kWord6FcClx), doc.u32(kWord6FcClx + 4), true);
+        if (!complex)
+            return complex.error();
+        pieces = std::move(*complex);
+    } else {
+        const std::uint32_t fcMin = doc.u32(kWord6FcMin);
+        const std::uint32_t fcMac = doc.u32(kWord6FcMac);
+        if (fcMac < fcMin || fcMac > doc.size())
+            return Error{ErrorCode::BadInput, "Word 文档的文件信息块已损坏（正文的位置不对）", {}};
+        pieces.push_back({0, fcMac - fcMin, fcMin, true});
+    }
+    const std::string encoding = word6Encoding(doc, pieces);
+    WordReader reader(doc, std::move(pieces), {}, {});
+    reader.setNarrowEncoding(encoding);
+    const auto cp = [](std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX)); };
+    const std::uint64_t text = ccp[0];
+    const std::uint64_t footnotes = text + ccp[1];
+    const std::uint64_t endnotesStart = footnotes + ccp[2] + ccp[3] + ccp[4];
+    const std::uint64_t endnotesEnd = endnotesStart + ccp[5];
+    DocBlockText body;
+    reader.read(0, cp(text), WordReader::Part::Body, body);
+    DocBlockText notes;
+    reader.read(cp(text), cp(footnotes), WordReader::Part::Footnotes, notes);
+    notes.endBlock(2);
+    reader.read(cp(endnotesStart), cp(endnotesEnd), WordReader::Part::Endnotes, notes);
+    if (!notes.empty()) {
+        body.endBlock(2);
+        body.text(notes.take());
+    }
+    return body.take();
+}
+
 }  // namespace
 
 bool isWordDocument(const OleCompoundFile& file)
@@ -606,6 +708,8 @@ Result<Text> docText(const OleCompoundFile& file)
     if (!docStream)
         return docStream.error();
     const Bytes doc(*docStream);
+    if (isWord6(doc))
+        return word6Text(doc);
     Result<Fib> fib = readFib(doc);
     if (!fib)
         return fib.error();

@@ -1,6 +1,7 @@
 #include "engine/readers/reader_table.h"
 
 #include "common/ascii.h"
+#include "engine/containers/ole_compound_file.h"
 #include "engine/containers/zip_archive.h"
 #include "engine/readers/chm_reader.h"
 #include "engine/readers/doc_reader.h"
@@ -52,6 +53,21 @@ bool isCompoundFile(DocumentProbe& p)
     return p.startsWith(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
 }
 
+// An encrypted DOCX, XLSX or PPTX is a compound file that holds the encrypted package.
+bool isEncryptedPackage(DocumentProbe& p)
+{
+    if (!isCompoundFile(p))
+        return false;
+    const Result<OleCompoundFile*> file = p.compoundFile();
+    return file && (*file)->hasStream("EncryptedPackage");
+}
+
+// Word for Windows 2.0 wrote no compound file: its own header, then the text.
+bool isWord2(DocumentProbe& p)
+{
+    return p.extension() == ".doc" && p.startsWith("\xDB\xA5");
+}
+
 bool isImage(DocumentProbe& p)
 {
     return p.startsWith("\x89PNG\r\n\x1A\n") || p.startsWith("\xFF\xD8\xFF") || p.startsWith("GIF87a") ||
@@ -78,6 +94,8 @@ const std::vector<DocumentReader>& documentReaders()
     // other archive, then formats recognised only to say what they are. Loose pages and
     // plain text are not rows: they are what remains.
     static const std::vector<DocumentReader> table = {
+        {"encrypted Office", isEncryptedPackage, "", nullptr,
+         "这个 Office 文档已加密，无法读取；请先在原来的程序中去掉密码"},
         mhtReader(),
         epubReader(),
         chmReader(),
@@ -89,6 +107,7 @@ const std::vector<DocumentReader>& documentReaders()
         mobiReader(),
         {"CBZ", isComicZip, "", nullptr, "这是一个漫画压缩包（CBZ），里面是页面图片，没有文字，无法读取"},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取"},
+        {"Word 2", isWord2, "", nullptr, "这是 Word 2.0 格式的文档，太旧，无法读取"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
         {"DjVu", isDjvu, "", nullptr, "这是一个 DjVu 文档（扫描的页面图片），无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/containers/zip_archive.h"
+#include "engine/encoding/encoding_labels.h"
 #include "engine/readers/chm_reader.h"
 #include "engine/readers/readable_names.h"
 #include "engine/readers/reader_table.h"
@@ -140,6 +141,11 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         {"cut.chm", "ITSF\x03\0\0\0`\0\0\0", ErrorCode::BadInput, "CHM"},
         {"zeros.chm", "ITSF" + std::string(4096, '\0'), ErrorCode::BadInput, "CHM"},
         {"comic.cbz", kOtherZip, ErrorCode::BinaryInput, "CBZ"},
+        {"ancient.doc", std::string("\xDB\xA5\x2D\x00", 4) + std::string(508, '\0'), ErrorCode::BinaryInput,
+         "Word 2.0"},
+        {"locked.docx",
+         test::readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "encrypted-package.docx"),
+         ErrorCode::BinaryInput, "已加密"},
         {"comic.cbr", "Rar!\x1A\x07\x01\0", ErrorCode::BinaryInput, "CBR"},
         {"scan.djvu", std::string("AT&TFORM\0\0\0\x10" "DJVU", 16), ErrorCode::BinaryInput, "DjVu"},
         {"locked.mobi", test::readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / "drm-locked.mobi"),
