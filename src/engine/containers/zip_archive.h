@@ -42,8 +42,9 @@ public:
     const std::vector<ZipMember>& members() const { return m_members; }
     // The index of the member stored under exactly this name.
     std::optional<std::size_t> find(std::string_view name) const;
-    // The same, ignoring ASCII case (some books are packed with names in another case
-    // than their links use).
+    // The same, ignoring ASCII case and Unicode composition (some books are packed with
+    // names in another case than their links use, or write "ü" as "u" and a combining
+    // mark where the file system stored one character).
     std::optional<std::size_t> findNoCase(std::string_view name) const;
 
     // The inflated content of a member. Fails with BadInput when the member is larger
