@@ -63,18 +63,19 @@ public:
     Result<Text> run()
     {
         if (Result<std::string> styles = m_archive.read("styles.xml"))
-            if (auto doc = X::parse(*styles)) {
+            if (auto doc = X::parseWithin(std::move(*styles), expansionAllowance(m_archive.archiveSize()))) {
                 collectHiddenStyles((*doc)->root(), m_hiddenStyles);
                 m_numbering.read((*doc)->root());
             }
         Result<std::string> xml = m_archive.read("content.xml");
         if (!xml)
             return Error{ErrorCode::BadInput, "OpenDocument 文档的正文无法读取：" + xml.error().message, {}};
-        auto doc = X::parse(*xml);
+        const std::size_t allowance = expansionAllowance(m_archive.archiveSize());
+        auto doc = X::parseWithin(std::move(*xml), allowance);
         if (!doc)
             return Error{ErrorCode::BadInput, "OpenDocument 文档的正文无法读取：" + doc.error().message, {}};
-        xml->clear();
-        xml->shrink_to_fit();
+        if ((*doc)->cutShort() && m_problems)
+            m_problems->push_back(partCutShortProblem("OpenDocument 文档的正文", allowance));
         const Node root = (*doc)->root();
         collectHiddenStyles(root, m_hiddenStyles);
         m_numbering.read(root);
