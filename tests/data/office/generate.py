@@ -580,7 +580,11 @@ odt_lists_styles = ('<?xml version="1.0" encoding="UTF-8"?><office:document-styl
     + odt_level("outline-level-style", 1, "space", fmt="一, 二, 三, ...", prefix="第", suffix="章")
     + odt_level("outline-level-style", 2, fmt="1", display="2")
     + odt_level("outline-level-style", 3, fmt="") +
-    '</text:outline-style></office:styles></office:document-styles>')
+    '</text:outline-style><text:list-style style:name="LS">' + odt_level(NUM, 1, fmt="1", suffix=".") +
+    '</text:list-style>'
+    '<style:style style:name="Numbered" style:family="paragraph" style:list-style-name="LS"/>'
+    '<style:style style:name="Plain" style:family="paragraph" style:parent-style-name="Numbered" '
+    'style:list-style-name=""/></office:styles></office:document-styles>')
 odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content ' + ODT_NS + '>'
     '<office:automatic-styles>'
     '<text:list-style style:name="L1">'
@@ -593,7 +597,8 @@ odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-c
     + odt_level(BUL, 3, bullet="\uf0b7", font="Symbol") +
     '</text:list-style><text:list-style style:name="L3">'
     + odt_level(NUM, 1, fmt="A", start="26") +
-    '</text:list-style></office:automatic-styles><office:body><office:text>'
+    '</text:list-style><style:style style:name="P1" style:family="paragraph" style:parent-style-name="Numbered"/>'
+    '</office:automatic-styles><office:body><office:text>'
     '<text:h text:outline-level="1">归来</text:h>'
     '<text:p>正文。</text:p>'
     '<text:h text:outline-level="2">小节</text:h>'
@@ -616,7 +621,13 @@ odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-c
     + odt_list("L2", [odt_item(tp("Bullet 1")),
                       odt_item(odt_list(None, [odt_item(tp("Sub")),
                                                odt_item(odt_list(None, [odt_item(tp("Deep"))]))]))])
-    + odt_list("L3", [odt_item(tp("zed")), odt_item(tp("double"))]) +
+    + odt_list("L3", [odt_item(tp("zed")), odt_item(tp("double"))])
+    # Numbered through the paragraph style's list style (its own, or its parent's) as
+    # one list outside any text:list, unless a style says none; inside a list that names
+    # no style, the paragraph style's list style numbers that list.
+    + '<text:p text:style-name="Numbered">样式编号一</text:p><text:p text:style-name="P1">样式编号二</text:p>'
+    '<text:p text:style-name="Plain">不编号</text:p><text:p text:style-name="Numbered">样式编号三</text:p>'
+    + odt_list(None, [odt_item('<text:p text:style-name="P1">列表里的样式</text:p>')]) +
     '</office:text></office:body></office:document-content>')
 write("odt-lists", "input.odt", zip_write([("content.xml", odt_lists_content), ("styles.xml", odt_lists_styles),
                                           odt_members[2]], "application/vnd.oasis.opendocument.text"), [
@@ -650,7 +661,14 @@ write("odt-lists", "input.odt", zip_write([("content.xml", odt_lists_content), (
     "◦Sub",
     "•\tDeep",
     "Z\tzed",
-    "AA\tdouble"])
+    "AA\tdouble",
+    "1.\t样式编号一",
+    "2.\t样式编号二",
+    "",
+    "不编号",
+    "",
+    "3.\t样式编号三",
+    "1.\t列表里的样式"])
 
 
 # Lists numbered from the list table, as a word processor writes them in code page 936:
