@@ -443,6 +443,9 @@ const std::vector<Family>& families()
         {"rtf nested groups", [](std::size_t b) { return fill(b, "{\\rtf1\\ansi ", "{x"); }, renderAsFile<kRtfName>},
         {"rtf hex escapes", [](std::size_t b) { return fill(b, "{\\rtf1\\ansicpg936 ", "\\'c4\\'e3\\par "); },
          renderAsFile<kRtfName>},
+        {"rtf numbered paragraphs",
+         [](std::size_t b) { return fill(b, "{\\rtf1\\ansi ", "\\pard{\\*\\pn\\pnlvl3\\pnucrm{\\pntxta .}}x\\par "); },
+         renderAsFile<kRtfName>},
         {"mht many parts",
          [](std::size_t b) {
              return fill(b, "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"B\"\r\n\r\n",

@@ -708,6 +708,28 @@ write("rtf-lists", "input.rtf", ("".join([
     "\\pard\\ls2\\ilvl0\\f0 Bullet 1\\par\r\n",
     "\\pard\\ls2\\ilvl1\\f0 ", g("子项"), "\\par\r\n",
     "\\pard\\plain\\f0 ", g("共"), "\\'a0", g("两项"), "\\par\r\n",
+    # The older paragraph numbering (\\pn) without the writer's \\pntext: simple
+    # numbering that a continuation paragraph does not break and a plain one restarts,
+    # text around the number, a Symbol bullet, a section's outline levels, and a
+    # paragraph whose \\pntext gives its number.
+    "\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360\\pnhang{\\pntxta .}}\\fi-360\\li360\\f0 ",
+    g("旧式编号一"), "\\par\r\n",
+    g("旧式编号二"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlcont}\\li360\\f0 ", g("续段"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360\\pnhang{\\pntxta .}}\\fi-360\\li360\\f0 ",
+    g("旧式编号三"), "\\par\r\n",
+    "\\pard\\f0 ", g("不编号"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlbody\\pndbnum\\pnstart1{\\pntxta \\'a1\\'a2}}\\f0 ", g("重新编号"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4{\\pntxtb (}{\\pntxta )}}\\f0 four\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent360{\\pntxtb \\'b7}}\\f0 bullet\\par\r\n",
+    "{\\*\\pnseclvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}",
+    "{\\*\\pnseclvl2\\pnucltr\\pnstart1\\pnindent720\\pnhang{\\pntxta )}}\r\n",
+    "\\pard{\\*\\pn\\pnlvl1}\\f0 Heading A\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl2}\\f0 Sub a\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl2}\\f0 Sub b\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl1}\\f0 Heading B\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl2}\\f0 Sub a again\\par\r\n",
+    "{\\pntext\\f0 9.\\tab}\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}\\f0 ", g("自带编号"), "\\par\r\n",
     "}\r\n"]).encode("ascii")), [
     "安装说明",
     "",
@@ -720,7 +742,24 @@ write("rtf-lists", "input.rtf", ("".join([
     "•\tBullet 1",
     "▪\t子项",
     "",
-    "共 两项"])
+    "共 两项",
+    "",
+    "1.\t旧式编号一",
+    "2.\t旧式编号二",
+    "续段",
+    "3.\t旧式编号三",
+    "",
+    "不编号",
+    "",
+    "一、\t重新编号",
+    "(iv)\tfour",
+    "•\tbullet",
+    "I.\tHeading A",
+    "A)\tSub a",
+    "B)\tSub b",
+    "II.\tHeading B",
+    "A)\tSub a again",
+    "9.\t自带编号"])
 
 
 # A Word 97 document written byte by byte from the published format (no word processor
