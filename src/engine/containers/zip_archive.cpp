@@ -67,6 +67,7 @@ Result<std::unique_ptr<ZipArchive>> ZipArchive::open(std::string_view bytes, Zip
     impl->archive = archive;
     impl->limits = limits;
     std::unique_ptr<ZipArchive> result(new ZipArchive(std::move(impl)));
+    result->m_archiveSize = bytes.size();
     const std::int64_t count = (*zip)->count(archive);
     if (count < 0 || static_cast<std::uint64_t>(count) > limits.maxMembers)
         return Error{ErrorCode::BadInput, "ZIP 压缩包的成员数目过多（" + std::to_string(count) + "）", {}};
