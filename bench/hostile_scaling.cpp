@@ -66,6 +66,18 @@ void renderAsFile(const std::string& input)
     }
 }
 
+// The same for a bomb, which the reader may also refuse as too large: a refusal is a
+// sound answer, and the family measures what was spent before it.
+template <const char* Name>
+void renderOrRefuseAsFile(const std::string& input)
+{
+    const Result<Text> text = renderDocumentBytes(Name, input);
+    if (!text && text.error().code != ErrorCode::BadInput) {
+        std::fprintf(stderr, "%s: %s\n", Name, text.error().describe().c_str());
+        std::abort();
+    }
+}
+
 constexpr char kRtfName[] = "book.rtf";
 constexpr char kMhtName[] = "page.mht";
 constexpr char kEpubName[] = "book.epub";
@@ -75,6 +87,19 @@ constexpr char kDocName[] = "book.doc";
 constexpr char kFb2Name[] = "book.fb2";
 constexpr char kFb2ZipName[] = "book.fb2.zip";
 constexpr char kMobiName[] = "book.mobi";
+
+// An office document of about `bytes` bytes whose main part, deflated, repeats `unit`
+// over a hundred times `bytes` (markup by the million packs a thousandfold); a stored
+// member pads the archive to its size.
+std::string packedOfficeBomb(std::size_t bytes, test::ZipEntry first, const char* part, std::string_view head,
+                             std::string_view unit, std::string_view tail)
+{
+    std::vector<test::ZipEntry> entries{std::move(first),
+                                        test::repeatedMember(part, head, unit, 100 * bytes / unit.size(), tail)};
+    const std::size_t used = entries[0].data.size() + entries[1].data.size() + 300;
+    entries.push_back({"padding.bin", std::string(used < bytes ? bytes - used : 0, 'x')});
+    return test::zipArchive(entries);
+}
 
 // A Word 97 document whose character-property bin table, of about `bytes` bytes, names
 // one page of 101 runs in every entry.
@@ -418,6 +443,9 @@ const std::vector<Family>& families()
         {"rtf nested groups", [](std::size_t b) { return fill(b, "{\\rtf1\\ansi ", "{x"); }, renderAsFile<kRtfName>},
         {"rtf hex escapes", [](std::size_t b) { return fill(b, "{\\rtf1\\ansicpg936 ", "\\'c4\\'e3\\par "); },
          renderAsFile<kRtfName>},
+        {"rtf numbered paragraphs",
+         [](std::size_t b) { return fill(b, "{\\rtf1\\ansi ", "\\pard{\\*\\pn\\pnlvl3\\pnucrm{\\pntxta .}}x\\par "); },
+         renderAsFile<kRtfName>},
         {"mht many parts",
          [](std::size_t b) {
              return fill(b, "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"B\"\r\n\r\n",
@@ -428,24 +456,21 @@ const std::vector<Family>& families()
         {"docx nested paragraphs", docxNested, renderAsFile<kDocxName>},
         {"docx empty elements",
          [](std::size_t b) {
-             return test::zipArchive(
-                 {{"[Content_Types].xml", "<Types/>"},
-                  {"word/document.xml",
-                   fill(b, "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>",
-                        "<w:p/>", "</w:body></w:document>")}});
+             return packedOfficeBomb(b, {"[Content_Types].xml", "<Types/>"}, "word/document.xml",
+                                     "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                                     "<w:body>",
+                                     "<w:p/>", "</w:body></w:document>");
          },
-         renderAsFile<kDocxName>},
+         renderOrRefuseAsFile<kDocxName>},
         {"odt repeated space marks",
          [](std::size_t b) {
-             return test::zipArchive(
-                 {{"mimetype", "application/vnd.oasis.opendocument.text"},
-                  {"content.xml",
-                   fill(b, "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:text>"
-                           "<text:p>a",
-                        "<text:s text:c=\"1024\"/>", "b</text:p></office:text></office:body></office:document-content>")}});
+             return packedOfficeBomb(b, {"mimetype", "application/vnd.oasis.opendocument.text"}, "content.xml",
+                                     "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                                     "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
+                                     "<office:text><text:p>a",
+                                     "<text:s text:c=\"1024\"/>", "b</text:p></office:text></office:body></office:document-content>");
          },
-         renderAsFile<kOdtName>},
+         renderOrRefuseAsFile<kOdtName>},
         {"epub one sheet linked again and again", epubLinkingOneSheet, renderAsFile<kEpubName>},
         {"mht one sheet linked again and again", mhtLinkingOneSheet, renderAsFile<kMhtName>},
         {"mht frames showing one page", mhtFramesOnOnePage, renderAsFile<kMhtName>},

@@ -128,6 +128,7 @@ void writeJob(Job& job, std::size_t index, BatchPlan& plan, const Options& optio
         context.ownedElsewhere = [&plan, index](const std::filesystem::path& file) {
             return plan.ownedElsewhere(index, file);
         };
+        context.output = plan.output(index);
         Result<ConversionReport> report =
             writeConverted(job.input.source, 0, *job.converted, plan.params(index), context);
         job.converted.reset();

@@ -963,6 +963,26 @@ not be read. See man sorvane-cli.</translation>
         <source>Word 文档的文件信息块已损坏（正文的位置不对）</source>
         <translation>The file information block of the Word document is damaged (the text is not where it says)</translation>
     </message>
+    <message>
+        <source>XML 文档过大，解析所需的内存超过允许的 %1 MB，已拒绝</source>
+        <translation>The XML document is too large: parsing it needs more memory than the %1 MB allowed; refused</translation>
+    </message>
+    <message>
+        <source>%1过大，读取它所需的内存超过按文件大小允许的 %2 MB，只读取了前面的部分</source>
+        <translation>%1 is too large: reading it needs more memory than the %2 MB the file's size allows; only its beginning was read</translation>
+    </message>
+    <message>
+        <source>OpenDocument 文档的正文</source>
+        <translation>The text of the OpenDocument document</translation>
+    </message>
+    <message>
+        <source>Word 文档的正文</source>
+        <translation>The text of the Word document</translation>
+    </message>
+    <message>
+        <source>%1: 这一章已加密（受 DRM 保护），略过</source>
+        <translation>%1: this chapter is encrypted (DRM-protected) and was skipped</translation>
+    </message>
 </context>
 <context>
     <name>sorvane::ui::DirListBox</name>

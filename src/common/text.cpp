@@ -1,7 +1,9 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
@@ -35,6 +37,26 @@ std::string toUtf8(TextView text)
 {
     std::string out;
     icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size())).toUTF8String(out);
+    return out;
+}
+
+std::string toNfcUtf8(std::string_view utf8)
+{
+    // Plain ASCII is its own normal form; most names are.
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(utf8);
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        return std::string(utf8);
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    if (text.indexOf(static_cast<char16_t>(0xFFFD)) >= 0)
+        return std::string(utf8);
+    const icu::UnicodeString normal = nfc->normalize(text, status);
+    if (U_FAILURE(status))
+        return std::string(utf8);
+    std::string out;
+    normal.toUTF8String(out);
     return out;
 }
 

@@ -14,6 +14,9 @@ using TextView = std::u16string_view;
 // Invalid input becomes U+FFFD; nothing is dropped.
 Text fromUtf8(std::string_view utf8);
 std::string toUtf8(TextView text);
+// The UTF-8 text in Unicode normalization form C ("u" and a combining diaeresis become
+// "ü"); invalid UTF-8 is returned as it is.
+std::string toNfcUtf8(std::string_view utf8);
 void appendUtf8(Text& out, std::string_view utf8);
 
 }  // namespace sorvane

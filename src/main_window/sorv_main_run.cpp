@@ -199,6 +199,7 @@ void SorvMain::convertSelected()
                 documentContext.ownedElsewhere = [plan, k](const std::filesystem::path& file) {
                     return plan->ownedElsewhere(k, file);
                 };
+                documentContext.output = plan->output(k);
                 Result<ConversionReport> report = plan->refusal(k)
                     ? Result<ConversionReport>(*plan->refusal(k))
                     : convertOne(convert, path, 0, plan->params(k), list, documentContext);

@@ -14,6 +14,7 @@
 #include "common/text.h"
 #include "io/codepage.h"
 #include "support/scratch_folder.h"
+#include "support/zip_writer.h"
 
 namespace sorvane {
 namespace {
@@ -349,6 +350,47 @@ TEST(Cli, TwoSourcesForOneFileLeaveTheLaterUnconvertedWhateverTheJobs)
             const std::string text = readFile(dir / c.file);
             EXPECT_NE(toUtf8(decodeCp936(text)).find(c.kept), std::string::npos) << text;
         }
+    }
+}
+
+// A packed book is named as its book is ("d.fb2.zip" gives "d.txt"); when the book itself
+// is converted in the same run, in either order, the packed one keeps the book's
+// extension ("d.fb2.txt") and both are converted.
+TEST(Cli, APackedBookIsNamedAsItsBookUnlessTheBookTakesTheName)
+{
+    auto fb2 = [](const std::string& text) {
+        return "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook "
+               "xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\"><body><section><p>" +
+               text + "</p></section></body></FictionBook>";
+    };
+    ScratchFolder dir;
+    writeFile(dir / "d.fb2.zip", test::zipArchive({{"d.fb2", fb2("包里的书"), true}}));
+    writeFile(dir / "d.fb2", fb2("书本身"));
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::pair<std::string, std::string>> files;  // name, a text it holds
+    };
+    const Case cases[] = {
+        {{"d.fb2.zip"}, {{"d.txt", "包里的书"}}},
+        {{"d.fb2.zip", "d.fb2"}, {{"d.fb2.txt", "包里的书"}, {"d.txt", "书本身"}}},
+        {{"d.fb2", "d.fb2.zip"}, {{"d.fb2.txt", "包里的书"}, {"d.txt", "书本身"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " first of " + std::to_string(c.args.size()));
+        for (const auto& name : filesUnder(dir.path()))
+            if (name.ends_with(".txt"))
+                std::filesystem::remove(dir / name);
+        std::vector<std::string> args;
+        for (const auto& a : c.args)
+            args.push_back((dir / a).string());
+        const CliRun run = runCli(dir, args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        std::size_t written = 0;
+        for (const auto& name : filesUnder(dir.path()))
+            written += name.ends_with(".txt") ? 1 : 0;
+        EXPECT_EQ(written, c.files.size());
+        for (const auto& [name, text] : c.files)
+            EXPECT_NE(toUtf8(decodeCp936(readFile(dir / name))).find(text), std::string::npos) << name;
     }
 }
 

@@ -18,6 +18,11 @@ struct ZipEntry {
     bool deflate = false;
     std::int64_t claimedSize = -1;  // the size written in the headers; -1: the real one
     bool badCrc = false;
+    // Already deflated: `data` holds the packed bytes, and these the content's size and
+    // CRC (for contents too large to hold whole; see repeatedMember).
+    bool packed = false;
+    std::uint32_t packedCrc = 0;
+    std::uint32_t packedContentSize = 0;
 };
 
 inline void put16(std::string& out, std::uint32_t v)
@@ -47,16 +52,55 @@ inline std::string rawDeflate(std::string_view data)
     return out;
 }
 
+// A deflated member holding `head`, then `unit` `count` times, then `tail`, packed a
+// piece at a time so that a content of hundreds of megabytes is never held whole.
+inline ZipEntry repeatedMember(std::string name, std::string_view head, std::string_view unit, std::size_t count,
+                               std::string_view tail)
+{
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    ZipEntry entry{std::move(name), {}, true};
+    entry.packed = true;
+    uLong crc = crc32(0, nullptr, 0);
+    std::string block;
+    for (std::size_t done = 0; done < count;) {
+        block.clear();
+        for (; done < count && block.size() < (1u << 20); ++done)
+            block += unit;
+        if (entry.packedContentSize == 0)
+            block.insert(0, head);
+        if (done == count)
+            block += tail;
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size()));
+        entry.packedContentSize += static_cast<std::uint32_t>(block.size());
+        z.next_in = reinterpret_cast<Bytef*>(block.data());
+        z.avail_in = static_cast<uInt>(block.size());
+        const int flush = done == count ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            char out[1 << 16];
+            z.next_out = reinterpret_cast<Bytef*>(out);
+            z.avail_out = sizeof out;
+            deflate(&z, flush);
+            entry.data.append(out, sizeof out - z.avail_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    entry.packedCrc = static_cast<std::uint32_t>(crc);
+    return entry;
+}
+
 inline std::string zipArchive(const std::vector<ZipEntry>& entries)
 {
     std::string out, central;
     for (const ZipEntry& e : entries) {
-        const std::string packed = e.deflate ? rawDeflate(e.data) : e.data;
-        std::uint32_t crc = static_cast<std::uint32_t>(
-            crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())));
+        const std::string packed = e.packed ? e.data : e.deflate ? rawDeflate(e.data) : e.data;
+        std::uint32_t crc = e.packed ? e.packedCrc
+                                     : static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(e.data.data()),
+                                                                        static_cast<uInt>(e.data.size())));
         if (e.badCrc)
             crc ^= 0x5A5A5A5Au;
-        const std::uint32_t size = static_cast<std::uint32_t>(e.claimedSize < 0 ? e.data.size() : e.claimedSize);
+        const std::uint32_t contentSize = e.packed ? e.packedContentSize : static_cast<std::uint32_t>(e.data.size());
+        const std::uint32_t size = static_cast<std::uint32_t>(e.claimedSize < 0 ? contentSize : e.claimedSize);
         const std::uint32_t offset = static_cast<std::uint32_t>(out.size());
         auto header = [&](std::string& h, bool isCentral) {
             put32(h, isCentral ? 0x02014b50 : 0x04034b50);

@@ -2,7 +2,10 @@
 
 #include <pugixml.hpp>
 
+#include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <mutex>
 #include <vector>
 
 #include "io/codepage.h"
@@ -51,9 +54,44 @@ std::size_t markupCount(std::string_view bytes, std::size_t cap)
     return count;
 }
 
+// What the parser may still allocate on this thread while a parse runs within a budget;
+// null outside such a parse. Freed memory is not given back to it, so the count can only
+// overstate what the tree holds.
+struct ParseBudget {
+    std::size_t left = 0;
+    bool exceeded = false;
+};
+thread_local ParseBudget* t_budget = nullptr;
+
+void* budgetedAllocate(std::size_t size)
+{
+    if (ParseBudget* budget = t_budget) {
+        if (size > budget->left) {
+            budget->exceeded = true;
+            return nullptr;  // the parser stops with "out of memory"
+        }
+        budget->left -= size;
+    }
+    return std::malloc(size);
+}
+
+void budgetedDeallocate(void* p)
+{
+    std::free(p);
+}
+
+// The parser's memory goes through the budget above. It is set once, before the first
+// document exists; until then the parser allocated with malloc, which free releases.
+void useBudgetedAllocation()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { pugi::set_memory_management_functions(budgetedAllocate, budgetedDeallocate); });
+}
+
 }  // namespace
 
 struct XmlDocument::Impl {
+    std::string buffer;  // the bytes the tree's names and texts point into
     pugi::xml_document doc;
 };
 
@@ -65,6 +103,13 @@ XmlDocument::~XmlDocument() = default;
 // is. Only the predefined entities and character references are resolved.
 Result<std::unique_ptr<XmlDocument>> XmlDocument::parse(std::string_view bytes, std::size_t maxMarkup)
 {
+    return parseWithin(std::string(bytes), std::numeric_limits<std::size_t>::max(), maxMarkup);
+}
+
+Result<std::unique_ptr<XmlDocument>> XmlDocument::parseWithin(std::string bytes, std::size_t maxMemory,
+                                                              std::size_t maxMarkup)
+{
+    useBudgetedAllocation();
     std::unique_ptr<XmlDocument> result(new XmlDocument());
     const bool bom = bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
     std::string converted;
@@ -81,11 +126,31 @@ Result<std::unique_ptr<XmlDocument>> XmlDocument::parse(std::string_view bytes, 
             }
         }
     }
-    const std::string_view input = converted.empty() ? bytes : std::string_view(converted);
+    std::string& input = result->m_impl->buffer;
+    input = converted.empty() ? std::move(bytes) : std::move(converted);
+    std::string().swap(bytes);  // the undecoded bytes, when they were decoded
     if (markupCount(input, maxMarkup) > maxMarkup)
         return Error{ErrorCode::BadInput, "XML 文档的元素过多（超过 " + std::to_string(maxMarkup) + " 个标记），无法读取", {}};
+    auto tooLarge = [&] {
+        return Error{ErrorCode::BadInput,
+                     "XML 文档过大，解析所需的内存超过允许的 " + std::to_string(maxMemory >> 20) + " MB，已拒绝",
+                     {}};
+    };
+    if (input.capacity() > maxMemory)
+        return tooLarge();
+    ParseBudget budget{maxMemory - input.capacity()};
     const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata;
-    const pugi::xml_parse_result parsed = result->m_impl->doc.load_buffer(input.data(), input.size(), options, encoding);
+    t_budget = &budget;
+    const pugi::xml_parse_result parsed =
+        result->m_impl->doc.load_buffer_inplace(input.data(), input.size(), options, encoding);
+    t_budget = nullptr;
+    if (budget.exceeded) {
+        // The parser keeps the tree it built before memory ran out.
+        if (!result->m_impl->doc.document_element())
+            return tooLarge();
+        result->m_cutShort = true;
+        return result;
+    }
     if (!parsed) {
         return Error{ErrorCode::BadInput,
                      "XML 文档格式错误（" + std::string(parsed.description()) + "，位置 " +

@@ -25,12 +25,20 @@ public:
     // document is not well-formed or has no root element, and without parsing when it
     // holds more than `maxMarkup` '<' characters.
     static Result<std::unique_ptr<XmlDocument>> parse(std::string_view bytes, std::size_t maxMarkup = kMaxMarkup);
+    // The same over `bytes` taken whole, parsed where they lie (no second copy), and
+    // within `maxMemory` bytes for those bytes and the tree together. Past it the parse
+    // stops: the document holds the tree read so far and cutShort() says so; when not
+    // even the root element was read (or the bytes alone are over), fails with BadInput.
+    static Result<std::unique_ptr<XmlDocument>> parseWithin(std::string bytes, std::size_t maxMemory,
+                                                            std::size_t maxMarkup = kMaxMarkup);
     ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
     // The document element.
     Node root() const;
+    // Whether parseWithin stopped at its memory budget before the end of the bytes.
+    bool cutShort() const { return m_cutShort; }
 
     static bool isElement(Node node);
     // Text and CDATA nodes.
@@ -63,6 +71,7 @@ private:
     XmlDocument();
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+    bool m_cutShort = false;
 };
 
 // The encoding an XML declaration at the start of `bytes` names ("GBK"), or nothing.

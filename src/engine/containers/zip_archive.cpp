@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/text.h"
 #include "engine/containers/zip_module.h"
 #include "io/program_module.h"
 
@@ -66,6 +67,7 @@ Result<std::unique_ptr<ZipArchive>> ZipArchive::open(std::string_view bytes, Zip
     impl->archive = archive;
     impl->limits = limits;
     std::unique_ptr<ZipArchive> result(new ZipArchive(std::move(impl)));
+    result->m_archiveSize = bytes.size();
     const std::int64_t count = (*zip)->count(archive);
     if (count < 0 || static_cast<std::uint64_t>(count) > limits.maxMembers)
         return Error{ErrorCode::BadInput, "ZIP 压缩包的成员数目过多（" + std::to_string(count) + "）", {}};
@@ -74,7 +76,7 @@ Result<std::unique_ptr<ZipArchive>> ZipArchive::open(std::string_view bytes, Zip
         ZipMember member;
         (*zip)->stat(archive, static_cast<std::uint64_t>(i), sinkInto(member.name), &member.size, &member.packedSize);
         result->m_byName.emplace(member.name, result->m_members.size());
-        result->m_byLowerName.emplace(lowerAscii(member.name), result->m_members.size());
+        result->m_byLowerName.emplace(lowerAscii(toNfcUtf8(member.name)), result->m_members.size());
         result->m_members.push_back(std::move(member));
     }
     return result;
@@ -92,7 +94,7 @@ std::optional<std::size_t> ZipArchive::findNoCase(std::string_view name) const
 {
     if (auto exact = find(name))
         return exact;
-    const auto it = m_byLowerName.find(lowerAscii(name));
+    const auto it = m_byLowerName.find(lowerAscii(toNfcUtf8(name)));
     if (it == m_byLowerName.end())
         return std::nullopt;
     return it->second;

@@ -38,12 +38,15 @@ public:
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
 
+    // The size of the archive itself, in bytes.
+    std::size_t archiveSize() const { return m_archiveSize; }
     // Every member, in the archive's own order (folders included, names ending in '/').
     const std::vector<ZipMember>& members() const { return m_members; }
     // The index of the member stored under exactly this name.
     std::optional<std::size_t> find(std::string_view name) const;
-    // The same, ignoring ASCII case (some books are packed with names in another case
-    // than their links use).
+    // The same, ignoring ASCII case and Unicode composition (some books are packed with
+    // names in another case than their links use, or write "ü" as "u" and a combining
+    // mark where the file system stored one character).
     std::optional<std::size_t> findNoCase(std::string_view name) const;
 
     // The inflated content of a member. Fails with BadInput when the member is larger
@@ -60,6 +63,7 @@ private:
     // Name, and name in lower case, to the first member stored under it.
     std::unordered_map<std::string, std::size_t> m_byName, m_byLowerName;
     std::uint64_t m_inflated = 0;
+    std::size_t m_archiveSize = 0;
 };
 
 // The member a link in member `base` points to, resolved as a URL is; ".." never climbs

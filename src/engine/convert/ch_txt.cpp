@@ -16,6 +16,8 @@ std::filesystem::path outputBase(const std::filesystem::path& source, int previe
 {
     if (preview != 0)
         return programFile(context.programFolder, kScratchFileName);
+    if (!context.output.empty())
+        return context.output;
     return outputBasePath(source, namingWidth(params.naming), params.outputFolder);
 }
 

@@ -32,6 +32,9 @@ struct EngineContext {
     // from an earlier conversion and removed. Optional: without it only the document's own
     // source is kept.
     std::function<bool(const std::filesystem::path& file)> ownedElsewhere;
+    // The first output file the run planned for the document (BatchPlan::output); empty:
+    // outputBasePath's name. Optional.
+    std::filesystem::path output;
     CleanOptions cleaning;  // the reader's rules, and what the batch's pages share
 };
 
@@ -57,8 +60,9 @@ Result<ConversionReport> ch_txt(const std::filesystem::path& source, int preview
                                 const ConversionParams& params, const ReplacementList& list,
                                 const EngineContext& context);
 
-// The path of the first part: the source's output name, or "TEMP.TXT" in the program
-// folder for the preview. Further parts are named by partPath.
+// The path of the first part: the name the run planned, else the source's output name,
+// or "TEMP.TXT" in the program folder for the preview. Further parts are named by
+// partPath.
 std::filesystem::path outputBase(const std::filesystem::path& source, int preview,
                                  const ConversionParams& params, const EngineContext& context);
 

@@ -40,6 +40,7 @@ BatchPlan::BatchPlan(std::vector<BatchSource> sources, const ConversionParams& p
         m_params.back().outputFolder = s.outputFolder;
         m_outputs.push_back(outputBasePath(s.source, width, s.outputFolder));
     }
+    keepPackedBooksApart(width);
     // Both checks need only the names, so they are made before anything runs.
     m_refusals.resize(m_sources.size());
     const auto earlier = earlierSameOutput(m_outputs);
@@ -49,6 +50,28 @@ BatchPlan::BatchPlan(std::vector<BatchSource> sources, const ConversionParams& p
             m_refusals[i] = sameOutputError(m_sources[i].source, m_sources[*earlier[i]].source, m_outputs[i]);
         else if (noClobber && std::filesystem::exists(std::filesystem::symlink_status(m_outputs[i], ec)))
             m_refusals[i] = outputExistsError(m_sources[i].source, m_outputs[i]);
+    }
+}
+
+// A packed book ("d.fb2.zip") is named as its book would be ("d.txt"), unless another
+// document of the run takes that name, as its output or as its source (the book itself
+// beside it, "d.fb2"): then it keeps its book's extension ("d.fb2.txt"), so both are
+// converted.
+void BatchPlan::keepPackedBooksApart(int width)
+{
+    // Every output and source, once forwards and once backwards: a name met earlier in
+    // either order is met twice.
+    std::vector<std::filesystem::path> names = m_outputs;
+    for (const std::filesystem::path& file : filesAmong(m_sources))
+        names.push_back(file);
+    const auto before = earlierSameOutput(names);
+    std::vector<std::filesystem::path> reversed(names.rbegin(), names.rend());
+    const auto after = earlierSameOutput(reversed);
+    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+        if (!before[i] && !after[names.size() - 1 - i])
+            continue;
+        if (auto kept = packedBookOutputBasePath(m_sources[i].source, width, m_sources[i].outputFolder))
+            m_outputs[i] = std::move(*kept);
     }
 }
 

@@ -57,6 +57,8 @@ public:
     bool ownedElsewhere(std::size_t index, const std::filesystem::path& file) const;
 
 private:
+    void keepPackedBooksApart(int width);
+
     std::vector<BatchSource> m_sources;
     std::vector<ConversionParams> m_params;
     std::vector<std::filesystem::path> m_outputs;

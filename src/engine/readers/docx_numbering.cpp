@@ -4,9 +4,11 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/containers/zip_archive.h"
+#include "engine/readers/reader_interface.h"
 
 namespace sorvane {
 namespace {
@@ -270,12 +272,12 @@ DocxNumbering::DocxNumbering(ZipArchive& archive) : m_impl(std::make_unique<Impl
     Result<std::string> numbering = archive.read("word/numbering.xml");
     if (!numbering)
         return;
-    if (auto doc = X::parse(*numbering))
+    if (auto doc = X::parseWithin(std::move(*numbering), expansionAllowance(archive.archiveSize())))
         m_impl->readNumbering((*doc)->root());
     if (m_impl->nums.empty())
         return;
     if (Result<std::string> styles = archive.read("word/styles.xml"))
-        if (auto doc = X::parse(*styles))
+        if (auto doc = X::parseWithin(std::move(*styles), expansionAllowance(archive.archiveSize())))
             m_impl->readStyles((*doc)->root());
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/readers/doc_block_text.h"
@@ -53,7 +54,7 @@ std::set<std::string> blockStyles(ZipArchive& archive)
     Result<std::string> xml = archive.read("word/styles.xml");
     if (!xml)
         return ids;
-    auto doc = X::parse(*xml);
+    auto doc = X::parseWithin(std::move(*xml), expansionAllowance(archive.archiveSize()));
     if (!doc)
         return ids;
     for (Node s = X::firstChild((*doc)->root()); s; s = X::nextSibling(s)) {
@@ -74,8 +75,8 @@ std::set<std::string> blockStyles(ZipArchive& archive)
 
 class DocxReader {
 public:
-    explicit DocxReader(ZipArchive& archive)
-        : m_archive(archive), m_blockStyles(blockStyles(archive)), m_numbering(archive)
+    DocxReader(ZipArchive& archive, ReadProblems* problems)
+        : m_archive(archive), m_problems(problems), m_blockStyles(blockStyles(archive)), m_numbering(archive)
     {
     }
 
@@ -84,11 +85,12 @@ public:
         Result<std::string> xml = m_archive.read("word/document.xml");
         if (!xml)
             return Error{ErrorCode::BadInput, "Word 文档的正文无法读取：" + xml.error().message, {}};
-        auto doc = X::parse(*xml);
+        const std::size_t allowance = expansionAllowance(m_archive.archiveSize());
+        auto doc = X::parseWithin(std::move(*xml), allowance);
         if (!doc)
             return Error{ErrorCode::BadInput, "Word 文档的正文无法读取：" + doc.error().message, {}};
-        xml->clear();
-        xml->shrink_to_fit();
+        if ((*doc)->cutShort() && m_problems)
+            m_problems->push_back(partCutShortProblem("Word 文档的正文", allowance));
         walk((*doc)->root(), m_body);
         doc->reset();
 
@@ -132,7 +134,7 @@ private:
         Result<std::string> xml = m_archive.read(part);
         if (!xml)
             return result;
-        auto doc = X::parse(*xml);
+        auto doc = X::parseWithin(std::move(*xml), expansionAllowance(m_archive.archiveSize()));
         if (!doc)
             return result;
         result.doc = std::move(*doc);
@@ -321,6 +323,7 @@ private:
     }
 
     ZipArchive& m_archive;
+    ReadProblems* m_problems;
     std::set<std::string> m_blockStyles;
     DocxNumbering m_numbering;
     DocBlockText m_body;
@@ -348,12 +351,12 @@ bool isDocx(const ZipArchive& archive)
 // with cells separated by tabs, list numbers and bullets before their paragraphs, and the
 // notes after the body, each marked "[n]" in the body and before its text. Headers, footers, comments, hidden runs (w:vanish) and
 // deleted revisions are left out; inserted ones are kept.
-Result<Text> docxText(ZipArchive& archive)
+Result<Text> docxText(ZipArchive& archive, ReadProblems* problems)
 {
-    return DocxReader(archive).run();
+    return DocxReader(archive, problems).run();
 }
 
-Result<Text> readDocx(DocumentProbe& document, ReadProblems&)
+Result<Text> readDocx(DocumentProbe& document, ReadProblems& problems)
 {
     const Result<ZipArchive*> archive = document.zipArchive();
     if (!archive && archive.error().code == ErrorCode::Unreadable)
@@ -362,7 +365,7 @@ Result<Text> readDocx(DocumentProbe& document, ReadProblems&)
         return Error{ErrorCode::BadInput, "Word 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isDocx(**archive))
         return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但其中没有 Word 文档的正文，无法读取", {}};
-    return docxText(**archive);
+    return docxText(**archive, &problems);
 }
 
 namespace {

@@ -13,8 +13,10 @@ bool isDocx(const ZipArchive& archive);
 
 // The text a browser shows for the document saved as HTML (see DocBlockText). Fails with
 // BadInput when the main document part cannot be read (damaged, over the archive's caps,
-// not well-formed); damaged notes are left out.
-Result<Text> docxText(ZipArchive& archive);
+// not well-formed); damaged notes are left out. A main part that would take more memory
+// than the archive's size allows is read as far as the allowance goes, and `problems`
+// says so.
+Result<Text> docxText(ZipArchive& archive, ReadProblems* problems = nullptr);
 
 // docxText of the document's archive. Fails with BadInput when the archive cannot be
 // opened, BinaryInput when it holds no Word document.

@@ -61,19 +61,29 @@ bool isFontObfuscation(std::string_view algorithm)
     return algorithm == "http://www.idpf.org/2008/embedding" || algorithm == "http://ns.adobe.com/pdf/enc#RC";
 }
 
-// Whether META-INF/encryption.xml encrypts anything beyond obfuscated fonts.
-bool hasDrm(ZipArchive& zip)
+// What META-INF/encryption.xml locks away: the members its EncryptedData entries name,
+// but for obfuscated fonts, which need no key. An entry without a method is taken as
+// locked; a key (EncryptedKey) locks nothing by itself, and an entry naming no member
+// of the archive locks nothing in it. Encrypted pictures, sounds and fonts cost a book
+// none of its text; encrypted chapters do. A list that cannot be read is taken as
+// locking nothing, as before it was looked into.
+struct Encryption {
+    std::unordered_set<std::size_t> members;  // archive indexes of the locked members
+};
+
+Encryption encryptedMembers(ZipArchive& zip)
 {
+    Encryption out;
     const auto member = zip.find("META-INF/encryption.xml");
     if (!member)
-        return false;
+        return out;
     auto bytes = zip.read(*member);
     if (!bytes)
-        return false;
+        return out;
     auto doc = XmlDocument::parse(*bytes);
     if (!doc)
-        return false;
-    // Every EncryptionMethod below the root, walked without recursion.
+        return out;
+    // Every EncryptedData below the root, walked without recursion.
     std::vector<XmlDocument::Node> stack{(*doc)->root()};
     while (!stack.empty()) {
         const XmlDocument::Node n = stack.back();
@@ -81,15 +91,24 @@ bool hasDrm(ZipArchive& zip)
         for (XmlDocument::Node c = XmlDocument::firstChild(n); c; c = XmlDocument::nextSibling(c)) {
             if (!XmlDocument::isElement(c))
                 continue;
-            if (XmlDocument::localName(c) == "EncryptionMethod") {
-                const auto algorithm = XmlDocument::attribute(c, "Algorithm");
-                if (!algorithm || !isFontObfuscation(*algorithm))
-                    return true;
+            if (XmlDocument::localName(c) != "EncryptedData") {
+                stack.push_back(c);
+                continue;
             }
-            stack.push_back(c);
+            const auto method = XmlDocument::childElement(c, "EncryptionMethod");
+            const auto algorithm = method ? XmlDocument::attribute(method, "Algorithm") : std::nullopt;
+            if (algorithm && isFontObfuscation(*algorithm))
+                continue;
+            const auto data = XmlDocument::childElement(c, "CipherData");
+            const auto reference = data ? XmlDocument::childElement(data, "CipherReference") : nullptr;
+            const auto uri = reference ? XmlDocument::attribute(reference, "URI") : std::nullopt;
+            const auto name = uri ? resolveMemberName("", *uri) : std::nullopt;
+            const auto index = name ? zip.findNoCase(*name) : std::nullopt;
+            if (index)
+                out.members.insert(*index);
         }
     }
-    return false;
+    return out;
 }
 
 // The package document's name, from META-INF/container.xml; without one (a damaged
@@ -227,7 +246,10 @@ std::optional<std::string> dropInternalSubset(std::string_view page)
 // documents, and documents without text (a cover image) add none.
 class EpubBook {
 public:
-    EpubBook(ZipArchive& zip, ProblemList& problems) : m_zip(zip), m_problems(problems) {}
+    EpubBook(ZipArchive& zip, ProblemList& problems, Encryption encryption)
+        : m_zip(zip), m_problems(problems), m_encryption(std::move(encryption))
+    {
+    }
 
     Result<Text> render(const std::string& opfName)
     {
@@ -243,7 +265,8 @@ public:
             for (auto item = XmlDocument::firstChild(m); item; item = XmlDocument::nextSibling(item)) {
                 if (!XmlDocument::isElement(item) || XmlDocument::localName(item) != "item")
                     continue;
-                const auto id = XmlDocument::attribute(item, "id");
+                // An id is an XML name: spaces around it are no part of it.
+                const auto id = trimmedAttribute(item, "id");
                 const auto href = XmlDocument::attribute(item, "href");
                 if (!id || !href)
                     continue;
@@ -260,7 +283,7 @@ public:
             for (auto ref = XmlDocument::firstChild(spine); ref; ref = XmlDocument::nextSibling(ref)) {
                 if (!XmlDocument::isElement(ref) || XmlDocument::localName(ref) != "itemref")
                     continue;
-                const auto idref = XmlDocument::attribute(ref, "idref");
+                const auto idref = trimmedAttribute(ref, "idref");
                 const auto it = idref ? manifest.find(std::string(*idref)) : manifest.end();
                 if (it == manifest.end()) {
                     ++unknown;
@@ -280,11 +303,18 @@ public:
         // find its member, adds nothing new.
         std::unordered_set<std::size_t> seen;
         std::size_t rendered = 0;
+        std::size_t locked = 0;
         for (const ManifestItem* item : order) {
             if (!isPage(*item))
                 continue;
-            if (const auto index = m_zip.findNoCase(item->member); index && !seen.insert(*index).second)
+            const auto index = m_zip.findNoCase(item->member);
+            if (index && !seen.insert(*index).second)
                 continue;
+            if (index && m_encryption.members.contains(*index)) {
+                ++locked;
+                m_problems.add(item->member + ": 这一章已加密（受 DRM 保护），略过");
+                continue;
+            }
             auto page = readMember(item->member);
             if (!page) {
                 m_problems.add(item->member + ": " + page.error().message);
@@ -298,6 +328,8 @@ public:
                 out += u"\r\n\r\n";
             out += text;
         }
+        if (rendered == 0 && locked > 0)
+            return bookError("这本 EPUB 电子书的内容已加密（受 DRM 保护），无法读取");
         if (rendered == 0 && m_problems.any())
             return bookError("EPUB 中没有一个章节可以读取：" + m_problems.first());
         return out;
@@ -341,8 +373,21 @@ private:
         return renderHtml(page, context);
     }
 
+    static std::optional<std::string> trimmedAttribute(XmlDocument::Node node, const char* name)
+    {
+        const auto value = XmlDocument::attribute(node, name);
+        if (!value)
+            return std::nullopt;
+        const std::size_t first = value->find_first_not_of(" \t\r\n");
+        if (first == std::string_view::npos)
+            return std::string();
+        const std::size_t last = value->find_last_not_of(" \t\r\n");
+        return std::string(value->substr(first, last - first + 1));
+    }
+
     ZipArchive& m_zip;
     ProblemList& m_problems;
+    Encryption m_encryption;
     std::unordered_map<std::string, std::optional<std::string>> m_sheets;
 };
 
@@ -370,13 +415,12 @@ Result<Text> readEpub(DocumentProbe& document, ReadProblems& problems)
     if (!zip)
         return bookError("EPUB 电子书已损坏或不完整：" + zip.error().message);
     ZipArchive& archive = **zip;
-    if (hasDrm(archive))
-        return bookError("这本 EPUB 电子书的内容已加密（受 DRM 保护），无法读取");
+    Encryption encryption = encryptedMembers(archive);
     ProblemList list(problems);
     const auto opf = packagePath(archive, list);
     if (!opf)
         return bookError("EPUB 电子书中找不到包文件（content.opf）");
-    EpubBook book(archive, list);
+    EpubBook book(archive, list, std::move(encryption));
     return book.render(*opf);
 }
 

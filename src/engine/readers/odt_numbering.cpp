@@ -123,6 +123,14 @@ void OdtNumbering::read(Node root)
             } else if (name == "text:list-style") {
                 if (const auto styleName = X::attribute(style, "style:name"))
                     m_styles.insert_or_assign(std::string(*styleName), readLevels(style));
+            } else if (name == "style:style" && X::attribute(style, "style:family").value_or("") == "paragraph") {
+                if (const auto styleName = X::attribute(style, "style:name")) {
+                    ParagraphStyle paragraph;
+                    if (const auto list = X::attribute(style, "style:list-style-name"))
+                        paragraph.listStyle = std::string(*list);
+                    paragraph.parent = X::attribute(style, "style:parent-style-name").value_or("");
+                    m_paragraphStyles.insert_or_assign(std::string(*styleName), std::move(paragraph));
+                }
             }
         }
     }
@@ -132,6 +140,25 @@ const ListDefinition* OdtNumbering::listStyle(std::string_view name) const
 {
     const auto it = m_styles.find(name);
     return it == m_styles.end() ? nullptr : &it->second;
+}
+
+std::optional<std::string_view> OdtNumbering::paragraphListStyle(std::string_view paragraphStyle) const
+{
+    // A chain of parents is followed a few steps only, so a loop in it ends.
+    constexpr int kMaxParents = 16;
+    std::string_view name = paragraphStyle;
+    for (int step = 0; step <= kMaxParents && !name.empty(); ++step) {
+        const auto it = m_paragraphStyles.find(name);
+        if (it == m_paragraphStyles.end())
+            return std::nullopt;
+        if (it->second.listStyle) {
+            if (it->second.listStyle->empty())
+                return std::nullopt;
+            return std::string_view(*it->second.listStyle);
+        }
+        name = it->second.parent;
+    }
+    return std::nullopt;
 }
 
 }  // namespace sorvane

@@ -50,9 +50,9 @@ void collectHiddenStyles(Node root, std::set<std::string>& hidden)
 
 // content.xml, with the hidden-text styles, list styles and outline numbering of
 // content.xml and styles.xml: paragraphs, headings and list items as blocks, list
-// numbers and bullets, numbered headings, text:s as its count of spaces (at most 256
-// each, 1 Mi in all, then one each), tabs, line breaks, text boxes where they are
-// anchored, tables with cells separated by tabs, and the notes after the body, each
+// numbers and bullets (also those a paragraph style applies), numbered headings, text:s
+// as its count of spaces (at most 256 each, 1 Mi in all, then one each), tabs, line
+// breaks, text boxes where they are anchored, tables with cells separated by tabs, and the notes after the body, each
 // marked "[citation]" in the body and before its text. White space in the text
 // collapses as the format says. Comments, tracked deletions and text in a style with
 // display "none" are left out.
@@ -63,18 +63,19 @@ public:
     Result<Text> run()
     {
         if (Result<std::string> styles = m_archive.read("styles.xml"))
-            if (auto doc = X::parse(*styles)) {
+            if (auto doc = X::parseWithin(std::move(*styles), expansionAllowance(m_archive.archiveSize()))) {
                 collectHiddenStyles((*doc)->root(), m_hiddenStyles);
                 m_numbering.read((*doc)->root());
             }
         Result<std::string> xml = m_archive.read("content.xml");
         if (!xml)
             return Error{ErrorCode::BadInput, "OpenDocument 文档的正文无法读取：" + xml.error().message, {}};
-        auto doc = X::parse(*xml);
+        const std::size_t allowance = expansionAllowance(m_archive.archiveSize());
+        auto doc = X::parseWithin(std::move(*xml), allowance);
         if (!doc)
             return Error{ErrorCode::BadInput, "OpenDocument 文档的正文无法读取：" + doc.error().message, {}};
-        xml->clear();
-        xml->shrink_to_fit();
+        if ((*doc)->cutShort() && m_problems)
+            m_problems->push_back(partCutShortProblem("OpenDocument 文档的正文", allowance));
         const Node root = (*doc)->root();
         collectHiddenStyles(root, m_hiddenStyles);
         m_numbering.read(root);
@@ -142,14 +143,17 @@ private:
         if (name == "text:p" || name == "text:h") {
             if (hiddenStyle(n))
                 return false;
-            const int breaks = name == "text:h" || m_listDepth > 0 || m_tableDepth > 0 ? 1 : 2;
+            bool styleNumbered = false;
+            const Text number = label(n, styleNumbered);
+            // Paragraphs numbered by their style are the items of one list, as in a list.
+            const int breaks = name == "text:h" || m_listDepth > 0 || m_tableDepth > 0 || styleNumbered ? 1 : 2;
             out.endBlock(breaks);
             m_paragraphBreaks.push_back(breaks);
             ++m_paragraphDepth;
             m_afterSpace = true;
             if (!m_notePrefix.empty())
                 out.text(std::exchange(m_notePrefix, Text()));
-            out.text(label(n));
+            out.text(number);
             return true;
         }
         if (name == "text:span" || name == "text:a")
@@ -320,16 +324,27 @@ private:
     }
 
     // The number or bullet of the paragraph or heading `n`: the first paragraph of a
-    // list item gets the item's (a list header's gets none), a heading outside lists
-    // the outline numbering's.
-    Text label(Node n)
+    // list item gets the item's (a list header's gets none), from the list's style or,
+    // when the list names none, the paragraph style's list style; a paragraph outside
+    // lists whose style applies a list style is numbered in that style's one list
+    // (`styleNumbered` is then set); a heading outside lists gets the outline
+    // numbering's.
+    Text label(Node n, bool& styleNumbered)
     {
         if (!m_lists.empty() && m_lists.back().item && m_lists.back().item == X::parent(n)) {
             ListFrame& list = m_lists.back();
             list.item = nullptr;
-            if (list.header || !list.style)
+            const ListDefinition* style = list.style ? list.style : paragraphStyleList(n).second;
+            if (list.header || !style)
                 return {};
-            return list.counters->next(*list.style, list.level, list.startValue);
+            return list.counters->next(*style, list.level, list.startValue);
+        }
+        if (m_lists.empty() && X::name(n) == "text:p") {
+            const auto [styleName, style] = paragraphStyleList(n);
+            if (!style)
+                return {};
+            styleNumbered = true;
+            return m_styleListCounters[std::string(styleName)].next(*style, 0);
         }
         if (X::name(n) != "text:h" || !m_numbering.outline() ||
             X::attribute(n, "text:is-list-header").value_or("") == "true")
@@ -341,6 +356,17 @@ private:
         return m_outlineCounters.next(*m_numbering.outline(), std::max(level, 1) - 1, restart);
     }
 
+    // The list style the paragraph style of `n` applies: its name and definition, or
+    // nothing.
+    std::pair<std::string_view, const ListDefinition*> paragraphStyleList(Node n) const
+    {
+        const auto paragraphStyle = X::attribute(n, "text:style-name");
+        const auto listStyle = paragraphStyle ? m_numbering.paragraphListStyle(*paragraphStyle) : std::nullopt;
+        if (!listStyle)
+            return {{}, nullptr};
+        return {*listStyle, m_numbering.listStyle(*listStyle)};
+    }
+
     ZipArchive& m_archive;
     ReadProblems* m_problems;
     std::size_t m_spacesGiven = 0;  // by text:s; past kMaxSpacesTotal once the cap is hit
@@ -349,6 +375,8 @@ private:
     std::deque<ListCounters> m_listCounters;
     std::map<std::string, ListCounters*, std::less<>> m_lastListOfStyle;
     std::map<std::string, ListCounters*, std::less<>> m_listsById;
+    // By list style: the counters of the paragraphs numbered through their style.
+    std::map<std::string, ListCounters, std::less<>> m_styleListCounters;
     ListCounters m_outlineCounters;
     std::set<std::string> m_hiddenStyles;
     DocBlockText m_body;

@@ -1,5 +1,8 @@
 #include "engine/readers/reader_interface.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "common/ascii.h"
 #include "engine/containers/ole_compound_file.h"
 #include "engine/containers/zip_archive.h"
@@ -12,6 +15,19 @@ struct DocumentProbe::Opened {
     std::optional<Result<std::unique_ptr<ZipArchive>>> zip;
     std::optional<Result<std::unique_ptr<OleCompoundFile>>> ole;
 };
+
+std::size_t expansionAllowance(std::size_t inputBytes)
+{
+    constexpr std::size_t kFixed = std::size_t{32} << 20;
+    const std::size_t most = std::numeric_limits<std::size_t>::max();
+    return inputBytes > (most - kFixed) / 8 ? most : kFixed + 8 * inputBytes;
+}
+
+std::string partCutShortProblem(std::string_view part, std::size_t allowance)
+{
+    return std::string(part) + "过大，读取它所需的内存超过按文件大小允许的 " + std::to_string(allowance >> 20) +
+           " MB，只读取了前面的部分";
+}
 
 DocumentProbe::DocumentProbe(std::string_view bytes, const std::filesystem::path& path)
     : m_path(path), m_bytes(bytes), m_extension(toLowerAscii(path.extension().string()))
@@ -30,8 +46,11 @@ DocumentProbe::Opened& DocumentProbe::opened()
 Result<ZipArchive*> DocumentProbe::zipArchive()
 {
     auto& zip = opened().zip;
-    if (!zip)
-        zip.emplace(ZipArchive::open(m_bytes));
+    if (!zip) {
+        ZipLimits limits;
+        limits.maxMemberSize = std::min<std::uint64_t>(limits.maxMemberSize, expansionAllowance(m_bytes.size()));
+        zip.emplace(ZipArchive::open(m_bytes, limits));
+    }
     if (!*zip)
         return zip->error();
     return zip->value().get();

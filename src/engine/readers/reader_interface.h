@@ -22,6 +22,17 @@ class ZipArchive;
 // chapter, a damaged member), one line each, in words a user understands.
 using ReadProblems = std::vector<std::string>;
 
+// The memory a reader may spend on one expanded part of a document of `inputBytes` bytes
+// (an inflated archive member and the tree parsed from it, together): 32 MiB plus eight
+// times the input. A part packed a thousandfold is refused instead of costing memory out
+// of all proportion to the file, while real documents, whose text packs some five- to
+// tenfold, stay well inside.
+std::size_t expansionAllowance(std::size_t inputBytes);
+
+// What a reader reports when it read a part of the document (named as a user knows it,
+// "正文") only as far as an allowance of `allowance` bytes let it.
+std::string partCutShortProblem(std::string_view part, std::size_t allowance);
+
 // A document to read: its name, its bytes, and the containers opened over them. The
 // content checks of the table's rows look at it, and the reader chosen receives the same
 // object, so a ZIP archive or compound file is opened at most once for both. The bytes
@@ -48,7 +59,8 @@ public:
     std::optional<std::string> zipSmallMember(std::string_view name);
 
     // For readers. The bytes opened as a ZIP archive: the archive a content check already
-    // opened, else opened now. Fails as ZipArchive::open, with its message.
+    // opened, else opened now, no member inflating past the expansion allowance. Fails as
+    // ZipArchive::open, with its message.
     Result<ZipArchive*> zipArchive();
     // The bytes opened as a compound file, likewise. Fails as OleCompoundFile::open.
     Result<OleCompoundFile*> compoundFile();

@@ -13,6 +13,7 @@
 #include "engine/readers/doc_block_text.h"
 #include "engine/readers/list_numbering.h"
 #include "engine/readers/rtf_list_table.h"
+#include "engine/readers/rtf_paragraph_numbers.h"
 
 namespace sorvane {
 
@@ -24,7 +25,9 @@ namespace {
 
 // Where the text of a group goes.
 enum class Dest : std::uint8_t {
-    Body, Note, FontTable, ListTable, LevelText, LevelNumbers, OverrideTable, HtmlTag, Skip
+    Body, Note, FontTable, ListTable, LevelText, LevelNumbers, OverrideTable, HtmlTag, Skip,
+    Numbering,      // a \pn or \pnseclvlN group: a numbering definition, no text
+    NumberingText,  // its \pntxtb or \pntxta: the text around the number
 };
 
 // What a control word does.
@@ -75,6 +78,14 @@ enum class Act : std::uint8_t {
     ListNumber,    // \lsN: a paragraph's list, or an override's number
     ListLevelNumber,  // \ilvlN
     ListText,      // \listtext, \pntext: the number the writer put before the paragraph
+    Numbering,     // \pn: the paragraph's numbering, older form
+    SectionNumbering,  // \pnseclvlN: a section's outline level N
+    NumberingLevel,    // \pnlvlN
+    NumberingKind,     // \pnlvlbody, \pnlvlblt, \pnlvlcont (ch: the kind)
+    NumberingFormat,   // \pndec, \pnucrm... (ch: the NumberFormat)
+    NumberingStart,    // \pnstartN
+    NumberingBefore,   // \pntxtb
+    NumberingAfter,    // \pntxta
     FromHtml,      // \fromhtml1: the document wraps an HTML page
     HtmlTag,       // \htmltagN: markup of the wrapped page
     HtmlRtf,       // \htmlrtf, \htmlrtf0: text that belongs to the RTF rendering only
@@ -104,7 +115,7 @@ const std::unordered_map<std::string_view, Word>& words()
         {"listtable", {Act::ListTable}},     {"listoverridetable", {Act::OverrideTable}},
         {"listname", {Act::SkipDest}},
         {"revtbl", {Act::SkipDest}},         {"rsidtbl", {Act::SkipDest}},
-        {"filetbl", {Act::SkipDest}},        {"pn", {Act::SkipDest}},
+        {"filetbl", {Act::SkipDest}},
         {"xe", {Act::SkipDest}},             {"tc", {Act::SkipDest}},
         {"tcn", {Act::SkipDest}},            {"template", {Act::SkipDest}},
         {"ftnsep", {Act::SkipDest}},         {"ftnsepc", {Act::SkipDest}},
@@ -147,6 +158,25 @@ const std::unordered_map<std::string_view, Word>& words()
         {"listoverride", {Act::ListOverride}}, {"ls", {Act::ListNumber}},
         {"ilvl", {Act::ListLevelNumber}},    {"listtext", {Act::ListText}},
         {"pntext", {Act::ListText}},
+        // Paragraph numbering of the older form.
+        {"pn", {Act::Numbering}},            {"pnseclvl", {Act::SectionNumbering}},
+        {"pnlvl", {Act::NumberingLevel}},
+        {"pnlvlbody", {Act::NumberingKind, char16_t(RtfParagraphNumbers::Kind::Body)}},
+        {"pnlvlblt", {Act::NumberingKind, char16_t(RtfParagraphNumbers::Kind::Bullet)}},
+        {"pnlvlcont", {Act::NumberingKind, char16_t(RtfParagraphNumbers::Kind::Continuation)}},
+        {"pndec", {Act::NumberingFormat, char16_t(NumberFormat::Decimal)}},
+        {"pnucrm", {Act::NumberingFormat, char16_t(NumberFormat::UpperRoman)}},
+        {"pnlcrm", {Act::NumberingFormat, char16_t(NumberFormat::LowerRoman)}},
+        {"pnucltr", {Act::NumberingFormat, char16_t(NumberFormat::UpperLetter)}},
+        {"pnlcltr", {Act::NumberingFormat, char16_t(NumberFormat::LowerLetter)}},
+        {"pndecd", {Act::NumberingFormat, char16_t(NumberFormat::DecimalFullWidth)}},
+        {"pncnum", {Act::NumberingFormat, char16_t(NumberFormat::DecimalCircle)}},
+        {"pndbnum", {Act::NumberingFormat, char16_t(NumberFormat::ChineseCounting)}},
+        {"pndbnumd", {Act::NumberingFormat, char16_t(NumberFormat::ChineseCounting)}},
+        {"pndbnuml", {Act::NumberingFormat, char16_t(NumberFormat::ChineseLegal)}},
+        {"pnstart", {Act::NumberingStart}},
+        {"pntxtb", {Act::NumberingBefore}},  {"pntxta", {Act::NumberingAfter}},
+        {"pnf", {Act::Font}},
         // HTML wrapped in RTF.
         {"fromhtml", {Act::FromHtml}},       {"htmltag", {Act::HtmlTag}},
         {"htmlrtf", {Act::HtmlRtf}},
@@ -192,6 +222,8 @@ struct Group {
     bool listText = false;  // inside \listtext or \pntext
     bool htmlRtf = false;   // between \htmlrtf and \htmlrtf0
     long long list = 0;     // the paragraph's \ls, 0 for none
+    int numbering = -1;     // the paragraph's \pn definition, -1 for none
+    int numberingEdit = -1; // the definition the words of this \pn group write
     long long listLevel = 0;
     int font = -1;  // -1: the default font
     long long uc = 1;
@@ -265,13 +297,21 @@ private:
         bool& open = dest == Dest::Note ? m_noteParagraphOpen : m_bodyParagraphOpen;
         if (!open) {
             // A numbered paragraph is a list item, a block of its own.
-            const bool listItem = top().listText || top().list > 0;
+            const bool listItem = top().listText || top().list > 0 || top().numbering >= 0;
             out(dest).endBlock(top().inTable || listItem ? 1 : 2);
             open = true;
             // Without a \listtext of its own, a paragraph of a list is numbered from
-            // the list table.
-            if (!top().listText && top().list > 0)
+            // the list table, else from its \pn; the \pn numbers count either way, so
+            // that they stay in step with the writer's.
+            if (!top().listText && top().list > 0) {
                 out(dest).text(m_listTable.label(top().list, top().listLevel));
+            } else if (top().numbering >= 0) {
+                const Text label = m_numbers.label(top().numbering);
+                if (!top().listText)
+                    out(dest).text(label);
+            } else if (dest == Dest::Body && !top().listText) {
+                m_numbers.unnumbered();
+            }
         }
         return out(dest);
     }
@@ -301,6 +341,8 @@ private:
         if (m_stack.size() > 1) {
             if (m_stack.size() == m_levelGroupDepth)
                 endListLevel();
+            if (m_stack.size() == m_numberTextGroupDepth)
+                endNumberingText();
             const Dest closing = top().dest;
             m_stack.pop_back();
             if (closing == Dest::LevelNumbers && top().dest != closing)
@@ -475,7 +517,7 @@ private:
             }
             if (visible()) {
                 flushBytes();
-                out(g.dest).endBlock(g.inTable || g.list > 0 ? 1 : 2);
+                out(g.dest).endBlock(g.inTable || g.list > 0 || g.numbering >= 0 ? 1 : 2);
                 endParagraph();
             }
             break;
@@ -531,9 +573,10 @@ private:
         case Act::Unicode: {
             const long long v = param < 0 ? param + 65536 : param;
             if (v >= 0 && v <= 0xFFFF) {
-                if (g.dest == Dest::LevelText) {
-                    if (m_levelText.size() < kMaxLevelBytes)
-                        m_levelText += static_cast<char16_t>(v);
+                if (g.dest == Dest::LevelText || g.dest == Dest::NumberingText) {
+                    Text& kept = g.dest == Dest::LevelText ? m_levelText : m_numberText;
+                    if (kept.size() < kMaxLevelBytes)
+                        kept += static_cast<char16_t>(v);
                 } else {
                     character(symbolChar(static_cast<char16_t>(v)));
                 }
@@ -550,6 +593,7 @@ private:
             g.inTable = false;
             g.list = 0;
             g.listLevel = 0;
+            g.numbering = -1;
             break;
         case Act::CharacterReset:
             g.hidden = false;
@@ -626,6 +670,52 @@ private:
             break;
         case Act::ListLevelNumber: g.listLevel = std::max<long long>(param, 0); break;
         case Act::ListText: g.listText = true; break;
+        case Act::Numbering:
+            // A group of the paragraph's properties (as a "\*" destination or not): the
+            // paragraph it sits in is numbered by it.
+            if ((g.outer == Dest::Body || g.outer == Dest::Note) && m_stack.size() >= 2) {
+                g.dest = Dest::Numbering;
+                g.numberingEdit = m_numbers.startParagraph();
+                m_stack[m_stack.size() - 2].numbering = g.numberingEdit;
+            } else {
+                g.dest = Dest::Skip;
+            }
+            break;
+        case Act::SectionNumbering:
+            if (g.outer == Dest::Body || g.outer == Dest::Note) {
+                g.dest = Dest::Numbering;
+                g.numberingEdit = m_numbers.startSectionLevel(param);
+            } else {
+                g.dest = Dest::Skip;
+            }
+            break;
+        case Act::NumberingLevel:
+            if (g.dest == Dest::Numbering && g.numberingEdit >= RtfParagraphNumbers::kOutlineLevels)
+                m_numbers.useSectionLevel(g.numberingEdit, param);
+            break;
+        case Act::NumberingKind:
+            if (g.dest == Dest::Numbering && g.numberingEdit >= RtfParagraphNumbers::kOutlineLevels)
+                m_numbers.definition(g.numberingEdit).kind = static_cast<RtfParagraphNumbers::Kind>(word.ch);
+            break;
+        case Act::NumberingFormat:
+            if (g.dest == Dest::Numbering)
+                m_numbers.definition(g.numberingEdit).format = static_cast<NumberFormat>(word.ch);
+            break;
+        case Act::NumberingStart:
+            if (g.dest == Dest::Numbering)
+                m_numbers.definition(g.numberingEdit).start = static_cast<int>(std::clamp<long long>(param, 0, INT_MAX));
+            break;
+        case Act::NumberingBefore:
+        case Act::NumberingAfter:
+            if (g.outer == Dest::Numbering) {
+                g.dest = Dest::NumberingText;
+                m_numberText.clear();
+                m_numberTextAfter = word.act == Act::NumberingAfter;
+                m_numberTextGroupDepth = m_stack.size();
+            } else {
+                g.dest = Dest::Skip;
+            }
+            break;
         case Act::FromHtml: m_fromHtml = !hasParam || param != 0; break;
         case Act::HtmlTag:
             // A "\*" destination in the body that holds the page's markup.
@@ -670,6 +760,25 @@ private:
     void endListLevel()
     {
         m_levelGroupDepth = 0;
+        m_listTable.levelText(decodeKeptText(std::exchange(m_levelText, {})));
+    }
+
+    // A \pntxtb or \pntxta group is closing: its text, decoded as a level's text is,
+    // goes around the number of the definition its \pn group writes.
+    void endNumberingText()
+    {
+        m_numberTextGroupDepth = 0;
+        const int edit = m_stack.size() >= 2 ? m_stack[m_stack.size() - 2].numberingEdit : -1;
+        if (edit < 0)
+            return;
+        RtfParagraphNumbers::Definition& d = m_numbers.definition(edit);
+        (m_numberTextAfter ? d.after : d.before) = decodeKeptText(std::exchange(m_numberText, {}));
+    }
+
+    // Text kept with its bytes as F000 + byte, decoded in the current font: a symbol
+    // font's glyphs as the characters they draw, other bytes in the font's code page.
+    Text decodeKeptText(const Text& kept)
+    {
         const std::string* symbol = symbolFont();
         const int codePage = currentCodePage();
         Text text;
@@ -679,7 +788,7 @@ private:
                 text += decode(codePage, bytes);
             bytes.clear();
         };
-        for (const char16_t c : std::exchange(m_levelText, {})) {
+        for (const char16_t c : kept) {
             const bool isByte = c >= 0xF000 && c <= 0xF0FF;
             if (symbol) {
                 const char16_t b = isByte ? static_cast<char16_t>(c - 0xF000) : c;
@@ -693,7 +802,7 @@ private:
             }
         }
         flush();
-        m_listTable.levelText(std::move(text));
+        return text;
     }
 
     // The name of the current font when it is a symbol font, else null.
@@ -742,6 +851,11 @@ private:
         if (dest == Dest::LevelNumbers) {
             if (m_levelNumbers.size() < kMaxLevelBytes)
                 m_levelNumbers.push_back(static_cast<char>(b));
+            return;
+        }
+        if (dest == Dest::NumberingText) {
+            if (m_numberText.size() < kMaxLevelBytes)
+                m_numberText += static_cast<char16_t>(0xF000 + b);
             return;
         }
         if (m_fromHtml) {
@@ -802,6 +916,11 @@ private:
 
     void character(char16_t ch)
     {
+        if (top().dest == Dest::NumberingText) {
+            if (m_numberText.size() < kMaxLevelBytes)
+                m_numberText += ch;
+            return;
+        }
         if (m_fromHtml) {
             htmlText(TextView(&ch, 1));
             return;
@@ -886,6 +1005,10 @@ private:
     std::string m_levelNumbers;   // its \levelnumbers
     std::size_t m_levelGroupDepth = 0;  // the stack size in the \listlevel group, 0 outside
     static constexpr std::size_t kMaxLevelBytes = 256;
+    RtfParagraphNumbers m_numbers;
+    Text m_numberText;  // the \pntxtb or \pntxta being read, bytes as F000 + byte
+    bool m_numberTextAfter = false;
+    std::size_t m_numberTextGroupDepth = 0;  // the stack size in that group, 0 outside
     int m_defaultFont = -1;
     int m_documentCodePage = 1252;
 

@@ -580,7 +580,11 @@ odt_lists_styles = ('<?xml version="1.0" encoding="UTF-8"?><office:document-styl
     + odt_level("outline-level-style", 1, "space", fmt="一, 二, 三, ...", prefix="第", suffix="章")
     + odt_level("outline-level-style", 2, fmt="1", display="2")
     + odt_level("outline-level-style", 3, fmt="") +
-    '</text:outline-style></office:styles></office:document-styles>')
+    '</text:outline-style><text:list-style style:name="LS">' + odt_level(NUM, 1, fmt="1", suffix=".") +
+    '</text:list-style>'
+    '<style:style style:name="Numbered" style:family="paragraph" style:list-style-name="LS"/>'
+    '<style:style style:name="Plain" style:family="paragraph" style:parent-style-name="Numbered" '
+    'style:list-style-name=""/></office:styles></office:document-styles>')
 odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content ' + ODT_NS + '>'
     '<office:automatic-styles>'
     '<text:list-style style:name="L1">'
@@ -593,7 +597,8 @@ odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-c
     + odt_level(BUL, 3, bullet="\uf0b7", font="Symbol") +
     '</text:list-style><text:list-style style:name="L3">'
     + odt_level(NUM, 1, fmt="A", start="26") +
-    '</text:list-style></office:automatic-styles><office:body><office:text>'
+    '</text:list-style><style:style style:name="P1" style:family="paragraph" style:parent-style-name="Numbered"/>'
+    '</office:automatic-styles><office:body><office:text>'
     '<text:h text:outline-level="1">归来</text:h>'
     '<text:p>正文。</text:p>'
     '<text:h text:outline-level="2">小节</text:h>'
@@ -616,7 +621,13 @@ odt_lists_content = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-c
     + odt_list("L2", [odt_item(tp("Bullet 1")),
                       odt_item(odt_list(None, [odt_item(tp("Sub")),
                                                odt_item(odt_list(None, [odt_item(tp("Deep"))]))]))])
-    + odt_list("L3", [odt_item(tp("zed")), odt_item(tp("double"))]) +
+    + odt_list("L3", [odt_item(tp("zed")), odt_item(tp("double"))])
+    # Numbered through the paragraph style's list style (its own, or its parent's) as
+    # one list outside any text:list, unless a style says none; inside a list that names
+    # no style, the paragraph style's list style numbers that list.
+    + '<text:p text:style-name="Numbered">样式编号一</text:p><text:p text:style-name="P1">样式编号二</text:p>'
+    '<text:p text:style-name="Plain">不编号</text:p><text:p text:style-name="Numbered">样式编号三</text:p>'
+    + odt_list(None, [odt_item('<text:p text:style-name="P1">列表里的样式</text:p>')]) +
     '</office:text></office:body></office:document-content>')
 write("odt-lists", "input.odt", zip_write([("content.xml", odt_lists_content), ("styles.xml", odt_lists_styles),
                                           odt_members[2]], "application/vnd.oasis.opendocument.text"), [
@@ -650,7 +661,14 @@ write("odt-lists", "input.odt", zip_write([("content.xml", odt_lists_content), (
     "◦Sub",
     "•\tDeep",
     "Z\tzed",
-    "AA\tdouble"])
+    "AA\tdouble",
+    "1.\t样式编号一",
+    "2.\t样式编号二",
+    "",
+    "不编号",
+    "",
+    "3.\t样式编号三",
+    "1.\t列表里的样式"])
 
 
 # Lists numbered from the list table, as a word processor writes them in code page 936:
@@ -690,6 +708,28 @@ write("rtf-lists", "input.rtf", ("".join([
     "\\pard\\ls2\\ilvl0\\f0 Bullet 1\\par\r\n",
     "\\pard\\ls2\\ilvl1\\f0 ", g("子项"), "\\par\r\n",
     "\\pard\\plain\\f0 ", g("共"), "\\'a0", g("两项"), "\\par\r\n",
+    # The older paragraph numbering (\\pn) without the writer's \\pntext: simple
+    # numbering that a continuation paragraph does not break and a plain one restarts,
+    # text around the number, a Symbol bullet, a section's outline levels, and a
+    # paragraph whose \\pntext gives its number.
+    "\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360\\pnhang{\\pntxta .}}\\fi-360\\li360\\f0 ",
+    g("旧式编号一"), "\\par\r\n",
+    g("旧式编号二"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlcont}\\li360\\f0 ", g("续段"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360\\pnhang{\\pntxta .}}\\fi-360\\li360\\f0 ",
+    g("旧式编号三"), "\\par\r\n",
+    "\\pard\\f0 ", g("不编号"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlbody\\pndbnum\\pnstart1{\\pntxta \\'a1\\'a2}}\\f0 ", g("重新编号"), "\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4{\\pntxtb (}{\\pntxta )}}\\f0 four\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent360{\\pntxtb \\'b7}}\\f0 bullet\\par\r\n",
+    "{\\*\\pnseclvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}",
+    "{\\*\\pnseclvl2\\pnucltr\\pnstart1\\pnindent720\\pnhang{\\pntxta )}}\r\n",
+    "\\pard{\\*\\pn\\pnlvl1}\\f0 Heading A\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl2}\\f0 Sub a\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl2}\\f0 Sub b\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl1}\\f0 Heading B\\par\r\n",
+    "\\pard{\\*\\pn\\pnlvl2}\\f0 Sub a again\\par\r\n",
+    "{\\pntext\\f0 9.\\tab}\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}\\f0 ", g("自带编号"), "\\par\r\n",
     "}\r\n"]).encode("ascii")), [
     "安装说明",
     "",
@@ -702,7 +742,24 @@ write("rtf-lists", "input.rtf", ("".join([
     "•\tBullet 1",
     "▪\t子项",
     "",
-    "共 两项"])
+    "共 两项",
+    "",
+    "1.\t旧式编号一",
+    "2.\t旧式编号二",
+    "续段",
+    "3.\t旧式编号三",
+    "",
+    "不编号",
+    "",
+    "一、\t重新编号",
+    "(iv)\tfour",
+    "•\tbullet",
+    "I.\tHeading A",
+    "A)\tSub a",
+    "B)\tSub b",
+    "II.\tHeading B",
+    "A)\tSub a again",
+    "9.\t自带编号"])
 
 
 # A Word 97 document written byte by byte from the published format (no word processor

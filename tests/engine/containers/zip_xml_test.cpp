@@ -127,5 +127,43 @@ TEST(XmlDocument, ParsesNamespacesEncodingsAndRefusesBrokenDocuments)
     EXPECT_EQ(xmlDeclaredEncoding("<a encoding='x'/>"), std::nullopt);
 }
 
+// A budget for the bytes and the tree together: a tree that fits is whole, one that
+// does not stops where the budget ran out (the start is kept, the end is not), and bytes
+// over the budget on their own, or a budget spent before the root element, are refused.
+TEST(XmlDocument, ParsesWithinAMemoryBudget)
+{
+    std::string many = "<r><first/>";
+    for (int i = 0; i < 100'000; ++i)
+        many += "<e/>";
+    many += "<last/></r>";
+    struct Case {
+        const char* what;
+        std::size_t budget;
+        bool ok;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"room for all", std::size_t{64} << 20, true, false},
+        {"room for the bytes and part of the tree", many.size() + (std::size_t{1} << 20), true, true},
+        {"room for the bytes only", many.size() + 16, false, false},
+        {"not even the bytes", many.size() / 2, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto doc = XmlDocument::parseWithin(many, c.budget);
+        ASSERT_EQ(doc.ok(), c.ok);
+        if (!c.ok) {
+            EXPECT_EQ(doc.error().code, ErrorCode::BadInput);
+            EXPECT_NE(doc.error().message.find(std::to_string(c.budget >> 20) + " MB"), std::string::npos)
+                << doc.error().message;
+            continue;
+        }
+        EXPECT_EQ((*doc)->cutShort(), c.cut);
+        const auto root = (*doc)->root();
+        EXPECT_TRUE(XmlDocument::childElement(root, "first"));
+        EXPECT_EQ(XmlDocument::childElement(root, "last") != nullptr, !c.cut);
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

@@ -25,6 +25,10 @@ TEST(BatchPlan, OutputsAndRefusalsComeFromTheNamesAlone)
         {dir / "a.htm", {}},         {dir / "a.html", {}},        {dir / "c1.htm", {}},
         {dir / "c01.htm", {}},       {dir / "old.htm", {}},       {dir / "x" / "d.htm", dir / "out"},
         {dir / "d.htm", dir / "out"}, {"stdin", dir / "out", false},
+        // A packed book keeps its book's extension only when another document of the run
+        // takes its name, as output or as source.
+        {dir / "e.fb2.zip", {}},     {dir / "f.fb2.zip", {}},     {dir / "f.fb2", {}},
+        {dir / "g.fb2.zip", {}},     {dir / "g.txt", {}},
     };
     struct Expected {
         fs::path output;
@@ -35,6 +39,8 @@ TEST(BatchPlan, OutputsAndRefusalsComeFromTheNamesAlone)
         {dir / "a.txt", nullptr, false},     {dir / "a.txt", "a.htm", false},  {dir / "c01.txt", nullptr, false},
         {dir / "c01.txt", "c1.htm", false},  {dir / "old.txt", nullptr, true}, {dir / "out" / "d.txt", nullptr, false},
         {dir / "out" / "d.txt", "d.htm", false}, {dir / "out" / "stdin.txt", nullptr, false},
+        {dir / "e.txt", nullptr, false},     {dir / "f.fb2.txt", nullptr, false}, {dir / "f.txt", nullptr, false},
+        {dir / "g.fb2.txt", nullptr, false}, {dir / "g.txt", nullptr, false},
     };
     for (const bool noClobber : {false, true}) {
         SCOPED_TRACE(noClobber ? "no clobber" : "replacing");

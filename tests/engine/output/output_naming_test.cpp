@@ -32,6 +32,11 @@ TEST(OutputNaming, BasePathFromSourceAndNamingIndex)
         {"/x/v2.1.htm", 2, "/x/v2.001.txt"},
         {"/a/ch1.txt", 0, "/a/ch1.txt"},            // maps onto itself (refused by ch_txt)
         {"/a/名字3.htm", 1, "/a/名字03.txt"},
+        {"/b/d.fb2.zip", 0, "/b/d.txt"},            // a packed book loses both extensions
+        {"/b/D.FB2.ZIP", 0, "/b/D.txt"},
+        {"/b/chap7.fb2.zip", 2, "/b/chap007.txt"},
+        {"/b/.fb2.zip", 0, "/b/.fb2.txt"},          // no name before them: only the last goes
+        {"/b/d.zip", 0, "/b/d.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.source) + " naming " + std::to_string(c.naming));

@@ -71,38 +71,73 @@ TEST(EpubReader, DamagedBookRendersWhatCanBeReadAndNamesTheRest)
     EXPECT_NE(empty.error().message.find("gone.xhtml"), std::string::npos) << empty.error().message;
 }
 
-TEST(EpubReader, EncryptedContentIsRefusedObfuscatedFontsAreNot)
+TEST(EpubReader, EncryptedChaptersAreLockedObfuscatedFontsAndOtherMembersAreNot)
 {
-    auto encryption = [](const char* algorithm) {
+    // One encrypted member a case: its algorithm and the member it names.
+    auto encryption = [](const char* algorithm, const char* uri) {
         return ZipEntry{"META-INF/encryption.xml",
                         std::string("<encryption xmlns='urn:oasis:names:tc:opendocument:xmlns:container' "
-                                    "xmlns:enc='http://www.w3.org/2001/04/xmlenc#'><enc:EncryptedData>"
-                                    "<enc:EncryptionMethod Algorithm='") +
-                            algorithm +
-                            "'/><enc:CipherData><enc:CipherReference URI='OPS/a.xhtml'/></enc:CipherData>"
-                            "</enc:EncryptedData></encryption>"};
+                                    "xmlns:enc='http://www.w3.org/2001/04/xmlenc#'><enc:EncryptedKey Id='k'>"
+                                    "<enc:EncryptionMethod Algorithm='http://www.w3.org/2001/04/xmlenc#rsa-1_5'/>"
+                                    "</enc:EncryptedKey><enc:EncryptedData><enc:EncryptionMethod Algorithm='") +
+                            algorithm + "'/><enc:CipherData><enc:CipherReference URI='" + uri +
+                            "'/></enc:CipherData></enc:EncryptedData></encryption>"};
     };
-    const ZipEntry chapter{"OPS/a.xhtml", page("<p>正文</p>")};
+    const char* aes = "http://www.w3.org/2001/04/xmlenc#aes128-cbc";
     const struct {
         const char* algorithm;
-        bool refused;
+        const char* uri;
+        const char16_t* text;  // nothing: refused as locked
+        std::size_t problems;
     } cases[] = {
-        {"http://www.w3.org/2001/04/xmlenc#aes128-cbc", true},
-        {"http://www.idpf.org/2008/embedding", false},
-        {"http://ns.adobe.com/pdf/enc#RC", false},
+        {aes, "OPS/a.xhtml", u"乙", 1},             // one chapter of two locked: the other, and a problem
+        {aes, "OPS/A.XHTML", u"乙", 1},             // named in another case
+        {aes, "OPS/video.mp4", u"正文\r\n\r\n乙", 0},  // a locked video costs no text
+        {aes, "OPS/gone.xhtml", u"正文\r\n\r\n乙", 0}, // naming no member locks nothing
+        {"http://www.idpf.org/2008/embedding", "OPS/a.xhtml", u"正文\r\n\r\n乙", 0},
+        {"http://ns.adobe.com/pdf/enc#RC", "OPS/a.xhtml", u"正文\r\n\r\n乙", 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.algorithm);
+        SCOPED_TRACE(c.uri);
         ReadProblems problems;
-        auto text = readBook(book(item("a", "a.xhtml"), "<itemref idref='a'/>", {encryption(c.algorithm), chapter}),
-                                  problems);
-        if (c.refused) {
-            ASSERT_FALSE(text.ok());
-            EXPECT_NE(text.error().message.find("DRM"), std::string::npos);
-        } else {
-            ASSERT_TRUE(text.ok()) << text.error().describe();
-            EXPECT_EQ(*text, u"正文");
-        }
+        auto text = readBook(book(item("a", "a.xhtml") + item("b", "b.xhtml"), "<itemref idref='a'/><itemref idref='b'/>",
+                                  {encryption(c.algorithm, c.uri), {"OPS/a.xhtml", page("<p>正文</p>")},
+                                   {"OPS/b.xhtml", page("<p>乙</p>")}, {"OPS/video.mp4", "\x01\x02"}}),
+                             problems);
+        ASSERT_TRUE(text.ok()) << text.error().describe();
+        EXPECT_EQ(*text, c.text);
+        EXPECT_EQ(problems.size(), c.problems);
+    }
+    // Every chapter locked: the book is refused.
+    ReadProblems problems;
+    auto text = readBook(book(item("a", "a.xhtml"), "<itemref idref='a'/>",
+                              {encryption(aes, "OPS/a.xhtml"), {"OPS/a.xhtml", page("<p>正文</p>")}}),
+                         problems);
+    ASSERT_FALSE(text.ok());
+    EXPECT_NE(text.error().message.find("DRM"), std::string::npos);
+}
+
+TEST(EpubReader, IdsWithSpacesAndNamesInAnotherCompositionFindTheirChapters)
+{
+    const struct {
+        std::string items;
+        std::string spine;
+        std::string member;
+    } cases[] = {
+        // An id is an XML name: the spaces around it are not part of it.
+        {"<item id=' a ' href='a.xhtml' media-type='application/xhtml+xml'/>", "<itemref idref='a '/>", "OPS/a.xhtml"},
+        // The link writes "u" and a combining diaeresis, the archive one character "ü".
+        {item("a", "content_u%CC%88.xhtml"), "<itemref idref='a'/>", "OPS/content_\xC3\xBC.xhtml"},
+        // And the other way round.
+        {item("a", "content_%C3%BC.xhtml"), "<itemref idref='a'/>", "OPS/content_u\xCC\x88.xhtml"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.member);
+        ReadProblems problems;
+        auto text = readBook(book(c.items, c.spine, {{c.member, page("<p>正文</p>")}}), problems);
+        ASSERT_TRUE(text.ok()) << text.error().describe();
+        EXPECT_EQ(*text, u"正文");
+        EXPECT_EQ(problems.size(), 0u);
     }
 }
 
