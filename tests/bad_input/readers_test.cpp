@@ -229,6 +229,8 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"decompressor dividing by zero", "zero.chm", zeroDivisor, false, nullptr},
         {"window size of zero", "window.chm", zeroWindow, false, nullptr},
         {"reset table the decompressor would read past", "reset.chm", badResetTable, false, nullptr},
+        {"reset table said to be compressed (found by the fuzzer)", "packed.chm",
+         readBad("compressed-reset-table.chm"), false, "CHM"},
         {"100,000 nested multiparts", "deep.mht", nestedMht(100'000), false, nullptr},
         {"9,000 text lines beginning with --", "dashes.mht", dashedMht(9000), true, "最后一行"},
         {"EPUB cut in half", "cut.epub", epubGold.substr(0, epubGold.size() / 2), false, nullptr},
