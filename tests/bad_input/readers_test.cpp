@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "bad_input_support.h"
-#include "support/compound_file_writer.h"
+#include "support/hostile_word.h"
 #include "support/zip_writer.h"
 
 namespace sorvane {
@@ -144,38 +144,6 @@ std::string dashedMht(int lines)
     return text + "最后一行</p>\r\n--part--\r\n";
 }
 
-// A Word 6 document: its text at 768, or a piece table at `clx` whose every piece names
-// that text again.
-std::string word6Document(const std::string& text, std::uint32_t fcMac, std::size_t pieces)
-{
-    std::string word(768, '\0');
-    test::putLe(word, 0, 0xA5DC, 2);
-    test::putLe(word, 2, 104, 2);
-    test::putLe(word, 0x18, 768, 4);
-    test::putLe(word, 0x1C, fcMac, 4);
-    test::putLe(word, 0x34, pieces ? pieces * text.size() : text.size(), 4);
-    word += text;
-    if (pieces > 0) {
-        test::putLe(word, 0x0A, 0x0004, 2);  // saved quickly: the text through a piece table
-        const std::size_t clx = word.size();
-        std::string plc;
-        for (std::size_t i = 0; i <= pieces; ++i)
-            plc += std::string(4, '\0'), test::putLe(plc, plc.size() - 4, i * text.size(), 4);
-        for (std::size_t i = 0; i < pieces; ++i) {
-            std::string pcd(8, '\0');
-            test::putLe(pcd, 2, 768, 4);
-            plc += pcd;
-        }
-        std::string head(5, '\0');
-        head[0] = 0x02;
-        test::putLe(head, 1, plc.size(), 4);
-        word += head + plc;
-        test::putLe(word, 0x160, clx, 4);
-        test::putLe(word, 0x164, head.size() + plc.size(), 4);
-    }
-    return test::compoundFile({{"WordDocument", word}});
-}
-
 std::string goldenInput(const char* folder, const char* name)
 {
     return readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers" / folder / name);
@@ -229,6 +197,8 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"decompressor dividing by zero", "zero.chm", zeroDivisor, false, nullptr},
         {"window size of zero", "window.chm", zeroWindow, false, nullptr},
         {"reset table the decompressor would read past", "reset.chm", badResetTable, false, nullptr},
+        {"reset table said to be compressed (found by the fuzzer)", "packed.chm",
+         readBad("compressed-reset-table.chm"), false, "CHM"},
         {"100,000 nested multiparts", "deep.mht", nestedMht(100'000), false, nullptr},
         {"9,000 text lines beginning with --", "dashes.mht", dashedMht(9000), true, "最后一行"},
         {"EPUB cut in half", "cut.epub", epubGold.substr(0, epubGold.size() / 2), false, nullptr},
@@ -246,9 +216,9 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
          zipArchive({{"book.fb2", nestedFb2(1) + std::string(std::size_t{40} << 20, ' '), true}}), false, "FB2"},
         {"zipped FB2 named ../", "dotdot.fb2.zip", zipArchive({{"../../escape.fb2", fb2Gold, true}}), true,
          "Part One"},
-        {"Word 6 text said to run past its stream", "past.doc", word6Document("旧文档", 0xFFFFFFF0, 0), false, "Word"},
+        {"Word 6 text said to run past its stream", "past.doc", test::word6Document("旧文档", 0xFFFFFFF0, 0), false, "Word"},
         {"Word 6 piece table naming one text 100,000 times", "pieces.doc",
-         word6Document("Old words\r", 0, 100'000), true, "Old words"},
+         test::word6Document("Old words\r", 0, 100'000), true, "Old words"},
         {"MOBI locked by DRM", "drm.mobi", readBad("drm-locked.mobi"), false, "DRM"},
         {"MOBI cut short", "cut.mobi", readBad("cut-short.mobi"), false, "MOBI"},
         {"MOBI header only", "head.mobi", readBad("header-only.mobi"), false, "MOBI"},

@@ -1,6 +1,7 @@
 #pragma once
-// A Word 97 document made hostile for tests and benchmarks: its character-property bin
-// table names one page of many runs again and again.
+// Word documents made hostile for tests and benchmarks: a Word 97 document whose
+// character-property bin table names one page of many runs again and again, and a
+// Word 6 document whose piece table names one text again and again.
 
 #include <cstdint>
 #include <string>
@@ -55,6 +56,38 @@ inline std::string wordWithOnePageBinTable(const std::string& fixture, std::size
     putLe(*word, kBinTable, table->size(), 4);
     putLe(*word, kBinTable + 4, plc.size(), 4);
     return compoundFile({{"WordDocument", *word}, {tableName, *table + plc}});
+}
+
+// A Word 6 document: its text at 768, or a piece table at `clx` whose every piece names
+// that text again.
+inline std::string word6Document(const std::string& text, std::uint32_t fcMac, std::size_t pieces)
+{
+    std::string word(768, '\0');
+    putLe(word, 0, 0xA5DC, 2);
+    putLe(word, 2, 104, 2);
+    putLe(word, 0x18, 768, 4);
+    putLe(word, 0x1C, fcMac, 4);
+    putLe(word, 0x34, pieces ? pieces * text.size() : text.size(), 4);
+    word += text;
+    if (pieces > 0) {
+        putLe(word, 0x0A, 0x0004, 2);  // saved quickly: the text through a piece table
+        const std::size_t clx = word.size();
+        std::string plc;
+        for (std::size_t i = 0; i <= pieces; ++i)
+            plc += std::string(4, '\0'), putLe(plc, plc.size() - 4, i * text.size(), 4);
+        for (std::size_t i = 0; i < pieces; ++i) {
+            std::string pcd(8, '\0');
+            putLe(pcd, 2, 768, 4);
+            plc += pcd;
+        }
+        std::string head(5, '\0');
+        head[0] = 0x02;
+        putLe(head, 1, plc.size(), 4);
+        word += head + plc;
+        putLe(word, 0x160, clx, 4);
+        putLe(word, 0x164, head.size() + plc.size(), 4);
+    }
+    return compoundFile({{"WordDocument", word}});
 }
 
 }  // namespace sorvane::test

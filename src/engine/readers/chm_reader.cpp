@@ -263,10 +263,15 @@ private:
             const std::string_view entry = m_bytes.substr(p, nameLength);
             if (!word(pos, limit, space) || !word(pos, limit, start) || !word(pos, limit, length))
                 return false;
-            if (space == 0)
-                for (int k = 0; k < 2; ++k)
-                    if (equalsNoCase(entry, kCompressionObjects[k]))
-                        m_compression[k].push_back({start, length});
+            // The library reads these two while opening the book, before it knows how to
+            // decompress anything: one said to be compressed sends it dividing by zero.
+            for (int k = 0; k < 2; ++k) {
+                if (!equalsNoCase(entry, kCompressionObjects[k]))
+                    continue;
+                if (space != 0)
+                    return false;
+                m_compression[k].push_back({start, length});
+            }
         }
         return true;
     }

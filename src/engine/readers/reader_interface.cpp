@@ -20,7 +20,7 @@ std::size_t expansionAllowance(std::size_t inputBytes)
 {
     constexpr std::size_t kFixed = std::size_t{32} << 20;
     const std::size_t most = std::numeric_limits<std::size_t>::max();
-    return inputBytes > (most - kFixed) / 8 ? most : kFixed + 8 * inputBytes;
+    return inputBytes > (most - kFixed) / 16 ? most : kFixed + 16 * inputBytes;
 }
 
 std::string partCutShortProblem(std::string_view part, std::size_t allowance)

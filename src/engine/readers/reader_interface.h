@@ -23,10 +23,11 @@ class ZipArchive;
 using ReadProblems = std::vector<std::string>;
 
 // The memory a reader may spend on one expanded part of a document of `inputBytes` bytes
-// (an inflated archive member and the tree parsed from it, together): 32 MiB plus eight
+// (an inflated archive member and the tree parsed from it, together): 32 MiB plus sixteen
 // times the input. A part packed a thousandfold is refused instead of costing memory out
 // of all proportion to the file, while real documents, whose text packs some five- to
-// tenfold, stay well inside.
+// tenfold and whose tree takes two to four times its text, are read whole: a text cut
+// short is a worse loss to a reader than a peak of twenty times a large document.
 std::size_t expansionAllowance(std::size_t inputBytes);
 
 // What a reader reports when it read a part of the document (named as a user knows it,
