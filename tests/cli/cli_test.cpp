@@ -729,6 +729,7 @@ TEST(Cli, MissingModulesFailOnlyTheirDocumentsAndAreNamed)
         {data / "office/doc-table-cells/input.doc", nullptr, "sorvane_ole.so"},
         {data / "readers/mht-current-base64/input.mht", nullptr, "sorvane_mime.so"},
         {data / "readers/chm-gbk-toc-order/input.chm", nullptr, "sorvane_chm.so"},
+        {data / "readers/mobi-palmdoc/input.mobi", nullptr, "sorvane_mobi.so"},
         {dir / "page.htm", "--convert=t2s", "sorvane_script.so"},
     };
     const std::filesystem::path modules = dir / "modules";
