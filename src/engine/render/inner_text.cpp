@@ -244,21 +244,21 @@ private:
         const auto length = static_cast<std::int32_t>(run.size());
         char16_t* const start = out;
         for (std::int32_t k = 0; k < length;) {
-            // Eight ASCII bytes, none of them NUL, at a time.
-            if (k + 8 <= length) {
-                std::uint64_t eight;
-                std::memcpy(&eight, s + k, sizeof eight);
-                constexpr std::uint64_t ones = 0x0101010101010101ULL;
-                constexpr std::uint64_t highs = 0x8080808080808080ULL;
-                if (((eight | ((eight - ones) & ~eight)) & highs) == 0) {
-                    for (int j = 0; j < 8; ++j)
-                        out[j] = static_cast<char16_t>(s[k + j]);
-                    out += 8;
-                    k += 8;
-                    continue;
-                }
-            }
             if (s[k] < 0x80) {
+                // Eight ASCII bytes, none of them NUL, at a time.
+                if (k + 8 <= length) {
+                    std::uint64_t eight;
+                    std::memcpy(&eight, s + k, sizeof eight);
+                    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+                    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+                    if (((eight | ((eight - ones) & ~eight)) & highs) == 0) {
+                        for (int j = 0; j < 8; ++j)
+                            out[j] = static_cast<char16_t>(s[k + j]);
+                        out += 8;
+                        k += 8;
+                        continue;
+                    }
+                }
                 *out++ = s[k] != 0 ? static_cast<char16_t>(s[k]) : u'\uFFFD';
                 ++k;
                 continue;
