@@ -44,9 +44,14 @@ std::size_t PhraseSet::matchAt(TextView text, std::size_t at) const
 
 std::optional<PhraseSet::Hit> PhraseSet::find(TextView text, std::size_t from) const
 {
-    for (std::size_t i = from; i < text.size(); ++i)
+    // Most characters start no phrase: one table look-up each, no call.
+    const std::uint16_t* bucketOf = m_bucketOf.data();
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (bucketOf[foldWidthAndCase(text[i])] == 0)
+            continue;
         if (const std::size_t length = matchAt(text, i))
             return Hit{i, length};
+    }
     return std::nullopt;
 }
 
