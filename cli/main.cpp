@@ -28,6 +28,7 @@
 #include "engine/convert/renderer.h"
 #include "engine/output/batch_plan.h"
 #include "engine/output/output_encoding.h"
+#include "io/memory_release.h"
 #include "io/temporary_files.h"
 
 namespace {
@@ -257,7 +258,7 @@ int main(int argc, char** argv)
                          localizedMessage(problem).c_str());
         }
         incomplete += job.problems.empty() ? 0 : 1;
-        job.output.clear();
+        job.output = std::string();  // its buffer goes, not only its text
         if (!job.removed.empty()) {
             clearProgress();
             printRemovals(job.removed, options.showRemoved);
@@ -286,6 +287,8 @@ int main(int argc, char** argv)
         jobs.size(), options.jobs, [&](std::size_t i) { convertJob(jobs[i], plan.params(i), options); },
         [&](std::size_t i, std::size_t finished) {
             done(i);
+            // A batch takes the memory of its largest document, not of all of them.
+            releaseFreedMemory();
             tick(finished);
         });
     clearProgress();

@@ -2,8 +2,8 @@
 # converting a small page does. A dynamically linked C++ program spends most of its start
 # resolving symbols of libstdc++ and ICU; linked statically, they cost nothing to bind.
 # sorvane_lean_start(TARGET) links TARGET with the C++ runtime and the libraries every
-# page needs (ICU with its data, the HTML parser, the encoding detector, the XML parser)
-# statically; the rest are program modules, loaded when a document needs them
+# page needs (ICU with its data, the HTML parser, the encoding detector, the XML parser,
+# the regular expressions of cleaning and rules files) statically; the rest are program modules, loaded when a document needs them
 # (cmake/SorvaneModules.cmake). Other targets, and every target of a sanitizer or fuzz
 # build, link them dynamically as before.
 
@@ -17,11 +17,12 @@ if(SORVANE_LEAN_START AND NOT SORVANE_SANITIZE AND NOT SORVANE_FUZZ AND CMAKE_CX
   find_library(SORVANE_GUMBO_STATIC NAMES libgumbo.a)
   find_library(SORVANE_UCHARDET_STATIC NAMES libuchardet.a)
   find_library(SORVANE_PUGIXML_STATIC NAMES libpugixml.a)
+  find_library(SORVANE_RE2_STATIC NAMES libre2.a)
   if(SORVANE_ICUI18N_STATIC AND SORVANE_ICUUC_STATIC AND SORVANE_ICUDATA_STATIC AND SORVANE_GUMBO_STATIC
-     AND SORVANE_UCHARDET_STATIC AND SORVANE_PUGIXML_STATIC)
+     AND SORVANE_UCHARDET_STATIC AND SORVANE_PUGIXML_STATIC AND SORVANE_RE2_STATIC)
     set(sorvane_lean_available ON)
   else()
-    message(STATUS "Static ICU, gumbo, uchardet or pugixml libraries not found: the command line links them dynamically")
+    message(STATUS "Static ICU, gumbo, uchardet, pugixml or re2 libraries not found: the command line links them dynamically")
   endif()
 endif()
 
@@ -49,6 +50,7 @@ sorvane_library(sorvane_icu "ICU::i18n;ICU::uc"
 sorvane_library(sorvane_gumbo PkgConfig::GUMBO STATIC ${SORVANE_GUMBO_STATIC} INCLUDES ${GUMBO_INCLUDE_DIRS})
 sorvane_library(sorvane_uchardet PkgConfig::UCHARDET STATIC ${SORVANE_UCHARDET_STATIC} INCLUDES ${UCHARDET_INCLUDE_DIRS})
 sorvane_library(sorvane_pugixml PkgConfig::PUGIXML STATIC ${SORVANE_PUGIXML_STATIC} INCLUDES ${PUGIXML_INCLUDE_DIRS})
+sorvane_library(sorvane_re2 PkgConfig::RE2 STATIC ${SORVANE_RE2_STATIC} INCLUDES ${RE2_INCLUDE_DIRS})
 
 function(sorvane_lean_start target)
   if(sorvane_lean_available)

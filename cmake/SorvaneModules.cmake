@@ -1,9 +1,10 @@
 # The program modules: one shared module for each library that only some documents
 # need (sorvane_zip.so for ZIP-based books and documents, sorvane_ole.so for Word
 # 97-2003 files, sorvane_mime.so for saved pages, sorvane_chm.so for help books,
-# sorvane_script.so for the Traditional/Simplified conversion), loaded with dlopen the
-# first time such a document arrives (src/io/program_module.cpp). They are built into
-# <build>/modules and installed into <libdir>/sorvane.
+# sorvane_mobi.so for Mobipocket books, sorvane_script.so for the Traditional/Simplified
+# conversion), loaded with dlopen the first time such a document arrives
+# (src/io/program_module.cpp). They are built into <build>/modules and installed into
+# <libdir>/sorvane.
 
 set(SORVANE_MODULE_BUILD_DIR ${CMAKE_BINARY_DIR}/modules)
 set(SORVANE_MODULE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/sorvane)

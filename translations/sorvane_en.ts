@@ -983,6 +983,18 @@ not be read. See man sorvane-cli.</translation>
         <source>%1: 这一章已加密（受 DRM 保护），略过</source>
         <translation>%1: this chapter is encrypted (DRM-protected) and was skipped</translation>
     </message>
+    <message>
+        <source>文件是空的（0 字节），没有可以读取的内容</source>
+        <translation>The file is empty (0 bytes); there is nothing to read</translation>
+    </message>
+    <message>
+        <source>这是 Word 2003 XML 格式的文档，无法读取；请在字处理程序中另存为 .docx 或 .doc 后再转换</source>
+        <translation>This is a Word 2003 XML document and cannot be read; save it as .docx or .doc in a word processor, then convert it</translation>
+    </message>
+    <message>
+        <source>这个 OpenDocument 文档已加密，无法读取；请先在字处理程序中去掉密码</source>
+        <translation>This OpenDocument document is encrypted and cannot be read; remove its password in a word processor first</translation>
+    </message>
 </context>
 <context>
     <name>sorvane::ui::DirListBox</name>

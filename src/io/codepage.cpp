@@ -81,10 +81,12 @@ public:
     }
 
     // Whether the byte starts a double-byte code.
-    bool lead(unsigned char byte)
+    bool lead(unsigned char byte) { return byte >= 0x80 && leads()[byte]; }
+
+    // For each byte, whether it starts a double-byte code; a loop over many bytes takes
+    // the table once. The first call opens the converter.
+    const std::array<bool, 256>& leads()
     {
-        if (byte < 0x80)
-            return false;
         std::call_once(m_leadOnce, [this] {
             // The bytes that start a double-byte code. A starter without any valid trail
             // leads every decoding of it to ICU as an invalid sequence either way.
@@ -93,10 +95,10 @@ public:
             UErrorCode status = U_ZERO_ERROR;
             ucnv_getStarters(converter(), starters, &status);
             if (U_SUCCESS(status))
-                for (int b = 0; b < 256; ++b)
+                for (int b = 0x80; b < 256; ++b)
                     m_lead[static_cast<std::size_t>(b)] = starters[b] != 0;
         });
-        return m_lead[byte];
+        return m_lead;
     }
 
     // Whether the code page holds this unit; encoding and decoding give it back unchanged.
@@ -204,6 +206,7 @@ bool skippedWhenUnmapped(Cp936Tables& t, TextView text, size_t& i)
 std::optional<Text> decodeCp936Fast(std::string_view bytes)
 {
     Cp936Tables& t = cp936();
+    const std::array<bool, 256>* leads = nullptr;  // taken with the first byte past ASCII
     Text out;
     out.resize(bytes.size());
     char16_t* dst = out.data();
@@ -216,7 +219,9 @@ std::optional<Text> decodeCp936Fast(std::string_view bytes)
             ++p;
             continue;
         }
-        if (!t.lead(b)) {
+        if (!leads)
+            leads = &t.leads();
+        if (!(*leads)[b]) {
             const char16_t c = t.character(b);
             if (c == Cp936Tables::kNoChar)
                 return std::nullopt;

@@ -1,7 +1,7 @@
 #pragma once
 // The parts of the program that need a big library for one kind of document (saved
-// pages, Word 97-2003 files, ZIP-based books and documents, help files, the
-// Traditional/Simplified conversion) are shared modules, loaded the first time such a
+// pages, Word 97-2003 files, ZIP-based books and documents, help files, Mobipocket books,
+// the Traditional/Simplified conversion) are shared modules, loaded the first time such a
 // document arrives: a run that never meets one never loads its libraries.
 
 #include <string>

@@ -21,6 +21,7 @@
 
 #include "engine/convert/book_join.h"
 #include "engine/output/batch_plan.h"
+#include "io/memory_release.h"
 #include "common/program_paths.h"
 #include "ui_common/message_box.h"
 #include "ui_common/window_language.h"
@@ -219,6 +220,8 @@ void SorvMain::convertSelected()
                 run->changed.wait(lock, [&] { return run->acknowledged >= i || run->abandoned; });
                 if (run->abandoned)
                     break;
+                // A batch takes the memory of its largest document, not of all of them.
+                releaseFreedMemory();
             }
             return summary;
         },

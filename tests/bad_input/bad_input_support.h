@@ -126,6 +126,7 @@ struct CliRun {
     int signal = 0;       // the signal that ended it
     std::string out;
     std::string err;
+    long peakKb = 0;      // its largest resident set, in KB
 };
 
 struct CliOptions {
@@ -192,8 +193,10 @@ inline CliRun runCli(const std::vector<std::string>& args, const CliOptions& opt
         ::_exit(127);
     }
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    run.peakKb = usage.ru_maxrss;
     run.exited = WIFEXITED(status);
     run.status = run.exited ? WEXITSTATUS(status) : -1;
     run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;

@@ -97,6 +97,31 @@ TEST(BigDocument, LargePageIsSplitIntoManyPartsWithNothingLost)
         EXPECT_EQ(test::fileFingerprint(cliDir.path() / file.filename()), test::fileFingerprint(file)) << file;
 }
 
+// A batch gives a document's memory back before the next: converting a large page three
+// times in one run, a document at a time, takes hardly more memory than converting it
+// once, instead of keeping what each of them held.
+TEST(BigDocument, ABatchTakesTheMemoryOfOneDocument)
+{
+    if (test::kSanitized)
+        GTEST_SKIP() << "the sanitizer's allocator holds freed memory back on purpose";
+    ScratchFolder dir;
+    constexpr std::size_t kPage = 8u << 20;
+    writeLargePage(dir / "a.htm", kPage);
+    std::filesystem::create_hard_link(dir / "a.htm", dir / "b.htm");
+    std::filesystem::create_hard_link(dir / "a.htm", dir / "c.htm");
+    const std::vector<std::string> options{"--no-config", "--quiet", "--jobs", "1", "-o", "out"};
+    auto withPages = [&options](std::initializer_list<std::string> pages) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), pages);
+        return args;
+    };
+    const auto once = runCli(withPages({"a.htm"}), inFolder(dir.path()));
+    const auto thrice = runCli(withPages({"a.htm", "b.htm", "c.htm"}), inFolder(dir.path()));
+    ASSERT_EQ(once.status, 0) << test::describe(once);
+    ASSERT_EQ(thrice.status, 0) << test::describe(thrice);
+    EXPECT_LE(thrice.peakKb, once.peakKb + static_cast<long>(kPage / 1024)) << "once: " << once.peakKb << " KB";
+}
+
 TEST(BigDocument, DeeplyNestedPagesConvert)
 {
     constexpr int depth = 100000;

@@ -771,6 +771,7 @@ TEST(Cli, MissingModulesFailOnlyTheirDocumentsAndAreNamed)
         {data / "office/doc-table-cells/input.doc", nullptr, "sorvane_ole.so"},
         {data / "readers/mht-current-base64/input.mht", nullptr, "sorvane_mime.so"},
         {data / "readers/chm-gbk-toc-order/input.chm", nullptr, "sorvane_chm.so"},
+        {data / "readers/mobi-palmdoc/input.mobi", nullptr, "sorvane_mobi.so"},
         {dir / "page.htm", "--convert=t2s", "sorvane_script.so"},
     };
     const std::filesystem::path modules = dir / "modules";
@@ -793,6 +794,50 @@ TEST(Cli, MissingModulesFailOnlyTheirDocumentsAndAreNamed)
         if (std::string_view(c.module) == "sorvane_zip.so") {
             EXPECT_NE(run.err.find((modules / c.module).string()), std::string::npos) << run.err;
         }
+    }
+}
+
+// A document loads the libraries of its own kind and no other: a web page none of the
+// modules' libraries, a Mobipocket book the e-book library (and what it needs), never the
+// others. The dynamic loader lists what it initialises when LD_DEBUG=libs is set.
+TEST(Cli, ADocumentLoadsOnlyTheLibrariesOfItsKind)
+{
+    ScratchFolder dir;
+    writeFile(dir / "page.htm", page("台湾这里"));
+    const std::filesystem::path data(SORVANE_TEST_DATA);
+    const std::vector<std::string> moduleLibraries{"libmobi", "libxml2", "libzip",   "libgsf",
+                                                   "libgmime", "libglib", "libgobject", "libchm", "libopencc"};
+    struct Case {
+        std::filesystem::path source;
+        std::vector<std::string> needs;    // loaded, each of them
+        std::vector<std::string> mayLoad;  // of the modules' libraries, the only ones loaded
+    };
+    const Case cases[] = {
+        {dir / "page.htm", {}, {}},
+        {data / "readers/mobi-palmdoc/input.mobi", {"libmobi"}, {"libmobi", "libxml2"}},
+    };
+    const ScopedEnvironment debug("LD_DEBUG", "libs");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source.string());
+        const CliRun run = runCli(dir, {"--no-config", "--stdout", c.source.string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::vector<std::string> loaded;
+        constexpr std::string_view init = "calling init: ";
+        for (std::size_t at = run.err.find(init); at != std::string::npos; at = run.err.find(init, at + 1)) {
+            const std::size_t end = run.err.find('\n', at);
+            const std::string path = run.err.substr(at + init.size(), end - at - init.size());
+            loaded.push_back(std::filesystem::path(path).filename().string());
+        }
+        auto loads = [&loaded](const std::string& library) {
+            return std::any_of(loaded.begin(), loaded.end(),
+                               [&library](const std::string& file) { return file.starts_with(library + "."); });
+        };
+        for (const std::string& library : c.needs)
+            EXPECT_TRUE(loads(library)) << library;
+        for (const std::string& library : moduleLibraries)
+            if (std::find(c.mayLoad.begin(), c.mayLoad.end(), library) == c.mayLoad.end()) {
+                EXPECT_FALSE(loads(library)) << library;
+            }
     }
 }
 

@@ -135,7 +135,7 @@ public:
             case HtmlNodeKind::Text:
             case HtmlNodeKind::CData:
                 if (f.style.visible)
-                    countText(m_doc.textOf(c), f);
+                    countTextNode(c, f);
                 break;
             default:
                 break;
@@ -204,6 +204,20 @@ private:
         m_linkText.clear();
     }
 
+    // A text node's text, and the bare <br>s the parser left in it (each a line break of
+    // the nearest block, as a <br> element is).
+    void countTextNode(Node node, const Frame& f)
+    {
+        struct Pieces : HtmlTextReader {
+            StatsWalk& walk;
+            const Frame& frame;
+            Pieces(StatsWalk& w, const Frame& fr) : walk(w), frame(fr) {}
+            void text(std::string_view piece) override { walk.countText(piece, frame); }
+            void lineBreak() override { ++walk.m_blocks[static_cast<std::size_t>(frame.container)].lineBreaks; }
+        } pieces(*this, f);
+        m_doc.readText(node, pieces);
+    }
+
     void countText(std::string_view s, const Frame& f)
     {
         BlockStats& own = m_blocks[static_cast<std::size_t>(f.index)];
@@ -220,6 +234,13 @@ private:
                     ++punctuation;
                 if (f.inLink && m_linkText.size() < 80)
                     m_linkText.push_back(lead);
+                ++chars;
+                continue;
+            }
+            // Han characters (U+4000 to U+9FFF: lead bytes E4 to E9) are neither blank
+            // nor punctuation; outside links they only count.
+            if (lead >= 0xE4 && lead <= 0xE9 && !f.inLink) {
+                i += 3;
                 ++chars;
                 continue;
             }

@@ -4,11 +4,10 @@
 // phrase. Letters are compared after foldWidthAndCase, so "ＣＯＭ", "Com" and "com" match
 // alike.
 
-#include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "common/text.h"
@@ -30,8 +29,10 @@ public:
     std::size_t matchAt(TextView text, std::size_t at) const;
 
 private:
-    std::bitset<65536> m_firsts;                                  // the first characters, folded
-    std::unordered_map<char16_t, std::vector<Text>> m_byFirst;  // folded, longest first
+    // For each folded first character, 1 + the index of its phrases in m_buckets, or 0:
+    // one array look-up a character of the text, most of them answered "none".
+    std::vector<std::uint16_t> m_bucketOf = std::vector<std::uint16_t>(65536, 0);
+    std::vector<std::vector<Text>> m_buckets;  // folded, longest first
 };
 
 }  // namespace sorvane::clean

@@ -1,6 +1,7 @@
 #pragma once
 // A Mobipocket book (MOBI, AZW, AZW3/KF8, and the joint files that hold both) held in
-// memory: the one adapter over the e-book library. The library undoes the text
+// memory: the one adapter over the e-book library, which lives in a module of its own
+// (mobi_module.cpp). The library undoes the text
 // compression (PalmDOC, HUFF/CDIC) and rebuilds the book's pages in reading order.
 
 #include <string>

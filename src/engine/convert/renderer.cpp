@@ -120,8 +120,11 @@ Result<Text> renderDocumentBytes(const std::filesystem::path& name, std::string 
 {
     {
         DocumentProbe probe(bytes, name);
-        if (const DocumentReader* reader = chooseDocumentReader(probe))
+        if (const DocumentReader* reader = chooseDocumentReader(probe)) {
+            if (bytes.empty())
+                return Error{ErrorCode::BadInput, "文件是空的（0 字节），没有可以读取的内容", name.string()};
             return readWithRow(*reader, probe, problems);
+        }
     }
     const std::string_view view = bytes;
     if (!hasUtf16Bom(view) && view.substr(0, 1024).find('\0') != std::string_view::npos)

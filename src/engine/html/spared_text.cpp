@@ -227,6 +227,15 @@ public:
                 i = after;
                 continue;
             }
+            // Three bytes led by E1..EC or EE make U+1000..U+CFFF or U+E000..U+EFFF once
+            // both trail bytes are in place: no surrogate, noncharacter or control, so
+            // the common case of Chinese text needs no full decoding.
+            if (((u >= 0xE1 && u <= 0xEC) || u == 0xEE) && span.end - i >= 3 &&
+                (static_cast<unsigned char>(m_markup[i + 1]) & 0xC0) == 0x80 &&
+                (static_cast<unsigned char>(m_markup[i + 2]) & 0xC0) == 0x80) {
+                i += 3;
+                continue;
+            }
             char32_t cp = 0;
             const std::size_t n = u >= 0x80 ? decodeUtf8(m_markup, i, span.end, cp) : 0;
             if (n > 0 && !replacedByParser(cp)) {

@@ -773,7 +773,7 @@ bool isDocFile(DocumentProbe& p)
     if (!looksLikeOle(p.bytes()))
         return false;
     if (p.extension() == ".doc")
-        return true;
+        return !opensWithMarkup(p.bytes());
     const Result<OleCompoundFile*> file = p.compoundFile();
     return file && isWordDocument(**file);
 }
@@ -782,7 +782,7 @@ bool isDocFile(DocumentProbe& p)
 
 const DocumentReader& docReader()
 {
-    static const DocumentReader row{"DOC", isDocFile, ".doc", readDoc, nullptr};
+    static const DocumentReader row{"DOC", isDocFile, ".doc", readDoc, nullptr, true};
     return row;
 }
 

@@ -419,6 +419,13 @@ Result<Text> readOdt(DocumentProbe& document, ReadProblems& problems)
         return Error{ErrorCode::BadInput, "OpenDocument 文档已损坏，无法读取：" + archive.error().message, {}};
     if (!isOdt(**archive))
         return Error{ErrorCode::BinaryInput, "这是一个 ZIP 压缩包，但不是 OpenDocument 文本文档，无法读取", {}};
+    // A document saved with a password lists how each part was encrypted in its
+    // manifest; its parts are then no XML at all.
+    if (const auto manifest = (*archive)->findNoCase("META-INF/manifest.xml")) {
+        const Result<std::string> bytes = (*archive)->read(*manifest);
+        if (bytes && bytes->find("encryption-data") != std::string::npos)
+            return Error{ErrorCode::BadInput, "这个 OpenDocument 文档已加密，无法读取；请先在字处理程序中去掉密码", {}};
+    }
     return odtText(**archive, &problems);
 }
 

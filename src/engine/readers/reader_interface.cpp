@@ -16,6 +16,16 @@ struct DocumentProbe::Opened {
     std::optional<Result<std::unique_ptr<OleCompoundFile>>> ole;
 };
 
+bool opensWithMarkup(std::string_view bytes)
+{
+    const std::string_view head = bytes.substr(0, 1024);
+    if (head.find('\0') != std::string_view::npos)
+        return false;
+    std::size_t at = head.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    at = head.find_first_not_of(" \t\r\n", at);
+    return at != std::string_view::npos && head[at] == '<';
+}
+
 std::size_t expansionAllowance(std::size_t inputBytes)
 {
     constexpr std::size_t kFixed = std::size_t{32} << 20;

@@ -30,6 +30,10 @@ using ReadProblems = std::vector<std::string>;
 // short is a worse loss to a reader than a peak of twenty times a large document.
 std::size_t expansionAllowance(std::size_t inputBytes);
 
+// Whether the bytes are text that opens with markup ('<' after a UTF-8 byte-order mark
+// and blanks, no NUL in the first kilobyte).
+bool opensWithMarkup(std::string_view bytes);
+
 // What a reader reports when it read a part of the document (named as a user knows it,
 // "正文") only as far as an allowance of `allowance` bytes let it.
 std::string partCutShortProblem(std::string_view part, std::size_t allowance);
@@ -89,6 +93,10 @@ struct DocumentReader {
                                              // matched, ".a .b"; empty: none
     DocumentReadFunction read;               // null: recognised but not read
     const char* refusal;                     // the message when `read` is null (Chinese)
+    // The name alone does not hold for markup: a first kilobyte without NUL bytes that
+    // opens with '<' is the page it looks like (word processors save web pages under
+    // ".doc" names).
+    bool nameYieldsToMarkup = false;
 
     // The names listed in `extensions`, one each, in their order.
     std::vector<std::string_view> extensionList() const;

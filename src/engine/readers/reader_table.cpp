@@ -68,6 +68,14 @@ bool isWord2(DocumentProbe& p)
     return p.extension() == ".doc" && p.startsWith("\xDB\xA5");
 }
 
+// Word 2003 saved documents as one XML file too, often under a ".doc" name.
+bool isWordXml2003(DocumentProbe& p)
+{
+    const std::string_view head = p.bytes().substr(0, 1024);
+    return head.find("<?mso-application progid=\"Word.Document\"?>") != std::string_view::npos ||
+           head.find("<w:wordDocument") != std::string_view::npos;
+}
+
 bool isImage(DocumentProbe& p)
 {
     return p.startsWith("\x89PNG\r\n\x1A\n") || p.startsWith("\xFF\xD8\xFF") || p.startsWith("GIF87a") ||
@@ -102,6 +110,8 @@ const std::vector<DocumentReader>& documentReaders()
         docxReader(),
         odtReader(),
         rtfReader(),
+        {"Word 2003 XML", isWordXml2003, "", nullptr,
+         "这是 Word 2003 XML 格式的文档，无法读取；请在字处理程序中另存为 .docx 或 .doc 后再转换"},
         docReader(),
         fb2Reader(),
         mobiReader(),
@@ -129,10 +139,13 @@ const DocumentReader* chooseDocumentReader(DocumentProbe& probe)
     if (probe.extension().empty())
         return nullptr;
     const std::string name = toLowerAscii(probe.path().filename().string());
-    for (const DocumentReader& row : documentReaders())
+    for (const DocumentReader& row : documentReaders()) {
+        if (row.nameYieldsToMarkup && opensWithMarkup(probe.bytes()))
+            continue;
         for (std::string_view listed : row.extensionList())
             if (name.size() > listed.size() && name.ends_with(listed))
                 return &row;
+    }
     return nullptr;
 }
 

@@ -24,10 +24,10 @@ Text renderDocument(std::string_view utf8, const HtmlContext* context)
     // Selector matching may take work in proportion to the page, no more: a hostile
     // sheet would otherwise take time that grows with its size times the document's.
     const std::size_t budget = std::size_t{4'000'000} + 16 * utf8.size();
-    // A page shown in part walks its tree itself: its <br>s stay elements.
+    // A page shown in part walks its tree itself, reading bare <br>s as line feeds in
+    // the text around them as the whole page's walk does.
     const bool own = context && context->renderPage;
-    std::optional<HtmlDocument> doc(std::in_place, utf8, kMaxNestingDepth,
-                                    own ? BareLineBreaks::AsElements : BareLineBreaks::InText);
+    std::optional<HtmlDocument> doc(std::in_place, utf8, kMaxNestingDepth, BareLineBreaks::InText);
     std::optional<PageStyle> style(std::in_place, *doc, loader, budget);
     if (doc->lineBreaksInText() && style->mayStyleBare("br")) {
         style.reset();

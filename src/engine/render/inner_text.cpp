@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -244,6 +245,20 @@ private:
         char16_t* const start = out;
         for (std::int32_t k = 0; k < length;) {
             if (s[k] < 0x80) {
+                // Eight ASCII bytes, none of them NUL, at a time.
+                if (k + 8 <= length) {
+                    std::uint64_t eight;
+                    std::memcpy(&eight, s + k, sizeof eight);
+                    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+                    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+                    if (((eight | ((eight - ones) & ~eight)) & highs) == 0) {
+                        for (int j = 0; j < 8; ++j)
+                            out[j] = static_cast<char16_t>(s[k + j]);
+                        out += 8;
+                        k += 8;
+                        continue;
+                    }
+                }
                 *out++ = s[k] != 0 ? static_cast<char16_t>(s[k]) : u'\uFFFD';
                 ++k;
                 continue;
@@ -313,9 +328,18 @@ void LineBreakOutput::text(std::string_view s, WhiteSpace ws)
         }
         beginString();
         flushSpace();
+        // A single space between two characters that are not white space comes out as
+        // itself under every white-space value, so words and the spaces between them go
+        // out as one run.
         size_t end = i;
-        while (end < s.size() && !isAsciiSpace(s[end]))
-            ++end;
+        while (end < s.size()) {
+            if (!isAsciiSpace(s[end]))
+                ++end;
+            else if (s[end] == ' ' && end + 1 < s.size() && !isAsciiSpace(s[end + 1]))
+                end += 2;
+            else
+                break;
+        }
         putRun(s.substr(i, end - i));
         i = end;
         m_lineStart = false;

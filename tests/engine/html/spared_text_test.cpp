@@ -51,7 +51,8 @@ TEST(SparedText, TreesAreThoseOfThePageAsItIs)
         {"line breaks", "<p>" + l + "\r\n" + l + "\r" + l + "\n\r" + l + "</p><pre>\r\n" + l + "\r\n</pre>", true},
         {"characters the parser replaces",
          "<p>" + l + std::string(1, '\0') + l + "\x01" + l + "\x7F" + l + "\xC2\x85" + l + "\xEF\xB7\x90" + l +
-             "\xEF\xBF\xBF" + l + "\xC0\xAF" + l + "\xED\xA0\x80" + l + "\xE4\xB8" + l + "\xF4\x90\x80\x80" + l,
+             "\xEF\xBF\xBF" + l + "\xC0\xAF" + l + "\xED\xA0\x80" + l + "\xE4\xB8" + l + "\xF4\x90\x80\x80" + l +
+             "\xE4\xB8\x41" + l + "\xEE\x80" + "</p><p>" + l + "\xE6\x96</p>",
          true},
         {"tables", "<table> " + l + "<tr><td>" + l + "</td> " + l + "</tr>" + l + "</table><table><colgroup> " + l,
          true},

@@ -141,6 +141,16 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         {"cut.chm", "ITSF\x03\0\0\0`\0\0\0", ErrorCode::BadInput, "CHM"},
         {"zeros.chm", "ITSF" + std::string(4096, '\0'), ErrorCode::BadInput, "CHM"},
         {"comic.cbz", kOtherZip, ErrorCode::BinaryInput, "CBZ"},
+        {"empty.doc", "", ErrorCode::BadInput, "空"},
+        {"xml.doc", "<?xml version='1.0'?>\n<?mso-application progid=\"Word.Document\"?>\n<w:wordDocument/>",
+         ErrorCode::BinaryInput, "Word 2003"},
+        {"locked.odt",
+         test::zipArchive({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                           {"META-INF/manifest.xml",
+                            "<manifest:manifest><manifest:file-entry manifest:full-path='content.xml'>"
+                            "<manifest:encryption-data/></manifest:file-entry></manifest:manifest>"},
+                           {"content.xml", "\x93\x11\xA7 not XML"}}),
+         ErrorCode::BadInput, "已加密"},
         {"ancient.doc", std::string("\xDB\xA5\x2D\x00", 4) + std::string(508, '\0'), ErrorCode::BinaryInput,
          "Word 2.0"},
         {"locked.docx",
@@ -161,6 +171,27 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         EXPECT_EQ(r.error().code, c.code);
         EXPECT_NE(r.error().message.find(c.says), std::string::npos) << r.error().message;
         EXPECT_NE(r.error().where.find(c.name), std::string::npos);
+    }
+}
+
+TEST(DocumentReader, AWebPageSavedUnderADocNameIsReadAsAPage)
+{
+    test::ScratchFolder dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char16_t* text;
+    } cases[] = {
+        {"saved.doc", "<html><body><p>网页</p></body></html>", u"网页"},
+        {"bom.doc", "\xEF\xBB\xBF\r\n <p>网页</p>", u"网页"},
+        {"rich.doc", "{\\rtf1\\ansi text}", u"text"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeFile(dir / c.name, c.bytes);
+        auto r = renderDocument(dir / c.name);
+        ASSERT_TRUE(r.ok()) << r.error().describe();
+        EXPECT_EQ(*r, c.text);
     }
 }
 

@@ -79,6 +79,9 @@ TEST(HtmlRenderer, WhiteSpace)
         {"astral character", "<p>&#x1F600;</p>", "\U0001F600"},
         {"CR from a reference collapses", "<p>a&#13;b</p>", "a b"},
         {"spaces around image kept", "<p>a <img src=x> b</p>", "a  b"},
+        {"words, single spaces and a reference out of range",
+         "<p> one two  three\nfour </p><p>abcdefgh&#x110000;ijklmnopq\u00E9 r</p>",
+         "one two three four\n\nabcdefgh\uFFFDijklmnopq\u00E9 r"},
     };
     check(std::begin(cases), std::end(cases));
 }
