@@ -12,6 +12,7 @@
 #include "engine/readers/mobi_reader.h"
 #include "engine/readers/odt_reader.h"
 #include "engine/readers/rtf_reader.h"
+#include "engine/readers/wordml_reader.h"
 
 namespace sorvane {
 namespace {
@@ -68,14 +69,6 @@ bool isWord2(DocumentProbe& p)
     return p.extension() == ".doc" && p.startsWith("\xDB\xA5");
 }
 
-// Word 2003 saved documents as one XML file too, often under a ".doc" name.
-bool isWordXml2003(DocumentProbe& p)
-{
-    const std::string_view head = p.bytes().substr(0, 1024);
-    return head.find("<?mso-application progid=\"Word.Document\"?>") != std::string_view::npos ||
-           head.find("<w:wordDocument") != std::string_view::npos;
-}
-
 bool isImage(DocumentProbe& p)
 {
     return p.startsWith("\x89PNG\r\n\x1A\n") || p.startsWith("\xFF\xD8\xFF") || p.startsWith("GIF87a") ||
@@ -110,8 +103,7 @@ const std::vector<DocumentReader>& documentReaders()
         docxReader(),
         odtReader(),
         rtfReader(),
-        {"Word 2003 XML", isWordXml2003, "", nullptr,
-         "这是 Word 2003 XML 格式的文档，无法读取；请在字处理程序中另存为 .docx 或 .doc 后再转换"},
+        wordXmlReader(),
         docReader(),
         fb2Reader(),
         mobiReader(),

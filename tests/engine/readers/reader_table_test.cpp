@@ -143,7 +143,7 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         {"comic.cbz", kOtherZip, ErrorCode::BinaryInput, "CBZ"},
         {"empty.doc", "", ErrorCode::BadInput, "空"},
         {"xml.doc", "<?xml version='1.0'?>\n<?mso-application progid=\"Word.Document\"?>\n<w:wordDocument/>",
-         ErrorCode::BinaryInput, "Word 2003"},
+         ErrorCode::BadInput, "Word 2003"},
         {"locked.odt",
          test::zipArchive({{"mimetype", "application/vnd.oasis.opendocument.text"},
                            {"META-INF/manifest.xml",
