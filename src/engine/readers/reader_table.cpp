@@ -69,6 +69,12 @@ bool isWord2(DocumentProbe& p)
     return p.extension() == ".doc" && p.startsWith("\xDB\xA5");
 }
 
+// WordPerfect documents open with their own signature.
+bool isWordPerfect(DocumentProbe& p)
+{
+    return p.startsWith("\xFFWPC");
+}
+
 bool isImage(DocumentProbe& p)
 {
     return p.startsWith("\x89PNG\r\n\x1A\n") || p.startsWith("\xFF\xD8\xFF") || p.startsWith("GIF87a") ||
@@ -110,6 +116,7 @@ const std::vector<DocumentReader>& documentReaders()
         {"CBZ", isComicZip, "", nullptr, "这是一个漫画压缩包（CBZ），里面是页面图片，没有文字，无法读取"},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取"},
         {"Word 2", isWord2, "", nullptr, "这是 Word 2.0 格式的文档，太旧，无法读取"},
+        {"WordPerfect", isWordPerfect, "", nullptr, "这是一个 WordPerfect 文档，无法读取；请在字处理程序中另存为 .docx 或 .doc 后再转换"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
         {"DjVu", isDjvu, "", nullptr, "这是一个 DjVu 文档（扫描的页面图片），无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取"},

@@ -142,6 +142,8 @@ TEST(DocumentReader, RefusesUnreadableKindsNamingWhatTheyAre)
         {"zeros.chm", "ITSF" + std::string(4096, '\0'), ErrorCode::BadInput, "CHM"},
         {"comic.cbz", kOtherZip, ErrorCode::BinaryInput, "CBZ"},
         {"empty.doc", "", ErrorCode::BadInput, "空"},
+        {"letter.doc", std::string("\xFFWPC\x10\x00\x00\x00\x01\x0A", 10) + std::string(100, '\0'),
+         ErrorCode::BinaryInput, "WordPerfect"},
         {"xml.doc", "<?xml version='1.0'?>\n<?mso-application progid=\"Word.Document\"?>\n<w:wordDocument/>",
          ErrorCode::BadInput, "Word 2003"},
         {"locked.odt",
