@@ -476,6 +476,13 @@ const std::vector<Family>& families()
         {"mht frames showing one page", mhtFramesOnOnePage, renderAsFile<kMhtName>},
         {"epub one chapter under many spellings", epubChapterSpellings, renderAsFile<kEpubName>},
         {"doc bin table naming one page", docBinTableOnOnePage, renderAsFile<kDocName>},
+        {"word 2003 xml paragraphs",
+         [](std::size_t b) {
+             return fill(b, "<?mso-application progid=\"Word.Document\"?><w:wordDocument "
+                            "xmlns:w=\"http://schemas.microsoft.com/office/word/2003/wordml\"><w:body>",
+                         "<w:p><w:r><w:t>x</w:t><w:tab/></w:r></w:p>") + "</w:body></w:wordDocument>";
+         },
+         renderAsFile<kDocName>},
         {"word 6 pieces naming one text",
          [](std::size_t b) { return test::word6Document("Old words\r", 0, std::max<std::size_t>(1, b / 12)); },
          renderAsFile<kDocName>},

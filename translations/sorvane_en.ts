@@ -995,6 +995,18 @@ not be read. See man sorvane-cli.</translation>
         <source>这个 OpenDocument 文档已加密，无法读取；请先在字处理程序中去掉密码</source>
         <translation>This OpenDocument document is encrypted and cannot be read; remove its password in a word processor first</translation>
     </message>
+    <message>
+        <source>这是一个 WordPerfect 文档，无法读取；请在字处理程序中另存为 .docx 或 .doc 后再转换</source>
+        <translation>This is a WordPerfect document and cannot be read; save it as .docx or .doc in a word processor, then convert it</translation>
+    </message>
+    <message>
+        <source>Word 2003 XML 文档格式错误：%1</source>
+        <translation>The Word 2003 XML document is malformed: %1</translation>
+    </message>
+    <message>
+        <source>Word 2003 XML 文档中没有正文（w:body）</source>
+        <translation>The Word 2003 XML document has no text (w:body)</translation>
+    </message>
 </context>
 <context>
     <name>sorvane::ui::DirListBox</name>

@@ -182,6 +182,13 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
     const std::string chmGold = goldenInput("chm-gbk-toc-order", "input.chm");
     const std::string fb2Gold = goldenInput("fb2-nested-poems-notes", "input.fb2");
     const std::string mobiGold = goldenInput("mobi-palmdoc", "input.mobi");
+    const std::string wordXmlGold = readFile(std::filesystem::path(SORVANE_TEST_DATA) / "office" / "wordml-2003" / "input.doc");
+    const auto fill = [](std::size_t n, std::string_view unit) {
+        std::string s;
+        for (std::size_t i = 0; i < n; ++i)
+            s += unit;
+        return s;
+    };
     const auto readBad = [](const char* name) {
         return readFile(std::filesystem::path(SORVANE_TEST_DATA) / "readers-bad" / name);
     };
@@ -219,6 +226,12 @@ TEST(BadBooks, HostileBooksGiveTextOrAClearErrorWithNothingLost)
         {"Word 6 text said to run past its stream", "past.doc", test::word6Document("旧文档", 0xFFFFFFF0, 0), false, "Word"},
         {"Word 6 piece table naming one text 100,000 times", "pieces.doc",
          test::word6Document("Old words\r", 0, 100'000), true, "Old words"},
+        {"Word 2003 XML cut in half", "cut.doc", wordXmlGold.substr(0, wordXmlGold.size() / 2), false, "Word 2003"},
+        {"Word 2003 XML nested 100,000 tables deep", "deep.xml",
+         "<?mso-application progid=\"Word.Document\"?><w:wordDocument "
+         "xmlns:w=\"http://schemas.microsoft.com/office/word/2003/wordml\"><w:body>" +
+             fill(100'000, "<w:tbl><w:tr><w:tc>") + "<w:p><w:r><w:t>深处</w:t></w:r></w:p>",
+         false, "Word 2003"},
         {"MOBI locked by DRM", "drm.mobi", readBad("drm-locked.mobi"), false, "DRM"},
         {"MOBI cut short", "cut.mobi", readBad("cut-short.mobi"), false, "MOBI"},
         {"MOBI header only", "head.mobi", readBad("header-only.mobi"), false, "MOBI"},

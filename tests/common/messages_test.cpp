@@ -161,9 +161,9 @@ std::vector<std::string> englishWords(const std::string& text)
 {
     static const std::set<std::string> names = {
         "Alt",  "DjVu", "Excel", "FictionBook", "Office", "OpenCC", "OpenDocument", "PowerPoint", "Print",
-        "Replica", "Sorvane", "Tab", "Word", "Mobipocket", "chap", "crlf", "lf", "gb", "gbk", "utf", "none",
-        "sorvane", "cp", "sp", "tw", "twp", "true", "false", "rtf", "gzip", "man", "content", "opf", "piece",
-        "table", "body", "cli", "conf", "rules", "txt", "http", "www"};
+        "Replica", "Sorvane", "Tab", "Word", "WordPerfect", "Mobipocket", "chap", "crlf", "lf", "gb", "gbk",
+        "utf", "none", "sorvane", "cp", "sp", "tw", "twp", "true", "false", "rtf", "gzip", "man", "content",
+        "opf", "piece", "table", "body", "cli", "conf", "rules", "txt", "http", "www"};
     std::vector<std::string> words;
     std::istringstream tokens(text);
     for (std::string token; tokens >> token;) {
@@ -175,7 +175,8 @@ std::vector<std::string> englishWords(const std::string& text)
                 ++end;
             const std::string word = token.substr(i, end - i);
             const bool typed = i > 0 && (token[i - 1] == '-' || token[i - 1] == '.' || token[i - 1] == '$');
-            const bool acronym = std::all_of(word.begin(), word.end(), [](char c) { return std::isupper(c) || c == '_'; });
+            const bool acronym =
+                std::all_of(word.begin(), word.end(), [](char c) { return std::isupper(c) || c == '_'; });
             if (word.size() >= 2 && !typed && !acronym && names.count(word) == 0)
                 words.push_back(word);
             i = std::max(end, i + 1);

@@ -12,6 +12,7 @@
 #include "engine/readers/mobi_reader.h"
 #include "engine/readers/odt_reader.h"
 #include "engine/readers/rtf_reader.h"
+#include "engine/readers/wordml_reader.h"
 
 namespace sorvane {
 namespace {
@@ -68,12 +69,10 @@ bool isWord2(DocumentProbe& p)
     return p.extension() == ".doc" && p.startsWith("\xDB\xA5");
 }
 
-// Word 2003 saved documents as one XML file too, often under a ".doc" name.
-bool isWordXml2003(DocumentProbe& p)
+// WordPerfect documents open with their own signature.
+bool isWordPerfect(DocumentProbe& p)
 {
-    const std::string_view head = p.bytes().substr(0, 1024);
-    return head.find("<?mso-application progid=\"Word.Document\"?>") != std::string_view::npos ||
-           head.find("<w:wordDocument") != std::string_view::npos;
+    return p.startsWith("\xFFWPC");
 }
 
 bool isImage(DocumentProbe& p)
@@ -110,14 +109,14 @@ const std::vector<DocumentReader>& documentReaders()
         docxReader(),
         odtReader(),
         rtfReader(),
-        {"Word 2003 XML", isWordXml2003, "", nullptr,
-         "这是 Word 2003 XML 格式的文档，无法读取；请在字处理程序中另存为 .docx 或 .doc 后再转换"},
+        wordXmlReader(),
         docReader(),
         fb2Reader(),
         mobiReader(),
         {"CBZ", isComicZip, "", nullptr, "这是一个漫画压缩包（CBZ），里面是页面图片，没有文字，无法读取"},
         {"ZIP", isZip, "", nullptr, "这是一个 ZIP 压缩包，但不是 EPUB 电子书、Word 或 OpenDocument 文档，无法读取"},
         {"Word 2", isWord2, "", nullptr, "这是 Word 2.0 格式的文档，太旧，无法读取"},
+        {"WordPerfect", isWordPerfect, "", nullptr, "这是一个 WordPerfect 文档，无法读取；请在字处理程序中另存为 .docx 或 .doc 后再转换"},
         {"PDF", isPdf, "", nullptr, "这是一个 PDF 文档，无法读取"},
         {"DjVu", isDjvu, "", nullptr, "这是一个 DjVu 文档（扫描的页面图片），无法读取"},
         {"OLE", isCompoundFile, "", nullptr, "这是一个 Office 97–2003 格式的复合文档，但不是 Word 文档，无法读取"},
