@@ -13,8 +13,8 @@ namespace sorvane::cli {
 // with `list`, what was removed from each page, page by page.
 void printRemovals(const clean::RemovalReport& report, bool list);
 
-// "去除网页杂项 12 行，略过没有正文的页面（目录页等）1 页", or empty when nothing was
-// removed.
+// "去除网页杂项 12 行，略过没有正文的页面（目录页等）1 页" in the user's language, or empty
+// when nothing was removed.
 std::string cleaningSummary(std::size_t removed, std::size_t contents);
 
 }  // namespace sorvane::cli

@@ -27,7 +27,7 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
             return NaturalLess()(a.string(), b.string());
         });
     if (sources.empty()) {
-        std::fprintf(stderr, "sorvane-cli: %s: 没有可以合并的文档\n", name.c_str());
+        std::fprintf(stderr, "sorvane-cli: %s: %s\n", name.c_str(), localized("没有可以合并的文档").c_str());
         return 1;
     }
     BookOptions bookOptions;
@@ -45,21 +45,25 @@ int joinAll(const std::vector<Input>& inputs, const Options& options, int failur
     for (const ChapterFailure& failure : report->failures)
         std::fprintf(stderr, "%s\n", messageLine(failure.source, failure.error).c_str());
     for (const ChapterProblem& problem : report->problems)
-        std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.source.c_str(), problem.problem.c_str());
+        std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.source.c_str(), localizedMessage(problem.problem).c_str());
     printRemovals(report->removed, options.showRemoved);
     if (!options.quiet)
         for (const auto& file : report->files)
             std::printf("%s\n", file.c_str());
     if (report->lostCharacters > 0)
-        std::fprintf(stderr,
-                     "sorvane-cli: %s: %zu 个字符 GBK 中没有，已写成 \"?\"；用 --encoding utf-8 或 gb18030 可以保留它们\n",
-                     name.c_str(), report->lostCharacters);
+        std::fprintf(stderr, "sorvane-cli: %s: %s\n", name.c_str(),
+                     localized("%1 个字符 GBK 中没有，已写成 \"?\"；用 --encoding utf-8 或 gb18030 可以保留它们",
+                               {std::to_string(report->lostCharacters)})
+                         .c_str());
     const std::string cleaned = cleaningSummary(clean::removedCount(report->removed), clean::contentsPages(report->removed));
     if (!options.quiet && !cleaned.empty())
         std::fprintf(stderr, "sorvane-cli: %s: %s\n", name.c_str(), cleaned.c_str());
     if (!options.quiet && isatty(STDERR_FILENO) == 1)
-        std::fprintf(stderr, "已合并 %zu 个文件，%zu 个失败\n", report->chapters,
-                     report->failures.size() + static_cast<std::size_t>(failuresBefore));
+        std::fprintf(stderr, "%s\n",
+                     localized("已合并 %1 个文件，%2 个失败",
+                               {std::to_string(report->chapters),
+                                std::to_string(report->failures.size() + static_cast<std::size_t>(failuresBefore))})
+                         .c_str());
     std::fflush(stdout);
     return exitStatus(failuresBefore + static_cast<int>(report->failures.size()),
                       static_cast<int>(report->problems.size()));

@@ -111,7 +111,7 @@ void convertJob(Job& job, const ConversionParams& params, const Options& options
         }
         job.outcome = Outcome::Converted;
     } catch (const std::exception& e) {
-        fail(job, Error{ErrorCode::BadInput, std::string("内部错误: ") + e.what(), {}});
+        fail(job, Error{ErrorCode::BadInput, localized("内部错误: %1", {e.what()}), {}});
     }
 }
 
@@ -141,7 +141,7 @@ void writeJob(Job& job, std::size_t index, BatchPlan& plan, const Options& optio
         job.removed = std::move(report->removed);
         job.outcome = Outcome::Converted;
     } catch (const std::exception& e) {
-        fail(job, Error{ErrorCode::BadInput, std::string("内部错误: ") + e.what(), {}});
+        fail(job, Error{ErrorCode::BadInput, localized("内部错误: %1", {e.what()}), {}});
     }
 }
 
@@ -197,7 +197,7 @@ int main(int argc, char** argv)
     int converted = 0;
     int incomplete = 0;  // converted, with parts the reader could not read
     for (const InputProblem& problem : inputs.problems) {
-        std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.where.c_str(), problem.reason.c_str());
+        std::fprintf(stderr, "sorvane-cli: %s: %s\n", problem.where.c_str(), localizedMessage(problem.reason).c_str());
         ++failures;
     }
     if (options.joinName)
@@ -254,7 +254,8 @@ int main(int argc, char** argv)
         // Shown with --quiet too: a part left out is no progress report.
         for (const std::string& problem : job.problems) {
             clearProgress();
-            std::fprintf(stderr, "sorvane-cli: %s: %s\n", job.input.source.string().c_str(), problem.c_str());
+            std::fprintf(stderr, "sorvane-cli: %s: %s\n", job.input.source.string().c_str(),
+                         localizedMessage(problem).c_str());
         }
         incomplete += job.problems.empty() ? 0 : 1;
         job.output = std::string();  // its buffer goes, not only its text
@@ -269,15 +270,16 @@ int main(int argc, char** argv)
             ++lossyDocuments;
             if (!options.quiet) {
                 clearProgress();
-                std::fprintf(stderr, "sorvane-cli: %s: %zu 个字符 GBK 中没有，已写成 \"?\"\n",
-                             job.input.source.string().c_str(), job.lost);
+                std::fprintf(stderr, "sorvane-cli: %s: %s\n", job.input.source.string().c_str(),
+                             localized("%1 个字符 GBK 中没有，已写成 \"?\"", {std::to_string(job.lost)}).c_str());
             }
         }
     };
     auto tick = [&](std::size_t finished) {
         if (!showProgress)
             return;
-        std::fprintf(stderr, "\r\033[K[%zu/%zu] 已转换", finished, jobs.size());
+        std::fprintf(stderr, "\r\033[K%s",
+                     localized("[%1/%2] 已转换", {std::to_string(finished), std::to_string(jobs.size())}).c_str());
         std::fflush(stderr);
         progressShown = true;
     };
@@ -293,25 +295,26 @@ int main(int argc, char** argv)
 
     // Characters lost to code page 936 are reported even with --quiet.
     if (lostTotal > 0)
-        std::fprintf(stderr,
-                     "sorvane-cli: %d 个文件中共有 %zu 个字符 GBK 中没有，已写成 \"?\"；"
-                     "用 --encoding utf-8 或 gb18030 可以保留它们\n",
-                     lossyDocuments, lostTotal);
+        std::fprintf(stderr, "sorvane-cli: %s\n",
+                     localized("%1 个文件中共有 %2 个字符 GBK 中没有，已写成 \"?\"；"
+                               "用 --encoding utf-8 或 gb18030 可以保留它们",
+                               {std::to_string(lossyDocuments), std::to_string(lostTotal)})
+                         .c_str());
     if (const std::string cleaned = cleaningSummary(removedTotal, contentsTotal); !cleaned.empty() && !options.quiet)
         std::fprintf(stderr, "sorvane-cli: %s\n", cleaned.c_str());
     if (terminal && !options.quiet) {
-        std::string summary = "已转换 " + std::to_string(converted) + " 个文件";
+        std::string summary = localized("已转换 %1 个文件", {std::to_string(converted)});
         if (skipped > 0)
-            summary += "，" + std::to_string(skipped) + " 个跳过";
+            summary += localized("，%1 个跳过", {std::to_string(skipped)});
         if (incomplete > 0)
-            summary += "，" + std::to_string(incomplete) + " 个有部分内容没有读出";
-        summary += "，" + std::to_string(failures) + " 个失败";
+            summary += localized("，%1 个有部分内容没有读出", {std::to_string(incomplete)});
+        summary += localized("，%1 个失败", {std::to_string(failures)});
         std::fprintf(stderr, "%s\n", summary.c_str());
     }
 
     std::fflush(stdout);
     if (std::ferror(stdout)) {
-        std::cerr << "sorvane-cli: 无法写入标准输出\n";
+        std::cerr << "sorvane-cli: " << localized("无法写入标准输出") << "\n";
         return 1;
     }
     return exitStatus(failures, incomplete);

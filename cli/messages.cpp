@@ -1,6 +1,19 @@
 #include "cli/messages.h"
 
+#include "common/language.h"
+#include "common/messages.h"
+
 namespace sorvane::cli {
+
+std::string localized(std::string_view chinese, std::initializer_list<std::string_view> args)
+{
+    return formatMessage(userLanguage(), chinese, args);
+}
+
+std::string localizedMessage(std::string_view message)
+{
+    return translateMessage(message, userLanguage());
+}
 
 int exitStatus(int failures, int incomplete)
 {
@@ -11,9 +24,10 @@ int exitStatus(int failures, int incomplete)
 
 std::string messageLine(const std::filesystem::path& source, const Error& error)
 {
-    if (error.where.empty() || error.where == source.string())
-        return "sorvane-cli: " + source.string() + ": " + error.message;
-    return "sorvane-cli: " + source.string() + ": " + error.describe();
+    const Error shown = translateError(error, userLanguage());
+    if (shown.where.empty() || shown.where == source.string())
+        return "sorvane-cli: " + source.string() + ": " + shown.message;
+    return "sorvane-cli: " + source.string() + ": " + shown.describe();
 }
 
 }  // namespace sorvane::cli

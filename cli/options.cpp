@@ -10,19 +10,75 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/config_file.h"
+#include "cli/help_format.h"
+#include "cli/messages.h"
 #include "common/ascii.h"
+#include "common/language.h"
+#include "common/messages.h"
 #include "settings/list_file.h"
 
 namespace sorvane::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: sorvane-cli [OPTIONS] FILE...\nRun with --help for more information.\n";
+constexpr const char* kUsageLine = "用法: sorvane-cli [选项] 文件...";
+// After a usage error. The usage line in English too, as the program has always printed it.
+constexpr const char* kUsageFooter =
+    "用法: sorvane-cli [选项] 文件...\nUsage: sorvane-cli [OPTIONS] FILE...\n运行 sorvane-cli --help 查看详细说明。\n";
 
 int usageError(const std::string& what)
 {
-    std::cerr << "sorvane-cli: " << what << "\n" << kUsage;
+    std::cerr << "sorvane-cli: " << what << "\n" << localized(kUsageFooter);
     return 2;
+}
+
+// A usage error CLI11 reports, in the user's language. The checks of values are ours and
+// already speak it; CLI11's own messages are English only: kept for English, told by
+// kind for Chinese.
+std::string parseErrorText(const CLI::ParseError& e)
+{
+    const std::string what = e.what();
+    if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr)
+        return what;
+    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr)
+        return localized("没有给出要转换的文件");
+    if (userLanguage() == Language::English)
+        return what;
+    const std::string excludes = " excludes ";
+    if (const std::size_t at = what.find(excludes);
+        dynamic_cast<const CLI::ExcludesError*>(&e) != nullptr && at != std::string::npos)
+        return localized("%1: 不能与 %2 同时使用", {what.substr(0, at), what.substr(at + excludes.size())});
+    // The rest name the option first ("--quiet: ..."), when there is one.
+    if (const std::size_t colon = what.find(':'); what.starts_with("-") && colon != std::string::npos)
+        return localized("%1: 选项的值不对", {what.substr(0, colon)});
+    return localized("命令行不对");
+}
+
+// The checks of the options' values, in place of CLI11's, whose messages are English
+// only. A whole number is read as CLI11 reads it, then bounded.
+CLI::Validator rangeCheck(long long low, long long high)
+{
+    return CLI::Validator(
+        [low, high](std::string& value) -> std::string {
+            long long number = 0;
+            if (CLI::detail::lexical_cast(value, number) && number >= low && number <= high)
+                return {};
+            return localized("值 %1 不在 %2 到 %3 的范围内", {value, std::to_string(low), std::to_string(high)});
+        },
+        std::string());
+}
+
+CLI::Validator memberCheck(std::vector<std::string> names)
+{
+    return CLI::Validator(
+        [names](std::string& value) -> std::string {
+            if (std::find(names.begin(), names.end(), value) != names.end())
+                return {};
+            std::string list;
+            for (const std::string& name : names)
+                list += (list.empty() ? "" : ",") + name;
+            return localized("%1 不在 {%2} 中", {value, list});
+        },
+        std::string());
 }
 
 // The names an option accepts, from the one name function of its values.
@@ -35,9 +91,10 @@ std::vector<std::string> namesOf(const Values& values, Name name)
     return names;
 }
 
-// The first argument that looks like an option but is none of the program's, so that a
-// usage error names it first. Values of options that take one are skipped.
-std::optional<std::string> unknownOption(const CLI::App& app, const std::vector<std::string>& args)
+// The usage error of the first argument that looks like an option but is none of the
+// program's, or of an option left without the value it takes, so that the error names
+// the argument first. Values of options that take one are skipped.
+std::optional<std::string> misplacedArgument(const CLI::App& app, const std::vector<std::string>& args)
 {
     auto takesValue = [](const CLI::Option* option) { return option->get_items_expected_min() > 0; };
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -50,9 +107,12 @@ std::optional<std::string> unknownOption(const CLI::App& app, const std::vector<
             const std::string name = arg.substr(0, arg.find('='));
             const CLI::Option* option = app.get_option_no_throw(name);
             if (option == nullptr && name != "--help" && name != "--version")
-                return name;
-            if (option != nullptr && takesValue(option) && arg.find('=') == std::string::npos)
+                return localized("%1: 未知选项", {name});
+            if (option != nullptr && takesValue(option) && arg.find('=') == std::string::npos) {
+                if (i + 1 == args.size())
+                    return localized("%1: 缺少选项的值", {name});
                 ++i;
+            }
             continue;
         }
         // A cluster of short options: flags, then perhaps one that takes the rest (or the
@@ -61,8 +121,10 @@ std::optional<std::string> unknownOption(const CLI::App& app, const std::vector<
             const std::string name = std::string("-") + arg[k];
             const CLI::Option* option = app.get_option_no_throw(name);
             if (option == nullptr && name != "-h")
-                return name;
+                return localized("%1: 未知选项", {name});
             if (option != nullptr && takesValue(option)) {
+                if (k + 1 == arg.size() && i + 1 == args.size())
+                    return localized("%1: 缺少选项的值", {option->get_name()});
                 if (k + 1 == arg.size())
                     ++i;
                 break;
@@ -99,10 +161,9 @@ public:
     // throws.
     void parse(const std::vector<std::string>& args);
 
-    CLI::App app{"Converts documents into plain-text books: web pages (.htm, .html, .xhtml, .shtml, ...),\n"
-                 "saved pages (.mht, .mhtml), EPUB and CHM books, Word (.docx, .doc), OpenDocument (.odt),\n"
-                 "RTF and plain text (.txt, .text). By default the text is written beside each source in\n"
-                 "code page 936 (GBK) with CR LF line ends.",
+    CLI::App app{localized("把文档转换成纯文本书：网页（.htm、.html、.xhtml、.shtml 等）、保存的网页（.mht、.mhtml）、\n"
+                           "EPUB 和 CHM 电子书、Word（.docx、.doc）、OpenDocument（.odt）、RTF 和纯文本（.txt、.text）。\n"
+                           "默认用代码页 936（GBK）、CR LF 行尾，写在每个源文件旁边。"),
                  "sorvane-cli"};
     Values values;
     CLI::Option* outputOption = nullptr;
@@ -114,95 +175,98 @@ public:
 
 CommandLine::CommandLine()
 {
-    app.set_version_flag("--version", std::string("sorvane-cli ") + SORVANE_VERSION, "print the version and exit");
-    app.footer("Defaults of your own: name = value lines in $XDG_CONFIG_HOME/sorvane/sorvane-cli.conf\n"
-               "(~/.config/sorvane/sorvane-cli.conf), the command line winning.\n"
-               "Exit status: 0 all converted, 1 some document failed, 2 bad usage. See man sorvane-cli.");
+    app.option_defaults()->group(localized("选项"));
+    auto formatter = std::make_shared<HelpFormatter>(localized(kUsageLine), localized("文件..."));
+    formatter->label("Positionals", localized("参数"));
+    app.formatter(formatter);
+    app.set_help_flag("-h,--help", localized("显示本说明后退出"));
+    app.set_version_flag("--version", std::string("sorvane-cli ") + SORVANE_VERSION, localized("显示版本后退出"));
+    app.footer(localized("自己的默认值：在 $XDG_CONFIG_HOME/sorvane/sorvane-cli.conf（~/.config/sorvane/sorvane-cli.conf）\n"
+                         "中写“名字 = 值”的行，命令行上给出的优先。\n"
+                         "退出状态：0 全部转换，1 有文档失败，2 用法错误，3 有部分内容没有读出。详见 man sorvane-cli。"));
     Options& options = values.options;
     ConversionParams& p = options.params;
     options.jobs = std::max(1u, std::thread::hardware_concurrency());
 
-    app.add_option("--naming", p.naming,
-                   "naming method index 0..7 (0 keeps the name, k pads trailing digits to k+1)  [0]")
+    app.add_option("--naming", p.naming, localized("命名方法序号 0..7（0 保留原名，k 把名字末尾的数字补足到 k+1 位）  [0]"))
         ->option_text("K")
         ->default_val(0)
-        ->check(CLI::Range(0, 7));
-    app.add_option("--head", p.head, "head length, as typed in the window  [\"0\"]")->option_text("TEXT")->default_val("0");
-    app.add_option("--head-blank", p.headBlank, "most consecutive blank lines in the head  [\"1\"]")
-        ->option_text("TEXT")
+        ->check(rangeCheck(0, 7));
+    app.add_option("--head", p.head, localized("开头部分的行数，与窗口中的写法相同  [\"0\"]"))
+        ->option_text(localized("文本"))
+        ->default_val("0");
+    app.add_option("--head-blank", p.headBlank, localized("开头部分最多允许连续几行空行  [\"1\"]"))
+        ->option_text(localized("文本"))
         ->default_val("1");
-    app.add_option("--rest-blank", p.restBlank, "most consecutive blank lines in the rest  [\"1\"]")
-        ->option_text("TEXT")
+    app.add_option("--rest-blank", p.restBlank, localized("其余部分最多允许连续几行空行  [\"1\"]"))
+        ->option_text(localized("文本"))
         ->default_val("1");
-    app.add_option("--max-run", p.maxRun, "longest run of one repeated character kept on a line  [\"\"]")
-        ->option_text("TEXT")
+    app.add_option("--max-run", p.maxRun, localized("一行中同一个字符最多连续保留几个  [\"\"]"))
+        ->option_text(localized("文本"))
         ->default_val("");
-    app.add_option("--max-size", p.maxSize, "largest output file size, in K  [\"\"]")->option_text("TEXT")->default_val("");
-    app.add_option("--list", values.listFile, "replacement list in the KELDRAN.DAT format (all rows applied)")
-        ->option_text("FILE")
+    app.add_option("--max-size", p.maxSize, localized("输出文件的最大大小，单位 K  [\"\"]"))
+        ->option_text(localized("文本"))
+        ->default_val("");
+    app.add_option("--list", values.listFile, localized("KELDRAN.DAT 格式的替换列表（每一行都使用）"))
+        ->option_text(localized("文件"))
         ->check(CLI::Validator(
             [](std::string& file) {
                 std::error_code ec;
-                return std::filesystem::is_regular_file(file, ec) ? std::string()
-                                                                  : file + ": 替换列表文件不存在，或不是一个文件";
+                return std::filesystem::is_regular_file(file, ec)
+                           ? std::string()
+                           : localized("%1: 替换列表文件不存在，或不是一个文件", {file});
             },
-            "FILE"));
+            std::string()));
     outputOption = app.add_option("-o,--output-dir", values.outputDir,
-                                  "write the files into DIR (created when missing) instead of beside each "
-                                  "source; documents found in a folder argument keep their sub-folders")
-                       ->option_text("DIR");
+                                  localized("把文件写进 文件夹（没有时创建），而不是每个源文件旁边；"
+                                            "在文件夹参数中找到的文档保留各自的子文件夹"))
+                       ->option_text(localized("文件夹"));
     encodingOption =
         app.add_option("--encoding", values.encoding,
-                       "encoding of the files written: gbk (code page 936), gb18030 or utf-8, in any case; "
-                       "aliases such as utf8, cp936, gb2312 and gb-18030 are taken too  [gbk]")
-            ->option_text("ENC")
+                       localized("写出文件的编码：gbk（代码页 936）、gb18030 或 utf-8，大小写不限；"
+                                 "也认 utf8、cp936、gb2312、gb-18030 等别名  [gbk]"))
+            ->option_text(localized("编码"))
             ->check(CLI::Validator(
                 [](std::string& name) {
                     return parseOutputEncoding(name) ? std::string()
-                                                     : name + ": 不认识的编码，可用 gbk、gb18030 或 utf-8";
+                                                     : localized("%1: 不认识的编码，可用 gbk、gb18030 或 utf-8", {name});
                 },
-                "ENC"));
-    app.add_option("--eol", values.eol, "line ends written: crlf or lf  [crlf; lf with --stdout]")
-        ->option_text("EOL")
-        ->check(CLI::IsMember(namesOf(kLineEnds, lineEndName)));
+                std::string()));
+    app.add_option("--eol", values.eol, localized("写出的行尾：crlf 或 lf  [crlf；用 --stdout 时为 lf]"))
+        ->option_text(localized("行尾"))
+        ->check(memberCheck(namesOf(kLineEnds, lineEndName)));
     joinOption = app.add_option("--join", values.joinName,
-                                "join the documents into one book named NAME (.txt added), written into -o DIR "
-                                "or beside the first document; the documents named are joined in natural order "
-                                "(chap2 before chap10)")
-                     ->option_text("NAME");
-    app.add_flag("--keep-order", options.keepOrder, "with --join, join the documents in the order given");
+                                localized("把这些文档合并为一本名为 书名 的书（加上 .txt），写进 -o 文件夹，或第一个文档旁边；"
+                                          "给出的文档按自然顺序合并（chap2 在 chap10 之前）"))
+                     ->option_text(localized("书名"));
+    app.add_flag("--keep-order", options.keepOrder, localized("与 --join 一起用时，按给出的顺序合并"));
     app.add_option("--convert", values.convert,
-                   "Traditional/Simplified conversion: none, t2s, s2t, tw2sp or s2twp (with Taiwanese phrasing)  "
-                   "[none]")
-        ->option_text("KIND")
-        ->check(CLI::IsMember({"none", "t2s", "s2t", "tw2sp", "s2twp"}));
+                   localized("繁简转换：none、t2s、s2t、tw2sp 或 s2twp（后两种含台湾用语）  [none]"))
+        ->option_text(localized("方式"))
+        ->check(memberCheck({"none", "t2s", "s2t", "tw2sp", "s2twp"}));
     app.add_flag("-n,--no-clobber", options.noClobber,
-                 "skip (and report) a document whose output file exists and was not written by this run");
-    app.add_flag("-r,--recursive", options.recursive, "take the documents of the sub-folders of a folder argument too");
+                 localized("输出文件已经存在、又不是本次写出的，就跳过这个文档（并报告）"));
+    app.add_flag("-r,--recursive", options.recursive, localized("文件夹参数的子文件夹中的文档也一起转换"));
     auto* stdoutFlag = app.add_flag(
-        "--stdout", values.toStdout,
-        "write the converted text (all parts, in order) to standard output as UTF-8, instead of files");
+        "--stdout", values.toStdout, localized("把转换后的文本（所有部分，按顺序）以 UTF-8 写到标准输出，不写文件"));
     auto* rawFlag = app.add_flag(
-        "--raw", values.raw, "write the rendered text, before any rule, to standard output as UTF-8 (CR LF kept)");
+        "--raw", values.raw, localized("把渲染出的文本（未经任何规则）以 UTF-8 写到标准输出（保留 CR LF）"));
     stdoutFlag->excludes(rawFlag);
-    app.add_option("-j,--jobs", options.jobs, "documents converted in parallel  [number of cores]")
+    app.add_option("-j,--jobs", options.jobs, localized("同时转换的文档数  [处理器核数]"))
         ->option_text("N")
         ->default_val(options.jobs)
-        ->check(CLI::Range(1u, 1024u));
-    app.add_flag("-q,--quiet", options.quiet, "no progress, no summary and no list of written files");
-    app.add_flag("--no-config", values.noConfig, "ignore the configuration file (sorvane-cli.conf)");
+        ->check(rangeCheck(1, 1024));
+    app.add_flag("-q,--quiet", options.quiet, localized("不显示进度、总结和写出的文件列表"));
+    app.add_flag("--no-config", values.noConfig, localized("不读配置文件（sorvane-cli.conf）"));
     cleanFlag = app.add_flag("--clean", values.clean,
-                                   "keep only the story of web pages and drop the lines the site repeats on "
-                                   "the pages converted together  [on with --join]");
-    noCleanFlag = app.add_flag("--no-clean", values.noClean, "convert web pages whole  [without --join]");
+                             localized("网页只保留正文，并去掉一起转换的页面中网站重复的行  [用 --join 时打开]"));
+    noCleanFlag = app.add_flag("--no-clean", values.noClean, localized("网页整页转换  [不用 --join 时]"));
     cleanFlag->excludes(noCleanFlag);
-    app.add_flag("--show-removed", options.showRemoved, "list on standard error what cleaning removed, page by page");
+    app.add_flag("--show-removed", options.showRemoved, localized("在标准错误上逐页列出清理去掉的内容"));
     app.add_option("--rules", values.rulesFile,
-                   "rules file: one regular expression, a tab and its replacement a line, applied after the "
-                   "replacement list")
-        ->option_text("FILE");
-    app.add_option("FILE", options.files,
-                   "documents to convert; a folder gives the web pages in it, - reads standard input")
+                   localized("规则文件：每行一个正则表达式、一个制表符和它的替换文字，在替换列表之后使用"))
+        ->option_text(localized("文件"));
+    app.add_option("FILE", options.files, localized("要转换的文档；文件夹表示其中的网页，- 表示读标准输入"))
         ->required();
 }
 
@@ -266,13 +330,13 @@ Result<std::vector<std::string>> configArguments(const std::filesystem::path& fi
         const std::string option = "--" + entry.name;
         auto fail = [&](const std::string& why) { return Error{ErrorCode::BadInput, entry.name + ": " + why, where}; };
         if (const auto earlier = lines.find(entry.name); earlier != lines.end())
-            return fail("第 " + std::to_string(earlier->second) + " 行已经设置过");
+            return fail(localized("第 %1 行已经设置过", {std::to_string(earlier->second)}));
         lines.emplace(entry.name, entry.line);
         if (onlyOnTheCommandLine(entry.name))
-            return fail("只能在命令行上给出，不能写在配置文件中");
+            return fail(localized("只能在命令行上给出，不能写在配置文件中"));
         const CLI::Option* known = entry.name.starts_with('-') ? nullptr : given.app.get_option_no_throw(option);
         if (known == nullptr)
-            return fail("没有这个选项");
+            return fail(localized("没有这个选项"));
 
         std::vector<std::string> own;
         if (takesValue(known)) {
@@ -280,7 +344,7 @@ Result<std::vector<std::string>> configArguments(const std::filesystem::path& fi
         } else {
             const std::string flag = toLowerAscii(entry.value);
             if (flag != "true" && flag != "false")
-                return fail(entry.value + ": 只能是 true 或 false");
+                return fail(localized("%1: 只能是 true 或 false", {entry.value}));
             if (flag == "true")
                 own.push_back(option);
         }
@@ -288,7 +352,7 @@ Result<std::vector<std::string>> configArguments(const std::filesystem::path& fi
             continue;
         for (const auto& [other, otherEntry] : set)
             if (excludeEachOther(known, other))
-                return fail("与第 " + std::to_string(otherEntry->line) + " 行的 " + otherEntry->name + " 不能同时使用");
+                return fail(localized("与第 %1 行的 %2 不能同时使用", {std::to_string(otherEntry->line), otherEntry->name}));
         CommandLine check;
         std::vector<std::string> args = {"sorvane-cli"};
         args.insert(args.end(), own.begin(), own.end());
@@ -296,7 +360,7 @@ Result<std::vector<std::string>> configArguments(const std::filesystem::path& fi
         try {
             check.parse(args);
         } catch (const CLI::ParseError& e) {
-            return fail(withoutOptionName(e.what(), option));
+            return fail(withoutOptionName(parseErrorText(e), option));
         }
         set.emplace_back(known, &entry);
 
@@ -320,8 +384,8 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
 {
     const std::vector<std::string> args(argv, argv + argc);
     auto line = std::make_unique<CommandLine>();
-    if (const auto unknown = unknownOption(line->app, {args.begin() + 1, args.end()}))
-        return usageError(*unknown + ": 未知选项");
+    if (const auto misplaced = misplacedArgument(line->app, {args.begin() + 1, args.end()}))
+        return usageError(*misplaced);
     try {
         line->parse(args);
     } catch (const CLI::CallForHelp& e) {
@@ -332,7 +396,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
         std::cout << "sorvane-cli " << SORVANE_VERSION << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
-        return usageError(e.what());
+        return usageError(parseErrorText(e));
     }
 
     // The configuration file's entries go before the command line's arguments, and the
@@ -340,7 +404,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     if (const std::filesystem::path file = configFilePath(); !line->values.noConfig && !file.empty()) {
         Result<std::vector<std::string>> extra = configArguments(file, *line);
         if (!extra)
-            return usageError(extra.error().describe());
+            return usageError(translateError(extra.error(), userLanguage()).describe());
         if (!extra->empty()) {
             std::vector<std::string> all = {args.front()};
             all.insert(all.end(), extra->begin(), extra->end());
@@ -349,7 +413,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
             try {
                 line->parse(all);
             } catch (const CLI::ParseError& e) {
-                return usageError(e.what());
+                return usageError(parseErrorText(e));
             }
         }
     }
@@ -360,19 +424,19 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
     const auto& files = options.files;
     options.mode = v.raw ? Mode::Raw : v.toStdout ? Mode::Stdout : Mode::Files;
     if (options.mode != Mode::Files && line->outputOption->count() > 0)
-        return usageError("--output-dir: 与 --stdout、--raw 不能同时使用");
+        return usageError(localized("--output-dir: 与 --stdout、--raw 不能同时使用"));
     if (options.mode != Mode::Files && line->encodingOption->count() > 0 &&
         parseOutputEncoding(v.encoding) != OutputEncoding::Utf8)
-        return usageError("--encoding: --stdout 和 --raw 总是写 UTF-8");
+        return usageError(localized("--encoding: --stdout 和 --raw 总是写 UTF-8"));
     if (line->joinOption->count() > 0 && options.mode != Mode::Files)
-        return usageError("--join: 与 --stdout、--raw 不能同时使用");
+        return usageError(localized("--join: 与 --stdout、--raw 不能同时使用"));
     if (line->joinOption->count() > 0 && std::count(files.begin(), files.end(), "-") > 0)
-        return usageError("--join: 不能合并标准输入");
+        return usageError(localized("--join: 不能合并标准输入"));
     const std::size_t stdinCount = static_cast<std::size_t>(std::count(files.begin(), files.end(), "-"));
     if (stdinCount > 1)
-        return usageError("-: 标准输入只能读一次");
+        return usageError(localized("-: 标准输入只能读一次"));
     if (stdinCount == 1 && options.mode == Mode::Files && v.outputDir.empty())
-        return usageError("-: 读标准输入时要用 --stdout、--raw 或 -o DIR");
+        return usageError(localized("-: 读标准输入时要用 --stdout、--raw 或 -o DIR"));
     if (!v.listFile.empty())
         options.list = loadListFile(v.listFile);
 
@@ -380,7 +444,7 @@ std::variant<Options, int> parseOptions(int argc, char** argv)
         Result<clean::RewriteRules> rules = clean::RewriteRules::load(v.rulesFile);
         if (!rules) {
             // A bad rule stops everything: nothing is converted.
-            std::cerr << "sorvane-cli: " << rules.error().describe() << "\n";
+            std::cerr << "sorvane-cli: " << translateError(rules.error(), userLanguage()).describe() << "\n";
             return 2;
         }
         options.rules = std::make_shared<const clean::RewriteRules>(std::move(rules).value());

@@ -29,14 +29,14 @@ QFont songTi9()
 
 QString about::aboutText()
 {
-    const QString paragraph1 = QStringLiteral(
+    const QString paragraph1 = tr(
         "　　该软件可以帮助你将html/htm/doc/rft等文档的内容转换为文本文件。可用于不支持浏览器的手机阅读。");
-    const QString paragraph2 = QStringLiteral(
+    const QString paragraph2 = tr(
         "　　本软件免费提供给个人使用，欢迎复制和转发，但请保持软件完整，不要用于任何商业用途。"
         "使用本软件所产生的一切后果由使用者自行承担。");
-    const QString paragraph3 = QStringLiteral(
+    const QString paragraph3 = tr(
         "　　作者不能保证该软件适合所有情况，并且不保证在所有情况下转换的正确性，但作者会极力的避免这种情况的发生。");
-    const QString sentence4 = QStringLiteral(
+    const QString sentence4 = tr(
         "作者会不断推出改进后的新版本，欢迎随时访问作者的网站获取最新版本。");
     const QString host = QUrl(QString::fromUtf8(kMakerAddress)).host();
 
@@ -48,7 +48,7 @@ QString about::aboutText()
 about::about(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("about"));
-    setWindowTitle(QStringLiteral("关于... ..."));
+    setWindowTitle(tr("关于... ..."));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMinimizeButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
@@ -66,7 +66,7 @@ about::about(QWidget* parent) : QDialog(parent)
     m_Label1->setFixedWidth(labelWidth);
     m_Label1->setMinimumHeight(std::max(195, m_Label1->heightForWidth(labelWidth)));
 
-    m_Command1 = new QPushButton(QStringLiteral("退　出"), this);
+    m_Command1 = new QPushButton(tr("退　出"), this);
     m_Command1->setObjectName(QStringLiteral("Command1"));
     m_Command1->setFont(songTi9());
     m_Command1->setMinimumSize(101, 28);

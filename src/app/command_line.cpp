@@ -1,8 +1,11 @@
 #include "app/command_line.h"
 
+#include "common/messages.h"
+
 namespace sorvane::app {
 namespace {
 
+// Both languages when the locale is not English, as the program has always answered.
 constexpr const char* kUsage =
     "用法: sorvane [选项] [文件或文件夹...]\n"
     "Usage: sorvane [OPTION] [FILE_OR_FOLDER...]\n"
@@ -19,13 +22,13 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-std::optional<int> answerInfoOptions(const std::vector<std::string>& args, std::ostream& out)
+std::optional<int> answerInfoOptions(const std::vector<std::string>& args, std::ostream& out, Language language)
 {
     for (const std::string& arg : args) {
         if (arg == "--")
             break;
         if (arg == "-h" || arg == "--help") {
-            out << kUsage;
+            out << formatMessage(language, kUsage);
             return 0;
         }
         if (arg == "-v" || arg == "--version") {

@@ -8,12 +8,15 @@
 
 #include <QStringList>
 
+#include "common/language.h"
+
 namespace sorvane::app {
 
 // Prints the usage or the version when the arguments (without the program name) ask for
 // either, and returns the exit status; nothing when the window is to open. Looked at
 // before the window system is started, so both work without a display.
-std::optional<int> answerInfoOptions(const std::vector<std::string>& args, std::ostream& out);
+std::optional<int> answerInfoOptions(const std::vector<std::string>& args, std::ostream& out,
+                                     Language language = userLanguage());
 
 struct StartupPaths {
     QStringList paths;   // files and folders to show, in order

@@ -10,9 +10,11 @@
 #include <QSocketNotifier>
 
 #include "app/command_line.h"
+#include "common/messages.h"
 #include "io/temporary_files.h"
 #include "main_window/sorv_main.h"
 #include "settings/settings_paths.h"
+#include "ui_common/window_language.h"
 
 namespace {
 
@@ -57,10 +59,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const auto start = sorvane::app::startupPaths(QCoreApplication::arguments().mid(1));
     if (!start.badOption.isEmpty()) {
-        std::cerr << "sorvane: 未知的选项 / unknown option " << start.badOption.toStdString()
-                  << "\n(sorvane --help)\n";
+        std::cerr << sorvane::formatMessage(sorvane::userLanguage(), "sorvane: 未知的选项 / unknown option %1\n(sorvane --help)\n",
+                                            {start.badOption.toStdString()});
         return 2;
     }
+    sorvane::ui::setWindowLanguage(sorvane::userLanguage());
     QApplication::setApplicationName(QStringLiteral("Sorvane"));
     QApplication::setDesktopFileName(QStringLiteral("sorvane"));
 

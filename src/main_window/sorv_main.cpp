@@ -194,7 +194,7 @@ void SorvMain::openHelp()
     if (manual.isFile() && m_openUrl(QUrl::fromLocalFile(manual.absoluteFilePath())))
         return;
     msgBox(this,
-           QStringLiteral("无法打开帮助文件，请直接打开：\n%1").arg(QDir::toNativeSeparators(m_manualPath)),
+           tr("无法打开帮助文件，请直接打开：\n%1").arg(QDir::toNativeSeparators(m_manualPath)),
            MsgOkExclamation);
 }
 
@@ -230,7 +230,7 @@ void SorvMain::Label1_Click(int /*Index*/)
 {
     const QString address = Label1[0]->text();
     if (!m_openUrl(QUrl(address)))
-        msgBox(this, QStringLiteral("无法打开网址，请在浏览器中打开：\n%1").arg(address), MsgOkExclamation);
+        msgBox(this, tr("无法打开网址，请在浏览器中打开：\n%1").arg(address), MsgOkExclamation);
 }
 
 void SorvMain::Timer1_Timer()

@@ -26,7 +26,7 @@
 
 namespace sorvane::ui {
 
-using sorv_main_detail::kExitCaption;
+using sorv_main_detail::exitCaption;
 using sorv_main_detail::makeLabel;
 
 namespace {
@@ -46,7 +46,7 @@ QString objectNameOf(const char* name, int index)
 
 void SorvMain::createSourceFrame()
 {
-    Frame1 = new QGroupBox(QStringLiteral("选择源文件"));
+    Frame1 = new QGroupBox(tr("选择源文件"));
     Frame1->setObjectName(QStringLiteral("Frame1"));
 
     Drive1 = new DriveListBox;
@@ -56,7 +56,7 @@ void SorvMain::createSourceFrame()
     File1 = new FileListBox;
     File1->setObjectName(QStringLiteral("File1"));
 
-    Label2[6] = makeLabel(QStringLiteral("文档类型："), Qt::AlignLeft, objectNameOf("Label2", 6));
+    Label2[6] = makeLabel(tr("文档类型："), Qt::AlignLeft, objectNameOf("Label2", 6));
     Combo1[0] = new QComboBox;
     Combo1[0]->setObjectName(objectNameOf("Combo1", 0));
     Combo1[0]->setEditable(true);
@@ -76,7 +76,7 @@ void SorvMain::createSourceFrame()
 
 void SorvMain::createParameterFrame()
 {
-    Frame2[0] = new QGroupBox(QStringLiteral("转换参数"));
+    Frame2[0] = new QGroupBox(tr("转换参数"));
     Frame2[0]->setObjectName(objectNameOf("Frame2", 0));
 
     const auto label = [this](int i, const QString& text, Qt::Alignment alignment) {
@@ -101,24 +101,24 @@ void SorvMain::createParameterFrame()
     // Each row reads left to right as one sentence; rows 2 to 5 share the column of
     // Combo2(1), Combo2(2), Text2(0) and Text2(1) (grid column 3).
     auto* grid = new QGridLayout(Frame2[0]);
-    grid->addWidget(label(0, QStringLiteral("目标文档命名方法"), Qt::AlignRight), 0, 0);
+    grid->addWidget(label(0, tr("目标文档命名方法"), Qt::AlignRight), 0, 0);
     grid->addWidget(Combo1[1], 0, 1, 1, 4);
 
-    grid->addWidget(label(1, QStringLiteral("开头"), Qt::AlignRight), 1, 0);
+    grid->addWidget(label(1, tr("开头"), Qt::AlignRight), 1, 0);
     grid->addWidget(Combo2[0], 1, 1);
-    grid->addWidget(label(2, QStringLiteral("行内，最多允许"), Qt::AlignHCenter), 1, 2);
+    grid->addWidget(label(2, tr("行内，最多允许"), Qt::AlignHCenter), 1, 2);
     grid->addWidget(Combo2[1], 1, 3);
-    grid->addWidget(label(3, QStringLiteral("行空行。"), Qt::AlignLeft), 1, 4);
+    grid->addWidget(label(3, tr("行空行。"), Qt::AlignLeft), 1, 4);
 
-    grid->addWidget(label(4, QStringLiteral("其余部分，最多允许"), Qt::AlignRight), 2, 0, 1, 3);
+    grid->addWidget(label(4, tr("其余部分，最多允许"), Qt::AlignRight), 2, 0, 1, 3);
     grid->addWidget(Combo2[2], 2, 3);
-    grid->addWidget(label(5, QStringLiteral("行空行。"), Qt::AlignLeft), 2, 4);
+    grid->addWidget(label(5, tr("行空行。"), Qt::AlignLeft), 2, 4);
 
-    grid->addWidget(label(7, QStringLiteral("每行连续字符最多"), Qt::AlignRight), 3, 0, 1, 3);
+    grid->addWidget(label(7, tr("每行连续字符最多"), Qt::AlignRight), 3, 0, 1, 3);
     grid->addWidget(Text2[0], 3, 3);
-    grid->addWidget(label(8, QStringLiteral("个。"), Qt::AlignLeft), 3, 4);
+    grid->addWidget(label(8, tr("个。"), Qt::AlignLeft), 3, 4);
 
-    grid->addWidget(label(10, QStringLiteral("目标文档最大字节数"), Qt::AlignRight), 4, 0, 1, 3);
+    grid->addWidget(label(10, tr("目标文档最大字节数"), Qt::AlignRight), 4, 0, 1, 3);
     grid->addWidget(Text2[1], 4, 3);
     grid->addWidget(label(9, QStringLiteral("K"), Qt::AlignLeft), 4, 4);
     grid->setColumnStretch(4, 1);
@@ -128,10 +128,10 @@ void SorvMain::createParameterFrame()
 void SorvMain::createCommandButtons()
 {
     const std::array<QString, 7> captions = {
-        kExitCaption,      QStringLiteral("转换开始(&K)"),
-        QStringLiteral("确定替换内容(&R)"), QStringLiteral("删除"),
-        QStringLiteral("预览转换后内容(&W)"), QStringLiteral("帮助(F1)"),
-        QStringLiteral("关于...")};
+        exitCaption(),     tr("转换开始(&K)"),
+        tr("确定替换内容(&R)"), tr("删除"),
+        tr("预览转换后内容(&W)"), tr("帮助(F1)"),
+        tr("关于...")};
     for (std::size_t i = 0; i < Command1.size(); ++i) {
         Command1[i] = new QPushButton(captions[i]);
         Command1[i]->setObjectName(objectNameOf("Command1", static_cast<int>(i)));
@@ -144,7 +144,7 @@ void SorvMain::createCommandButtons()
 
 void SorvMain::createListFrame()
 {
-    auto* frame = new CaptionButtonFrame(QStringLiteral("替换列表"));
+    auto* frame = new CaptionButtonFrame(tr("替换列表"));
     Frame2[1] = frame;
     Frame2[1]->setObjectName(objectNameOf("Frame2", 1));
     List1_0 = new QListWidget;
@@ -159,7 +159,7 @@ void SorvMain::createListFrame()
 
 void SorvMain::createLinkLine()
 {
-    Label1[1] = new LinkLabel(QStringLiteral("Sorvane 的姊妹软件“书签夹”帮您整理收藏的网页，欢迎试用，请访问: "));
+    Label1[1] = new LinkLabel(tr("Sorvane 的姊妹软件“书签夹”帮您整理收藏的网页，欢迎试用，请访问: "));
     Label1[1]->setObjectName(objectNameOf("Label1", 1));
     Label1[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label1[0] = new LinkLabel(QString::fromUtf8(kMakerAddress));

@@ -25,40 +25,40 @@ using sorv_main_detail::toFsPath;
 
 void SorvMain::createOutputRow(QGridLayout* grid, int row)
 {
-    outputFolderLabel = makeLabel(QStringLiteral("输出文件夹"), Qt::AlignRight, QStringLiteral("outputFolderLabel"));
+    outputFolderLabel = makeLabel(tr("输出文件夹"), Qt::AlignRight, QStringLiteral("outputFolderLabel"));
     outputFolderBox = new QLineEdit;
     outputFolderBox->setObjectName(QStringLiteral("outputFolderBox"));
-    outputFolderBox->setPlaceholderText(QStringLiteral("（空：与源文件相同）"));
-    outputFolderBox->setToolTip(QStringLiteral("转换后的文件写入这个文件夹；空着就写在每个源文件旁边"));
+    outputFolderBox->setPlaceholderText(tr("（空：与源文件相同）"));
+    outputFolderBox->setToolTip(tr("转换后的文件写入这个文件夹；空着就写在每个源文件旁边"));
     outputFolderButton = new QPushButton(QStringLiteral("…"));
     outputFolderButton->setObjectName(QStringLiteral("outputFolderButton"));
-    outputFolderButton->setToolTip(QStringLiteral("选择输出文件夹"));
-    outputEncodingLabel = makeLabel(QStringLiteral("输出编码"), Qt::AlignRight, QStringLiteral("outputEncodingLabel"));
+    outputFolderButton->setToolTip(tr("选择输出文件夹"));
+    outputEncodingLabel = makeLabel(tr("输出编码"), Qt::AlignRight, QStringLiteral("outputEncodingLabel"));
     outputEncodingBox = new QComboBox;
     outputEncodingBox->setObjectName(QStringLiteral("outputEncodingBox"));
     // Each item carries the encoding's name, which the settings and the command line use
     // too; its caption is that name in capitals.
     for (const OutputEncoding encoding : kOutputEncodings) {
         const QString name = QString::fromLatin1(outputEncodingName(encoding));
-        outputEncodingBox->addItem(encoding == OutputEncoding::Gbk ? QStringLiteral("GBK (默认)") : name.toUpper(), name);
+        outputEncodingBox->addItem(encoding == OutputEncoding::Gbk ? tr("GBK (默认)") : name.toUpper(), name);
     }
 
-    joinBox = new QCheckBox(QStringLiteral("合并为一本书"));
+    joinBox = new QCheckBox(tr("合并为一本书"));
     joinBox->setObjectName(QStringLiteral("joinBox"));
-    joinBox->setToolTip(QStringLiteral("选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名"));
-    cleanBox = new QCheckBox(QStringLiteral("去除网页杂项"));
+    joinBox->setToolTip(tr("选中的文档按列表顺序合并为一本书，以当前文件夹的名字命名"));
+    cleanBox = new QCheckBox(tr("去除网页杂项"));
     cleanBox->setObjectName(QStringLiteral("cleanBox"));
-    cleanBox->setToolTip(QStringLiteral("网页只留正文和章节标题：去掉导航、目录页、网站告示、夹在段落里的网址广告，"
-                                        "以及各页重复的行；合并为一本书时默认选中（Alt+Q）"));
+    cleanBox->setToolTip(tr("网页只留正文和章节标题：去掉导航、目录页、网站告示、夹在段落里的网址广告，"
+                            "以及各页重复的行；合并为一本书时默认选中（Alt+Q）"));
     // Reached by Alt+Q (connectHandlers), so the Tab order of the window and the width of
     // the row stay as they were.
     cleanBox->setFocusPolicy(Qt::ClickFocus);
-    convertLabel = makeLabel(QStringLiteral("繁简转换"), Qt::AlignRight, QStringLiteral("convertLabel"));
+    convertLabel = makeLabel(tr("繁简转换"), Qt::AlignRight, QStringLiteral("convertLabel"));
     convertBox = new QComboBox;
     convertBox->setObjectName(QStringLiteral("convertBox"));
     // Item order follows ScriptConversion.
-    convertBox->addItems({QStringLiteral("不转换 (默认)"), QStringLiteral("繁体→简体"), QStringLiteral("简体→繁体"),
-                          QStringLiteral("台湾繁体→简体"), QStringLiteral("简体→台湾繁体")});
+    convertBox->addItems({tr("不转换 (默认)"), tr("繁体→简体"), tr("简体→繁体"),
+                          tr("台湾繁体→简体"), tr("简体→台湾繁体")});
 
     auto* line = new QHBoxLayout;
     line->addWidget(outputFolderBox, 1);
@@ -79,7 +79,7 @@ void SorvMain::createOutputRow(QGridLayout* grid, int row)
 void SorvMain::chooseOutputFolder()
 {
     const QString start = outputFolderBox->text().isEmpty() ? File1->path() : outputFolderBox->text();
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择输出文件夹"), start);
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("选择输出文件夹"), start);
     if (!folder.isEmpty())
         outputFolderBox->setText(QDir::toNativeSeparators(folder));
 }

@@ -29,7 +29,10 @@ struct SorvMain::RunState {
 namespace sorv_main_detail {
 
 // The caption of Command1(0), which a run changes to stop and back.
-inline const QString kExitCaption = QStringLiteral("退　出(&X)");
+inline QString exitCaption()
+{
+    return SorvMain::tr("退　出(&X)");
+}
 
 inline std::filesystem::path toFsPath(const QString& path)
 {

@@ -11,6 +11,7 @@
 #include "main_window/sorv_main_private.h"
 #include "main_window/source_lists.h"
 #include "ui_common/message_box.h"
+#include "ui_common/window_language.h"
 
 namespace sorvane::ui {
 
@@ -26,8 +27,8 @@ void SorvMain::createRulesButton()
     // Reached by its access key; the Tab order of the window stays as it was.
     rulesButton->setFocusPolicy(Qt::ClickFocus);
     auto* menu = new QMenu(rulesButton);
-    menu->addAction(QStringLiteral("选择规则文件…"), this, &SorvMain::chooseRulesFile);
-    menu->addAction(QStringLiteral("不用规则文件"), this, [this] { setRulesFile({}); });
+    menu->addAction(tr("选择规则文件…"), this, &SorvMain::chooseRulesFile);
+    menu->addAction(tr("不用规则文件"), this, [this] { setRulesFile({}); });
     rulesButton->setMenu(menu);
     setRulesFile({});
 }
@@ -35,25 +36,25 @@ void SorvMain::createRulesButton()
 void SorvMain::setRulesFile(const QString& file)
 {
     m_rulesFile = file;
-    const QString shown = file.isEmpty() ? QStringLiteral("无") : QFileInfo(file).fileName();
-    rulesButton->setText(QStringLiteral("规则文件(&G)：") + shown);
+    const QString shown = file.isEmpty() ? tr("无") : QFileInfo(file).fileName();
+    rulesButton->setText(tr("规则文件(&G)：%1").arg(shown));
     rulesButton->setToolTip(file.isEmpty()
-                                ? QStringLiteral("规则文件：每行一个正则表达式、一个 Tab 和替换文字，在替换列表之后使用")
+                                ? tr("规则文件：每行一个正则表达式、一个 Tab 和替换文字，在替换列表之后使用")
                                 : file);
 }
 
 void SorvMain::chooseRulesFile()
 {
     const QString start = m_rulesFile.isEmpty() ? File1->path() : QFileInfo(m_rulesFile).path();
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("选择规则文件"), start,
-                                                      QStringLiteral("规则文件 (*.txt *.rules);;所有文件 (*)"));
+    const QString file = QFileDialog::getOpenFileName(this, tr("选择规则文件"), start,
+                                                      tr("规则文件 (*.txt *.rules);;所有文件 (*)"));
     if (file.isEmpty())
         return;
     // A bad file is named at once, with its line; it is kept all the same, so the reader
     // can mend it and convert.
     setRulesFile(file);
     if (const auto rules = loadRules(); !rules)
-        msgBox(this, QStringLiteral("规则文件有误：\n") + QString::fromStdString(rules.error().describe()),
+        msgBox(this, tr("规则文件有误：\n%1").arg(errorText(rules.error())),
                MsgOkExclamation);
 }
 
@@ -72,7 +73,7 @@ bool SorvMain::rulesForRun(std::shared_ptr<const clean::RewriteRules>& rules)
     Result<std::shared_ptr<const clean::RewriteRules>> loaded = loadRules();
     if (!loaded) {
         msgBox(this,
-               QStringLiteral("规则文件有误，没有转换：\n") + QString::fromStdString(loaded.error().describe()),
+               tr("规则文件有误，没有转换：\n%1").arg(errorText(loaded.error())),
                MsgOkExclamation);
         focusFile1();
         return false;

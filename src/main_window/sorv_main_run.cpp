@@ -24,6 +24,7 @@
 #include "io/memory_release.h"
 #include "common/program_paths.h"
 #include "ui_common/message_box.h"
+#include "ui_common/window_language.h"
 #include "main_window/sorv_main_private.h"
 #include "main_window/source_lists.h"
 #include "main_window/source_paths.h"
@@ -40,12 +41,10 @@ struct SorvMain::RunSummary {
     bool stopped = false;
 };
 
-using sorv_main_detail::kExitCaption;
+using sorv_main_detail::exitCaption;
 using sorv_main_detail::toFsPath;
 
 namespace {
-
-const QString kStopCaption = QStringLiteral("停　止(&X)");
 
 // One document through the conversion function; an exception (a bug, or memory running
 // out) becomes a failure of that document instead of ending the program.
@@ -66,7 +65,7 @@ constexpr int kProgressSteps = 100;  // progress bar units per document
 // "source: reason", and the file concerned when it is not the source itself.
 QString describeFailure(const QString& source, const Error& error)
 {
-    QString text = source + QStringLiteral(": ") + QString::fromStdString(error.message);
+    QString text = source + QStringLiteral(": ") + messageText(error.message);
     const QString where = QString::fromStdString(error.where);
     if (!where.isEmpty() && where != source)
         text += QStringLiteral(" (") + where + QLatin1Char(')');
@@ -79,9 +78,9 @@ QString describeCleaning(std::size_t removed, const QStringList& noStory)
 {
     QString text;
     if (removed > 0)
-        text += QStringLiteral("\n去除网页杂项 %1 行。").arg(removed);
+        text += SorvMain::tr("\n去除网页杂项 %1 行。").arg(removed);
     if (!noStory.isEmpty())
-        text += QStringLiteral("\n以下 %1 页没有正文（目录页等），已略过：\n").arg(noStory.size()) +
+        text += SorvMain::tr("\n以下 %1 页没有正文（目录页等），已略过：\n").arg(noStory.size()) +
                 noStory.join(QLatin1Char('\n'));
     return text;
 }
@@ -91,7 +90,7 @@ QString describeProblems(const QStringList& problems)
 {
     if (problems.isEmpty())
         return {};
-    return QStringLiteral("\n以下文件已写出，但有部分内容没有读出：\n") + problems.join(QLatin1Char('\n'));
+    return SorvMain::tr("\n以下文件已写出，但有部分内容没有读出：\n") + problems.join(QLatin1Char('\n'));
 }
 
 // What a preview brings back from the worker: the conversion's report and the text T1
@@ -108,7 +107,7 @@ void SorvMain::convertSelected()
     // One run at a time: a click during a run is refused, not queued.
     if (m_busy)
         return;
-    if (msgBox(this, QStringLiteral("确实要转换吗?"), MsgYesNoQuestion) == AnswerNo) {
+    if (msgBox(this, tr("确实要转换吗?"), MsgYesNoQuestion) == AnswerNo) {
         focusFile1();
         return;
     }
@@ -131,7 +130,7 @@ void SorvMain::convertSelected()
     m_noStory.clear();
     m_removed = 0;
     if (total == 0) {
-        msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
+        msgBox(this, tr("请选中需要转换的文件!"), MsgOkExclamation);
         focusFile1();
         return;
     }
@@ -165,7 +164,7 @@ void SorvMain::convertSelected()
 
     setBusy(true, total);
     m_run = run;
-    Command1[0]->setText(kStopCaption);
+    Command1[0]->setText(tr("停　止(&X)"));
     const ConvertFunction convert = m_convert;
     const ReplacementList list = m_list;
     EngineContext context = engineContext();
@@ -264,8 +263,7 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters,
             m_problems.clear();
             m_noStory.clear();
             if (!report) {
-                msgBox(this, QStringLiteral("没有合并成书：\n") + QString::fromStdString(report.error().describe()),
-                       MsgOkExclamation);
+                msgBox(this, tr("没有合并成书：\n%1").arg(errorText(report.error())), MsgOkExclamation);
                 focusFile1();
                 return;
             }
@@ -274,20 +272,20 @@ void SorvMain::joinSelected(std::vector<std::filesystem::path> chapters,
             QStringList files;
             for (const auto& file : report->files)
                 files << QString::fromStdString(file.filename().string());
-            QString text = QStringLiteral("转换完毕!\n已把 %1 个文件合并为：%2").arg(report->chapters).arg(files.join(QStringLiteral("、")));
+            QString text = tr("转换完毕!\n已把 %1 个文件合并为：%2").arg(report->chapters).arg(files.join(tr("、")));
             if (!m_failures.isEmpty())
-                text += QStringLiteral("\n以下 %1 个文件没有合并进去：\n").arg(m_failures.size()) +
+                text += tr("\n以下 %1 个文件没有合并进去：\n").arg(m_failures.size()) +
                         m_failures.join(QLatin1Char('\n'));
             for (const ChapterProblem& problem : report->problems)
                 m_problems << QString::fromStdString(problem.source.string()) + QStringLiteral(": ") +
-                                  QString::fromStdString(problem.problem);
+                                  messageText(problem.problem);
             for (const clean::PageRemovals& page : report->removed)
                 if (page.contents)
                     m_noStory << QString::fromStdString(page.source.string());
             text += describeCleaning(clean::removedCount(report->removed), m_noStory);
             text += describeProblems(m_problems);
             if (report->lostCharacters > 0)
-                text += QStringLiteral("\n\n共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。")
+                text += tr("\n\n共有 %1 个字符 GBK 中没有，已写成“?”；选用 GB18030 或 UTF-8 输出编码可以保留它们。")
                             .arg(report->lostCharacters);
             msgBox(this, text, MsgOkExclamation);
             focusFile1();
@@ -307,7 +305,7 @@ void SorvMain::documentDone(int entry, const QString& path, const Result<Convers
     if (report) {
         File1->setEntrySelected(entry, false);
         for (const std::string& problem : report->problems)
-            m_problems << path + QStringLiteral(": ") + QString::fromStdString(problem);
+            m_problems << path + QStringLiteral(": ") + messageText(problem);
         m_removed += clean::removedCount(report->removed);
     } else if (report.error().code == ErrorCode::NoStory) {
         // A page without a story is left out as asked: no failure.
@@ -330,7 +328,7 @@ void SorvMain::runFinished(const RunSummary& summary)
 {
     m_run.reset();
     setBusy(false, 0);
-    Command1[0]->setText(kExitCaption);
+    Command1[0]->setText(exitCaption());
     setWindowTitle(QStringLiteral("Sorvane"));
     if (m_closePending) {
         m_closePending = false;
@@ -341,30 +339,30 @@ void SorvMain::runFinished(const RunSummary& summary)
     // Characters code page 936 lacks are never lost silently.
     const QString losses = summary.lost == 0
         ? QString()
-        : QStringLiteral("\n\n%1 个文件中共有 %2 个字符 GBK 中没有，已写成“?”；"
-                         "选用 GB18030 或 UTF-8 输出编码可以保留它们。")
+        : tr("\n\n%1 个文件中共有 %2 个字符 GBK 中没有，已写成“?”；"
+             "选用 GB18030 或 UTF-8 输出编码可以保留它们。")
               .arg(summary.lossy)
               .arg(summary.lost);
     const QString failures = m_failures.isEmpty()
         ? QString()
-        : QStringLiteral("\n以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size()) +
+        : tr("\n以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size()) +
               m_failures.join(QLatin1Char('\n'));
     const QString problems = describeCleaning(m_removed, m_noStory) + describeProblems(m_problems);
     if (summary.stopped) {
         msgBox(this,
-               QStringLiteral("转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。")
+               tr("转换已停止：已转换 %1 个文件，%2 个文件未转换（仍为选中状态）。")
                        .arg(summary.converted)
                        .arg(summary.unreached) +
                    failures + problems + losses,
                MsgOkExclamation);
     } else if (!summary.anySelected) {
-        msgBox(this, QStringLiteral("请选中需要转换的文件!"), MsgOkExclamation);
+        msgBox(this, tr("请选中需要转换的文件!"), MsgOkExclamation);
     } else if (m_failures.isEmpty()) {
-        msgBox(this, QStringLiteral("转换完毕!") + problems + losses, MsgOkExclamation);
+        msgBox(this, tr("转换完毕!") + problems + losses, MsgOkExclamation);
     } else {
         const QString head = summary.converted > 0
-            ? QStringLiteral("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(summary.converted).arg(m_failures.size())
-            : QStringLiteral("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
+            ? tr("已转换 %1 个文件，以下 %2 个文件转换失败（仍为选中状态）：\n").arg(summary.converted).arg(m_failures.size())
+            : tr("以下 %1 个文件转换失败（仍为选中状态）：\n").arg(m_failures.size());
         msgBox(this, head + m_failures.join(QLatin1Char('\n')) + problems + losses, MsgOkExclamation);
     }
     focusFile1();
@@ -408,7 +406,7 @@ void SorvMain::previewFirstSelected()
                 return;
             }
             if (!out.report) {
-                msgBox(this, QString::fromStdString(out.report.error().describe()), MsgOkExclamation);
+                msgBox(this, errorText(out.report.error()), MsgOkExclamation);
             } else if (!out.text) {
                 T1::reportUnreadable(this, out.text.error());
             } else {
@@ -463,7 +461,7 @@ EngineContext SorvMain::engineContext()
     context.programFolder = scratchFolder();
     AsyncTask* task = m_task;
     context.setCaption = [this, task](const std::string& caption) {
-        task->post([this, text = QString::fromStdString(caption)] { setWindowTitle(text); });
+        task->post([this, text = messageText(caption)] { setWindowTitle(text); });
     };
     // Reports are passed on in steps of 1 % at most.
     auto lastShare = std::make_shared<double>(-1.0);

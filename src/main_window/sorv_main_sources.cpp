@@ -45,7 +45,7 @@ void SorvMain::Drive1_Change()
     Drive1->setDrive(Drive1->driveFor(Dir1->path()));
     Drive1->blockSignals(blocked);
     if (!m_quiet)
-        msgBox(this, QStringLiteral("无法读取 %1：%2").arg(drive, problem), MsgOkExclamation);
+        msgBox(this, tr("无法读取 %1：%2").arg(drive, problem), MsgOkExclamation);
 }
 
 void SorvMain::Dir1_Change()
@@ -54,14 +54,14 @@ void SorvMain::Dir1_Change()
     m_driveFolders[Drive1->driveFor(folder)] = folder;
     QString problem;
     if (!File1->setPath(folder, &problem) && !m_quiet)
-        msgBox(this, QStringLiteral("无法读取 %1：%2").arg(folder, problem), MsgOkExclamation);
+        msgBox(this, tr("无法读取 %1：%2").arg(folder, problem), MsgOkExclamation);
 }
 
 void SorvMain::openFolder(const QString& folder)
 {
     QString problem;
     if (!setDir1Path(folder, &problem))
-        msgBox(this, QStringLiteral("无法打开文件夹 %1：%2").arg(folder, problem), MsgOkExclamation);
+        msgBox(this, tr("无法打开文件夹 %1：%2").arg(folder, problem), MsgOkExclamation);
 }
 
 void SorvMain::Combo1_Change(int Index)
@@ -82,7 +82,7 @@ QString SorvMain::firstSelectedOrWarn()
         if (File1->isEntrySelected(i))
             return fullPath(File1->path(), File1->fileName(i));
     }
-    msgBox(this, QStringLiteral("请选中一个要转换的文件!"), MsgOkExclamation);
+    msgBox(this, tr("请选中一个要转换的文件!"), MsgOkExclamation);
     focusFile1();
     return {};
 }
@@ -129,23 +129,23 @@ void SorvMain::openPaths(const QStringList& paths)
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (!info.exists()) {
-            problems << QStringLiteral("%1：文件不存在").arg(path);
+            problems << tr("%1：文件不存在").arg(path);
         } else if (info.isDir()) {
             if (folder.isEmpty())
                 folder = info.absoluteFilePath();
             else
-                problems << QStringLiteral("%1：一次只能打开一个文件夹").arg(path);
+                problems << tr("%1：一次只能打开一个文件夹").arg(path);
         } else if (folder.isEmpty() || (files.size() > 0 && info.absolutePath() == folder)) {
             folder = info.absolutePath();
             files << info.fileName();
         } else {
-            problems << QStringLiteral("%1：不在 %2 中，未选中").arg(path, folder);
+            problems << tr("%1：不在 %2 中，未选中").arg(path, folder);
         }
     }
 
     QString problem;
     if (!folder.isEmpty() && !showFolder(folder, &problem))
-        problems << QStringLiteral("%1：%2").arg(folder, problem);
+        problems << tr("%1：%2").arg(folder, problem);
     else if (!files.isEmpty()) {
         // Widen the pattern by the extensions it hides, so every file is listed.
         QString pattern = Combo1[0]->currentText().trimmed();

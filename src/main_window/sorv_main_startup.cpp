@@ -23,6 +23,7 @@
 #include "settings/settings_values.h"
 #include "ui_common/center_form.h"
 #include "ui_common/message_box.h"
+#include "ui_common/window_language.h"
 #include "main_window/sorv_main_private.h"
 #include "main_window/source_lists.h"
 
@@ -52,9 +53,9 @@ void SorvMain::Form_Load()
     Combo2[2]->setCurrentIndex(1);
 
     Combo1[1]->clear();
-    Combo1[1]->addItem(QStringLiteral("不变化"));
+    Combo1[1]->addItem(tr("不变化"));
     for (int n = 2; n <= 9; ++n)
-        Combo1[1]->addItem(QStringLiteral("将文件名尾部数字变为%1位").arg(n));
+        Combo1[1]->addItem(tr("将文件名尾部数字变为%1位").arg(n));
     Combo1[1]->setCurrentIndex(0);
 
     // The lists start on the process's current folder.
@@ -137,15 +138,15 @@ QStringList SorvMain::Form_QueryUnload()
     }
     QStringList problems;
     if (settingsFile.empty()) {
-        problems << QStringLiteral("没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），"
-                                   "本次的设置和替换列表只保留到现在，没有写入任何文件");
+        problems << tr("没有找到用户的配置文件夹（HOME 和 XDG_CONFIG_HOME 都没有设置），"
+                       "本次的设置和替换列表只保留到现在，没有写入任何文件");
     } else {
         for (const Error& problem : values.write(settingsFile))
-            problems << QString::fromStdString(problem.describe());
+            problems << errorText(problem);
         if (List_Changed == 1) {
             const Status saved = saveListFile(listFile(), m_list);
             if (!saved)
-                problems << QString::fromStdString(saved.error().describe());
+                problems << errorText(saved.error());
         }
     }
 
@@ -190,7 +191,7 @@ void SorvMain::closeEvent(QCloseEvent* event)
         // A run is asked about; a preview or a rendering only finishes its document. The
         // system is not asked: a shutdown or logout must not wait on an answer.
         if (m_run && !m_systemClose &&
-            msgBox(this, QStringLiteral("正在转换，要停止转换并退出吗?"), MsgYesNoQuestion) != AnswerYes)
+            msgBox(this, tr("正在转换，要停止转换并退出吗?"), MsgYesNoQuestion) != AnswerYes)
             return;
         if (!m_busy) {
             // The run ended while the question was open.
@@ -206,9 +207,9 @@ void SorvMain::closeEvent(QCloseEvent* event)
         Timer1->stop();
         const QStringList problems = Form_QueryUnload();
         if (!problems.isEmpty() && m_systemClose) {
-            qWarning("%s", qPrintable(QStringLiteral("设置没有保存成功：") + problems.join(QLatin1Char('\n'))));
+            qWarning("%s", qPrintable(tr("设置没有保存成功：") + problems.join(QLatin1Char('\n'))));
         } else if (!problems.isEmpty()) {
-            msgBox(this, QStringLiteral("设置没有保存成功：\n") + problems.join(QLatin1Char('\n')),
+            msgBox(this, tr("设置没有保存成功：\n") + problems.join(QLatin1Char('\n')),
                    MsgOkExclamation);
         }
     }

@@ -27,11 +27,11 @@ QString folderProblem(const QString& folder)
 {
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.exists())
-        return QStringLiteral("文件夹不存在");
+        return DirListBox::tr("文件夹不存在");
     if (!info.isDir())
-        return QStringLiteral("这不是一个文件夹");
+        return DirListBox::tr("这不是一个文件夹");
     if (!info.isReadable() || !info.isExecutable())
-        return QStringLiteral("没有读取这个文件夹的权限");
+        return DirListBox::tr("没有读取这个文件夹的权限");
     return {};
 }
 

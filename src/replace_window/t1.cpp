@@ -21,6 +21,7 @@
 
 #include "ui_common/center_form.h"
 #include "ui_common/message_box.h"
+#include "ui_common/window_language.h"
 #include "io/codepage.h"
 #include "engine/convert/line_pipeline.h"
 #include "engine/render/plain_text_renderer.h"
@@ -88,7 +89,7 @@ T1::~T1()
 void T1::Form_Load()
 {
     setObjectName(QStringLiteral("T1"));
-    setWindowTitle(QStringLiteral("确认替换内容"));
+    setWindowTitle(tr("确认替换内容"));
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -99,14 +100,14 @@ void T1::Form_Load()
     d->Frame1 = new QFrame(this);
     d->Frame1->setObjectName(QStringLiteral("Frame1"));
     d->Frame1->setFrameShape(QFrame::NoFrame);
-    d->Label2_1 = new QLabel(QStringLiteral("将选中部分替换为："), d->Frame1);
+    d->Label2_1 = new QLabel(tr("将选中部分替换为："), d->Frame1);
     d->Label2_1->setObjectName(QStringLiteral("Label2_1"));
     d->Label2_1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     d->Label2_1->setMinimumWidth(128);
     d->Text1_0 = new QLineEdit(d->Frame1);
     d->Text1_0->setObjectName(QStringLiteral("Text1_0"));
     d->Text1_0->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    d->Check1 = new QCheckBox(QStringLiteral("&T.临时替换"), d->Frame1);
+    d->Check1 = new QCheckBox(tr("&T.临时替换"), d->Frame1);
     d->Check1->setObjectName(QStringLiteral("Check1"));
     d->Check1->setChecked(true);
     d->Label2_1->setBuddy(d->Text1_0);
@@ -137,9 +138,9 @@ void T1::Form_Load()
 
     d->menuBar = new QMenuBar(this);
     d->menuBar->setObjectName(QStringLiteral("menuBar"));
-    d->MENU_0[0] = d->menuBar->addAction(QStringLiteral("&X.退出"));
+    d->MENU_0[0] = d->menuBar->addAction(tr("&X.退出"));
     d->MENU_0[0]->setObjectName(QStringLiteral("MENU_0_0"));
-    d->MENU_0[2] = d->menuBar->addAction(QStringLiteral("&K.确认"));
+    d->MENU_0[2] = d->menuBar->addAction(tr("&K.确认"));
     d->MENU_0[2]->setObjectName(QStringLiteral("MENU_0_2"));
 
     // The text box fills the window below the replacement row (or from the top in
@@ -154,7 +155,7 @@ void T1::Form_Load()
     if (d->previewMode()) {
         d->Frame1->hide();
         d->MENU_0[2]->setVisible(false);
-        setWindowTitle(QStringLiteral("预览转换后文本"));
+        setWindowTitle(tr("预览转换后文本"));
     }
 
     setTabOrder(d->Text1_1, d->Text1_0);
@@ -210,8 +211,7 @@ Result<Text> T1::shownText(const QString& mode, const std::filesystem::path& doc
 
 void T1::reportUnreadable(QWidget* parent, const Error& error)
 {
-    msgBox(parent, QStringLiteral("无法显示文档：\n") + QString::fromStdString(error.describe()),
-           MsgOkExclamation);
+    msgBox(parent, tr("无法显示文档：\n%1").arg(errorText(error)), MsgOkExclamation);
 }
 
 void T1::showText(const Text& text)
@@ -261,7 +261,7 @@ void T1::MENU_0_Click(int Index)
 
     d->Find_Text = selectedSourceText();
     if (d->Find_Text.isEmpty()) {
-        msgBox(this, QStringLiteral("请选定要替换的文字部分!"), MsgOkExclamation);
+        msgBox(this, tr("请选定要替换的文字部分!"), MsgOkExclamation);
         d->Text1_1->setFocus();
         return;
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "common/messages.h"
 
 namespace sorvane::app {
 namespace {
@@ -32,6 +33,17 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutOpeningTheWindow)
             EXPECT_TRUE(out.str().empty());
         }
     }
+}
+
+TEST(CommandLine, HelpIsEnglishAloneForEnglish)
+{
+    std::ostringstream english;
+    std::ostringstream chinese;
+    EXPECT_EQ(answerInfoOptions({"--help"}, english, Language::English), 0);
+    EXPECT_EQ(answerInfoOptions({"--help"}, chinese, Language::Chinese), 0);
+    EXPECT_NE(english.str().find("Usage: sorvane"), std::string::npos) << english.str();
+    EXPECT_FALSE(hasChinese(english.str())) << english.str();
+    EXPECT_NE(chinese.str().find("用法: sorvane"), std::string::npos) << chinese.str();
 }
 
 TEST(CommandLine, PathsAndUnknownOptions)

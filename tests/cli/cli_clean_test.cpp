@@ -36,7 +36,7 @@ TEST(CliCleaning, OnForAJoinOffOtherwiseUnlessAsked)
         {"a batch, cleaned", {"--clean"}, "2.txt", true, 0, "sorvane-cli: 去除网页杂项 6 行\n"},
         {"the listing", {"--join", "书", "--show-removed"}, "书.txt", true, 0,
          "sorvane-cli: ./2.htm: 去除 2 行:\n  [页面杂项] 首页 书架\n  [页面杂项] 某某书坊 版权所有\n"},
-        {"both", {"--clean", "--no-clean"}, nullptr, false, 2, "--clean excludes --no-clean"},
+        {"both", {"--clean", "--no-clean"}, nullptr, false, 2, "--clean: 不能与 --no-clean 同时使用"},
         {"a rules file that is missing", {"--rules", "none.txt"}, nullptr, false, 2, "none.txt: "},
     };
     for (const auto& c : cases) {

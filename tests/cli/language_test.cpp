@@ -1,0 +1,193 @@
+// The command line speaks the locale's language: English for an English locale, Chinese
+// otherwise, in its help, its usage errors (CLI11's checks included), the engine's
+// messages and its own.
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/messages.h"
+#include "support/scratch_folder.h"
+
+namespace sorvane {
+namespace {
+
+using test::readFile;
+using test::ScratchFolder;
+using test::writeFile;
+
+// Standard output and error of the program run with `args` under the locale `lang`
+// (every other locale variable unset), its configuration read from `config` when set.
+std::string runIn(const char* lang, const ScratchFolder& dir, const std::vector<std::string>& args,
+                  const std::string& config = {})
+{
+    std::string command = std::string("env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=") + lang +
+                          (config.empty() ? "" : " XDG_CONFIG_HOME='" + config + "'") + " '" SORVANE_CLI "'";
+    for (const std::string& a : args)
+        command += " '" + a + "'";
+    command += " >'" + (dir / ".out").string() + "' 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status));
+    return readFile(dir / ".out");
+}
+
+// English words of `text` that are not names: options, paths, file names and extensions
+// the user types, values with digits (gb18030, t2s), and the names of the program, the
+// document formats, the encodings, the line ends, the list file and the manual page.
+std::vector<std::string> englishWords(std::string text)
+{
+    static const std::set<std::string> names = {"sorvane", "GBK", "gbk", "utf", "UTF", "CR", "LF", "crlf",
+                                                "lf", "none", "KELDRAN", "DAT", "txt", "DIR", "stdin",
+                                                "EPUB", "CHM", "Word", "OpenDocument", "RTF", "gb", "conf",
+                                                "man", "Tab"};
+    // The usage line in English, which a usage error prints in both languages.
+    const std::string usage = "Usage: sorvane-cli [OPTIONS] FILE...";
+    for (std::size_t at = text.find(usage); at != std::string::npos; at = text.find(usage))
+        text.erase(at, usage.size());
+    std::vector<std::string> words;
+    std::istringstream tokens(text);
+    for (std::string token; tokens >> token;) {
+        // Options (a configuration file names them without dashes) and paths.
+        if (token.find('-') != std::string::npos || token.find('/') != std::string::npos)
+            continue;
+        for (std::size_t i = 0; i < token.size();) {
+            std::size_t end = i;
+            while (end < token.size() && std::isalnum(static_cast<unsigned char>(token[end])))
+                ++end;
+            const std::string word = token.substr(i, end - i);
+            const bool option = i > 0 && (token[i - 1] == '-' || token[i - 1] == '.');
+            const bool digits = std::any_of(word.begin(), word.end(), [](char c) { return std::isdigit(c); });
+            const bool fileName = end < token.size() && token[end] == '.';  // gone.htm
+            if (word.size() >= 2 && !option && !digits && !fileName && names.count(word) == 0)
+                words.push_back(word);
+            i = std::max(end, i + 1);
+        }
+    }
+    return words;
+}
+
+// `text` without the document text --show-removed quotes: "  [kind] text" keeps its kind.
+std::string withoutDocumentText(const std::string& text)
+{
+    std::istringstream lines(text);
+    std::string out;
+    for (std::string line; std::getline(lines, line);)
+        out += (line.starts_with("  [") ? line.substr(0, line.find(']') + 1) : line) + "\n";
+    return out;
+}
+
+// `text` without what the regular expression library says of a bad expression, which is
+// in its own English in either language: 正则表达式有误（missing ): (）.
+std::string withoutLibraryText(std::string text)
+{
+    const std::string head = "正则表达式有误（";
+    for (std::size_t at = text.find(head); at != std::string::npos; at = text.find(head, at + 1)) {
+        const std::size_t end = text.find("）\n", at);
+        if (end != std::string::npos)
+            text.erase(at + head.size(), end - at - head.size());
+    }
+    return text;
+}
+
+TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
+{
+    ScratchFolder dir;
+    writeFile(dir / "binary.htm", std::string("\0\1\2\3", 4));
+    writeFile(dir / "lossy.htm", "<html><body><p>\xF0\x9F\x98\x80</p></body></html>");
+    std::filesystem::create_directory(dir / "empty");
+    const std::string binary = (dir / "binary.htm").string();
+    const std::string lossy = (dir / "lossy.htm").string();
+    // Pages of one site for cleaning: a contents page, a page without text, two chapters
+    // that share the site's lines.
+    const std::string chapter = "<html><head><meta charset=\"utf-8\"></head><body><div class=\"nav\"><a href=\"/\">首页</a> "
+                                "<a href=\"/s\">书架</a></div><h1>第%章 渡口</h1><div id=\"content\">他走到渡口，雨还没有停，"
+                                "风从河面上吹过来。<br><br>她没有回答，只是把信放在桌上。</div>"
+                                "<div class=\"footer\">某某书坊 版权所有</div></body></html>";
+    for (const char n : {'1', '2'}) {
+        std::string page = chapter;
+        page.replace(page.find('%'), 1, 1, n);
+        writeFile(dir / (std::string("c") + n + ".htm"), page);
+    }
+    writeFile(dir / "c0.htm", "<a href=\"/\">首页</a> <a href=\"/s\">书架</a> <a href=\"/r\">排行</a>");
+    writeFile(dir / "c3.htm", "<html><body><img src=\"a.png\"></body></html>");
+    const std::vector<std::string> pages = {(dir / "c0.htm").string(), (dir / "c1.htm").string(),
+                                            (dir / "c2.htm").string(), (dir / "c3.htm").string()};
+    // A saved page whose frame is missing: written, with a part left out (status 3).
+    writeFile(dir / "frames.mht",
+              "Content-Type: multipart/related; boundary=\"B\"\r\n\r\n"
+              "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/index.htm\r\n\r\n"
+              "<html><frameset><frame src=\"a.htm\"><frame src=\"gone.htm\"></frameset></html>\r\n"
+              "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/a.htm\r\n\r\n"
+              "<p>第一章</p>\r\n--B--\r\n");
+    writeFile(dir / "bad.rules", "(\tx\n");
+    writeFile(dir / "no-tab.rules", "x\n");
+    // A configuration file with a line the command line would refuse.
+    std::filesystem::create_directories(dir / "config" / "sorvane");
+    writeFile(dir / "config" / "sorvane" / "sorvane-cli.conf", "naming = 3\nno-such-option = 1\n");
+    const std::vector<std::vector<std::string>> runs = {
+        {"--help"},
+        {},                                       // no document
+        {"--naming", "8", binary},               // a range check
+        {"--encoding", "u8", binary},        // a list check
+        {"--jobs"},                              // a value missing
+        {"--no-such-option", binary},            // an unknown option
+        {"--stdout", "--raw", binary},           // options that exclude each other
+        {"--join", "b", "-"},                    // a check of the program's own
+        {"--list", (dir / "absent.dat").string(), binary},
+        {binary, lossy, (dir / "absent.htm").string()},  // the engine's messages
+        {"--join", "b1", binary},              // a book that could not be made
+        {"--join", "b1", "-o", (dir / "out").string(), lossy},
+        {"-q", (dir / "empty").string()},        // a folder without documents
+        {"-o", (dir / "out").string(), "--clean", "--show-removed", pages[0], pages[1], pages[2], pages[3]},
+        {"--join", "b2", "-o", (dir / "out").string(), "--show-removed", pages[0], pages[1], pages[2], pages[3]},
+        {"--join", "b3", "-o", (dir / "out").string(), pages[0], pages[3]},  // no page with text
+        {"-o", (dir / "out").string(), (dir / "frames.mht").string()},  // a part left out
+        {"--rules", (dir / "bad.rules").string(), binary},
+        {"--rules", (dir / "no-tab.rules").string(), binary},
+        {"--clean", "--no-clean", binary},
+    };
+    for (const char* lang : {"en_US.UTF-8", "C", "zh_CN.UTF-8"}) {
+        const bool english = std::string(lang).starts_with("en");
+        std::string all;
+        for (const auto& args : runs) {
+            std::filesystem::remove(dir / "lossy.txt");
+            std::filesystem::remove_all(dir / "out");
+            const std::string out = runIn(lang, dir, args);
+            all += out;
+            SCOPED_TRACE(std::string(lang) + ": " + out);
+            if (english)
+                EXPECT_FALSE(hasChinese(withoutDocumentText(out)));
+            else
+                EXPECT_EQ(englishWords(withoutLibraryText(out)), std::vector<std::string>());
+        }
+        {
+            const std::string out = runIn(lang, dir, {binary}, (dir / "config").string());
+            all += out;
+            SCOPED_TRACE(std::string(lang) + ": " + out);
+            if (english)
+                EXPECT_FALSE(hasChinese(out));
+            else
+                EXPECT_EQ(englishWords(out), std::vector<std::string>());
+        }
+        // The runs reach what they are for: the engine's refusal, cleaning's pages left
+        // out, a part a reader left out, the rules and configuration files' errors, each
+        // in the language of the locale.
+        const Language language = english ? Language::English : Language::Chinese;
+        for (const std::string& message :
+             {formatMessage(language, "不是文本或网页文件（含有二进制数据）"), formatMessage(language, "目录页，已略过"),
+              formatMessage(language, "没有正文，已略过"), formatMessage(language, "框架页面不在文件中：%1", {"gone.htm"}),
+              formatMessage(language, "没有这个选项"), formatMessage(language, "规则文件第 %1 行：%2", {"1", ""}),
+              formatMessage(language, "没有一页有正文（都是目录页或空页），没有生成书")})
+            EXPECT_NE(all.find(message), std::string::npos) << message << "\n" << all;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane
