@@ -119,10 +119,12 @@ TEST(WindowTexts, EveryTrTextHasItsEnglishAndNoEntryIsStale)
     for (auto it = found.begin(); it != found.end(); ++it)
         EXPECT_TRUE(ours.value(it.key(), false))
             << it.key().first.toStdString() << ": \"" << it.key().second.toStdString() << "\" has no English";
-    for (auto it = ours.begin(); it != ours.end(); ++it)
-        if (it.key().first != QStringLiteral("Messages"))
+    for (auto it = ours.begin(); it != ours.end(); ++it) {
+        if (it.key().first != QStringLiteral("Messages")) {
             EXPECT_TRUE(found.contains(it.key()))
                 << it.key().first.toStdString() << ": \"" << it.key().second.toStdString() << "\" is used no more";
+        }
+    }
 }
 
 class WindowLanguage : public MainWindowTest {
