@@ -15,6 +15,7 @@
 #include "engine/encoding/encoding_labels.h"
 #include "engine/readers/doc_block_text.h"
 #include "engine/readers/doc_list_table.h"
+#include "engine/readers/field_nesting.h"
 #include "engine/containers/ole_compound_file.h"
 
 namespace sorvane {
@@ -400,8 +401,7 @@ public:
     {
         m_part = part;
         m_noteIndex = 0;
-        m_fieldInCode.clear();
-        m_fieldCodes = 0;
+        m_fields.clear();
         m_chars.clear();
         m_marks.clear();
         m_paragraphLists.clear();
@@ -448,26 +448,18 @@ private:
     {
         // Field marks keep the field nesting even where they are hidden.
         if (c == 0x13) {
-            m_fieldInCode.push_back(true);
-            ++m_fieldCodes;
+            m_fields.begin();
             return;
         }
         if (c == 0x14) {
-            if (!m_fieldInCode.empty() && m_fieldInCode.back()) {
-                m_fieldInCode.back() = false;
-                --m_fieldCodes;
-            }
+            m_fields.separate();
             return;
         }
         if (c == 0x15) {
-            if (!m_fieldInCode.empty()) {
-                if (m_fieldInCode.back())
-                    --m_fieldCodes;
-                m_fieldInCode.pop_back();
-            }
+            m_fields.end();
             return;
         }
-        if (m_fieldCodes > 0 || inRanges(m_hidden, fc))
+        if (!m_fields.shown() || inRanges(m_hidden, fc))
             return;
         if (c == 0x02)
             m_marks.push_back(noteNumber(cp));
@@ -605,8 +597,7 @@ private:
     std::vector<std::pair<std::size_t, DocParagraphList>> m_paragraphLists;
     std::size_t m_paragraphStart = 0;
     Part m_part = Part::Body;
-    std::vector<bool> m_fieldInCode;
-    int m_fieldCodes = 0;
+    FieldNesting m_fields;
     std::map<std::uint32_t, int> m_bodyNumbers;
     std::vector<int> m_footnoteNumbers;
     std::vector<int> m_endnoteNumbers;

@@ -12,6 +12,7 @@
 #include "engine/readers/doc_block_text.h"
 #include "engine/readers/docx_numbering.h"
 #include "engine/readers/doc_xml_walk.h"
+#include "engine/readers/field_nesting.h"
 #include "engine/containers/xml_document.h"
 #include "engine/containers/zip_archive.h"
 
@@ -157,7 +158,7 @@ private:
     }
 
     // Whether text in the current run is shown: not inside a field's code.
-    bool shown() const { return m_fieldCodes == 0; }
+    bool shown() const { return m_fields.shown(); }
 
     void walk(Node top, DocBlockText& out)
     {
@@ -226,17 +227,12 @@ private:
         }
         if (local == "fldChar") {
             const auto type = X::attribute(n, "w:fldCharType").value_or("");
-            if (type == "begin") {
-                m_fieldInCode.push_back(true);
-                ++m_fieldCodes;
-            } else if (type == "separate" && !m_fieldInCode.empty() && m_fieldInCode.back()) {
-                m_fieldInCode.back() = false;
-                --m_fieldCodes;
-            } else if (type == "end" && !m_fieldInCode.empty()) {
-                if (m_fieldInCode.back())
-                    --m_fieldCodes;
-                m_fieldInCode.pop_back();
-            }
+            if (type == "begin")
+                m_fields.begin();
+            else if (type == "separate")
+                m_fields.separate();
+            else if (type == "end")
+                m_fields.end();
             return false;
         }
         if (local == "footnoteReference" || local == "endnoteReference") {
@@ -329,8 +325,7 @@ private:
     DocBlockText m_body;
     std::vector<Paragraph> m_paragraphs;
     int m_tableDepth = 0;
-    std::vector<bool> m_fieldInCode;  // per open field: still in its code part
-    int m_fieldCodes = 0;             // open fields that are in their code part
+    FieldNesting m_fields;
     std::map<std::string, int> m_noteNumbers;
     std::vector<std::string> m_footnoteOrder;
     std::vector<std::string> m_endnoteOrder;

@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/ascii.h"
 #include "engine/render/html_renderer.h"
 #include "engine/containers/xml_document.h"
 #include "engine/containers/zip_archive.h"
@@ -378,11 +379,7 @@ private:
         const auto value = XmlDocument::attribute(node, name);
         if (!value)
             return std::nullopt;
-        const std::size_t first = value->find_first_not_of(" \t\r\n");
-        if (first == std::string_view::npos)
-            return std::string();
-        const std::size_t last = value->find_last_not_of(" \t\r\n");
-        return std::string(value->substr(first, last - first + 1));
+        return std::string(trimAscii(*value));
     }
 
     ZipArchive& m_zip;

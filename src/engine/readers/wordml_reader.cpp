@@ -7,6 +7,7 @@
 #include "engine/containers/xml_document.h"
 #include "engine/readers/doc_block_text.h"
 #include "engine/readers/doc_xml_walk.h"
+#include "engine/readers/field_nesting.h"
 #include "engine/readers/list_numbering.h"
 
 namespace sorvane {
@@ -82,7 +83,7 @@ private:
             top, [&](Node n) { return enter(n, out); }, [&](Node n) { leave(n, out); });
     }
 
-    bool shown() const { return m_fieldCodes == 0; }
+    bool shown() const { return m_fields.shown(); }
 
     bool enter(Node n, DocBlockText& out)
     {
@@ -127,17 +128,12 @@ private:
         }
         if (local == "fldChar") {
             const auto type = X::attributeLocal(n, "fldCharType").value_or("");
-            if (type == "begin") {
-                m_fieldInCode.push_back(true);
-                ++m_fieldCodes;
-            } else if (type == "separate" && !m_fieldInCode.empty() && m_fieldInCode.back()) {
-                m_fieldInCode.back() = false;
-                --m_fieldCodes;
-            } else if (type == "end" && !m_fieldInCode.empty()) {
-                if (m_fieldInCode.back())
-                    --m_fieldCodes;
-                m_fieldInCode.pop_back();
-            }
+            if (type == "begin")
+                m_fields.begin();
+            else if (type == "separate")
+                m_fields.separate();
+            else if (type == "end")
+                m_fields.end();
             return false;
         }
         if (local == "footnote" || local == "endnote") {
@@ -197,8 +193,7 @@ private:
     DocBlockText m_body;
     DocBlockText m_notes;
     std::vector<int> m_breaks;  // the breaks each open paragraph ends with
-    std::vector<bool> m_fieldInCode;
-    int m_fieldCodes = 0;
+    FieldNesting m_fields;
     int m_tableDepth = 0;
     int m_noteCount = 0;
     bool m_inNote = false;
