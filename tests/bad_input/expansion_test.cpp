@@ -16,20 +16,14 @@
 #include "engine/convert/renderer.h"
 #include "support/hostile_word.h"
 #include "support/zip_writer.h"
+#include "support/test_text.h"
 
 namespace sorvane {
 namespace {
 
 using test::ZipEntry;
 
-std::string repeat(std::string_view s, std::size_t n)
-{
-    std::string out;
-    out.reserve(s.size() * n);
-    for (std::size_t i = 0; i < n; ++i)
-        out += s;
-    return out;
-}
+using test::repeat;
 
 std::size_t occurrences(const std::string& text, const std::string& what)
 {

@@ -12,18 +12,12 @@
 #include "common/text.h"
 #include "engine/html/html_document.h"
 #include "engine/render/html_renderer.h"
+#include "support/test_text.h"
 
 namespace sorvane {
 namespace {
 
-std::string repeat(std::string_view s, size_t n)
-{
-    std::string out;
-    out.reserve(s.size() * n);
-    for (size_t i = 0; i < n; ++i)
-        out.append(s);
-    return out;
-}
+using test::repeat;
 
 // What the parser built: the depth of the deepest element (the <html> element is at
 // depth 1) and how many elements there are.

@@ -15,6 +15,7 @@
 #include "engine/convert/ch_txt.h"
 #include "io/codepage.h"
 #include "support/zip_writer.h"
+#include "support/test_text.h"
 
 namespace sorvane {
 namespace {
@@ -45,14 +46,7 @@ std::string body(const std::string& inner)
     return "<w:document " + kDocxNs + "><w:body>" + inner + "</w:body></w:document>";
 }
 
-std::string repeat(std::string_view s, std::size_t n)
-{
-    std::string out;
-    out.reserve(s.size() * n);
-    for (std::size_t i = 0; i < n; ++i)
-        out += s;
-    return out;
-}
+using test::repeat;
 
 // The Word 97 fixture with some bytes changed. Its layout (checked by
 // OfficeHostile.FixtureLayout): 512-byte sectors, the FAT in the sector named first in
@@ -100,7 +94,7 @@ std::string withWordBytes(std::size_t at, std::uint32_t value)
     return doc;
 }
 
-struct HostileCase {
+struct OfficeCase {
     const char* what;
     std::string name;
     std::string bytes;
@@ -141,7 +135,7 @@ TEST(OfficeHostile, GiveTextOrAClearErrorWithNothingLost)
     const std::string goodRtf =
         "{\\rtf1\\ansi\\ansicpg936 \\'cd\\'ea\\'d5\\'fb\\par " + std::string(100, 'x') + "\\par}";
 
-    const HostileCase cases[] = {
+    const OfficeCase cases[] = {
         // ZIP archives.
         {"member claiming four gigabytes", "claims.docx", docx(body("<w:p/>"), 0xFFFFFFF0), false,
          ErrorCode::BadInput, {}},
@@ -196,7 +190,7 @@ TEST(OfficeHostile, GiveTextOrAClearErrorWithNothingLost)
         {"compound file header only", "header.doc", wordDoc.substr(0, 512), false, ErrorCode::BadInput, {}},
     };
 
-    for (const HostileCase& c : cases) {
+    for (const OfficeCase& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchFolder dir;
         writeFile(dir / c.name, c.bytes);

@@ -17,6 +17,7 @@
 #include "io/hex_codec.h"
 #include "settings/ini_file.h"
 #include "settings/list_file.h"
+#include "support/test_text.h"
 
 namespace sorvane {
 namespace {
@@ -31,10 +32,7 @@ using test::writeFile;
 // Enormous files: 32 MB, 8 MB under AddressSanitizer, where the suite must stay quick.
 constexpr std::size_t kEnormous = test::kSanitized ? 8u << 20 : 32u << 20;
 
-std::string gbk(const char* utf8Text)
-{
-    return encodeCp936(fromUtf8(utf8Text)).bytes;
-}
+using test::gbk;
 
 // Random bytes without '[', so they never hold a section line.
 std::string garbage(std::size_t size, unsigned seed)

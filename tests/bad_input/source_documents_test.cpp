@@ -18,6 +18,7 @@
 #include "common/text.h"
 #include "engine/convert/ch_txt.h"
 #include "io/codepage.h"
+#include "support/test_text.h"
 
 namespace sorvane {
 namespace {
@@ -29,10 +30,7 @@ using test::runCli;
 using test::ScratchFolder;
 using test::writeFile;
 
-std::string gbk(const char* utf8Text)
-{
-    return encodeCp936(fromUtf8(utf8Text)).bytes;
-}
+using test::gbk;
 
 std::string utf16le(const char* utf8Text)
 {
