@@ -21,9 +21,8 @@ namespace sorvane::cli {
 namespace {
 
 constexpr const char* kUsageLine = "用法: sorvane-cli [选项] 文件...";
-// After a usage error. The usage line in English too, as the program has always printed it.
-constexpr const char* kUsageFooter =
-    "用法: sorvane-cli [选项] 文件...\nUsage: sorvane-cli [OPTIONS] FILE...\n运行 sorvane-cli --help 查看详细说明。\n";
+// After a usage error: the usage line and where to read more.
+constexpr const char* kUsageFooter = "用法: sorvane-cli [选项] 文件...\n运行 sorvane-cli --help 查看详细说明。\n";
 
 int usageError(const std::string& what)
 {

@@ -389,17 +389,14 @@
     </message>
     <message>
         <source>用法: sorvane [选项] [文件或文件夹...]
-Usage: sorvane [OPTION] [FILE_OR_FOLDER...]
 
 打开 Sorvane 窗口；给出的文件所在的文件夹成为当前文件夹，并选中这些文件；
 给出文件夹时打开该文件夹。
-Opens the Sorvane window; the folder of the files given becomes the current folder
-and exactly those files are selected; a folder given is opened.
 
-  -h, --help     显示本说明后退出 / print this help and exit
-  -v, --version  显示版本后退出 / print the version and exit
+  -h, --help     显示本说明后退出
+  -v, --version  显示版本后退出
 
-转换不开窗口：sorvane-cli --help / Converting without the window: sorvane-cli --help
+转换不开窗口：sorvane-cli --help
 </source>
         <translation>Usage: sorvane [OPTION] [FILE_OR_FOLDER...]
 
@@ -413,7 +410,7 @@ Converting without the window: sorvane-cli --help
 </translation>
     </message>
     <message>
-        <source>sorvane: 未知的选项 / unknown option %1
+        <source>sorvane: 未知的选项 %1
 (sorvane --help)
 </source>
         <translation>sorvane: unknown option %1
@@ -474,7 +471,6 @@ Converting without the window: sorvane-cli --help
     </message>
     <message>
         <source>用法: sorvane-cli [选项] 文件...
-Usage: sorvane-cli [OPTIONS] FILE...
 运行 sorvane-cli --help 查看详细说明。
 </source>
         <translation>Usage: sorvane-cli [OPTIONS] FILE...

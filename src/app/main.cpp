@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const auto start = sorvane::app::startupPaths(QCoreApplication::arguments().mid(1));
     if (!start.badOption.isEmpty()) {
-        std::cerr << sorvane::formatMessage(sorvane::userLanguage(), "sorvane: 未知的选项 / unknown option %1\n(sorvane --help)\n",
+        std::cerr << sorvane::formatMessage(sorvane::userLanguage(), "sorvane: 未知的选项 %1\n(sorvane --help)\n",
                                             {start.badOption.toStdString()});
         return 2;
     }

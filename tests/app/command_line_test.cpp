@@ -17,8 +17,8 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutOpeningTheWindow)
         const char* printed;  // a piece of what is printed
     };
     const Case cases[] = {
-        {{"--help"}, 0, "Usage: sorvane"},
-        {{"-h"}, 0, "Usage: sorvane"},
+        {{"--help"}, 0, "sorvane ["},  // the usage line, in either language
+        {{"-h"}, 0, "sorvane ["},
         {{"book.htm", "--version"}, 0, "sorvane " SORVANE_VERSION "\n"},
         {{"-v"}, 0, "sorvane " SORVANE_VERSION "\n"},
         {{"book.htm", "folder"}, std::nullopt, ""},
@@ -35,15 +35,29 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutOpeningTheWindow)
     }
 }
 
-TEST(CommandLine, HelpIsEnglishAloneForEnglish)
+// The help speaks one language: English alone for English, Chinese alone otherwise.
+TEST(CommandLine, HelpIsInOneLanguage)
 {
-    std::ostringstream english;
-    std::ostringstream chinese;
-    EXPECT_EQ(answerInfoOptions({"--help"}, english, Language::English), 0);
-    EXPECT_EQ(answerInfoOptions({"--help"}, chinese, Language::Chinese), 0);
-    EXPECT_NE(english.str().find("Usage: sorvane"), std::string::npos) << english.str();
-    EXPECT_FALSE(hasChinese(english.str())) << english.str();
-    EXPECT_NE(chinese.str().find("用法: sorvane"), std::string::npos) << chinese.str();
+    struct Case {
+        Language language;
+        const char* usage;
+        const char* absent;  // a piece of the other language's help
+    };
+    const Case cases[] = {
+        {Language::English, "Usage: sorvane [OPTION] [FILE_OR_FOLDER...]\n", "用法"},
+        {Language::Chinese, "用法: sorvane [选项] [文件或文件夹...]\n", "Usage"},
+        {Language::Chinese, "  -h, --help     显示本说明后退出\n", "print"},
+        {Language::Chinese, "转换不开窗口：sorvane-cli --help\n", "Converting"},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream out;
+        EXPECT_EQ(answerInfoOptions({"--help"}, out, c.language), 0);
+        EXPECT_NE(out.str().find(c.usage), std::string::npos) << out.str();
+        EXPECT_EQ(out.str().find(c.absent), std::string::npos) << out.str();
+        if (c.language == Language::English) {
+            EXPECT_FALSE(hasChinese(out.str())) << out.str();
+        }
+    }
 }
 
 TEST(CommandLine, PathsAndUnknownOptions)
