@@ -766,6 +766,78 @@ Run with --help for more information.
         <translation>the replacement is wrong (%1)</translation>
     </message>
     <message>
+        <source>无效的转义序列：%1</source>
+        <translation>invalid escape sequence: %1</translation>
+    </message>
+    <message>
+        <source>无效的字符类：%1</source>
+        <translation>invalid character class: %1</translation>
+    </message>
+    <message>
+        <source>无效的字符类范围：%1</source>
+        <translation>invalid character class range: %1</translation>
+    </message>
+    <message>
+        <source>缺少 ]：%1</source>
+        <translation>missing ]: %1</translation>
+    </message>
+    <message>
+        <source>缺少 )：%1</source>
+        <translation>missing ): %1</translation>
+    </message>
+    <message>
+        <source>多出 )：%1</source>
+        <translation>unexpected ): %1</translation>
+    </message>
+    <message>
+        <source>重复符号前面没有可重复的内容：%1</source>
+        <translation>nothing to repeat before the repetition operator: %1</translation>
+    </message>
+    <message>
+        <source>重复次数无效：%1</source>
+        <translation>invalid repetition size: %1</translation>
+    </message>
+    <message>
+        <source>重复符号用错了：%1</source>
+        <translation>bad repetition operator: %1</translation>
+    </message>
+    <message>
+        <source>无效的 (? 写法：%1</source>
+        <translation>invalid (? group: %1</translation>
+    </message>
+    <message>
+        <source>命名分组有误：%1</source>
+        <translation>invalid named capture group: %1</translation>
+    </message>
+    <message>
+        <source>末尾是单独的反斜杠</source>
+        <translation>a lone backslash at the end</translation>
+    </message>
+    <message>
+        <source>不是有效的 UTF-8 文字</source>
+        <translation>not valid UTF-8 text</translation>
+    </message>
+    <message>
+        <source>正则表达式太大，超出了允许的内存</source>
+        <translation>the regular expression is too large for the memory allowed</translation>
+    </message>
+    <message>
+        <source>正则表达式库出了意外的错误</source>
+        <translation>an unexpected error in the regular expression library</translation>
+    </message>
+    <message>
+        <source>反斜杠后面只能是数字或反斜杠：%1</source>
+        <translation>a backslash must be followed by a digit or another backslash: %1</translation>
+    </message>
+    <message>
+        <source>替换文字用到第 %1 组，正则表达式只有 %2 组</source>
+        <translation>the replacement uses group %1, but the regular expression has only %2</translation>
+    </message>
+    <message>
+        <source>替换文字无法使用</source>
+        <translation>the replacement cannot be used</translation>
+    </message>
+    <message>
         <source>规则文件太大（超过 1 MB）</source>
         <translation>The rules file is too large (over 1 MB)</translation>
     </message>

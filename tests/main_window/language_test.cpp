@@ -1,5 +1,8 @@
 // The windows speak one language: English when it is set, and Chinese, the program's own,
 // otherwise, for their own texts and for the engine's messages they show.
+#include <filesystem>
+#include <fstream>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -15,6 +18,7 @@
 #include "about_window/about.h"
 #include "common/messages.h"
 #include "replace_window/t1.h"
+#include "settings/ini_file.h"
 #include "ui_common/window_language.h"
 #include "window_fixture.h"
 
@@ -179,6 +183,29 @@ TEST_F(WindowLanguage, EveryTextOfTheWindowsIsInTheLanguageSet)
                 msgBox(w.get(), QStringLiteral("Sorvane"), style);
             }
         }
+        // A rules file with a bad expression refuses the run, the library's reason told
+        // in the language set too.
+        {
+            const std::filesystem::path rules = std::filesystem::path(docs().toStdString()) / "rules.txt";
+            std::ofstream(rules, std::ios::binary) << "(x\t\n";
+            ASSERT_TRUE(Write_INI(settingsFile(), "SET", "RULES", rules.string()));
+            auto w = makeWindow(false);
+            std::vector<QString> boxes;
+            setMsgBoxHook([&boxes](const QString& text, MsgStyle) {
+                boxes.push_back(text);
+                return AnswerYes;
+            });
+            select(*w, {0});
+            w->Command1_Click(1);
+            waitIdle(*w);
+            setMsgBoxHook({});
+            ASSERT_EQ(boxes.size(), 2u);
+            const std::string why = formatMessage(language, "缺少 )：%1", {"(x"});
+            EXPECT_TRUE(boxes[1].contains(QString::fromStdString(why))) << boxes[1].toStdString();
+            texts << QStringList(boxes.begin(), boxes.end());
+            w->close();
+        }
+        ASSERT_TRUE(Write_INI(settingsFile(), "SET", "RULES", ""));
         // Qt's own texts (its dialogs' buttons) follow too.
         texts << QCoreApplication::translate("QPlatformTheme", "&Yes");
         EXPECT_GT(texts.size(), 60);

@@ -2,6 +2,8 @@
 // a text, in file order, with lines seen as lines.
 #include "engine/clean/rewrite_rules.h"
 
+#include "common/messages.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,26 +12,63 @@
 namespace sorvane::clean {
 namespace {
 
+// Each refusal in the engine's words, which the catalogue gives in English too: the
+// library's reason for a bad expression as well, with the piece of the expression it
+// names kept as written.
 TEST(RewriteRules, BadLinesAreRefusedWithTheirNumberAndWhy)
 {
     const struct {
         const char* name;
         std::string file;
         std::string message;  // empty: accepted
+        std::string english;
     } cases[] = {
-        {"comments, blank lines and a good rule", "# 去掉广告\n\n   \n广告.*\t\r\n", ""},
-        {"a byte-order mark first", "\xEF\xBB\xBF" "a\tb\n", ""},
-        {"no tab", "# 说明\n广告", "规则文件第 2 行：缺少 Tab：正则表达式和替换文字之间要用一个 Tab 分开"},
-        {"an empty expression", "\t替换", "规则文件第 1 行：正则表达式是空的"},
-        {"an expression that does not compile", "a\tb\n(abc\tx\n",
-         "规则文件第 2 行：正则表达式有误（missing ): (abc）"},
-        {"a group the expression lacks", "(a)\t\\2", "规则文件第 1 行：替换文字有误（Rewrite schema requests 2 matches, "
-                                                   "but the regexp only has 1 parenthesized subexpressions.）"},
-        {"not UTF-8", "a\tb\n\xFF\xFE\tc\n", "规则文件第 2 行：不是 UTF-8 文字"},
+        {"comments, blank lines and a good rule", "# 去掉广告\n\n   \n广告.*\t\r\n", "", ""},
+        {"a byte-order mark first", "\xEF\xBB\xBF" "a\tb\n", "", ""},
+        {"no tab", "# 说明\n广告", "规则文件第 2 行：缺少 Tab：正则表达式和替换文字之间要用一个 Tab 分开",
+         "Line 2 of the rules file: "},
+        {"an empty expression", "\t替换", "规则文件第 1 行：正则表达式是空的", "Line 1 of the rules file: "},
+        {"a missing )", "a\tb\n(abc\tx\n", "规则文件第 2 行：正则表达式有误（缺少 )：(abc）",
+         "Line 2 of the rules file: the regular expression is wrong (missing ): (abc)"},
+        {"a ) too many", "甲)\tx", "规则文件第 1 行：正则表达式有误（多出 )：甲)）",
+         "Line 1 of the rules file: the regular expression is wrong (unexpected ): 甲))"},
+        {"a missing ]", "[ab\tx", "规则文件第 1 行：正则表达式有误（缺少 ]：[ab）",
+         "Line 1 of the rules file: the regular expression is wrong (missing ]: [ab)"},
+        {"a bad escape", "\\q\tx", "规则文件第 1 行：正则表达式有误（无效的转义序列：\\q）",
+         "Line 1 of the rules file: the regular expression is wrong (invalid escape sequence: \\q)"},
+        {"a bad character class", "[[:甲:]]\tx", "规则文件第 1 行：正则表达式有误（无效的字符类范围：[:甲:]）",
+         "Line 1 of the rules file: the regular expression is wrong (invalid character class range: [:甲:])"},
+        {"a backward range", "[z-a]\tx", "规则文件第 1 行：正则表达式有误（无效的字符类范围：z-a）",
+         "Line 1 of the rules file: the regular expression is wrong (invalid character class range: z-a)"},
+        {"a trailing backslash", "a\\\tx", "规则文件第 1 行：正则表达式有误（末尾是单独的反斜杠）",
+         "Line 1 of the rules file: the regular expression is wrong (a lone backslash at the end)"},
+        {"nothing to repeat", "*\tx", "规则文件第 1 行：正则表达式有误（重复符号前面没有可重复的内容：*）",
+         "Line 1 of the rules file: the regular expression is wrong (nothing to repeat before the repetition "
+         "operator: *)"},
+        {"a repetition twice", "a**\tx", "规则文件第 1 行：正则表达式有误（重复符号用错了：**）",
+         "Line 1 of the rules file: the regular expression is wrong (bad repetition operator: **)"},
+        {"a bad (? group", "(?<n>a)\tx", "规则文件第 1 行：正则表达式有误（无效的 (? 写法：(?<）",
+         "Line 1 of the rules file: the regular expression is wrong (invalid (? group: (?<)"},
+        {"a bad named group", "(?P<>a)\tx", "规则文件第 1 行：正则表达式有误（命名分组有误：(?P<>）",
+         "Line 1 of the rules file: the regular expression is wrong (invalid named capture group: (?P<>)"},
+        {"a group the expression lacks", "(a)\t\\2", "规则文件第 1 行：替换文字有误（替换文字用到第 2 组，正则表达式只有 1 组）",
+         "Line 1 of the rules file: the replacement is wrong (the replacement uses group 2, but the regular "
+         "expression has only 1)"},
+        {"a backslash before a letter in the replacement", "(a)\t\\1\\n",
+         "规则文件第 1 行：替换文字有误（反斜杠后面只能是数字或反斜杠：\\n）",
+         "Line 1 of the rules file: the replacement is wrong (a backslash must be followed by a digit or another "
+         "backslash: \\n)"},
+        {"a backslash ending the replacement", "a\tb\\", "规则文件第 1 行：替换文字有误（末尾是单独的反斜杠）",
+         "Line 1 of the rules file: the replacement is wrong (a lone backslash at the end)"},
+        {"escaped backslashes and groups", "(a)(b)\t\\\\\\2\\0", "", ""},
+        {"not UTF-8", "a\tb\n\xFF\xFE\tc\n", "规则文件第 2 行：不是 UTF-8 文字", "Line 2 of the rules file: "},
         {"repetitions past the library's bounds", "((a{100}){100}){100}\tx",
-         "规则文件第 1 行：正则表达式有误（invalid repetition size: {100}）"},
+         "规则文件第 1 行：正则表达式有误（重复次数无效：{100}）",
+         "Line 1 of the rules file: the regular expression is wrong (invalid repetition size: {100})"},
         {"an expression too large to match in bounded memory", "\\pL{1000}\tx",
-         "规则文件第 1 行：正则表达式有误（pattern too large - compile failed）"},
+         "规则文件第 1 行：正则表达式有误（正则表达式太大，超出了允许的内存）",
+         "Line 1 of the rules file: the regular expression is wrong (the regular expression is too large for the "
+         "memory allowed)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -40,6 +79,12 @@ TEST(RewriteRules, BadLinesAreRefusedWithTheirNumberAndWhy)
             ASSERT_FALSE(rules.ok());
             EXPECT_EQ(rules.error().message, c.message);
             EXPECT_EQ(rules.error().where, "rules.txt");
+            // The English, whole: from its start, with no Chinese but the expression's own 甲.
+            std::string english = translateMessage(rules.error().message, Language::English);
+            EXPECT_TRUE(english.starts_with(c.english)) << english;
+            for (std::size_t at = english.find("甲"); at != std::string::npos; at = english.find("甲"))
+                english.erase(at, std::string("甲").size());
+            EXPECT_FALSE(hasChinese(english)) << english;
         }
     }
 }
