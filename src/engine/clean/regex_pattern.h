@@ -16,7 +16,8 @@ class RegexPattern {
 public:
     // Compiles a UTF-8 pattern. `^` and `$` match at the start and end of every line
     // (lines end in LF), `.` matches no line end. Fails with BadInput, the message saying
-    // why (in the library's words), for a bad pattern or one that needs too much memory.
+    // why (the library's reason in the engine's words, with the piece of the pattern it
+    // names), for a bad pattern or one that needs too much memory.
     static Result<RegexPattern> compile(std::string_view pattern);
 
     RegexPattern(RegexPattern&&) noexcept;
