@@ -1020,6 +1020,18 @@ not be read. See man sorvane-cli.</translation>
         <translation>it is not in %1</translation>
     </message>
     <message>
+        <source>在 %1、%2 中都找不到它</source>
+        <translation>it is in none of %1, %2</translation>
+    </message>
+    <message>
+        <source>在 %1、%2、%3 中都找不到它</source>
+        <translation>it is in none of %1, %2, %3</translation>
+    </message>
+    <message>
+        <source>在 %1、%2、%3、%4 中都找不到它</source>
+        <translation>it is in none of %1, %2, %3, %4</translation>
+    </message>
+    <message>
         <source>这个 Office 文档已加密，无法读取；请先在原来的程序中去掉密码</source>
         <translation>This Office document is encrypted and cannot be read; remove the password in the program that made it first</translation>
     </message>

@@ -83,6 +83,8 @@ Result<const void*> load(const std::string& name)
         }
         return table;
     }
+    // The folders joined with "、"; the catalogue has this message for two, three and four
+    // folders (as many as there can be), so that the English joins them with commas.
     if (why.empty())
         why = "在 " + looked + (folders.size() > 1 ? " 中都找不到它" : " 中找不到它");
     return Error{ErrorCode::Unreadable, "无法载入程序模块 " + file + "：" + why + "；程序可能没有完整安装", {}};

@@ -217,8 +217,8 @@ TEST(Messages, EveryTemplateIsFoundAgainInTheMessagesItBuilds)
         const std::string built = fillSample(source, parts);
         EXPECT_EQ(translateMessage(built, Language::English), fillSample(english, parts));
         EXPECT_EQ(translateMessage(built, Language::Chinese), built);
-        EXPECT_EQ(formatMessage(Language::English, source, {parts[0], parts[1], parts[2]}), fillSample(english, parts));
-        EXPECT_EQ(formatMessage(Language::Chinese, source, {parts[0], parts[1], parts[2]}), built);
+        EXPECT_EQ(formatMessage(Language::English, source, {parts[0], parts[1], parts[2], parts[3]}), fillSample(english, parts));
+        EXPECT_EQ(formatMessage(Language::Chinese, source, {parts[0], parts[1], parts[2], parts[3]}), built);
     }
 }
 
@@ -240,6 +240,26 @@ TEST(Messages, PartsThatAreMessagesThemselvesAreTranslatedToo)
         {"没有一章能够转换，没有生成书\n/书/a: b.htm: 文件不存在\n/书/2.htm: 不是文本或网页文件（含有二进制数据）\n……",
          "Not one chapter could be converted; no book was made\n/书/a: b.htm: The file does not exist\n"
          "/书/2.htm: Not a text or web page file (it holds binary data)\n……"},
+        // Why a rules file's expression was refused: the reason in words of the
+        // catalogue, the piece of the expression after it as written.
+        {"规则文件第 2 行：正则表达式有误（缺少 )：(甲）", "Line 2 of the rules file: the regular expression is wrong "
+                                                   "(missing ): (甲)"},
+        {"规则文件第 1 行：正则表达式有误（重复次数无效：{1001}）",
+         "Line 1 of the rules file: the regular expression is wrong (invalid repetition size: {1001})"},
+        {"规则文件第 1 行：正则表达式有误（末尾是单独的反斜杠）",
+         "Line 1 of the rules file: the regular expression is wrong (a lone backslash at the end)"},
+        {"规则文件第 3 行：替换文字有误（替换文字用到第 2 组，正则表达式只有 1 组）",
+         "Line 3 of the rules file: the replacement is wrong (the replacement uses group 2, but the regular "
+         "expression has only 1)"},
+        // The folders a module was looked for in, joined as each language joins a list.
+        {"无法载入程序模块 libx.so：在 /书/甲、/usr/lib/sorvane 中都找不到它；程序可能没有完整安装",
+         "The program module libx.so cannot be loaded: it is in none of /书/甲, /usr/lib/sorvane; the program may not "
+         "be installed completely"},
+        {"无法载入程序模块 libx.so：在 /a、/b、/c、/d 中都找不到它；程序可能没有完整安装",
+         "The program module libx.so cannot be loaded: it is in none of /a, /b, /c, /d; the program may not be "
+         "installed completely"},
+        {"无法载入程序模块 libx.so：在 /a 中找不到它；程序可能没有完整安装",
+         "The program module libx.so cannot be loaded: it is not in /a; the program may not be installed completely"},
         // What the catalogue does not know stays as it is.
         {"未知的消息", "未知的消息"},
         {"Permission denied", "Permission denied"},
