@@ -5,6 +5,7 @@
 
 #include "common/natural_order.h"
 #include "engine/readers/readable_names.h"
+#include "common/messages.h"
 
 namespace sorvane::cli {
 namespace {
@@ -78,7 +79,7 @@ void addFolder(const std::filesystem::path& folder, bool recursive, const std::f
             visit(*it, it);
     }
     if (ec) {
-        list.problems.push_back({folder.string(), "无法读取文件夹: " + ec.message()});
+        list.problems.push_back({folder.string(), "无法读取文件夹: " + systemErrorText(ec.value())});
         return;
     }
     if (found.empty())

@@ -380,6 +380,198 @@
         <translation>Not a regular file (a device, pipe or socket); cannot read it</translation>
     </message>
     <message>
+        <source>没有权限</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>不允许这样操作</source>
+        <translation>operation not permitted</translation>
+    </message>
+    <message>
+        <source>文件或文件夹不存在</source>
+        <translation>no such file or folder</translation>
+    </message>
+    <message>
+        <source>路径中有一项不是文件夹</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>已经存在</source>
+        <translation>it exists already</translation>
+    </message>
+    <message>
+        <source>文件系统是只读的</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>磁盘空间不足</source>
+        <translation>no space left on the disk</translation>
+    </message>
+    <message>
+        <source>超出了磁盘配额</source>
+        <translation>the disk quota is exceeded</translation>
+    </message>
+    <message>
+        <source>输入输出出错</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <source>名字太长</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>符号链接的层次太多</source>
+        <translation>too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>设备或资源正忙</source>
+        <translation>the device or resource is busy</translation>
+    </message>
+    <message>
+        <source>不能跨文件系统移动</source>
+        <translation>cannot move across file systems</translation>
+    </message>
+    <message>
+        <source>参数无效</source>
+        <translation>invalid argument</translation>
+    </message>
+    <message>
+        <source>文件太大</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>文件正被执行，不能写入</source>
+        <translation>the file is being executed and cannot be written</translation>
+    </message>
+    <message>
+        <source>没有这个设备</source>
+        <translation>no such device</translation>
+    </message>
+    <message>
+        <source>资源暂时不可用</source>
+        <translation>the resource is temporarily unavailable</translation>
+    </message>
+    <message>
+        <source>被信号中断</source>
+        <translation>interrupted by a signal</translation>
+    </message>
+    <message>
+        <source>文件夹不是空的</source>
+        <translation>the folder is not empty</translation>
+    </message>
+    <message>
+        <source>网络文件的句柄已失效</source>
+        <translation>the network file handle is stale</translation>
+    </message>
+    <message>
+        <source>系统错误（错误号 %1）</source>
+        <translation>system error (error number %1)</translation>
+    </message>
+    <message>
+        <source>不是 ZIP 压缩包</source>
+        <translation>not a ZIP archive</translation>
+    </message>
+    <message>
+        <source>压缩包的目录前后不一致</source>
+        <translation>the archive's directory is inconsistent</translation>
+    </message>
+    <message>
+        <source>校验和不符</source>
+        <translation>the checksum does not match</translation>
+    </message>
+    <message>
+        <source>压缩的数据已损坏</source>
+        <translation>the compressed data is damaged</translation>
+    </message>
+    <message>
+        <source>数据提前结束</source>
+        <translation>the data ends early</translation>
+    </message>
+    <message>
+        <source>不支持这种压缩方法</source>
+        <translation>the compression method is not supported</translation>
+    </message>
+    <message>
+        <source>不支持这种加密方法</source>
+        <translation>the encryption method is not supported</translation>
+    </message>
+    <message>
+        <source>成员加了密码</source>
+        <translation>the member is protected by a password</translation>
+    </message>
+    <message>
+        <source>不支持分卷压缩包</source>
+        <translation>archives split into several parts are not supported</translation>
+    </message>
+    <message>
+        <source>读取出错</source>
+        <translation>a read error</translation>
+    </message>
+    <message>
+        <source>ZIP 库的错误（错误号 %1）</source>
+        <translation>an error of the ZIP library (error number %1)</translation>
+    </message>
+    <message>
+        <source>无法识别的标记</source>
+        <translation>an unrecognised tag</translation>
+    </message>
+    <message>
+        <source>处理指令有误</source>
+        <translation>a bad processing instruction</translation>
+    </message>
+    <message>
+        <source>注释有误</source>
+        <translation>a bad comment</translation>
+    </message>
+    <message>
+        <source>CDATA 段有误</source>
+        <translation>a bad CDATA section</translation>
+    </message>
+    <message>
+        <source>文档类型声明有误</source>
+        <translation>a bad document type declaration</translation>
+    </message>
+    <message>
+        <source>文字内容有误</source>
+        <translation>bad character data</translation>
+    </message>
+    <message>
+        <source>开始标记有误</source>
+        <translation>a bad start tag</translation>
+    </message>
+    <message>
+        <source>属性有误</source>
+        <translation>a bad attribute</translation>
+    </message>
+    <message>
+        <source>结束标记有误</source>
+        <translation>a bad end tag</translation>
+    </message>
+    <message>
+        <source>结束标记与开始标记不配对</source>
+        <translation>an end tag that does not match its start tag</translation>
+    </message>
+    <message>
+        <source>没有根元素</source>
+        <translation>no root element</translation>
+    </message>
+    <message>
+        <source>无法解析</source>
+        <translation>it cannot be parsed</translation>
+    </message>
+    <message>
         <source>读取文件时出错: %1</source>
         <translation>Error reading the file: %1</translation>
     </message>

@@ -1,5 +1,6 @@
 #include "common/messages.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <iterator>
 #include <unordered_map>
@@ -206,6 +207,41 @@ private:
 };
 
 }  // namespace
+
+std::string systemErrorText(int err)
+{
+    switch (err) {
+    case EACCES: return "没有权限";
+    case EPERM: return "不允许这样操作";
+    case ENOENT: return "文件或文件夹不存在";
+    case ENOTDIR: return "路径中有一项不是文件夹";
+    case EISDIR: return "这是一个文件夹";
+    case EEXIST: return "已经存在";
+    case EROFS: return "文件系统是只读的";
+    case ENOSPC: return "磁盘空间不足";
+#ifdef EDQUOT
+    case EDQUOT: return "超出了磁盘配额";
+#endif
+    case EIO: return "输入输出出错";
+    case ENAMETOOLONG: return "名字太长";
+    case ELOOP: return "符号链接的层次太多";
+    case EMFILE:
+    case ENFILE: return "打开的文件太多";
+    case ENOMEM: return "内存不足";
+    case EBUSY: return "设备或资源正忙";
+    case EXDEV: return "不能跨文件系统移动";
+    case EINVAL: return "参数无效";
+    case EFBIG: return "文件太大";
+    case ETXTBSY: return "文件正被执行，不能写入";
+    case ENXIO:
+    case ENODEV: return "没有这个设备";
+    case EAGAIN: return "资源暂时不可用";
+    case EINTR: return "被信号中断";
+    case ENOTEMPTY: return "文件夹不是空的";
+    case ESTALE: return "网络文件的句柄已失效";
+    default: return formatMessage(Language::Chinese, "系统错误（错误号 %1）", {std::to_string(err)});
+    }
+}
 
 bool hasChinese(std::string_view text)
 {

@@ -28,6 +28,11 @@ std::string translateMessage(std::string_view message, Language language);
 // `error` with its message in `language`; `where` names a file and stays as it is.
 Error translateError(Error error, Language language);
 
+// What the system error number `err` (errno) means, in the engine's words, which the
+// catalogue gives in English: the C library's own text is English under the C locale
+// whatever the user's language. A number without words of its own is named by number.
+std::string systemErrorText(int err);
+
 // True when `text` holds a Chinese character or Chinese punctuation.
 bool hasChinese(std::string_view text);
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "io/temporary_files.h"
+#include "common/messages.h"
 
 namespace sorvane {
 namespace {
@@ -32,7 +33,7 @@ Error writeError(const std::filesystem::path& file, int err, const char* what)
 {
     if (isDiskFull(err))
         return Error{ErrorCode::DiskFull, "磁盘空间不足，文件没有写完", file.string()};
-    return Error{ErrorCode::Unwritable, std::string(what) + ": " + std::strerror(err), file.string()};
+    return Error{ErrorCode::Unwritable, std::string(what) + ": " + systemErrorText(err), file.string()};
 }
 
 // The file a write to `file` replaces: `file` itself, or with `throughLinks` the file its

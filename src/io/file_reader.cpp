@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/messages.h"
+
 namespace sorvane {
 namespace {
 
@@ -40,7 +42,7 @@ Error openError(const std::filesystem::path& file, int err)
 {
     if (err == ENOENT || err == ENOTDIR || err == ELOOP)
         return notFound(file);
-    return Error{ErrorCode::Unreadable, std::string("无法读取: ") + std::strerror(err), file.string()};
+    return Error{ErrorCode::Unreadable, "无法读取: " + systemErrorText(err), file.string()};
 }
 
 std::optional<Error> notRegular(const std::filesystem::path& file, mode_t mode)
@@ -87,7 +89,7 @@ Result<std::string> readAll(int fd, const std::string& name, std::size_t headSiz
                             std::size_t expected, std::size_t maxSize)
 {
     auto readError = [&name](int err) {
-        return Error{ErrorCode::Unreadable, std::string("读取文件时出错: ") + std::strerror(err), name};
+        return Error{ErrorCode::Unreadable, "读取文件时出错: " + systemErrorText(err), name};
     };
     std::string bytes;
     std::size_t used = 0;

@@ -15,6 +15,7 @@
 
 #include "common/messages.h"
 #include "support/scratch_folder.h"
+#include "support/zip_writer.h"
 
 namespace sorvane {
 namespace {
@@ -46,7 +47,7 @@ std::vector<std::string> englishWords(const std::string& text)
     static const std::set<std::string> names = {"sorvane", "GBK", "gbk", "utf", "UTF", "CR", "LF", "crlf",
                                                 "lf", "none", "KELDRAN", "DAT", "txt", "DIR", "stdin",
                                                 "EPUB", "CHM", "Word", "OpenDocument", "RTF", "gb", "conf",
-                                                "man", "Tab"};
+                                                "man", "Tab", "ZIP", "XML"};
     std::vector<std::string> words;
     std::istringstream tokens(text);
     for (std::string token; tokens >> token;) {
@@ -109,6 +110,15 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
               "<html><frameset><frame src=\"a.htm\"><frame src=\"gone.htm\"></frameset></html>\r\n"
               "--B\r\nContent-Type: text/html; charset=utf-8\r\nContent-Location: http://x/a.htm\r\n\r\n"
               "<p>第一章</p>\r\n--B--\r\n");
+    // Damaged documents, each refused for a reason a library found: not a ZIP archive, a
+    // member whose checksum does not match, XML whose tags do not pair, a compound file
+    // the library cannot make out.
+    writeFile(dir / "notzip.docx", "PK\3\4" + std::string(200, '\0'));
+    test::ZipEntry document{"word/document.xml", "<w:document><w:body><w:p><w:r><w:t>x</w:t></w:r></w:p></w:body></w:document>"};
+    document.badCrc = true;
+    writeFile(dir / "crc.docx", test::zipArchive({{"[Content_Types].xml", "<Types/>"}, document}));
+    writeFile(dir / "tags.fb2", "<?xml version=\"1.0\"?><a><b></a>");
+    writeFile(dir / "zero.doc", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(600, '\0'));
     writeFile(dir / "bad.rules", "(\tx\n");
     writeFile(dir / "no-tab.rules", "x\n");
     // A configuration file with a line the command line would refuse.
@@ -136,6 +146,9 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
         {"--rules", (dir / "no-tab.rules").string(), binary},
         {"--clean", "--no-clean", binary},
         {"-j", "0", binary},                     // a value out of range, short option
+        {(dir / "notzip.docx").string(), (dir / "crc.docx").string(), (dir / "tags.fb2").string(),
+         (dir / "zero.doc").string()},
+        {"-o", binary + "/out", pages[1]},        // a system error: the path runs through a file
     };
     // The locale variables and the language they name: LANGUAGE counts unless the locale
     // is C or POSIX.
@@ -181,7 +194,11 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
               formatMessage(language, "没有这个选项"), formatMessage(language, "规则文件第 %1 行：%2", {"1", ""}),
               formatMessage(language, "没有一页有正文（都是目录页或空页），没有生成书"),
               formatMessage(language, "用法: sorvane-cli [选项] 文件..."),
-              formatMessage(language, "正则表达式有误（%1）", {formatMessage(language, "缺少 )：%1", {"("})})})
+              formatMessage(language, "正则表达式有误（%1）", {formatMessage(language, "缺少 )：%1", {"("})}),
+              formatMessage(language, "不是 ZIP 压缩包"), formatMessage(language, "校验和不符"),
+              formatMessage(language, "结束标记与开始标记不配对"),
+              formatMessage(language, "复合文档已损坏，无法读取（%1）", {formatMessage(language, "格式错误")}),
+              formatMessage(language, "无法创建输出文件夹: %1", {formatMessage(language, "路径中有一项不是文件夹")})})
             EXPECT_NE(all.find(message), std::string::npos) << message << "\n" << all;
     }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -260,6 +261,13 @@ TEST(Messages, PartsThatAreMessagesThemselvesAreTranslatedToo)
          "installed completely"},
         {"无法载入程序模块 libx.so：在 /a 中找不到它；程序可能没有完整安装",
          "The program module libx.so cannot be loaded: it is not in /a; the program may not be installed completely"},
+        // A system error told in words of the catalogue, and one without words of its own.
+        {"无法创建输出文件夹: 路径中有一项不是文件夹", "Cannot create the output folder: a part of the path is not a folder"},
+        {"无法读取: 系统错误（错误号 4095）", "Cannot read: system error (error number 4095)"},
+        // What a library found wrong in a document, in words of the catalogue.
+        {"ZIP 压缩包已损坏或不完整（不是 ZIP 压缩包）", "The ZIP archive is damaged or incomplete (not a ZIP archive)"},
+        {"XML 文档格式错误（结束标记与开始标记不配对，位置 29）",
+         "Malformed XML document (an end tag that does not match its start tag, at byte 29)"},
         // What the catalogue does not know stays as it is.
         {"未知的消息", "未知的消息"},
         {"Permission denied", "Permission denied"},
@@ -270,6 +278,28 @@ TEST(Messages, PartsThatAreMessagesThemselvesAreTranslatedToo)
     }
     const Error error = translateError(Error{ErrorCode::NotFound, "文件不存在", "/书/甲.htm"}, Language::English);
     EXPECT_EQ(error.describe(), "/书/甲.htm: The file does not exist");
+}
+
+// The system's error numbers in the engine's words: the C library's own texts are English
+// under the C locale, whatever the user's language.
+TEST(Messages, SystemErrorsAreToldInTheCataloguesWords)
+{
+    const struct {
+        int err;
+        const char* chinese;
+        const char* english;
+    } cases[] = {
+        {EACCES, "没有权限", "permission denied"},
+        {ENOENT, "文件或文件夹不存在", "no such file or folder"},
+        {ENOTDIR, "路径中有一项不是文件夹", "a part of the path is not a folder"},
+        {ENOSPC, "磁盘空间不足", "no space left on the disk"},
+        {EROFS, "文件系统是只读的", "the file system is read-only"},
+        {4095, "系统错误（错误号 4095）", "system error (error number 4095)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(systemErrorText(c.err), c.chinese);
+        EXPECT_EQ(translateMessage(systemErrorText(c.err), Language::English), c.english);
+    }
 }
 
 }  // namespace

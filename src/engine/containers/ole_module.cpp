@@ -48,7 +48,7 @@ struct File {
     GsfPtr<GsfInfile> root;
 };
 
-OleOpenStatus openFile(const char* bytes, std::size_t size, void** file, ByteSink error)
+OleOpenStatus openFile(const char* bytes, std::size_t size, void** file, [[maybe_unused]] ByteSink error)
 {
     initialiseOnce();
     auto f = std::make_unique<File>();
@@ -58,11 +58,10 @@ OleOpenStatus openFile(const char* bytes, std::size_t size, void** file, ByteSin
     GError* gerror = nullptr;
     f->root.reset(gsf_infile_msole_new(f->input.get(), &gerror));
     if (!f->root) {
-        if (gerror) {
-            if (gerror->message)
-                error.write(gerror->message);
+        // The library's message is free English text, which the user's language may not
+        // be; the reader says the file is damaged in its own words.
+        if (gerror)
             g_error_free(gerror);
-        }
         return OleOpenStatus::Damaged;
     }
     *file = f.release();

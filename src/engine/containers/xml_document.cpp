@@ -88,6 +88,27 @@ void useBudgetedAllocation()
     std::call_once(once, [] { pugi::set_memory_management_functions(budgetedAllocate, budgetedDeallocate); });
 }
 
+// What the parser found wrong, in the engine's words (the catalogue has the English of
+// each): the parser's own description is English only.
+const char* parseFailure(pugi::xml_parse_status status)
+{
+    switch (status) {
+    case pugi::status_out_of_memory: return "内存不足";
+    case pugi::status_unrecognized_tag: return "无法识别的标记";
+    case pugi::status_bad_pi: return "处理指令有误";
+    case pugi::status_bad_comment: return "注释有误";
+    case pugi::status_bad_cdata: return "CDATA 段有误";
+    case pugi::status_bad_doctype: return "文档类型声明有误";
+    case pugi::status_bad_pcdata: return "文字内容有误";
+    case pugi::status_bad_start_element: return "开始标记有误";
+    case pugi::status_bad_attribute: return "属性有误";
+    case pugi::status_bad_end_element: return "结束标记有误";
+    case pugi::status_end_element_mismatch: return "结束标记与开始标记不配对";
+    case pugi::status_no_document_element: return "没有根元素";
+    default: return "无法解析";
+    }
+}
+
 }  // namespace
 
 struct XmlDocument::Impl {
@@ -153,7 +174,7 @@ Result<std::unique_ptr<XmlDocument>> XmlDocument::parseWithin(std::string bytes,
     }
     if (!parsed) {
         return Error{ErrorCode::BadInput,
-                     "XML 文档格式错误（" + std::string(parsed.description()) + "，位置 " +
+                     "XML 文档格式错误（" + std::string(parseFailure(parsed.status)) + "，位置 " +
                          std::to_string(parsed.offset) + "）",
                      {}};
     }

@@ -1,10 +1,42 @@
 // The ZIP module: the only file that includes the ZIP library's header.
 #include "engine/containers/zip_module.h"
 
+#include <string>
+
 #include <zip.h>
 
 namespace sorvane {
 namespace {
+
+// Why the library failed, in the engine's words (the catalogue has the English of each):
+// the library's own text is English only. Told by the library's error code.
+void writeReason(const zip_error_t* zipError, ByteSink error)
+{
+    const int code = zip_error_code_zip(zipError);
+    const char* reason = nullptr;
+    switch (code) {
+    case ZIP_ER_NOZIP: reason = "不是 ZIP 压缩包"; break;
+    case ZIP_ER_INCONS: reason = "压缩包的目录前后不一致"; break;
+    case ZIP_ER_CRC: reason = "校验和不符"; break;
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA: reason = "压缩的数据已损坏"; break;
+    case ZIP_ER_EOF: reason = "数据提前结束"; break;
+    case ZIP_ER_COMPNOTSUPP: reason = "不支持这种压缩方法"; break;
+    case ZIP_ER_ENCRNOTSUPP: reason = "不支持这种加密方法"; break;
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD: reason = "成员加了密码"; break;
+    case ZIP_ER_MULTIDISK: reason = "不支持分卷压缩包"; break;
+    case ZIP_ER_MEMORY: reason = "内存不足"; break;
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_TELL: reason = "读取出错"; break;
+    default: break;
+    }
+    if (reason != nullptr)
+        error.write(reason);
+    else
+        error.write(("ZIP 库的错误（错误号 " + std::to_string(code) + "）").c_str());
+}
 
 void* openArchive(const char* bytes, std::size_t size, ByteSink error)
 {
@@ -18,7 +50,7 @@ void* openArchive(const char* bytes, std::size_t size, ByteSink error)
     zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &zipError);
     if (!archive) {
         zip_source_free(source);
-        error.write(zip_error_strerror(&zipError));
+        writeReason(&zipError, error);
     }
     zip_error_fini(&zipError);
     return archive;
@@ -55,7 +87,7 @@ ZipReadStatus readMember(void* archive, std::uint64_t index, std::uint64_t limit
     auto* zip = static_cast<zip_t*>(archive);
     zip_file_t* file = zip_fopen_index(zip, index, 0);
     if (!file) {
-        error.write(zip_error_strerror(zip_get_error(zip)));
+        writeReason(zip_get_error(zip), error);
         return ZipReadStatus::OpenFailed;
     }
     char buffer[1 << 16];
@@ -63,7 +95,7 @@ ZipReadStatus readMember(void* archive, std::uint64_t index, std::uint64_t limit
         const zip_int64_t n = zip_fread(file, buffer, sizeof buffer);
         if (n < 0) {
             // Damaged data or a CRC mismatch, found once the member has been read through.
-            error.write(zip_error_strerror(zip_file_get_error(file)));
+            writeReason(zip_file_get_error(file), error);
             zip_fclose(file);
             return ZipReadStatus::Damaged;
         }

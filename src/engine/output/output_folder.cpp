@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "common/messages.h"
+
 namespace sorvane {
 
 Status makeOutputFolder(const std::filesystem::path& folder)
@@ -11,7 +13,7 @@ Status makeOutputFolder(const std::filesystem::path& folder)
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec)
-        return Error{ErrorCode::Unwritable, "无法创建输出文件夹: " + ec.message(), folder.string()};
+        return Error{ErrorCode::Unwritable, "无法创建输出文件夹: " + systemErrorText(ec.value()), folder.string()};
     return Ok{};
 }
 
