@@ -89,7 +89,7 @@ TEST(AtomicWriter, FailedWriteKeepsTheOldFile)
         ASSERT_FALSE(st.ok());
         EXPECT_EQ(st.error().code, ErrorCode::Unwritable);
         EXPECT_EQ(st.error().where, file.string());
-        EXPECT_NE(st.error().message.find("File too large"), std::string::npos) << st.error().message;
+        EXPECT_NE(st.error().message.find("文件太大"), std::string::npos) << st.error().message;  // EFBIG
         EXPECT_EQ(readFile(file), w.oldBytes);
         EXPECT_EQ(test::entryCount(dir.path()), 1u);
 
