@@ -1200,6 +1200,14 @@ not be read. See man sorvane-cli.</translation>
         <translation>%1: cannot be loaded</translation>
     </message>
     <message>
+        <source>%1: 无法载入，缺少它需要的库 %2</source>
+        <translation>%1: cannot be loaded; the library %2 it needs is missing</translation>
+    </message>
+    <message>
+        <source>%1: 无法载入，缺少符号 %2</source>
+        <translation>%1: cannot be loaded; the symbol %2 is missing</translation>
+    </message>
+    <message>
         <source>%1: 它属于本程序的另一个版本</source>
         <translation>%1: it belongs to another version of this program</translation>
     </message>

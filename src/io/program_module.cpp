@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -51,6 +53,27 @@ std::vector<fs::path> moduleFolders()
     return unique;
 }
 
+// Why the dynamic loader refused `path`, in the engine's words: the loader's own text is
+// English only. A library the module needs that is missing and a symbol that is missing
+// are named; anything else is told as a failure to load.
+std::string loadFailure(const fs::path& path, const char* error)
+{
+    const std::string text = error ? error : "";
+    // "<path>: <library>: cannot open shared object file: No such file or directory"
+    constexpr std::string_view noFile = ": cannot open shared object file";
+    if (const std::size_t at = text.find(noFile); at != std::string::npos) {
+        const std::string head = text.substr(0, at);
+        const std::size_t colon = head.rfind(": ");
+        const std::string library = colon == std::string::npos ? head : head.substr(colon + 2);
+        if (library != path.string())
+            return path.string() + ": 无法载入，缺少它需要的库 " + library;
+    }
+    constexpr std::string_view undefined = "undefined symbol: ";
+    if (const std::size_t at = text.find(undefined); at != std::string::npos)
+        return path.string() + ": 无法载入，缺少符号 " + text.substr(at + undefined.size());
+    return path.string() + ": 无法载入";
+}
+
 // The first module of this build named `file` in the folders, or an Error. Modules are
 // loaded with their symbols kept to themselves and are never unloaded.
 Result<const void*> load(const std::string& name)
@@ -70,7 +93,7 @@ Result<const void*> load(const std::string& name)
         if (!handle) {
             const char* error = dlerror();
             if (why.empty())
-                why = error ? error : path.string() + ": 无法载入";
+                why = loadFailure(path, error);
             continue;
         }
         const auto* build = static_cast<const char*>(dlsym(handle, "sorvane_module_build"));

@@ -119,6 +119,8 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
     writeFile(dir / "crc.docx", test::zipArchive({{"[Content_Types].xml", "<Types/>"}, document}));
     writeFile(dir / "tags.fb2", "<?xml version=\"1.0\"?><a><b></a>");
     writeFile(dir / "zero.doc", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(600, '\0'));
+    std::filesystem::create_directory(dir / "modules");
+    writeFile(dir / "modules" / "sorvane_zip.so", "not a shared object");
     writeFile(dir / "bad.rules", "(\tx\n");
     writeFile(dir / "no-tab.rules", "x\n");
     // A configuration file with a line the command line would refuse.
@@ -184,6 +186,17 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
             else
                 EXPECT_EQ(englishWords(out), std::vector<std::string>());
         }
+        {
+            // A module that is no shared object: the dynamic loader's refusal.
+            const std::string out = runIn(std::string(lang) + " SORVANE_MODULE_DIR='" + (dir / "modules").string() + "'",
+                                          dir, {"--stdout", (dir / "crc.docx").string()});
+            all += out;
+            SCOPED_TRACE(std::string(lang) + ": " + out);
+            if (english)
+                EXPECT_FALSE(hasChinese(out));
+            else
+                EXPECT_EQ(englishWords(out), std::vector<std::string>());
+        }
         // The runs reach what they are for: the engine's refusal, cleaning's pages left
         // out, a part a reader left out, the rules and configuration files' errors, each
         // in the language of the locale.
@@ -198,7 +211,8 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
               formatMessage(language, "不是 ZIP 压缩包"), formatMessage(language, "校验和不符"),
               formatMessage(language, "结束标记与开始标记不配对"),
               formatMessage(language, "复合文档已损坏，无法读取（%1）", {formatMessage(language, "格式错误")}),
-              formatMessage(language, "无法创建输出文件夹: %1", {formatMessage(language, "路径中有一项不是文件夹")})})
+              formatMessage(language, "无法创建输出文件夹: %1", {formatMessage(language, "路径中有一项不是文件夹")}),
+              formatMessage(language, "%1: 无法载入", {(dir / "modules" / "sorvane_zip.so").string()})})
             EXPECT_NE(all.find(message), std::string::npos) << message << "\n" << all;
     }
 }
