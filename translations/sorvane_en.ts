@@ -393,7 +393,7 @@
     </message>
     <message>
         <source>路径中有一项不是文件夹</source>
-        <translation>a part of the path is not a folder</translation>
+        <translation>a name on the path is not a folder</translation>
     </message>
     <message>
         <source>这是一个文件夹</source>
@@ -513,7 +513,7 @@
     </message>
     <message>
         <source>不支持分卷压缩包</source>
-        <translation>archives split into several parts are not supported</translation>
+        <translation>archives split over several files are not supported</translation>
     </message>
     <message>
         <source>读取出错</source>

@@ -266,7 +266,7 @@ TEST(Messages, PartsThatAreMessagesThemselvesAreTranslatedToo)
         {"无法载入程序模块 libx.so：在 /a 中找不到它；程序可能没有完整安装",
          "The program module libx.so cannot be loaded: it is not in /a; the program may not be installed completely"},
         // A system error told in words of the catalogue, and one without words of its own.
-        {"无法创建输出文件夹: 路径中有一项不是文件夹", "Cannot create the output folder: a part of the path is not a folder"},
+        {"无法创建输出文件夹: 路径中有一项不是文件夹", "Cannot create the output folder: a name on the path is not a folder"},
         {"无法读取: 系统错误（错误号 4095）", "Cannot read: system error (error number 4095)"},
         // What a library found wrong in a document, in words of the catalogue.
         {"ZIP 压缩包已损坏或不完整（不是 ZIP 压缩包）", "The ZIP archive is damaged or incomplete (not a ZIP archive)"},
@@ -295,7 +295,7 @@ TEST(Messages, SystemErrorsAreToldInTheCataloguesWords)
     } cases[] = {
         {EACCES, "没有权限", "permission denied"},
         {ENOENT, "文件或文件夹不存在", "no such file or folder"},
-        {ENOTDIR, "路径中有一项不是文件夹", "a part of the path is not a folder"},
+        {ENOTDIR, "路径中有一项不是文件夹", "a name on the path is not a folder"},
         {ENOSPC, "磁盘空间不足", "no space left on the disk"},
         {EROFS, "文件系统是只读的", "the file system is read-only"},
         {4095, "系统错误（错误号 4095）", "system error (error number 4095)"},
