@@ -80,6 +80,22 @@
         <translation>The Traditional/Simplified conversion failed: %1</translation>
     </message>
     <message>
+        <source>数据文件 %1 不存在或无法读取</source>
+        <translation>the data file %1 does not exist or cannot be read</translation>
+    </message>
+    <message>
+        <source>数据文件格式错误</source>
+        <translation>a data file is malformed</translation>
+    </message>
+    <message>
+        <source>文字不是有效的 UTF-8</source>
+        <translation>the text is not valid UTF-8</translation>
+    </message>
+    <message>
+        <source>转换库出了意外的错误</source>
+        <translation>an unexpected error in the conversion library</translation>
+    </message>
+    <message>
         <source>输出文件就是源文件本身，转换会覆盖源文件，已跳过</source>
         <translation>The output file is the source file itself, which the conversion would overwrite; skipped</translation>
     </message>

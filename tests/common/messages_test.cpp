@@ -259,6 +259,10 @@ TEST(Messages, PartsThatAreMessagesThemselvesAreTranslatedToo)
         {"无法载入程序模块 libx.so：在 /a、/b、/c、/d 中都找不到它；程序可能没有完整安装",
          "The program module libx.so cannot be loaded: it is in none of /a, /b, /c, /d; the program may not be "
          "installed completely"},
+        // What the conversion library could not find, named.
+        {"无法读取繁简转换的配置: 数据文件 /d/TSPhrases.ocd2 不存在或无法读取",
+         "Cannot read the configuration of the Traditional/Simplified conversion: the data file /d/TSPhrases.ocd2 does "
+         "not exist or cannot be read"},
         // What the dynamic loader found missing, named.
         {"无法载入程序模块 libx.so：/m/libx.so: 无法载入，缺少它需要的库 libz.so.4；程序可能没有完整安装",
          "The program module libx.so cannot be loaded: /m/libx.so: cannot be loaded; the library libz.so.4 it needs is "

@@ -222,7 +222,26 @@ private:
     std::vector<Stage> m_chain;
 };
 
-// No exception leaves the module: the program may not share its C++ runtime.
+// What the library threw, in the engine's words: its messages are English only. A data
+// file it could not find is named.
+std::string reasonOf(const opencc::Exception& e)
+{
+    if (dynamic_cast<const opencc::FileNotFound*>(&e) != nullptr) {
+        std::string file = e.what();
+        constexpr std::string_view tail = " not found or not accessible.";
+        if (file.ends_with(tail))
+            file.erase(file.size() - tail.size());
+        return "数据文件 " + file + " 不存在或无法读取";
+    }
+    if (dynamic_cast<const opencc::InvalidFormat*>(&e) != nullptr)
+        return "数据文件格式错误";
+    if (dynamic_cast<const opencc::InvalidUTF8*>(&e) != nullptr)
+        return "文字不是有效的 UTF-8";
+    return "转换库出了意外的错误";
+}
+
+// No exception leaves the module: the program may not share its C++ runtime. The
+// library's own exceptions are not std::exception.
 ScriptStatus load(const char* configFile, void** converter, ByteSink error)
 {
     try {
@@ -230,8 +249,10 @@ ScriptStatus load(const char* configFile, void** converter, ByteSink error)
         return ScriptStatus::Done;
     } catch (const std::bad_alloc&) {
         return ScriptStatus::OutOfMemory;
-    } catch (const std::exception& e) {
-        error.write(e.what());
+    } catch (const opencc::Exception& e) {
+        error.write(reasonOf(e).c_str());
+    } catch (const std::exception&) {
+        error.write("转换库出了意外的错误");
     }
     return ScriptStatus::Failed;
 }
@@ -249,8 +270,10 @@ ScriptStatus convert(const void* converter, const char* utf8, std::size_t size, 
         return ScriptStatus::Done;
     } catch (const std::bad_alloc&) {
         return ScriptStatus::OutOfMemory;
-    } catch (const std::exception& e) {
-        error.write(e.what());
+    } catch (const opencc::Exception& e) {
+        error.write(reasonOf(e).c_str());
+    } catch (const std::exception&) {
+        error.write("转换库出了意外的错误");
     }
     return ScriptStatus::Failed;
 }
