@@ -31,22 +31,34 @@ bool holdsPart(std::string_view value, std::string_view part)
     return value.find(part) != std::string_view::npos;
 }
 
-// The weight of an element by the words of its class and id (lower-cased).
-float classWeight(Node n)
+struct ClassWords {
+    float weight = 1;    // by the words of the class and id: story parts up, furniture down
+    bool title = false;  // the class or id names a title
+};
+
+// What an element's class and id words say of it, read once from the attributes
+// (lower-cased, at most their first 200 bytes).
+ClassWords classWords(Node n)
 {
     bool story = false;
     bool furniture = false;
+    bool title = false;
     for (const char* attribute : {"class", "id"}) {
         const std::optional<std::string_view> raw = HtmlDocument::attribute(n, attribute);
         if (!raw || raw->empty())
             continue;
-        std::string value(raw->substr(0, 200));
-        for (char& c : value)
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        char buffer[200];
+        const std::size_t size = std::min(raw->size(), sizeof buffer);
+        for (std::size_t i = 0; i < size; ++i) {
+            const char c = (*raw)[i];
+            buffer[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        }
+        const std::string_view value(buffer, size);
         for (std::string_view p : kStoryParts)
             story = story || holdsPart(value, p);
         for (std::string_view p : kFurnitureParts)
             furniture = furniture || holdsPart(value, p);
+        title = title || holdsPart(value, "title") || holdsPart(value, "chaptername") || holdsPart(value, "zjname");
         // Whole words: runs of letters and digits.
         std::size_t i = 0;
         while (i < value.size()) {
@@ -65,27 +77,13 @@ float classWeight(Node n)
             i = e;
         }
     }
-    float w = 1;
+    ClassWords out;
     if (story)
-        w *= 1.5f;
+        out.weight *= 1.5f;
     if (furniture)
-        w *= 0.3f;
-    return w;
-}
-
-bool namesTitle(Node n)
-{
-    for (const char* attribute : {"class", "id"}) {
-        const std::optional<std::string_view> raw = HtmlDocument::attribute(n, attribute);
-        if (!raw)
-            continue;
-        std::string value(raw->substr(0, 200));
-        for (char& c : value)
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-        if (holdsPart(value, "title") || holdsPart(value, "chaptername") || holdsPart(value, "zjname"))
-            return true;
-    }
-    return false;
+        out.weight *= 0.3f;
+    out.title = title;
+    return out;
 }
 
 bool isContainer(Display d)
@@ -115,6 +113,7 @@ public:
             if (n && HtmlDocument::kind(n) == HtmlNodeKind::Element)
                 rootStyle = m_style.compute(n, rootStyle);
         rootStyle.visible = true;
+        m_blocks.reserve(512);
         BlockStats first;
         first.node = root;
         first.container = true;
@@ -176,9 +175,10 @@ private:
         b.firstChar = m_chars;
         b.container = isContainer(style.display);
         b.link = name == "a" && HtmlDocument::attribute(n, "href").has_value();
-        b.heading = name == "h1" || name == "h2" || name == "h3" || namesTitle(n);
+        const ClassWords words = classWords(n);
+        b.heading = name == "h1" || name == "h2" || name == "h3" || words.title;
         b.paragraph = name == "p";
-        b.classWeight = classWeight(n);
+        b.classWeight = words.weight;
         const auto index = static_cast<std::int32_t>(m_blocks.size());
         m_blocks.push_back(b);
         const bool opaque = name == "img" || name == "input" || name == "textarea" || name == "iframe" ||
@@ -205,79 +205,114 @@ private:
     }
 
     // A text node's text, and the bare <br>s the parser left in it (each a line break of
-    // the nearest block, as a <br> element is).
+    // the nearest block, as a <br> element is). The counts gather in the reader and reach
+    // the blocks once a node: a node comes in many small pieces (every reference is one).
     void countTextNode(Node node, const Frame& f)
     {
         struct Pieces : HtmlTextReader {
             StatsWalk& walk;
-            const Frame& frame;
-            Pieces(StatsWalk& w, const Frame& fr) : walk(w), frame(fr) {}
-            void text(std::string_view piece) override { walk.countText(piece, frame); }
-            void lineBreak() override { ++walk.m_blocks[static_cast<std::size_t>(frame.container)].lineBreaks; }
-        } pieces(*this, f);
+            bool inLink;
+            std::uint32_t chars = 0;
+            std::uint32_t punctuation = 0;
+            std::uint32_t lineBreaks = 0;
+            Pieces(StatsWalk& w, bool link) : walk(w), inLink(link) {}
+            void text(std::string_view piece) override
+            {
+                if (inLink)
+                    walk.countLinkText(piece, chars);
+                else
+                    countPlainText(piece, chars, punctuation);
+            }
+            void lineBreak() override { ++lineBreaks; }
+        } pieces(*this, f.inLink);
         m_doc.readText(node, pieces);
+        m_blocks[static_cast<std::size_t>(f.container)].lineBreaks += pieces.lineBreaks;
+        m_chars += pieces.chars;
+        BlockStats& own = m_blocks[static_cast<std::size_t>(f.index)];
+        own.chars += pieces.chars;
+        if (f.inLink) {
+            own.linkChars += pieces.chars;
+            return;
+        }
+        own.punctuation += pieces.punctuation;
+        BlockStats& container = m_blocks[static_cast<std::size_t>(f.container)];
+        container.ownChars += pieces.chars;
+        container.ownPunctuation += pieces.punctuation;
     }
 
-    void countText(std::string_view s, const Frame& f)
+    // The character at `i` of UTF-8 text, and its length in bytes (a cut sequence reads
+    // as far as the text goes).
+    static char32_t decodeAt(std::string_view s, std::size_t i, std::size_t& length)
     {
-        BlockStats& own = m_blocks[static_cast<std::size_t>(f.index)];
-        BlockStats& container = m_blocks[static_cast<std::size_t>(f.container)];
+        const auto lead = static_cast<unsigned char>(s[i]);
+        length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (length == 1)
+            return lead;
+        char32_t c = lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < s.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        return c;
+    }
+
+    // Characters that are not blanks, and the sentence marks among them, of text outside
+    // links: the running text of the page, so the loop that most pages spend their time in.
+    static void countPlainText(std::string_view s, std::uint32_t& charsOut, std::uint32_t& punctuationOut)
+    {
+        // Counted in locals: through the references, every character would be a store the
+        // next one waits for (the text's bytes may alias them).
         std::uint32_t chars = 0;
         std::uint32_t punctuation = 0;
         for (std::size_t i = 0; i < s.size();) {
             const auto lead = static_cast<unsigned char>(s[i]);
-            if (lead < 0x80) {
-                ++i;
-                if (lead == ' ' || lead == '\n' || lead == '\r' || lead == '\t' || lead == '\f')
-                    continue;
-                if (!f.inLink && isSentencePunctuation(lead))
-                    ++punctuation;
-                if (f.inLink && m_linkText.size() < 80)
-                    m_linkText.push_back(lead);
-                ++chars;
-                continue;
-            }
             // Han characters (U+4000 to U+9FFF: lead bytes E4 to E9) are neither blank
-            // nor punctuation; outside links they only count.
-            if (lead >= 0xE4 && lead <= 0xE9 && !f.inLink) {
+            // nor punctuation: they only count.
+            if (lead >= 0xE4 && lead <= 0xE9) {
                 i += 3;
                 ++chars;
                 continue;
             }
-            char32_t c = lead;
-            std::size_t length = 1;
-            if (lead >= 0xF0)
-                length = 4;
-            else if (lead >= 0xE0)
-                length = 3;
-            else if (lead >= 0xC0)
-                length = 2;
-            if (length > 1) {
-                c = lead & (0x3F >> (length - 1));
-                for (std::size_t k = 1; k < length && i + k < s.size(); ++k)
-                    c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+            if (lead < 0x80) {
+                ++i;
+                if (lead == ' ' || lead == '\n' || lead == '\r' || lead == '\t' || lead == '\f')
+                    continue;
+                punctuation += isSentencePunctuation(lead) ? 1 : 0;
+                ++chars;
+                continue;
             }
+            std::size_t length = 1;
+            const char32_t c = decodeAt(s, i, length);
             i += length;
             if (c <= 0xFFFF) {
                 const auto u = static_cast<char16_t>(c);
-                if (u == u'\n' || u == u'\r' || u == u'\f' || isBlank(u))
+                if (isBlank(u))
                     continue;
-                if (!f.inLink && isSentencePunctuation(u))
-                    ++punctuation;
-                if (f.inLink && m_linkText.size() < 80)
+                punctuation += isSentencePunctuation(u) ? 1 : 0;
+            }
+            ++chars;
+        }
+        charsOut += chars;
+        punctuationOut += punctuation;
+    }
+
+    // The same count for link text, which also keeps the link's first characters for
+    // the chapter-mark test.
+    void countLinkText(std::string_view s, std::uint32_t& charsOut)
+    {
+        std::uint32_t chars = 0;
+        for (std::size_t i = 0; i < s.size();) {
+            std::size_t length = 1;
+            const char32_t c = decodeAt(s, i, length);
+            i += length;
+            if (c <= 0xFFFF) {
+                const auto u = static_cast<char16_t>(c);
+                if (u == u'\n' || u == u'\r' || u == u'\f' || u == u' ' || u == u'\t' || isBlank(u))
+                    continue;
+                if (m_linkText.size() < 80)
                     m_linkText.push_back(u);
             }
             ++chars;
         }
-        m_chars += chars;
-        own.chars += chars;
-        if (f.inLink) {
-            own.linkChars += chars;
-            return;
-        }
-        own.punctuation += punctuation;
-        container.ownChars += chars;
-        container.ownPunctuation += punctuation;
+        charsOut += chars;
     }
 
     const HtmlDocument& m_doc;

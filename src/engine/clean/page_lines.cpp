@@ -1,5 +1,7 @@
 #include "engine/clean/page_lines.h"
 
+#include <algorithm>
+
 #include "engine/clean/chapter_heading.h"
 #include "engine/clean/site_notices.h"
 #include "engine/clean/text_marks.h"
@@ -54,6 +56,7 @@ CleanPage splitPage(TextView text, bool headingFirst)
 {
     CleanPage page;
     page.headingFirst = headingFirst;
+    page.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\r')) + 1);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != u'\r')
@@ -84,11 +87,17 @@ Text joinPage(const CleanPage& page)
 
 void recordRemoved(CleanPage& page, TextView text, Removal kind)
 {
-    const CleanPage lines = splitPage(text, false);
-    for (const Text& line : lines.lines) {
-        const TextView t = trimBlanks(line);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(u'\r', start);
+        if (end == TextView::npos)
+            end = text.size();
+        const TextView t = trimBlanks(text.substr(start, end - start));
         if (!t.empty())
             page.removed.push_back({kind, Text(t)});
+        start = end + 1;
+        if (start < text.size() && text[start] == u'\n' && end < text.size())
+            ++start;
     }
 }
 
@@ -98,7 +107,12 @@ void cleanPageLines(CleanPage& page)
     kept.reserve(page.lines.size());
     bool first = true;
     for (Text& line : page.lines) {
-        Text t(trimBlanks(line));
+        // Trimmed in place: most lines need no new string.
+        const TextView trimmed = trimBlanks(line);
+        const auto from = static_cast<std::size_t>(trimmed.data() - line.data());
+        line.erase(from + trimmed.size());
+        line.erase(0, from);
+        Text t = std::move(line);
         if (t.empty()) {
             kept.emplace_back();
             continue;
@@ -143,11 +157,15 @@ void cleanPageLines(CleanPage& page)
     if (!heading)
         return;
     const Text tidy = tidyHeading(page.lines[*heading]);
+    // Tidying keeps a chapter mark and adds none: a copy of a heading with one has one.
+    const bool marked = findChapterMark(tidy).has_value();
     std::size_t seen = 0;
     for (std::size_t i = *heading + 1; i < page.lines.size() && seen < kHeadingEcho; ++i) {
         if (page.lines[i].empty())
             continue;
         ++seen;
+        if (marked && !findChapterMark(page.lines[i]))
+            continue;
         if (tidyHeading(page.lines[i]) == tidy) {
             page.removed.push_back({Removal::Heading, std::move(page.lines[i])});
             page.lines.erase(page.lines.begin() + static_cast<std::ptrdiff_t>(i));

@@ -1,7 +1,7 @@
 #include "engine/clean/page_story.h"
 
 #include <optional>
-#include <unordered_set>
+#include <algorithm>
 #include <vector>
 
 #include "engine/clean/block_scores.h"
@@ -104,6 +104,8 @@ public:
 
     Text run(PageStory& story)
     {
+        // The page is read twice: once to weigh its blocks, once to render what is kept.
+        m_doc.keepReadText();
         m_blocks = collectBlockStats(m_doc, m_root, m_style);
         scoreBlocks(m_blocks);
         const BlockStats& page = m_blocks.front();
@@ -152,24 +154,36 @@ private:
         std::vector<std::size_t> kept = {best};
         if (heading.outside)
             kept.push_back(*heading.outside);
-        std::unordered_set<Node> keptNodes;
-        std::unordered_set<Node> path;
+        // Sorted node lists: the renderer asks about every node it meets, and a binary
+        // search in a few dozen pointers is cheaper than hashing each.
+        std::vector<Node> keptNodes;
+        std::vector<Node> path;
         for (std::size_t k : kept) {
-            keptNodes.insert(m_blocks[k].node);
+            keptNodes.push_back(m_blocks[k].node);
             for (std::int32_t p = m_blocks[k].parent; p >= 0; p = m_blocks[at(p)].parent)
-                path.insert(m_blocks[at(p)].node);
+                path.push_back(m_blocks[at(p)].node);
         }
-        std::unordered_set<Node> leave;
+        const auto settle = [](std::vector<Node>& nodes) {
+            std::sort(nodes.begin(), nodes.end());
+            nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+        };
+        const auto holds = [](const std::vector<Node>& nodes, Node n) {
+            return std::binary_search(nodes.begin(), nodes.end(), n);
+        };
+        settle(keptNodes);
+        settle(path);
+        std::vector<Node> leave;
         for (Node p : path)
             for (std::size_t i = 0; i < HtmlDocument::childCount(p); ++i) {
                 const Node c = HtmlDocument::child(p, i);
-                if (!path.contains(c) && !keptNodes.contains(c))
-                    leave.insert(c);
+                if (!holds(path, c) && !holds(keptNodes, c))
+                    leave.push_back(c);
             }
         for (std::size_t j : pruned)
-            leave.insert(m_blocks[j].node);
+            leave.push_back(m_blocks[j].node);
+        settle(leave);
 
-        Text text = collectInnerText(m_doc, m_root, m_style, m_sizeHint, [&leave](Node n) { return leave.contains(n); });
+        Text text = collectInnerText(m_doc, m_root, m_style, m_sizeHint, [&](Node n) { return holds(leave, n); });
         if (!heading.title.empty()) {
             Text withTitle = heading.title;
             if (!text.empty())
@@ -180,7 +194,7 @@ private:
 
         // What was left out: everything but the kept blocks, then the furniture inside them.
         story.removed = collectInnerText(m_doc, m_root, m_style, m_sizeHint,
-                                         [&keptNodes](Node n) { return keptNodes.contains(n); });
+                                         [&](Node n) { return holds(keptNodes, n); });
         for (std::size_t j : pruned) {
             const Text part = render(m_blocks[j].node);
             if (part.empty())

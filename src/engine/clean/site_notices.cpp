@@ -84,8 +84,14 @@ constexpr std::u16string_view kTopLevelDomains[] = {
 
 bool isSeparator(char16_t c)
 {
-    static constexpr std::u16string_view separators = u"←→↑↓|｜/／·•・-—－>»«<＞＜:：、,，[]【】()（）《》「」{}*=~_>";
-    return isBlank(c) || separators.find(c) != std::u16string_view::npos;
+    // One bit a character: navigation bars are read a character at a time.
+    static const std::vector<bool> separators = [] {
+        std::vector<bool> bits(65536, false);
+        for (char16_t s : std::u16string_view(u"←→↑↓|｜/／·•・-—－>»«<＞＜:：、,，[]【】()（）《》「」{}*=~_>"))
+            bits[s] = true;
+        return bits;
+    }();
+    return separators[c] || isBlank(c);
 }
 
 bool isOpening(char16_t c)
@@ -390,6 +396,20 @@ bool isNoticeLine(TextView line)
 
 std::vector<Text> cutAdverts(Text& line)
 {
+    // An advert needs a Latin letter or digit (an address) or the first two characters of
+    // a strong notice phrase; one pass tells whether the line has either, and most lines
+    // of a story have neither.
+    const PhraseSet& strong = strongNoticePhrases();
+    bool candidate = false;
+    for (std::size_t i = 0; i < line.size() && !candidate; ++i) {
+        const char16_t c = line[i];
+        if (c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A'))
+            candidate = isLatinAlnum(foldWidthAndCase(c));
+        else
+            candidate = strong.mayStartRaw(c) && strong.mayStartAt(line, i);
+    }
+    if (!candidate)
+        return {};
     std::vector<Span> spans = addressSpans(line);
     const std::vector<Span> notices = noticeSpans(line);
     spans.insert(spans.end(), notices.begin(), notices.end());

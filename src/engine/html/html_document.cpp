@@ -14,6 +14,8 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/ascii.h"
@@ -33,6 +35,18 @@ struct HtmlDocument::Impl {
     bool lineBreaksInText = false;
     std::string rest;       // the text of the part cut off at the node cap, as a page
     bool fallback = false;  // the parser failed on the page; its text was parsed instead
+
+    // Decoded text kept by keepReadText: every node's pieces, in order, in one string; a
+    // piece of length kBreak is a line break.
+    struct KeptPiece {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+    static constexpr std::uint32_t kBreak = UINT32_MAX;
+    bool keep = false;
+    std::string keptText;
+    std::vector<KeptPiece> keptPieces;
+    std::unordered_map<Node, std::pair<std::size_t, std::size_t>> keptNodes;  // first piece, count
 };
 
 namespace {
@@ -414,13 +428,68 @@ std::optional<std::string_view> HtmlDocument::attribute(Node node, const char* n
 }
 
 // The long runs of text the parser was spared are read from the page itself.
+void HtmlDocument::keepReadText() const
+{
+    m_impl->keep = true;
+}
+
 void HtmlDocument::readText(Node node, HtmlTextReader& reader) const
 {
     const std::string_view parsed = parserString(asGumbo(node)->v.text.text);
-    if (m_impl->runs.empty() || !holdsSparedRuns(parsed))
+    if (m_impl->runs.empty() || !holdsSparedRuns(parsed)) {
         reader.text(parsed);
-    else
-        readSparedText(parsed, m_impl->runs, reader);
+        return;
+    }
+    Impl& impl = *m_impl;
+    if (!impl.keep) {
+        readSparedText(parsed, impl.runs, reader);
+        return;
+    }
+    if (const auto kept = impl.keptNodes.find(node); kept != impl.keptNodes.end()) {
+        const auto [first, count] = kept->second;
+        for (std::size_t i = first; i < first + count; ++i) {
+            const Impl::KeptPiece piece = impl.keptPieces[i];
+            if (piece.length == Impl::kBreak)
+                reader.lineBreak();
+            else
+                reader.text(std::string_view(impl.keptText).substr(piece.offset, piece.length));
+        }
+        return;
+    }
+    // Read once, kept, and passed on as it is kept: the text between two line breaks as
+    // one piece, where decoding gives it in many (a reference is a piece of its own).
+    struct Keeper : HtmlTextReader {
+        Impl& impl;
+        HtmlTextReader& next;
+        std::size_t open;  // where the text since the last break starts in keptText
+        Keeper(Impl& i, HtmlTextReader& n) : impl(i), next(n), open(i.keptText.size()) {}
+        void text(std::string_view piece) override { impl.keptText.append(piece); }
+        void lineBreak() override
+        {
+            close();
+            impl.keptPieces.push_back({0, Impl::kBreak});
+            next.lineBreak();
+        }
+        void close()
+        {
+            if (impl.keptText.size() > open) {
+                const auto length = static_cast<std::uint32_t>(impl.keptText.size() - open);
+                impl.keptPieces.push_back({static_cast<std::uint32_t>(open), length});
+                next.text(std::string_view(impl.keptText).substr(open, length));
+            }
+            open = impl.keptText.size();
+        }
+    };
+    // Offsets are 32 bits: past a gigabyte of kept text, nodes are read as before.
+    if (impl.keptText.size() >= (std::size_t{1} << 30)) {
+        readSparedText(parsed, impl.runs, reader);
+        return;
+    }
+    const std::size_t first = impl.keptPieces.size();
+    Keeper keeper(impl, reader);
+    readSparedText(parsed, impl.runs, keeper);
+    keeper.close();
+    impl.keptNodes.emplace(node, std::make_pair(first, impl.keptPieces.size() - first));
 }
 
 std::string_view HtmlDocument::text(Node node)

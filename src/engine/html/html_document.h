@@ -90,6 +90,11 @@ public:
     // numeric character reference past 0x7FFFFFFF into one.
     void readText(Node node, HtmlTextReader& reader) const;
 
+    // From now on, keeps the text of every node read that had to be decoded from the page,
+    // so that reading it again replays it: for a caller that reads a page twice (weighing
+    // its parts, then rendering some of them). Costs a copy of the text read.
+    void keepReadText() const;
+
     // The same text whole, valid until the next call; a <br> left out of the tree reads
     // as LF.
     std::string_view textOf(Node node) const;

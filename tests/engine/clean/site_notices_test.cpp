@@ -31,6 +31,9 @@ TEST(SiteNotices, NavigationAndNoticeLines)
         {"請記住本站域名：m.example.net", false, true},
         {"本章字数：3254 更新时间：2021-03-04 12:00", false, true},
         {"Copyright © 2021 某某书坊 All Rights Reserved.", false, true},
+        // Full-width letters, capitals among them, match as their ASCII forms do.
+        {"ＣＯＰＹＲＩＧＨＴ ２０２１ 某某书坊", false, true},
+        {"Ｐｒｅｖｉｏｕｓ Ｃｈａｐｔｅｒ｜Ｎｅｘｔ Ｃｈａｐｔｅｒ", true, true},
         {"他推开门，雨还没有停。", false, false},
         // Longer than a notice line: a paragraph that mentions the words is left alone.
         {"他在旧书摊上翻到一本没有封面的小说，书脊上贴着一张褪色的标签，写着更新时间和一串看不懂的编号。"

@@ -77,6 +77,14 @@ TEST(SparedText, TreesAreThoseOfThePageAsItIs)
         {"CDATA", "<svg><![CDATA[" + l + "]]>" + l + "</svg>", true},
         {"placeholder characters in the page", "<p>" + l + "&#x10FFFC;" + l + "\xF4\x8F\xBF\xBD" + l + "</p>", false},
         {"a reference to a placeholder character", "<p>" + l + "&#1114109" + l + "</p>", false},
+        {"references and line breaks at every offset of an eight-byte word", [&l] {
+             std::string html = "<p>" + l;
+             for (int k = 0; k < 17; ++k)
+                 html += std::string(static_cast<std::size_t>(k), 'a') + "&amp;" + std::string(static_cast<std::size_t>(k), 'b') +
+                         "\r\n" + std::string(static_cast<std::size_t>(k), 'c') + "&#x4E2D;" + l;
+             return html + "</p>";
+         }(),
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,6 +139,81 @@ TEST(SparedText, BareLineBreaksLeftInTheTextRenderAsElements)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(renderHtmlUtf8(c.html), renderHtmlUtf8("<!--\xF4\x8F\xBF\xBF-->" + c.html));
         EXPECT_EQ(HtmlDocument(c.html, kMaxNestingDepth, BareLineBreaks::InText).lineBreaksInText(), c.inText);
+    }
+}
+
+// Text and line breaks as a reader gets them, a break written as "|".
+struct Events : HtmlTextReader {
+    std::string out;
+    void text(std::string_view piece) override { out += piece; }
+    void lineBreak() override { out += "|"; }
+};
+
+std::vector<std::string> readAll(const HtmlDocument& doc, const std::vector<HtmlDocument::Node>& nodes)
+{
+    std::vector<std::string> texts;
+    for (HtmlDocument::Node n : nodes) {
+        Events e;
+        doc.readText(n, e);
+        texts.push_back(e.out);
+    }
+    return texts;
+}
+
+std::vector<HtmlDocument::Node> textNodes(const HtmlDocument& doc)
+{
+    std::vector<HtmlDocument::Node> nodes;
+    std::vector<HtmlDocument::Node> stack{doc.documentNode()};
+    while (!stack.empty()) {
+        const HtmlDocument::Node n = stack.back();
+        stack.pop_back();
+        const HtmlNodeKind kind = HtmlDocument::kind(n);
+        if (kind == HtmlNodeKind::Text || kind == HtmlNodeKind::Whitespace || kind == HtmlNodeKind::CData)
+            nodes.push_back(n);
+        for (std::size_t i = HtmlDocument::childCount(n); i-- > 0;)
+            stack.push_back(HtmlDocument::child(n, i));
+    }
+    return nodes;
+}
+
+// A page read twice keeps what the first reading decoded: the second gives the same
+// text and line breaks, and so does a reading started while another is under way.
+TEST(SparedText, TextKeptFromTheFirstReadingIsReadAgainTheSame)
+{
+    const std::string l = "The quick brown fox jumps over the lazy dog, 敏捷的棕色狐狸跳过了懒狗";
+    const std::string page = "<div id=content>&nbsp;&nbsp;" + l + "<br>\r\n<br />" + l + "&amp;&#x3000;" + l +
+                             "<br><br>" + l + "</div><p>" + l + "\r\n" + l + "&lt;</p><ul><li>" + l + "</li></ul>";
+    const HtmlDocument fresh(page, kMaxNestingDepth, BareLineBreaks::InText);
+    const std::vector<std::string> expected = readAll(fresh, textNodes(fresh));
+    ASSERT_GE(expected.size(), 3u);
+    ASSERT_NE(expected.front().find('|'), std::string::npos);
+
+    const HtmlDocument kept(page, kMaxNestingDepth, BareLineBreaks::InText);
+    kept.keepReadText();
+    const std::vector<HtmlDocument::Node> nodes = textNodes(kept);
+    EXPECT_EQ(readAll(kept, nodes), expected);
+    EXPECT_EQ(readAll(kept, nodes), expected);
+
+    // A reader that reads the last node whenever it is given text.
+    struct Nested : Events {
+        const HtmlDocument& doc;
+        HtmlDocument::Node other;
+        std::string inner;
+        Nested(const HtmlDocument& d, HtmlDocument::Node o) : doc(d), other(o) {}
+        void text(std::string_view piece) override
+        {
+            Events e;
+            doc.readText(other, e);
+            inner = e.out;
+            Events::text(piece);
+        }
+    };
+    for (const HtmlDocument* doc : {&fresh, &kept}) {
+        const std::vector<HtmlDocument::Node> all = textNodes(*doc);
+        Nested nested(*doc, all.back());
+        doc->readText(all.front(), nested);
+        EXPECT_EQ(nested.out, expected.front());
+        EXPECT_EQ(nested.inner, expected.back());
     }
 }
 
