@@ -70,21 +70,6 @@ CleanPage splitPage(TextView text, bool headingFirst)
     return page;
 }
 
-Text joinPage(const CleanPage& page)
-{
-    Text out;
-    std::size_t size = 0;
-    for (const Text& line : page.lines)
-        size += line.size() + 2;
-    out.reserve(size);
-    for (std::size_t i = 0; i < page.lines.size(); ++i) {
-        if (i > 0)
-            out += u"\r\n";
-        out += page.lines[i];
-    }
-    return out;
-}
-
 void recordRemoved(CleanPage& page, TextView text, Removal kind)
 {
     std::size_t start = 0;

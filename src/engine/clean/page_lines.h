@@ -43,9 +43,6 @@ struct CleanPage {
 // The page's lines: a line ends at CR LF or a lone CR, as the line table splits them.
 CleanPage splitPage(TextView text, bool headingFirst);
 
-// The lines joined again, each followed by CR LF but the last.
-Text joinPage(const CleanPage& page);
-
 // Records every non-blank line of `text` as removed with `kind`.
 void recordRemoved(CleanPage& page, TextView text, Removal kind);
 
