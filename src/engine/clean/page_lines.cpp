@@ -70,7 +70,7 @@ CleanPage splitPage(TextView text, bool headingFirst)
     return page;
 }
 
-void recordRemoved(CleanPage& page, TextView text, Removal kind)
+void recordRemoved(CleanPage& page, TextView text, Removal kind, bool keepTexts)
 {
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -79,7 +79,7 @@ void recordRemoved(CleanPage& page, TextView text, Removal kind)
             end = text.size();
         const TextView t = trimBlanks(text.substr(start, end - start));
         if (!t.empty())
-            page.removed.push_back({kind, Text(t)});
+            page.removed.push_back({kind, keepTexts ? Text(t) : Text()});
         start = end + 1;
         if (start < text.size() && text[start] == u'\n' && end < text.size())
             ++start;

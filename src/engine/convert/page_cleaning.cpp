@@ -67,7 +67,7 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
     Text text = std::move(rendered).value();
     prepared.kind = story.kind;
     if (prepared.web && story.kind != clean::PageKind::Story) {
-        clean::recordRemoved(prepared.page, story.removed, clean::Removal::Contents);
+        clean::recordRemoved(prepared.page, story.removed, clean::Removal::Contents, options.keepRemoved);
         return prepared;
     }
 
@@ -88,7 +88,7 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
     }
     prepared.page = clean::splitPage(text, story.headingFirst);
     Text().swap(text);
-    clean::recordRemoved(prepared.page, story.removed, clean::Removal::Furniture);
+    clean::recordRemoved(prepared.page, story.removed, clean::Removal::Furniture, options.keepRemoved);
     clean::cleanPageLines(prepared.page);
     return prepared;
 }
