@@ -70,22 +70,7 @@ CleanPage splitPage(TextView text, bool headingFirst)
     return page;
 }
 
-Text joinPage(const CleanPage& page)
-{
-    Text out;
-    std::size_t size = 0;
-    for (const Text& line : page.lines)
-        size += line.size() + 2;
-    out.reserve(size);
-    for (std::size_t i = 0; i < page.lines.size(); ++i) {
-        if (i > 0)
-            out += u"\r\n";
-        out += page.lines[i];
-    }
-    return out;
-}
-
-void recordRemoved(CleanPage& page, TextView text, Removal kind)
+void recordRemoved(CleanPage& page, TextView text, Removal kind, bool keepTexts)
 {
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -94,7 +79,7 @@ void recordRemoved(CleanPage& page, TextView text, Removal kind)
             end = text.size();
         const TextView t = trimBlanks(text.substr(start, end - start));
         if (!t.empty())
-            page.removed.push_back({kind, Text(t)});
+            page.removed.push_back({kind, keepTexts ? Text(t) : Text()});
         start = end + 1;
         if (start < text.size() && text[start] == u'\n' && end < text.size())
             ++start;

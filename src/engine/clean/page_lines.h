@@ -43,11 +43,9 @@ struct CleanPage {
 // The page's lines: a line ends at CR LF or a lone CR, as the line table splits them.
 CleanPage splitPage(TextView text, bool headingFirst);
 
-// The lines joined again, each followed by CR LF but the last.
-Text joinPage(const CleanPage& page);
-
-// Records every non-blank line of `text` as removed with `kind`.
-void recordRemoved(CleanPage& page, TextView text, Removal kind);
+// Records every non-blank line of `text` as removed with `kind`; without `keepTexts`,
+// only that it was (an empty text a line), for a report that gives counts only.
+void recordRemoved(CleanPage& page, TextView text, Removal kind, bool keepTexts = true);
 
 // The rules that work on one page: every line loses the blanks at its ends (so an indent
 // typed with ideographic spaces does not add to the indent the output gives); web

@@ -95,14 +95,14 @@ void finishPrepared(std::vector<Chapter>& chapters, const ConversionParams& para
     for (Chapter& c : chapters)
         if (c.prepared)
             pages.push_back(std::move(*c.prepared));
-    std::vector<Text> texts = finishPages(pages, options, removed);
+    std::vector<LineTable> tables = finishPages(pages, params, options, removed);
     std::size_t k = 0;
     for (Chapter& c : chapters) {
         if (!c.prepared)
             continue;
         const PreparedPage& page = pages[k];
         if (!page.web || page.kind == clean::PageKind::Story)
-            c.cleaned = CleanedText{lineTableOf(std::move(texts[k]), params), page.lostCharacters, std::nullopt};
+            c.cleaned = CleanedText{std::move(tables[k]), page.lostCharacters, std::nullopt};
         c.prepared.reset();
         ++k;
     }

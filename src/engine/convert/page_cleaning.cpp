@@ -67,7 +67,7 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
     Text text = std::move(rendered).value();
     prepared.kind = story.kind;
     if (prepared.web && story.kind != clean::PageKind::Story) {
-        clean::recordRemoved(prepared.page, story.removed, clean::Removal::Contents);
+        clean::recordRemoved(prepared.page, story.removed, clean::Removal::Contents, options.keepRemoved);
         return prepared;
     }
 
@@ -88,16 +88,16 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
     }
     prepared.page = clean::splitPage(text, story.headingFirst);
     Text().swap(text);
-    clean::recordRemoved(prepared.page, story.removed, clean::Removal::Furniture);
+    clean::recordRemoved(prepared.page, story.removed, clean::Removal::Furniture, options.keepRemoved);
     clean::cleanPageLines(prepared.page);
     return prepared;
 }
 
-Text finishPage(PreparedPage& page, const clean::SiteProfile* site, const CleanOptions& options,
-                clean::RemovalReport& out)
+LineTable finishPage(PreparedPage& page, const clean::SiteProfile* site, const ConversionParams& params,
+                     const CleanOptions& options, clean::RemovalReport& out)
 {
     if (!page.web)
-        return std::move(page.text);
+        return lineTableOf(std::move(page.text), params);
     const bool contents = page.kind != clean::PageKind::Story;
     if (!contents) {
         if (site)
@@ -105,13 +105,13 @@ Text finishPage(PreparedPage& page, const clean::SiteProfile* site, const CleanO
         else
             clean::SiteProfile().apply(page.page);
     }
-    Text text = clean::joinPage(page.page);
+    LineTable table = lineTableOf(page.page, params);
     report(page.page, page.source, page.kind, options, out);
-    return text;
+    return table;
 }
 
-std::vector<Text> finishPages(std::vector<PreparedPage>& pages, const CleanOptions& options,
-                              clean::RemovalReport& out)
+std::vector<LineTable> finishPages(std::vector<PreparedPage>& pages, const ConversionParams& params,
+                                   const CleanOptions& options, clean::RemovalReport& out)
 {
     clean::SiteProfile site;
     for (const PreparedPage& p : pages)
@@ -125,27 +125,64 @@ std::vector<Text> finishPages(std::vector<PreparedPage>& pages, const CleanOptio
             story.push_back(&p.page);
         }
     clean::dropRepeatedHeadings(story);
-    std::vector<Text> texts;
-    texts.reserve(pages.size());
+    std::vector<LineTable> tables;
+    tables.reserve(pages.size());
     for (PreparedPage& p : pages) {
         if (!p.web) {
-            texts.push_back(std::move(p.text));
+            tables.push_back(lineTableOf(std::move(p.text), params));
             continue;
         }
-        texts.push_back(clean::joinPage(p.page));
+        tables.push_back(lineTableOf(p.page, params));
         report(p.page, p.source, p.kind, options, out);
     }
-    return texts;
+    return tables;
 }
 
-LineTable lineTableOf(Text text, const ConversionParams& params)
+namespace {
+
+LineTable markLines(LineTable table, const ConversionParams& params)
 {
-    LineTable table = splitLines(std::move(text));
     const CleanupParams p = cleanupParams(params);
     shortenSeparatorLines(table, p.maxRun);
     markHeadBlankLines(table, p.head, p.headBlank);
     markRestBlankLines(table, p.head, p.restBlank);
     return table;
+}
+
+}  // namespace
+
+LineTable lineTableOf(Text text, const ConversionParams& params)
+{
+    return markLines(splitLines(std::move(text)), params);
+}
+
+// The table splitLines makes of the lines joined with CR LF, built from them directly:
+// a book's pages are not joined into one text only to be split again.
+LineTable lineTableOf(const clean::CleanPage& page, const ConversionParams& params)
+{
+    LineTable table;
+    std::size_t size = 0;
+    for (const Text& line : page.lines)
+        size += line.size() + 2;
+    table.text.reserve(size);
+    table.entries.reserve(page.lines.size());
+    for (const Text& line : page.lines) {
+        const std::size_t at = table.text.size();
+        table.text += line;
+        table.text += u"\r\n";
+        std::size_t b = 0;
+        std::size_t e = line.size();
+        while (b < e && line[b] == u' ')
+            ++b;
+        while (e > b && line[e - 1] == u' ')
+            --e;
+        table.entries.push_back(LineEntry{at + b, e - b, 0, LineMark::Keep});
+    }
+    if (page.lines.empty()) {
+        table.text += u"\r\n";
+        table.entries.push_back(LineEntry{0, 0, 0, LineMark::Keep});
+    }
+    return markLines(std::move(table), params);
 }
 
 Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const ConversionParams& params,
@@ -159,8 +196,7 @@ Result<ConvertedText> convertCleaned(const std::filesystem::path& source, const 
     ConvertedText out;
     out.lostCharacters = prepared->lostCharacters;
     out.problems = prepared->problems;
-    Text text = finishPage(*prepared, options.site.get(), options, out.removed);
-    const LineTable table = lineTableOf(std::move(text), params);
+    const LineTable table = finishPage(*prepared, options.site.get(), params, options, out.removed);
     out.parts = splitParts(table, cleanupParams(params).sizeLimit);
     out.lines = table.entries.size();
     return out;

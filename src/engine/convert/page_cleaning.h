@@ -57,19 +57,22 @@ struct PreparedPage {
 Result<PreparedPage> preparePage(const std::filesystem::path& source, const ConversionParams& params,
                                  const ReplacementList& list, const CleanOptions& options, const Renderer& render);
 
-// The page's text once what the pages share is taken out (`site` may be null), and
-// what was removed from it. Consumes the page.
-Text finishPage(PreparedPage& page, const clean::SiteProfile* site, const CleanOptions& options,
-                clean::RemovalReport& report);
+// The line table of the page's text once what the pages share is taken out (`site` may
+// be null), and what was removed from it. Consumes the page.
+LineTable finishPage(PreparedPage& page, const clean::SiteProfile* site, const ConversionParams& params,
+                     const CleanOptions& options, clean::RemovalReport& report);
 
 // The pages of one book, in order: what they share is learnt from them, taken out of
 // each, and a chapter split over several pages keeps one heading. Returns each page's
-// text, in order.
-std::vector<Text> finishPages(std::vector<PreparedPage>& pages, const CleanOptions& options, clean::RemovalReport& report);
+// line table, in order.
+std::vector<LineTable> finishPages(std::vector<PreparedPage>& pages, const ConversionParams& params,
+                                   const CleanOptions& options, clean::RemovalReport& report);
 
 // The line table of a finished text, every mark set: cleanText's steps after the
 // replacement list.
 LineTable lineTableOf(Text text, const ConversionParams& params);
+// The same for a cleaned page's lines, as if they were joined with CR LF first.
+LineTable lineTableOf(const clean::CleanPage& page, const ConversionParams& params);
 
 // The whole conversion of one document on the cleaning road, as convertDocument makes
 // it. A web page that gives no story fails with NoStory ("目录页，已略过").
