@@ -421,10 +421,18 @@ std::string_view parserString(const char* s)
 
 std::optional<std::string_view> HtmlDocument::attribute(Node node, const char* name)
 {
-    const GumboAttribute* a = gumbo_get_attribute(&asGumbo(node)->v.element.attributes, name);
-    if (!a)
-        return std::nullopt;
-    return parserString(a->value);
+    // The parser writes every attribute name in lower case but a few of SVG and MathML
+    // ("viewBox"), none of which is asked for, and the names asked for are lower case: a
+    // plain comparison finds what a comparison without case would, for a fraction of its
+    // cost (styles and the cleaner ask several times for every element).
+    const std::string_view wanted(name);
+    const GumboVector& attributes = asGumbo(node)->v.element.attributes;
+    for (unsigned i = 0; i < attributes.length; ++i) {
+        const auto* a = static_cast<const GumboAttribute*>(attributes.data[i]);
+        if (a->name[0] == wanted.front() && wanted == a->name)
+            return parserString(a->value);
+    }
+    return std::nullopt;
 }
 
 // The long runs of text the parser was spared are read from the page itself.

@@ -252,4 +252,19 @@ TEST(CssStyle, MatchingBudgetCountsComparisons)
 }
 
 }  // namespace
+// Attribute names are found whatever case the page wrote them in, in HTML and in SVG.
+TEST(CssStyle, AttributesWrittenInCapitalsAreFound)
+{
+    const HtmlDocument doc("<div ID=a CLASS='B c' Style='color:red' HREF><svg ID=s viewBox='0 0 1 1' CLASS=d></svg></div>");
+    const Node div = findById(doc, "a");
+    const Node svg = findById(doc, "s");
+    ASSERT_NE(div, nullptr);
+    ASSERT_NE(svg, nullptr);
+    EXPECT_EQ(HtmlDocument::attribute(div, "class"), std::optional<std::string_view>("B c"));
+    EXPECT_EQ(HtmlDocument::attribute(div, "style"), std::optional<std::string_view>("color:red"));
+    EXPECT_EQ(HtmlDocument::attribute(div, "href"), std::optional<std::string_view>(""));
+    EXPECT_EQ(HtmlDocument::attribute(div, "lang"), std::nullopt);
+    EXPECT_EQ(HtmlDocument::attribute(svg, "class"), std::optional<std::string_view>("d"));
+}
+
 }  // namespace sorvane
