@@ -33,10 +33,7 @@ std::uint64_t SiteProfile::zoneKey(std::uint64_t shape, bool fromBottom)
     return fromBottom ? (shape * 0x9E3779B97F4A7C15ull) ^ 1 : shape;
 }
 
-// Calls visit(index, key, shape, rank) for each non-blank line among the first and the last
-// kZone of the page, the marked heading aside; a line in both zones is visited twice.
-template <typename Visit>
-void SiteProfile::forEachZoneLine(const CleanPage& page, Visit visit)
+std::vector<SiteProfile::ZoneLine> SiteProfile::zoneLines(const CleanPage& page)
 {
     const std::optional<std::size_t> heading = markedHeading(page);
     std::vector<std::size_t> lines;
@@ -44,14 +41,17 @@ void SiteProfile::forEachZoneLine(const CleanPage& page, Visit visit)
         if (!page.lines[i].empty() && i != heading)
             lines.push_back(i);
     const std::size_t n = lines.size();
+    std::vector<ZoneLine> zone;
+    zone.reserve(2 * std::min(kZone, n));
     for (std::size_t r = 0; r < std::min(kZone, n); ++r) {
         const std::size_t top = lines[r];
         const std::uint64_t topShape = shapeKey(page.lines[top]);
-        visit(top, zoneKey(topShape, false), topShape, r);
+        zone.push_back({top, zoneKey(topShape, false), topShape, r});
         const std::size_t bottom = lines[n - 1 - r];
-        const std::uint64_t bottomShape = shapeKey(page.lines[bottom]);
-        visit(bottom, zoneKey(bottomShape, true), bottomShape, r);
+        const std::uint64_t bottomShape = bottom == top ? topShape : shapeKey(page.lines[bottom]);
+        zone.push_back({bottom, zoneKey(bottomShape, true), bottomShape, r});
     }
+    return zone;
 }
 
 // Calls visit(key) for each short non-blank line between the two zones, in the body of
@@ -74,20 +74,25 @@ void SiteProfile::forEachMiddleLine(const CleanPage& page, Visit visit)
 
 void SiteProfile::add(const CleanPage& page)
 {
+    add(page, zoneLines(page));
+}
+
+void SiteProfile::add(const CleanPage& page, const std::vector<ZoneLine>& zone)
+{
     ++m_pages;
     const auto pageTag = static_cast<std::uint32_t>(m_pages);
-    forEachZoneLine(page, [&](std::size_t index, std::uint64_t key, std::uint64_t shape, std::size_t rank) {
+    for (const auto& [index, key, shape, rank] : zone) {
         Seen& s = m_seen[key];
         s.shape = shape;
         // Words in quotation marks are somebody's in the story, never the site's.
         const TextView line = trimBlanks(page.lines[index]);
         s.quoted = !line.empty() && TextView(u"“「『\"'‘").find(line.front()) != TextView::npos;
         if (s.lastPage == pageTag)
-            return;  // once a page
+            continue;  // once a page
         s.lastPage = pageTag;
         ++s.pages;
         ++s.ranks[rank];
-    });
+    }
     forEachMiddleLine(page, [&](std::uint64_t shape) {
         Middle& m = m_middle[shape];
         if (m.lastPage != pageTag) {
@@ -133,15 +138,18 @@ void SiteProfile::settle()
 
 void SiteProfile::apply(CleanPage& page) const
 {
+    apply(page, m_seen.empty() ? std::vector<ZoneLine>() : zoneLines(page));
+}
+
+void SiteProfile::apply(CleanPage& page, const std::vector<ZoneLine>& zone) const
+{
     std::vector<char> drop(page.lines.size(), 0);
-    if (!m_seen.empty()) {
-        forEachZoneLine(page, [&](std::size_t index, std::uint64_t key, std::uint64_t, std::size_t rank) {
-            const auto it = m_seen.find(key);
-            if (it == m_seen.end() || !it->second.site)
-                return;
-            if (std::abs(static_cast<int>(rank) - static_cast<int>(it->second.mode)) <= kRankSlack)
-                drop[index] = 1;
-        });
+    for (const ZoneLine& z : zone) {
+        const auto it = m_seen.find(z.key);
+        if (it == m_seen.end() || !it->second.site)
+            continue;
+        if (std::abs(static_cast<int>(z.rank) - static_cast<int>(it->second.mode)) <= kRankSlack)
+            drop[z.index] = 1;
     }
     // A heading that is one of the site's lines (the book's name on every page) is no
     // heading.

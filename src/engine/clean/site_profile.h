@@ -31,6 +31,21 @@ public:
     // the book's name). Works with an empty profile too: the heading is still tidied.
     void apply(CleanPage& page) const;
 
+    // The non-blank lines among the first and the last of a page that are compared across
+    // pages (the marked heading aside), each with its shape and rank, top and bottom in
+    // turn; a line in both zones is there twice. For a page both learnt from and cleaned,
+    // they are found once and given to both calls below, which are add() and apply() on
+    // a page whose lines have not changed since.
+    struct ZoneLine {
+        std::size_t index = 0;
+        std::uint64_t key = 0;    // the shape at its rank from the top or the bottom
+        std::uint64_t shape = 0;  // shapeKey of the line
+        std::size_t rank = 0;
+    };
+    static std::vector<ZoneLine> zoneLines(const CleanPage& page);
+    void add(const CleanPage& page, const std::vector<ZoneLine>& zone);
+    void apply(CleanPage& page, const std::vector<ZoneLine>& zone) const;
+
 private:
     struct Seen {
         std::uint64_t shape = 0;    // shapeKey of the line
@@ -43,8 +58,6 @@ private:
     };
     // The key of a line's shape at a rank from the top (or, `fromBottom`, the bottom).
     static std::uint64_t zoneKey(std::uint64_t shape, bool fromBottom);
-    template <typename Visit>
-    static void forEachZoneLine(const CleanPage& page, Visit visit);
     template <typename Visit>
     static void forEachMiddleLine(const CleanPage& page, Visit visit);
 

@@ -113,16 +113,22 @@ LineTable finishPage(PreparedPage& page, const clean::SiteProfile* site, const C
 std::vector<LineTable> finishPages(std::vector<PreparedPage>& pages, const ConversionParams& params,
                                    const CleanOptions& options, clean::RemovalReport& out)
 {
+    // Each page's zone lines are found once, for learning and for cleaning: nothing
+    // changes the pages between the two.
     clean::SiteProfile site;
-    for (const PreparedPage& p : pages)
-        if (p.web && p.kind == clean::PageKind::Story)
-            site.add(p.page);
+    std::vector<std::vector<clean::SiteProfile::ZoneLine>> zones(pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        if (pages[i].web && pages[i].kind == clean::PageKind::Story) {
+            zones[i] = clean::SiteProfile::zoneLines(pages[i].page);
+            site.add(pages[i].page, zones[i]);
+        }
     site.settle();
     std::vector<clean::CleanPage*> story;
-    for (PreparedPage& p : pages)
-        if (p.web && p.kind == clean::PageKind::Story) {
-            site.apply(p.page);
-            story.push_back(&p.page);
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        if (pages[i].web && pages[i].kind == clean::PageKind::Story) {
+            site.apply(pages[i].page, zones[i]);
+            std::vector<clean::SiteProfile::ZoneLine>().swap(zones[i]);
+            story.push_back(&pages[i].page);
         }
     clean::dropRepeatedHeadings(story);
     std::vector<LineTable> tables;
