@@ -245,6 +245,17 @@ private:
     static char32_t decodeAt(std::string_view s, std::size_t i, std::size_t& length)
     {
         const auto lead = static_cast<unsigned char>(s[i]);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
+        // The usual cases, whole: Chinese punctuation (three bytes) and the no-break
+        // space (two).
+        if (lead >= 0xE0 && lead < 0xF0 && i + 2 < s.size()) {
+            length = 3;
+            return (char32_t{lead & 0x0Fu} << 12) | (char32_t{bytes[i + 1] & 0x3Fu} << 6) | (bytes[i + 2] & 0x3Fu);
+        }
+        if (lead >= 0xC0 && lead < 0xE0 && i + 1 < s.size()) {
+            length = 2;
+            return (char32_t{lead & 0x1Fu} << 6) | (bytes[i + 1] & 0x3Fu);
+        }
         length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
         if (length == 1)
             return lead;
