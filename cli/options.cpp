@@ -59,7 +59,9 @@ CLI::Validator rangeCheck(long long low, long long high)
     return CLI::Validator(
         [low, high](std::string& value) -> std::string {
             long long number = 0;
-            if (CLI::detail::lexical_cast(value, number) && number >= low && number <= high)
+            if (!CLI::detail::lexical_cast(value, number))
+                return localized("值 %1 不是整数", {value});
+            if (number >= low && number <= high)
                 return {};
             return localized("值 %1 不在 %2 到 %3 的范围内", {value, std::to_string(low), std::to_string(high)});
         },

@@ -686,6 +686,10 @@ Run with --help for more information.
 </translation>
     </message>
     <message>
+        <source>值 %1 不是整数</source>
+        <translation>Value %1 is not a whole number</translation>
+    </message>
+    <message>
         <source>值 %1 不在 %2 到 %3 的范围内</source>
         <translation>Value %1 not in range %2 to %3</translation>
     </message>

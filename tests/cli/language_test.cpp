@@ -148,6 +148,7 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
         {"--rules", (dir / "no-tab.rules").string(), binary},
         {"--clean", "--no-clean", binary},
         {"-j", "0", binary},                     // a value out of range, short option
+        {"-j", "x", binary},                     // a value that is no number
         {(dir / "notzip.docx").string(), (dir / "crc.docx").string(), (dir / "tags.fb2").string(),
          (dir / "zero.doc").string()},
         {"-o", binary + "/out", pages[1]},        // a system error: the path runs through a file
@@ -205,6 +206,7 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
              {formatMessage(language, "不是文本或网页文件（含有二进制数据）"), formatMessage(language, "目录页，已略过"),
               formatMessage(language, "没有正文，已略过"), formatMessage(language, "框架页面不在文件中：%1", {"gone.htm"}),
               formatMessage(language, "没有这个选项"), formatMessage(language, "规则文件第 %1 行：%2", {"1", ""}),
+              formatMessage(language, "值 %1 不是整数", {"x"}),
               formatMessage(language, "没有一页有正文（都是目录页或空页），没有生成书"),
               formatMessage(language, "用法: sorvane-cli [选项] 文件..."),
               formatMessage(language, "正则表达式有误（%1）", {formatMessage(language, "缺少 )：%1", {"("})}),
