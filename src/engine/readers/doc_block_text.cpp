@@ -101,4 +101,13 @@ Text DocBlockText::take()
     return std::exchange(m_out, Text());
 }
 
+Text DocBlockText::takeWithNotes(DocBlockText& notes)
+{
+    if (!notes.empty()) {
+        endBlock(2);
+        text(notes.take());
+    }
+    return take();
+}
+
 }  // namespace sorvane

@@ -31,6 +31,10 @@ public:
 
     // The collected text; the builder is empty afterwards.
     Text take();
+    // The same, followed by the text of `notes` after a paragraph break when they hold
+    // any (a document's footnotes and endnotes come after its body); both are empty
+    // afterwards.
+    Text takeWithNotes(DocBlockText& notes);
 
 private:
     void flushPending();

@@ -634,6 +634,22 @@ std::string word6Encoding(const Bytes& doc, const std::vector<Piece>& pieces)
     return detected.source == DocumentEncoding::Source::Detector ? detected.name : byLanguage;
 }
 
+// The text of a document whose sub-documents follow each other in one run of character
+// positions: the main text, then its footnotes, then (after headers and comments) its
+// endnotes, the notes after the body.
+Text readParts(WordReader& reader, std::uint64_t text, std::uint64_t footnotes, std::uint64_t endnotesStart,
+               std::uint64_t endnotesEnd)
+{
+    const auto cp = [](std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX)); };
+    DocBlockText body;
+    reader.read(0, cp(text), WordReader::Part::Body, body);
+    DocBlockText notes;
+    reader.read(cp(text), cp(footnotes), WordReader::Part::Footnotes, notes);
+    notes.endBlock(2);
+    reader.read(cp(endnotesStart), cp(endnotesEnd), WordReader::Part::Endnotes, notes);
+    return body.takeWithNotes(notes);
+}
+
 // The text of a Word 6 or Word 95 document: the main text, then footnotes and endnotes
 // (unnumbered: their references are in tables this reader does not take), with tables,
 // fields' shown results and line breaks as in later versions. Hidden text and list
@@ -661,22 +677,10 @@ Result<Text> word6Text(const Bytes& doc)
     const std::string encoding = word6Encoding(doc, pieces);
     WordReader reader(doc, std::move(pieces), {}, {});
     reader.setNarrowEncoding(encoding);
-    const auto cp = [](std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX)); };
     const std::uint64_t text = ccp[0];
     const std::uint64_t footnotes = text + ccp[1];
     const std::uint64_t endnotesStart = footnotes + ccp[2] + ccp[3] + ccp[4];
-    const std::uint64_t endnotesEnd = endnotesStart + ccp[5];
-    DocBlockText body;
-    reader.read(0, cp(text), WordReader::Part::Body, body);
-    DocBlockText notes;
-    reader.read(cp(text), cp(footnotes), WordReader::Part::Footnotes, notes);
-    notes.endBlock(2);
-    reader.read(cp(endnotesStart), cp(endnotesEnd), WordReader::Part::Endnotes, notes);
-    if (!notes.empty()) {
-        body.endBlock(2);
-        body.text(notes.take());
-    }
-    return body.take();
+    return readParts(reader, text, footnotes, endnotesStart, endnotesStart + ccp[5]);
 }
 
 }  // namespace
@@ -727,20 +731,7 @@ Result<Text> docText(const OleCompoundFile& file)
     const std::uint64_t text = fib->ccp(CcpText);
     const std::uint64_t footnotes = text + fib->ccp(CcpFtn);
     const std::uint64_t endnotesStart = footnotes + fib->ccp(CcpHdd) + fib->ccp(CcpAtn);
-    const std::uint64_t endnotesEnd = endnotesStart + fib->ccp(CcpEdn);
-    const auto cp = [](std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX)); };
-
-    DocBlockText body;
-    reader.read(0, cp(text), WordReader::Part::Body, body);
-    DocBlockText notes;
-    reader.read(cp(text), cp(footnotes), WordReader::Part::Footnotes, notes);
-    notes.endBlock(2);
-    reader.read(cp(endnotesStart), cp(endnotesEnd), WordReader::Part::Endnotes, notes);
-    if (!notes.empty()) {
-        body.endBlock(2);
-        body.text(notes.take());
-    }
-    return body.take();
+    return readParts(reader, text, footnotes, endnotesStart, endnotesStart + fib->ccp(CcpEdn));
 }
 
 Result<Text> readDoc(DocumentProbe& document, ReadProblems&)

@@ -4,7 +4,10 @@
 // and returns whether to walk its children; `leave(node)` is called for every element
 // whose children were walked, after them.
 
+#include <string_view>
+
 #include "engine/containers/xml_document.h"
+#include "engine/readers/doc_block_text.h"
 
 namespace sorvane {
 
@@ -29,6 +32,29 @@ void walkXml(XmlDocument::Node top, Enter&& enter, Leave&& leave)
         }
         node = X::nextSibling(node);
     }
+}
+
+// The pieces of a run that the DOCX and Word 2003 XML vocabularies share, by their local
+// names: text, a tab, a line break. Returns whether `local` names one (its children need
+// no walk); `shown` is false inside a field's code, where nothing is written.
+inline bool wordRunPiece(std::string_view local, XmlDocument::Node n, bool shown, DocBlockText& out)
+{
+    if (local == "t") {
+        if (shown)
+            out.text(fromUtf8(XmlDocument::textContent(n)));
+        return true;
+    }
+    if (local == "tab") {
+        if (shown)
+            out.tab();
+        return true;
+    }
+    if (local == "br" || local == "cr") {
+        if (shown)
+            out.lineBreak();
+        return true;
+    }
+    return false;
 }
 
 }  // namespace sorvane

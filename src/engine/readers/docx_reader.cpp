@@ -109,11 +109,7 @@ public:
             while (endnotesDone < m_endnoteOrder.size())
                 renderNote(endnotes, "w:endnote", m_endnoteOrder[endnotesDone++], notes);
         }
-        if (!notes.empty()) {
-            m_body.endBlock(2);
-            m_body.text(notes.take());
-        }
-        return m_body.take();
+        return m_body.takeWithNotes(notes);
     }
 
 private:
@@ -200,21 +196,8 @@ private:
         }
         if (local == "r")
             return !hasOnChild(X::childElement(n, "rPr"), "vanish") && !hasOnChild(X::childElement(n, "rPr"), "specVanish");
-        if (local == "t") {
-            if (shown())
-                out.text(fromUtf8(X::textContent(n)));
+        if (wordRunPiece(local, n, shown(), out))
             return false;
-        }
-        if (local == "tab") {
-            if (shown())
-                out.tab();
-            return false;
-        }
-        if (local == "br" || local == "cr") {
-            if (shown())
-                out.lineBreak();
-            return false;
-        }
         if (local == "noBreakHyphen") {
             if (shown())
                 out.text(u'-');
@@ -226,13 +209,7 @@ private:
             return false;
         }
         if (local == "fldChar") {
-            const auto type = X::attribute(n, "w:fldCharType").value_or("");
-            if (type == "begin")
-                m_fields.begin();
-            else if (type == "separate")
-                m_fields.separate();
-            else if (type == "end")
-                m_fields.end();
+            m_fields.mark(X::attribute(n, "w:fldCharType").value_or(""));
             return false;
         }
         if (local == "footnoteReference" || local == "endnoteReference") {

@@ -3,6 +3,7 @@
 // has a code part (hidden) and then its result (shown), and fields nest. The readers of
 // Word 97, DOCX and Word 2003 XML documents mark the same three points.
 
+#include <string_view>
 #include <vector>
 
 namespace sorvane {
@@ -29,6 +30,17 @@ public:
         if (m_inCode.back())
             --m_codes;
         m_inCode.pop_back();
+    }
+    // A field character of the XML vocabularies ("begin", "separate" or "end"); any
+    // other type marks nothing.
+    void mark(std::string_view type)
+    {
+        if (type == "begin")
+            begin();
+        else if (type == "separate")
+            separate();
+        else if (type == "end")
+            end();
     }
     void clear()
     {

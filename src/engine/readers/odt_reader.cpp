@@ -82,11 +82,7 @@ public:
         const Node body = X::childElement(root, "body");
         if (body)
             walk(body, m_body);
-        if (!m_notes.empty()) {
-            m_body.endBlock(2);
-            m_body.text(m_notes.take());
-        }
-        return m_body.take();
+        return m_body.takeWithNotes(m_notes);
     }
 
 private:

@@ -69,11 +69,7 @@ public:
     Text run(Node body)
     {
         walk(body, m_body);
-        if (!m_notes.empty()) {
-            m_body.endBlock(2);
-            m_body.text(m_notes.take());
-        }
-        return m_body.take();
+        return m_body.takeWithNotes(m_notes);
     }
 
 private:
@@ -111,29 +107,10 @@ private:
             const Node rPr = X::childElement(n, "rPr");
             return !isOn(rPr, "vanish");
         }
-        if (local == "t") {
-            if (shown())
-                out.text(fromUtf8(X::textContent(n)));
+        if (wordRunPiece(local, n, shown(), out))
             return false;
-        }
-        if (local == "tab") {
-            if (shown())
-                out.tab();
-            return false;
-        }
-        if (local == "br" || local == "cr") {
-            if (shown())
-                out.lineBreak();
-            return false;
-        }
         if (local == "fldChar") {
-            const auto type = X::attributeLocal(n, "fldCharType").value_or("");
-            if (type == "begin")
-                m_fields.begin();
-            else if (type == "separate")
-                m_fields.separate();
-            else if (type == "end")
-                m_fields.end();
+            m_fields.mark(X::attributeLocal(n, "fldCharType").value_or(""));
             return false;
         }
         if (local == "footnote" || local == "endnote") {
