@@ -307,8 +307,6 @@ private:
     std::size_t m_end = 0;    // where the last stretch ended
 };
 
-// Reads a run: its text, with CR LF and CR read as LF and its references resolved, and
-// its <br> tags.
 // Whether any byte of the eight in `v` is `b` (the usual test for a zero byte, on v ^ b).
 constexpr bool holdsByte(std::uint64_t v, unsigned char b)
 {
@@ -332,72 +330,9 @@ std::size_t nextSpecial(std::string_view run, std::size_t i)
     return i;
 }
 
-// Text read from a node, gathered so that the reader gets it in few, long pieces: a run
-// of a novel's page holds a reference or a line break every few words, and a reader's
-// cost is mostly per piece.
-class PieceBuffer {
-public:
-    explicit PieceBuffer(HtmlTextReader& reader)
-        : m_reader(reader), m_owner(!busy()), m_text(m_owner ? buffer() : m_own)
-    {
-        busy() = true;
-        m_text.clear();
-    }
-    ~PieceBuffer()
-    {
-        m_text.clear();
-        if (m_owner)
-            busy() = false;
-    }
-    PieceBuffer(const PieceBuffer&) = delete;
-    PieceBuffer& operator=(const PieceBuffer&) = delete;
-
-    void text(std::string_view piece)
-    {
-        // A long piece goes straight through: copying it would cost more than a call.
-        if (piece.size() >= kDirect) {
-            flush();
-            m_reader.text(piece);
-            return;
-        }
-        m_text.append(piece);
-    }
-    void lineBreak()
-    {
-        flush();
-        m_reader.lineBreak();
-    }
-    void flush()
-    {
-        if (m_text.empty())
-            return;
-        m_reader.text(m_text);
-        m_text.clear();
-    }
-
-private:
-    static constexpr std::size_t kDirect = 4096;
-
-    // One buffer a thread, kept between nodes: reading a node allocates nothing. A reader
-    // that reads another node while it is given text gets a buffer of its own.
-    static std::string& buffer()
-    {
-        thread_local std::string text;
-        return text;
-    }
-    static bool& busy()
-    {
-        thread_local bool inUse = false;
-        return inUse;
-    }
-
-    HtmlTextReader& m_reader;
-    bool m_owner;
-    std::string m_own;
-    std::string& m_text;
-};
-
-void readRun(std::string_view run, PieceBuffer& out)
+// Reads a run: its text, with CR LF and CR read as LF and its references resolved, and
+// its <br> tags.
+void readRun(std::string_view run, HtmlTextReader& reader)
 {
     std::size_t from = 0;
     std::size_t i = 0;
@@ -407,24 +342,24 @@ void readRun(std::string_view run, PieceBuffer& out)
             break;
         const char c = run[i];
         if (i > from)
-            out.text(run.substr(from, i - from));
+            reader.text(run.substr(from, i - from));
         if (c == '\r') {
-            out.text("\n");
+            reader.text("\n");
             i += i + 1 < run.size() && run[i + 1] == '\n' ? 2 : 1;
         } else if (c == '&') {
             char decoded[4];
             std::size_t length = 0;
             i += std::max<std::size_t>(1, runReference(run, i, run.size(), decoded, length));
-            out.text(std::string_view(decoded, length));
+            reader.text(std::string_view(decoded, length));
         } else {
-            out.lineBreak();
+            reader.lineBreak();
             const std::size_t close = run.find('>', i);
             i = close == std::string_view::npos ? run.size() : close + 1;
         }
         from = i;
     }
     if (i > from)
-        out.text(run.substr(from, i - from));
+        reader.text(run.substr(from, i - from));
 }
 
 }  // namespace
@@ -458,7 +393,6 @@ bool holdsSparedRuns(std::string_view text)
 
 void readSparedText(std::string_view text, const std::vector<std::string_view>& runs, HtmlTextReader& reader)
 {
-    PieceBuffer out(reader);
     std::size_t from = 0;
     for (std::size_t open = text.find(kOpen); open != std::string_view::npos; open = text.find(kOpen, from)) {
         const std::size_t digits = open + kOpen.size();
@@ -467,18 +401,17 @@ void readSparedText(std::string_view text, const std::vector<std::string_view>& 
         const auto close = static_cast<std::size_t>(end - text.data());
         if (ec != std::errc() || index >= runs.size() || text.substr(close, kClose.size()) != kClose) {
             // Not a placeholder of ours after all: read as it is.
-            out.text(text.substr(from, digits - from));
+            reader.text(text.substr(from, digits - from));
             from = digits;
             continue;
         }
         if (open > from)
-            out.text(text.substr(from, open - from));
-        readRun(runs[index], out);
+            reader.text(text.substr(from, open - from));
+        readRun(runs[index], reader);
         from = close + kClose.size();
     }
     if (from < text.size())
-        out.text(text.substr(from));
-    out.flush();
+        reader.text(text.substr(from));
 }
 
 }  // namespace sorvane
