@@ -14,6 +14,23 @@ constexpr std::size_t kHeadingLength = 60;
 // A copy of the heading is looked for in this many lines under it.
 constexpr std::size_t kHeadingEcho = 4;
 
+// Calls `visit` with each line of `text`: a line ends at CR LF or a lone CR, and the text
+// after the last one is a line too.
+template <typename Visit>
+void forEachLine(TextView text, Visit visit)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r')
+            continue;
+        visit(text.substr(start, i - start));
+        if (i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    visit(text.substr(start));
+}
+
 bool blank(const Text& line)
 {
     return trimBlanks(line).empty();
@@ -57,33 +74,17 @@ CleanPage splitPage(TextView text, bool headingFirst)
     CleanPage page;
     page.headingFirst = headingFirst;
     page.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\r')) + 1);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r')
-            continue;
-        page.lines.emplace_back(text.substr(start, i - start));
-        if (i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    page.lines.emplace_back(text.substr(start));
+    forEachLine(text, [&page](TextView line) { page.lines.emplace_back(line); });
     return page;
 }
 
 void recordRemoved(CleanPage& page, TextView text, Removal kind, bool keepTexts)
 {
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find(u'\r', start);
-        if (end == TextView::npos)
-            end = text.size();
-        const TextView t = trimBlanks(text.substr(start, end - start));
+    forEachLine(text, [&](TextView line) {
+        const TextView t = trimBlanks(line);
         if (!t.empty())
             page.removed.push_back({kind, keepTexts ? Text(t) : Text()});
-        start = end + 1;
-        if (start < text.size() && text[start] == u'\n' && end < text.size())
-            ++start;
-    }
+    });
 }
 
 void cleanPageLines(CleanPage& page)

@@ -145,6 +145,15 @@ bool removeSelectionBlocker(Text& text)
 
 // Splits text + CR LF, so the last line always has an end. Only U+0020 is trimmed, from
 // both ends of every line.
+LineEntry trimmedEntry(TextView text, std::size_t from, std::size_t to)
+{
+    while (from < to && text[from] == u' ')
+        ++from;
+    while (to > from && text[to - 1] == u' ')
+        --to;
+    return LineEntry{from, to - from, 0, LineMark::Keep};
+}
+
 LineTable splitLines(Text text)
 {
     LineTable table;
@@ -154,13 +163,7 @@ LineTable splitLines(Text text)
     size_t start = 0;
     size_t cr = t.find(u'\r');
     while (cr != TextView::npos) {
-        size_t b = start;
-        size_t e = cr;
-        while (b < e && t[b] == u' ')
-            ++b;
-        while (e > b && t[e - 1] == u' ')
-            --e;
-        table.entries.push_back(LineEntry{b, e - b, 0, LineMark::Keep});
+        table.entries.push_back(trimmedEntry(t, start, cr));
         start = (cr + 1 < t.size() && t[cr + 1] == u'\n') ? cr + 2 : cr + 1;
         cr = t.find(u'\r', start);
     }

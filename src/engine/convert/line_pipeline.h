@@ -47,6 +47,10 @@ struct LineEntry {
     bool blank() const { return length == 0; }
 };
 
+// The entry of the line text[from, to) of a table's text, its spaces at both ends left
+// out as splitLines leaves them out.
+LineEntry trimmedEntry(TextView text, std::size_t from, std::size_t to);
+
 struct LineTable {
     Text text;
     std::vector<LineEntry> entries;

@@ -175,14 +175,8 @@ LineTable lineTableOf(const clean::CleanPage& page, const ConversionParams& para
     for (const Text& line : page.lines) {
         const std::size_t at = table.text.size();
         table.text += line;
+        table.entries.push_back(trimmedEntry(table.text, at, table.text.size()));
         table.text += u"\r\n";
-        std::size_t b = 0;
-        std::size_t e = line.size();
-        while (b < e && line[b] == u' ')
-            ++b;
-        while (e > b && line[e - 1] == u' ')
-            --e;
-        table.entries.push_back(LineEntry{at + b, e - b, 0, LineMark::Keep});
     }
     if (page.lines.empty()) {
         table.text += u"\r\n";
