@@ -425,11 +425,10 @@ std::optional<std::string_view> HtmlDocument::attribute(Node node, const char* n
     // ("viewBox"), none of which is asked for, and the names asked for are lower case: a
     // plain comparison finds what a comparison without case would, for a fraction of its
     // cost (styles and the cleaner ask several times for every element).
-    const std::string_view wanted(name);
     const GumboVector& attributes = asGumbo(node)->v.element.attributes;
     for (unsigned i = 0; i < attributes.length; ++i) {
         const auto* a = static_cast<const GumboAttribute*>(attributes.data[i]);
-        if (a->name[0] == wanted.front() && wanted == a->name)
+        if (std::strcmp(a->name, name) == 0)
             return parserString(a->value);
     }
     return std::nullopt;
