@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/html/html_text_reader.h"
 #include "engine/html/nesting_limiter.h"
 
 namespace sorvane {
@@ -22,14 +23,6 @@ enum class HtmlNamespace { Html, Svg, MathMl };
 // text where the tree builder handles them as it handles text; readText then gives each
 // as a line break inside the text around it.
 enum class BareLineBreaks { AsElements, InText };
-
-// What reading a text node gives, in order (HtmlDocument::readText).
-class HtmlTextReader {
-public:
-    virtual ~HtmlTextReader() = default;
-    virtual void text(std::string_view piece) = 0;  // UTF-8, may hold NUL (see text())
-    virtual void lineBreak() = 0;                    // a <br> left out of the tree
-};
 
 class HtmlDocument {
 public:

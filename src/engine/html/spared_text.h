@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/html/html_document.h"
+#include "engine/html/html_text_reader.h"
 #include "engine/html/nesting_limiter.h"
 
 namespace sorvane {
