@@ -167,37 +167,24 @@ TEST(CliLanguage, EveryLineIsInTheLocalesLanguage)
     };
     for (const auto& [lang, english] : locales) {
         std::string all;
-        for (const auto& args : runs) {
-            std::filesystem::remove(dir / "lossy.txt");
-            std::filesystem::remove_all(dir / "out");
-            const std::string out = runIn(lang, dir, args);
+        // A run's output, in the locale's language only (the documents' own text aside).
+        const auto check = [&all, lang = std::string(lang), english = english](const std::string& out) {
             all += out;
-            SCOPED_TRACE(std::string(lang) + ": " + out);
+            SCOPED_TRACE(lang + ": " + out);
             if (english)
                 EXPECT_FALSE(hasChinese(withoutDocumentText(out)));
             else
                 EXPECT_EQ(englishWords(out), std::vector<std::string>());
+        };
+        for (const auto& args : runs) {
+            std::filesystem::remove(dir / "lossy.txt");
+            std::filesystem::remove_all(dir / "out");
+            check(runIn(lang, dir, args));
         }
-        {
-            const std::string out = runIn(lang, dir, {binary}, (dir / "config").string());
-            all += out;
-            SCOPED_TRACE(std::string(lang) + ": " + out);
-            if (english)
-                EXPECT_FALSE(hasChinese(out));
-            else
-                EXPECT_EQ(englishWords(out), std::vector<std::string>());
-        }
-        {
-            // A module that is no shared object: the dynamic loader's refusal.
-            const std::string out = runIn(std::string(lang) + " SORVANE_MODULE_DIR='" + (dir / "modules").string() + "'",
-                                          dir, {"--stdout", (dir / "crc.docx").string()});
-            all += out;
-            SCOPED_TRACE(std::string(lang) + ": " + out);
-            if (english)
-                EXPECT_FALSE(hasChinese(out));
-            else
-                EXPECT_EQ(englishWords(out), std::vector<std::string>());
-        }
+        check(runIn(lang, dir, {binary}, (dir / "config").string()));
+        // A module that is no shared object: the dynamic loader's refusal.
+        check(runIn(std::string(lang) + " SORVANE_MODULE_DIR='" + (dir / "modules").string() + "'", dir,
+                    {"--stdout", (dir / "crc.docx").string()}));
         // The runs reach what they are for: the engine's refusal, cleaning's pages left
         // out, a part a reader left out, the rules and configuration files' errors, each
         // in the language of the locale.

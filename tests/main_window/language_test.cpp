@@ -142,6 +142,19 @@ protected:
 
 TEST_F(WindowLanguage, EveryTextOfTheWindowsIsInTheLanguageSet)
 {
+    // Runs the first document and returns the message boxes the run shows, answered yes.
+    const auto boxesOfARun = [this](SorvMain& w) {
+        std::vector<QString> boxes;
+        setMsgBoxHook([&boxes](const QString& text, MsgStyle) {
+            boxes.push_back(text);
+            return AnswerYes;
+        });
+        select(w, {0});
+        w.Command1_Click(1);
+        waitIdle(w);
+        setMsgBoxHook({});
+        return boxes;
+    };
     writeDoc(QStringLiteral("binary.htm"), QByteArray("\0\1\2\3", 4));
     const QString page = writeDoc(QStringLiteral("page.htm"));
     for (const Language language : {Language::English, Language::Chinese}) {
@@ -159,20 +172,12 @@ TEST_F(WindowLanguage, EveryTextOfTheWindowsIsInTheLanguageSet)
                 texts << windowTexts(&t1);
             }
             // A run where the engine refuses a document, and the message that reports it.
-            std::vector<QString> boxes;
-            setMsgBoxHook([&boxes](const QString& text, MsgStyle) {
-                boxes.push_back(text);
-                return AnswerYes;
-            });
-            select(*w, {0});
-            w->Command1_Click(1);
-            waitIdle(*w);
+            const std::vector<QString> boxes = boxesOfARun(*w);
             ASSERT_EQ(boxes.size(), 2u);
             const std::string refusal = formatMessage(language, "不是文本或网页文件（含有二进制数据）");
             EXPECT_TRUE(boxes[1].contains(QString::fromStdString(refusal))) << boxes[1].toStdString();
             texts << QStringList(boxes.begin(), boxes.end());
             // A message box as shown, with its own title and buttons.
-            setMsgBoxHook({});
             for (const MsgStyle style : {MsgYesNoQuestion, MsgOkExclamation}) {
                 QTimer::singleShot(0, [&texts] {
                     QWidget* modal = QApplication::activeModalWidget();
@@ -190,15 +195,7 @@ TEST_F(WindowLanguage, EveryTextOfTheWindowsIsInTheLanguageSet)
             std::ofstream(rules, std::ios::binary) << "(x\t\n";
             ASSERT_TRUE(Write_INI(settingsFile(), "SET", "RULES", rules.string()));
             auto w = makeWindow(false);
-            std::vector<QString> boxes;
-            setMsgBoxHook([&boxes](const QString& text, MsgStyle) {
-                boxes.push_back(text);
-                return AnswerYes;
-            });
-            select(*w, {0});
-            w->Command1_Click(1);
-            waitIdle(*w);
-            setMsgBoxHook({});
+            const std::vector<QString> boxes = boxesOfARun(*w);
             ASSERT_EQ(boxes.size(), 2u);
             const std::string why = formatMessage(language, "缺少 )：%1", {"(x"});
             EXPECT_TRUE(boxes[1].contains(QString::fromStdString(why))) << boxes[1].toStdString();
