@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "common/messages.h"
+#include "common/catalogue_entry.h"
 
 namespace sorvane::detail {
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/catalogue_entry.h"
 #include "common/language.h"
 #include "common/result.h"
 
@@ -35,11 +36,6 @@ std::string systemErrorText(int err);
 
 // True when `text` holds a Chinese character or Chinese punctuation.
 bool hasChinese(std::string_view text);
-
-struct CatalogueEntry {
-    std::string_view source;   // the Chinese text, the key
-    std::string_view english;
-};
 
 // Every entry of the message catalogue, in the catalogue's order.
 std::span<const CatalogueEntry> messageCatalogue();

@@ -6,16 +6,9 @@
 #include <string_view>
 
 #include "common/result.h"
+#include "io/write_options.h"
 
 namespace sorvane {
-
-struct WriteOptions {
-    // Synced to disk before success is reported, so a power cut cannot leave an empty
-    // file. Costly: for the settings, not for the program's many outputs.
-    bool durable = true;
-    // A symbolic link named `file` has its target replaced, not the link itself.
-    bool throughLinks = true;
-};
 
 // Replaces (or creates) `file` with `bytes`. Fails with Unwritable, touching nothing, for
 // a folder or other non-regular file under the name or a file the process may not write;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/result.h"
-#include "io/atomic_writer.h"
+#include "io/write_options.h"
 
 namespace sorvane {
 

@@ -10,13 +10,9 @@
 #include <vector>
 
 #include "common/result.h"
+#include "engine/containers/chm_module.h"
 
 namespace sorvane {
-
-struct ChmModule;
-
-// The longest object path the library looks up.
-inline constexpr std::size_t kChmMaxPathLength = 512;
 
 class ChmArchive {
 public:

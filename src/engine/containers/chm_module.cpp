@@ -3,8 +3,6 @@
 
 #include <chm_lib.h>
 
-#include "engine/containers/chm_archive.h"
-
 namespace sorvane {
 namespace {
 

@@ -7,6 +7,9 @@
 
 namespace sorvane {
 
+// The longest object path the library looks up.
+inline constexpr std::size_t kChmMaxPathLength = 512;
+
 struct ChmModule {
     // Opens the book at `path`; null when it cannot be opened.
     void* (*open)(const char* path);
