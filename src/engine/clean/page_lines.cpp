@@ -31,11 +31,6 @@ void forEachLine(TextView text, Visit visit)
     visit(text.substr(start));
 }
 
-bool blank(const Text& line)
-{
-    return trimBlanks(line).empty();
-}
-
 }  // namespace
 
 std::string_view removalName(Removal kind)
@@ -59,59 +54,102 @@ std::string_view removalName(Removal kind)
     return "";
 }
 
+void CleanPage::addLine(TextView text)
+{
+    m_lines.push_back({m_text.size(), text.size()});
+    m_text.append(text);
+}
+
+void CleanPage::setLine(std::size_t i, TextView text)
+{
+    m_lines[i].at = m_text.size();
+    m_lines[i].size = text.size();
+    m_text.append(text);
+}
+
+void CleanPage::narrowLine(std::size_t i, std::size_t from, std::size_t size)
+{
+    m_lines[i].at += from;
+    m_lines[i].size = size;
+}
+
+void CleanPage::markRemoved(std::size_t i, Removal kind)
+{
+    removed.push_back({kind, keepTexts ? Text(line(i)) : Text()});
+    m_lines[i].marked = true;
+}
+
+void CleanPage::dropLine(std::size_t i)
+{
+    m_lines[i].marked = true;
+}
+
+void CleanPage::dropMarked()
+{
+    std::erase_if(m_lines, [](const Span& s) { return s.marked; });
+}
+
 std::optional<std::size_t> CleanPage::headingIndex() const
 {
     if (!headingFirst)
         return std::nullopt;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (!blank(lines[i]))
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        if (!m_lines[i].marked && !trimBlanks(line(i)).empty())
             return i;
     return std::nullopt;
 }
 
-CleanPage splitPage(TextView text, bool headingFirst)
+CleanPage splitPage(Text text, bool headingFirst)
 {
     CleanPage page;
     page.headingFirst = headingFirst;
-    page.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\r')) + 1);
-    forEachLine(text, [&page](TextView line) { page.lines.emplace_back(line); });
+    page.m_text = std::move(text);
+    page.m_lines.reserve(page.m_text.size() / 32 + 1);
+    const TextView all(page.m_text);
+    forEachLine(all, [&](TextView line) {
+        page.m_lines.push_back({static_cast<std::size_t>(line.data() - all.data()), line.size()});
+    });
     return page;
 }
 
-void recordRemoved(CleanPage& page, TextView text, Removal kind, bool keepTexts)
+void recordRemoved(CleanPage& page, TextView text, Removal kind)
 {
     forEachLine(text, [&](TextView line) {
         const TextView t = trimBlanks(line);
         if (!t.empty())
-            page.removed.push_back({kind, keepTexts ? Text(t) : Text()});
+            page.removed.push_back({kind, page.keepTexts ? Text(t) : Text()});
     });
 }
 
 void cleanPageLines(CleanPage& page)
 {
-    std::vector<Text> kept;
-    kept.reserve(page.lines.size());
     bool first = true;
-    for (Text& line : page.lines) {
-        // Trimmed in place: most lines need no new string.
-        const TextView trimmed = trimBlanks(line);
-        const auto from = static_cast<std::size_t>(trimmed.data() - line.data());
-        line.erase(from + trimmed.size());
-        line.erase(0, from);
-        Text t = std::move(line);
-        if (t.empty()) {
-            kept.emplace_back();
-            continue;
+    Text scratch;
+    for (std::size_t i = 0; i < page.lineCount(); ++i) {
+        // Trimmed in place: the line stays a view into the page's text.
+        {
+            const TextView line = page.line(i);
+            const TextView trimmed = trimBlanks(line);
+            page.narrowLine(i, static_cast<std::size_t>(trimmed.data() - line.data()), trimmed.size());
         }
+        TextView t = page.line(i);
+        if (t.empty())
+            continue;
         // A heading with a chapter mark stays whatever else it holds ("第一章 更新时间…").
         const bool firstLine = first;
         first = false;
-        if (firstLine && page.headingFirst && findChapterMark(t).has_value()) {
-            kept.push_back(std::move(t));
+        if (firstLine && page.headingFirst && findChapterMark(t).has_value())
             continue;
+        if (mayHoldAdvert(t)) {
+            scratch.assign(t);
+            std::vector<Text> pieces = cutAdverts(scratch);
+            if (!pieces.empty()) {
+                for (Text& piece : pieces)
+                    page.removed.push_back({Removal::Advert, page.keepTexts ? std::move(piece) : Text()});
+                page.setLine(i, scratch);
+                t = page.line(i);
+            }
         }
-        for (Text& piece : cutAdverts(t))
-            page.removed.push_back({Removal::Advert, std::move(piece)});
         std::optional<Removal> removal;
         if (t.empty())
             removal = Removal::Advert;
@@ -119,20 +157,21 @@ void cleanPageLines(CleanPage& page)
             removal = Removal::Navigation;
         else if (isNoticeLine(t))
             removal = Removal::Notice;
-        if (!removal) {
-            kept.push_back(std::move(t));
+        if (!removal)
             continue;
-        }
         // The heading the page named is gone: the next line is no heading.
         if (firstLine)
             page.headingFirst = false;
-        if (!t.empty())
-            page.removed.push_back({*removal, std::move(t)});
+        if (t.empty())
+            page.dropLine(i);
+        else
+            page.markRemoved(i, *removal);
     }
-    page.lines = std::move(kept);
+    page.dropMarked();
 
     if (!page.headingFirst) {
-        for (const Text& line : page.lines) {
+        for (std::size_t i = 0; i < page.lineCount(); ++i) {
+            const TextView line = page.line(i);
             if (line.empty())
                 continue;
             page.headingFirst = line.size() <= kHeadingLength && findChapterMark(line).has_value();
@@ -142,22 +181,21 @@ void cleanPageLines(CleanPage& page)
     const std::optional<std::size_t> heading = page.headingIndex();
     if (!heading)
         return;
-    const Text tidy = tidyHeading(page.lines[*heading]);
+    const Text tidy = tidyHeading(page.line(*heading));
     // Tidying keeps a chapter mark and adds none: a copy of a heading with one has one.
     const bool marked = findChapterMark(tidy).has_value();
     std::size_t seen = 0;
-    for (std::size_t i = *heading + 1; i < page.lines.size() && seen < kHeadingEcho; ++i) {
-        if (page.lines[i].empty())
+    for (std::size_t i = *heading + 1; i < page.lineCount() && seen < kHeadingEcho; ++i) {
+        const TextView line = page.line(i);
+        if (line.empty())
             continue;
         ++seen;
-        if (marked && !findChapterMark(page.lines[i]))
+        if (marked && !findChapterMark(line))
             continue;
-        if (tidyHeading(page.lines[i]) == tidy) {
-            page.removed.push_back({Removal::Heading, std::move(page.lines[i])});
-            page.lines.erase(page.lines.begin() + static_cast<std::ptrdiff_t>(i));
-            --i;
-        }
+        if (tidyHeading(line) == tidy)
+            page.markRemoved(i, Removal::Heading);
     }
+    page.dropMarked();
 }
 
 }  // namespace sorvane::clean

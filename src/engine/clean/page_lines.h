@@ -31,21 +31,54 @@ struct RemovedText {
     Text text;
 };
 
-struct CleanPage {
-    std::vector<Text> lines;  // blank ones included, as empty lines
+// A page's lines, blank ones included as empty lines. The lines are views into one
+// text (the page as rendered, then the lines cleaning rewrote), so splitting a page and
+// trimming, cutting and dropping its lines allocate nothing a line.
+class CleanPage {
+public:
     bool headingFirst = false;  // the first non-blank line is the chapter heading
+    // Removed lines keep their texts; without, only that they went (an empty text each),
+    // for a report that gives counts only.
+    bool keepTexts = true;
     std::vector<RemovedText> removed;
+
+    std::size_t lineCount() const { return m_lines.size(); }
+    TextView line(std::size_t i) const { return TextView(m_text).substr(m_lines[i].at, m_lines[i].size); }
+
+    // Adds a line at the end.
+    void addLine(TextView text);
+    // Line `i` becomes `text`, which must not point into this page.
+    void setLine(std::size_t i, TextView text);
+    // Line `i` keeps only its part from `from`, `size` characters long.
+    void narrowLine(std::size_t i, std::size_t from, std::size_t size);
+    // Records line `i` as removed with `kind` and marks it to go: lines keep their
+    // indices until dropMarked() takes the marked ones out.
+    void markRemoved(std::size_t i, Removal kind);
+    // Marks line `i` to go without recording it: what it held is recorded already.
+    void dropLine(std::size_t i);
+    void dropMarked();
 
     // The index of the heading line, when the page has one.
     std::optional<std::size_t> headingIndex() const;
+
+private:
+    struct Span {
+        std::size_t at = 0;
+        std::size_t size = 0;
+        bool marked = false;
+    };
+    Text m_text;
+    std::vector<Span> m_lines;
+
+    friend CleanPage splitPage(Text text, bool headingFirst);
 };
 
 // The page's lines: a line ends at CR LF or a lone CR, as the line table splits them.
-CleanPage splitPage(TextView text, bool headingFirst);
+CleanPage splitPage(Text text, bool headingFirst);
 
-// Records every non-blank line of `text` as removed with `kind`; without `keepTexts`,
-// only that it was (an empty text a line), for a report that gives counts only.
-void recordRemoved(CleanPage& page, TextView text, Removal kind, bool keepTexts = true);
+// Records every non-blank line of `text` as removed with `kind`, its text kept as the
+// page keeps removed texts.
+void recordRemoved(CleanPage& page, TextView text, Removal kind);
 
 // The rules that work on one page: every line loses the blanks at its ends (so an indent
 // typed with ideographic spaces does not add to the indent the output gives); web

@@ -394,21 +394,26 @@ bool isNoticeLine(TextView line)
     return !t.empty() && t.size() <= kShortLine && holds(noticePhrases(), t);
 }
 
-std::vector<Text> cutAdverts(Text& line)
+bool mayHoldAdvert(TextView line)
 {
     // An advert needs a Latin letter or digit (an address) or the first two characters of
-    // a strong notice phrase; one pass tells whether the line has either, and most lines
-    // of a story have neither.
+    // a strong notice phrase; most lines of a story have neither.
     const PhraseSet& strong = strongNoticePhrases();
-    bool candidate = false;
-    for (std::size_t i = 0; i < line.size() && !candidate; ++i) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
         const char16_t c = line[i];
-        if (c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A'))
-            candidate = isLatinAlnum(foldWidthAndCase(c));
-        else
-            candidate = strong.mayStartRaw(c) && strong.mayStartAt(line, i);
+        if (c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A')) {
+            if (isLatinAlnum(foldWidthAndCase(c)))
+                return true;
+        } else if (strong.mayStartRaw(c) && strong.mayStartAt(line, i)) {
+            return true;
+        }
     }
-    if (!candidate)
+    return false;
+}
+
+std::vector<Text> cutAdverts(Text& line)
+{
+    if (!mayHoldAdvert(line))
         return {};
     std::vector<Span> spans = addressSpans(line);
     const std::vector<Span> notices = noticeSpans(line);

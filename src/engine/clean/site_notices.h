@@ -26,4 +26,9 @@ bool isNoticeLine(TextView line);
 // but for the blank the cut leaves.
 std::vector<Text> cutAdverts(Text& line);
 
+// Whether cutAdverts may cut anything from `line`: it has a Latin letter or digit, or
+// what may start a notice phrase that never belongs to a story. Most story lines have
+// neither, and are not copied to be looked at.
+bool mayHoldAdvert(TextView line);
+
 }  // namespace sorvane::clean

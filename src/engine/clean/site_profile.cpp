@@ -21,7 +21,7 @@ constexpr std::size_t kShortLine = 20;
 std::optional<std::size_t> markedHeading(const CleanPage& page)
 {
     const std::optional<std::size_t> h = page.headingIndex();
-    if (h && findChapterMark(page.lines[*h]))
+    if (h && findChapterMark(page.line(*h)))
         return h;
     return std::nullopt;
 }
@@ -37,18 +37,18 @@ std::vector<SiteProfile::ZoneLine> SiteProfile::zoneLines(const CleanPage& page)
 {
     const std::optional<std::size_t> heading = markedHeading(page);
     std::vector<std::size_t> lines;
-    for (std::size_t i = 0; i < page.lines.size(); ++i)
-        if (!page.lines[i].empty() && i != heading)
+    for (std::size_t i = 0; i < page.lineCount(); ++i)
+        if (!page.line(i).empty() && i != heading)
             lines.push_back(i);
     const std::size_t n = lines.size();
     std::vector<ZoneLine> zone;
     zone.reserve(2 * std::min(kZone, n));
     for (std::size_t r = 0; r < std::min(kZone, n); ++r) {
         const std::size_t top = lines[r];
-        const std::uint64_t topShape = shapeKey(page.lines[top]);
+        const std::uint64_t topShape = shapeKey(page.line(top));
         zone.push_back({top, zoneKey(topShape, false), topShape, r});
         const std::size_t bottom = lines[n - 1 - r];
-        const std::uint64_t bottomShape = bottom == top ? topShape : shapeKey(page.lines[bottom]);
+        const std::uint64_t bottomShape = bottom == top ? topShape : shapeKey(page.line(bottom));
         zone.push_back({bottom, zoneKey(bottomShape, true), bottomShape, r});
     }
     return zone;
@@ -61,9 +61,10 @@ void SiteProfile::forEachMiddleLine(const CleanPage& page, Visit visit)
 {
     std::size_t seen = 0;
     std::size_t n = 0;
-    for (const Text& line : page.lines)
-        n += line.empty() ? 0 : 1;
-    for (const Text& line : page.lines) {
+    for (std::size_t i = 0; i < page.lineCount(); ++i)
+        n += page.line(i).empty() ? 0 : 1;
+    for (std::size_t i = 0; i < page.lineCount(); ++i) {
+        const TextView line = page.line(i);
         if (line.empty())
             continue;
         if (seen >= kZone && seen + kZone < n && line.size() <= kShortLine)
@@ -85,7 +86,7 @@ void SiteProfile::add(const CleanPage& page, const std::vector<ZoneLine>& zone)
         Seen& s = m_seen[key];
         s.shape = shape;
         // Words in quotation marks are somebody's in the story, never the site's.
-        const TextView line = trimBlanks(page.lines[index]);
+        const TextView line = trimBlanks(page.line(index));
         s.quoted = !line.empty() && TextView(u"“「『\"'‘").find(line.front()) != TextView::npos;
         if (s.lastPage == pageTag)
             continue;  // once a page
@@ -101,7 +102,7 @@ void SiteProfile::add(const CleanPage& page, const std::vector<ZoneLine>& zone)
         }
     });
     if (const std::optional<std::size_t> h = markedHeading(page)) {
-        Text prefix = headingPrefix(page.lines[*h]);
+        Text prefix = headingPrefix(page.line(*h));
         if (!prefix.empty() && prefix.size() <= 30)
             ++m_prefixes[std::move(prefix)];
     }
@@ -143,7 +144,7 @@ void SiteProfile::apply(CleanPage& page) const
 
 void SiteProfile::apply(CleanPage& page, const std::vector<ZoneLine>& zone) const
 {
-    std::vector<char> drop(page.lines.size(), 0);
+    std::vector<char> drop(page.lineCount(), 0);
     for (const ZoneLine& z : zone) {
         const auto it = m_seen.find(z.key);
         if (it == m_seen.end() || !it->second.site)
@@ -155,17 +156,12 @@ void SiteProfile::apply(CleanPage& page, const std::vector<ZoneLine>& zone) cons
     // heading.
     if (const std::optional<std::size_t> h = page.headingIndex(); h && drop[*h])
         page.headingFirst = false;
-    std::vector<Text> kept;
-    kept.reserve(page.lines.size());
-    for (std::size_t i = 0; i < page.lines.size(); ++i) {
+    for (std::size_t i = 0; i < page.lineCount(); ++i)
         if (drop[i])
-            page.removed.push_back({Removal::Repeated, std::move(page.lines[i])});
-        else
-            kept.push_back(std::move(page.lines[i]));
-    }
-    page.lines = std::move(kept);
+            page.markRemoved(i, Removal::Repeated);
+    page.dropMarked();
     if (const std::optional<std::size_t> h = page.headingIndex())
-        page.lines[*h] = tidyHeading(page.lines[*h], m_bookName);
+        page.setLine(*h, tidyHeading(page.line(*h), m_bookName));
 }
 
 void dropRepeatedHeadings(const std::vector<CleanPage*>& pages)
@@ -175,13 +171,13 @@ void dropRepeatedHeadings(const std::vector<CleanPage*>& pages)
         const std::optional<std::size_t> h = page->headingIndex();
         if (!h)
             continue;
-        if (last && sameChapter(*last, page->lines[*h])) {
-            page->removed.push_back({Removal::Heading, std::move(page->lines[*h])});
-            page->lines.erase(page->lines.begin() + static_cast<std::ptrdiff_t>(*h));
+        if (last && sameChapter(*last, page->line(*h))) {
+            page->markRemoved(*h, Removal::Heading);
+            page->dropMarked();
             page->headingFirst = false;
             continue;
         }
-        last = page->lines[*h];
+        last = Text(page->line(*h));
     }
 }
 

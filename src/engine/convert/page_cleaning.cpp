@@ -67,7 +67,8 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
     Text text = std::move(rendered).value();
     prepared.kind = story.kind;
     if (prepared.web && story.kind != clean::PageKind::Story) {
-        clean::recordRemoved(prepared.page, story.removed, clean::Removal::Contents, options.keepRemoved);
+        prepared.page.keepTexts = options.keepRemoved;
+        clean::recordRemoved(prepared.page, story.removed, clean::Removal::Contents);
         return prepared;
     }
 
@@ -86,9 +87,9 @@ Result<PreparedPage> preparePage(const std::filesystem::path& source, const Conv
         prepared.text = std::move(text);
         return prepared;
     }
-    prepared.page = clean::splitPage(text, story.headingFirst);
-    Text().swap(text);
-    clean::recordRemoved(prepared.page, story.removed, clean::Removal::Furniture, options.keepRemoved);
+    prepared.page = clean::splitPage(std::move(text), story.headingFirst);
+    prepared.page.keepTexts = options.keepRemoved;
+    clean::recordRemoved(prepared.page, story.removed, clean::Removal::Furniture);
     clean::cleanPageLines(prepared.page);
     return prepared;
 }
@@ -168,17 +169,18 @@ LineTable lineTableOf(const clean::CleanPage& page, const ConversionParams& para
 {
     LineTable table;
     std::size_t size = 0;
-    for (const Text& line : page.lines)
-        size += line.size() + 2;
+    for (std::size_t i = 0; i < page.lineCount(); ++i)
+        size += page.line(i).size() + 2;
     table.text.reserve(size);
-    table.entries.reserve(page.lines.size());
-    for (const Text& line : page.lines) {
+    table.entries.reserve(page.lineCount());
+    for (std::size_t i = 0; i < page.lineCount(); ++i) {
+        const TextView line = page.line(i);
         const std::size_t at = table.text.size();
         table.text += line;
         table.entries.push_back(trimmedEntry(table.text, at, table.text.size()));
         table.text += u"\r\n";
     }
-    if (page.lines.empty()) {
+    if (page.lineCount() == 0) {
         table.text += u"\r\n";
         table.entries.push_back(LineEntry{0, 0, 0, LineMark::Keep});
     }

@@ -15,7 +15,7 @@ CleanPage page(const std::vector<std::string>& lines)
 {
     CleanPage p;
     for (const std::string& line : lines)
-        p.lines.push_back(fromUtf8(line));
+        p.addLine(fromUtf8(line));
     p.headingFirst = true;
     return p;
 }
@@ -23,8 +23,8 @@ CleanPage page(const std::vector<std::string>& lines)
 std::vector<std::string> linesOf(const CleanPage& p)
 {
     std::vector<std::string> out;
-    for (const Text& line : p.lines)
-        out.push_back(toUtf8(line));
+    for (std::size_t i = 0; i < p.lineCount(); ++i)
+        out.push_back(toUtf8(p.line(i)));
     return out;
 }
 
