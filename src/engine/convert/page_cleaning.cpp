@@ -141,6 +141,8 @@ std::vector<LineTable> finishPages(std::vector<PreparedPage>& pages, const Conve
         }
         tables.push_back(lineTableOf(p.page, params));
         report(p.page, p.source, p.kind, options, out);
+        // The page's memory goes back before the next table is built, which reuses it.
+        p.page = clean::CleanPage();
     }
     return tables;
 }
