@@ -1,6 +1,8 @@
 #include "engine/clean/page_lines.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "engine/clean/chapter_heading.h"
 #include "engine/clean/site_notices.h"
@@ -14,15 +16,33 @@ constexpr std::size_t kHeadingLength = 60;
 // A copy of the heading is looked for in this many lines under it.
 constexpr std::size_t kHeadingEcho = 4;
 
+// The first CR at or after `from`, or the text's end. Four units at a time: a page is
+// mostly long lines.
+std::size_t nextCr(TextView text, std::size_t from)
+{
+    constexpr std::uint64_t cr = 0x000D000D000D000DULL;
+    constexpr std::uint64_t ones = 0x0001000100010001ULL;
+    constexpr std::uint64_t highs = 0x8000800080008000ULL;
+    std::size_t i = from;
+    for (; i + 4 <= text.size(); i += 4) {
+        std::uint64_t four;
+        std::memcpy(&four, text.data() + i, sizeof four);
+        const std::uint64_t x = four ^ cr;  // a unit that is CR becomes zero
+        if (((x - ones) & ~x & highs) != 0)
+            break;
+    }
+    while (i < text.size() && text[i] != u'\r')
+        ++i;
+    return i;
+}
+
 // Calls `visit` with each line of `text`: a line ends at CR LF or a lone CR, and the text
 // after the last one is a line too.
 template <typename Visit>
 void forEachLine(TextView text, Visit visit)
 {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r')
-            continue;
+    for (std::size_t i = nextCr(text, 0); i < text.size(); i = nextCr(text, i + 1)) {
         visit(text.substr(start, i - start));
         if (i + 1 < text.size() && text[i + 1] == u'\n')
             ++i;

@@ -32,6 +32,8 @@ public:
     bool mayStart(char16_t folded) const { return testBit(m_starts, folded); }
     // The same for a character of the text as it stands, without folding it first.
     bool mayStartRaw(char16_t c) const { return testBit(m_rawStarts, c); }
+    // One bit for each character mayStartRaw is true of, 65,536 in all.
+    const std::vector<std::uint64_t>& rawStarts() const { return m_rawStarts; }
     // Whether some phrase may start at `at` of the text, by its first two characters: the
     // common characters that start a phrase ("一", "下", "本") mostly stand before others.
     bool mayStartAt(TextView text, std::size_t at) const;

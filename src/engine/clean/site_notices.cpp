@@ -1,7 +1,9 @@
 #include "engine/clean/site_notices.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "engine/clean/phrase_set.h"
 #include "engine/clean/text_marks.h"
@@ -397,16 +399,24 @@ bool isNoticeLine(TextView line)
 bool mayHoldAdvert(TextView line)
 {
     // An advert needs a Latin letter or digit (an address) or the first two characters of
-    // a strong notice phrase; most lines of a story have neither.
+    // a strong notice phrase; most lines of a story have neither. One bit a character
+    // tells whether it is either: letters and digits in both widths, and what the folded
+    // first character of a strong phrase may be written as.
     const PhraseSet& strong = strongNoticePhrases();
+    static const std::vector<std::uint64_t> interesting = [&strong] {
+        std::vector<std::uint64_t> bits = strong.rawStarts();
+        const auto set = [&bits](char32_t c) { bits[c >> 6] |= std::uint64_t{1} << (c & 63); };
+        for (char32_t c = 0; c < 0x10000; ++c)
+            if ((c < 0x80 || (c >= 0xFF10 && c <= 0xFF5A)) && isLatinAlnum(foldWidthAndCase(static_cast<char16_t>(c))))
+                set(c);
+        return bits;
+    }();
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char16_t c = line[i];
-        if (c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A')) {
-            if (isLatinAlnum(foldWidthAndCase(c)))
-                return true;
-        } else if (strong.mayStartRaw(c) && strong.mayStartAt(line, i)) {
+        if (((interesting[c >> 6] >> (c & 63)) & 1) == 0)
+            continue;
+        if (c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A') || strong.mayStartAt(line, i))
             return true;
-        }
     }
     return false;
 }
