@@ -31,6 +31,7 @@ bool holdsPart(std::string_view value, std::string_view part)
     return value.find(part) != std::string_view::npos;
 }
 
+
 struct ClassWords {
     float weight = 1;    // by the words of the class and id: story parts up, furniture down
     bool title = false;  // the class or id names a title
@@ -288,6 +289,11 @@ private:
                     continue;
                 punctuation += isSentencePunctuation(lead) ? 1 : 0;
                 ++chars;
+                continue;
+            }
+            // The no-break space, a blank: the indent of many sites' paragraphs.
+            if (lead == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0xA0) {
+                i += 2;
                 continue;
             }
             std::size_t length = 1;

@@ -437,7 +437,15 @@ std::optional<std::string_view> HtmlDocument::attribute(Node node, const char* n
 // The long runs of text the parser was spared are read from the page itself.
 void HtmlDocument::keepReadText() const
 {
-    m_impl->keep = true;
+    Impl& impl = *m_impl;
+    if (impl.keep)
+        return;
+    impl.keep = true;
+    // Decoded text is seldom longer than its markup: room for all of it at once.
+    std::size_t size = 0;
+    for (std::string_view run : impl.runs)
+        size += run.size();
+    impl.keptText.reserve(size);
 }
 
 void HtmlDocument::readText(Node node, HtmlTextReader& reader) const
