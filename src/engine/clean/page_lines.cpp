@@ -160,7 +160,8 @@ void cleanPageLines(CleanPage& page)
         first = false;
         if (firstLine && page.headingFirst && findChapterMark(t).has_value())
             continue;
-        if (mayHoldAdvert(t)) {
+        LineHints hints = lineHints(t);
+        if (hints.mayHoldAdvert()) {
             scratch.assign(t);
             std::vector<Text> pieces = cutAdverts(scratch);
             if (!pieces.empty()) {
@@ -168,6 +169,7 @@ void cleanPageLines(CleanPage& page)
                     page.removed.push_back({Removal::Advert, page.keepTexts ? std::move(piece) : Text()});
                 page.setLine(i, scratch);
                 t = page.line(i);
+                hints = lineHints(t);
             }
         }
         std::optional<Removal> removal;
@@ -175,7 +177,7 @@ void cleanPageLines(CleanPage& page)
             removal = Removal::Advert;
         else if (isNavigationLine(t))
             removal = Removal::Navigation;
-        else if (isNoticeLine(t))
+        else if (hints.mayBeNotice() && isNoticeLine(t))
             removal = Removal::Notice;
         if (!removal)
             continue;

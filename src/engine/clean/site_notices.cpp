@@ -396,34 +396,42 @@ bool isNoticeLine(TextView line)
     return !t.empty() && t.size() <= kShortLine && holds(noticePhrases(), t);
 }
 
-bool mayHoldAdvert(TextView line)
+LineHints lineHints(TextView line)
 {
-    // An advert needs a Latin letter or digit (an address) or the first two characters of
-    // a strong notice phrase; most lines of a story have neither. One bit a character
-    // tells whether it is either: letters and digits in both widths, and what the folded
-    // first character of a strong phrase may be written as.
+    // One bit a character tells whether it may matter at all: a letter or digit in either
+    // width, or what the folded first character of a notice phrase may be written as. Most
+    // characters of a story are none of these.
     const PhraseSet& strong = strongNoticePhrases();
-    static const std::vector<std::uint64_t> interesting = [&strong] {
+    const PhraseSet& notices = noticePhrases();
+    static const std::vector<std::uint64_t> interesting = [&] {
         std::vector<std::uint64_t> bits = strong.rawStarts();
-        const auto set = [&bits](char32_t c) { bits[c >> 6] |= std::uint64_t{1} << (c & 63); };
+        for (std::size_t w = 0; w < bits.size(); ++w)
+            bits[w] |= notices.rawStarts()[w];
         for (char32_t c = 0; c < 0x10000; ++c)
             if ((c < 0x80 || (c >= 0xFF10 && c <= 0xFF5A)) && isLatinAlnum(foldWidthAndCase(static_cast<char16_t>(c))))
-                set(c);
+                bits[c >> 6] |= std::uint64_t{1} << (c & 63);
         return bits;
     }();
+    LineHints hints;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char16_t c = line[i];
         if (((interesting[c >> 6] >> (c & 63)) & 1) == 0)
             continue;
-        if (c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A') || strong.mayStartAt(line, i))
-            return true;
+        if ((c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A')) && isLatinAlnum(foldWidthAndCase(c)))
+            hints.letters = true;
+        if (!hints.strongNotice && strong.mayStartRaw(c) && strong.mayStartAt(line, i))
+            hints.strongNotice = true;
+        if (!hints.notice && notices.mayStartRaw(c) && notices.mayStartAt(line, i))
+            hints.notice = true;
+        if (hints.letters && hints.strongNotice && hints.notice)
+            break;
     }
-    return false;
+    return hints;
 }
 
 std::vector<Text> cutAdverts(Text& line)
 {
-    if (!mayHoldAdvert(line))
+    if (!lineHints(line).mayHoldAdvert())
         return {};
     std::vector<Span> spans = addressSpans(line);
     const std::vector<Span> notices = noticeSpans(line);

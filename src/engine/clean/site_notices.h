@@ -26,9 +26,20 @@ bool isNoticeLine(TextView line);
 // but for the blank the cut leaves.
 std::vector<Text> cutAdverts(Text& line);
 
-// Whether cutAdverts may cut anything from `line`: it has a Latin letter or digit, or
-// what may start a notice phrase that never belongs to a story. Most story lines have
-// neither, and are not copied to be looked at.
-bool mayHoldAdvert(TextView line);
+// What one look at a line tells of it, for the searches above: whether it holds a Latin
+// letter or digit (in either width), and whether the first two characters of a notice
+// phrase, or of one that never belongs to a story, stand somewhere in it. Most story
+// lines have none of these, and are neither copied nor searched.
+struct LineHints {
+    bool letters = false;
+    bool strongNotice = false;
+    bool notice = false;
+
+    // cutAdverts may cut something from the line.
+    bool mayHoldAdvert() const { return letters || strongNotice; }
+    // isNoticeLine may be true of the line.
+    bool mayBeNotice() const { return notice; }
+};
+LineHints lineHints(TextView line);
 
 }  // namespace sorvane::clean

@@ -45,6 +45,9 @@ TEST(SiteNotices, NavigationAndNoticeLines)
         const Text line = fromUtf8(c.line);
         EXPECT_EQ(isNavigationLine(line), c.navigation);
         EXPECT_EQ(isNoticeLine(line), c.notice);
+        // The one-pass look the cleaner takes first never passes over a notice line.
+        if (c.notice)
+            EXPECT_TRUE(lineHints(line).mayBeNotice());
     }
 }
 
