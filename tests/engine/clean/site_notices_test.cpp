@@ -46,8 +46,9 @@ TEST(SiteNotices, NavigationAndNoticeLines)
         EXPECT_EQ(isNavigationLine(line), c.navigation);
         EXPECT_EQ(isNoticeLine(line), c.notice);
         // The one-pass look the cleaner takes first never passes over a notice line.
-        if (c.notice)
+        if (c.notice) {
             EXPECT_TRUE(lineHints(line).mayBeNotice());
+        }
     }
 }
 
