@@ -33,7 +33,7 @@ struct RemovedText {
 
 // A page's lines, blank ones included as empty lines. The lines are views into one
 // text (the page as rendered, then the lines cleaning rewrote), so splitting a page and
-// trimming, cutting and dropping its lines allocate nothing a line.
+// trimming, cutting and dropping its lines allocate nothing for each line.
 class CleanPage {
 public:
     bool headingFirst = false;  // the first non-blank line is the chapter heading
