@@ -164,6 +164,17 @@ public:
                 p += scheme.size();
                 break;
             }
+        // Most words are no address: without a dot after the first label, or a spaced
+        // address without "www" first, there is none, and nothing need be gathered to tell.
+        if (!spaced) {
+            std::size_t q = p;
+            while (q < f.size() && (isLatinAlnum(f[q]) || (f[q] == u'-' && q > p)))
+                ++q;
+            if (q == p || q >= f.size() || f[q] != u'.')
+                return 0;
+        } else if (!spacedWww(p)) {
+            return 0;
+        }
         std::vector<Text> labels;
         std::size_t end = 0;
         for (;;) {
@@ -202,7 +213,24 @@ public:
         return end;
     }
 
+    // Whether the first label from `p`, read as readLabel reads a spaced one, is "www".
+    bool spacedWww(std::size_t p) const
+    {
+        std::size_t i = p;
+        std::size_t letters = 0;
+        while (i < f.size() && (isLatinAlnum(f[i]) || (f[i] == u'-' && letters > 0))) {
+            if (f[i] != u'w' || ++letters > 3)
+                return false;
+            ++i;
+            if (i + 1 < f.size() && isBlank(f[i]) && isLatinAlnum(f[i + 1]) &&
+                (i + 2 == f.size() || !isLatinAlnum(f[i + 2])))
+                ++i;
+        }
+        return letters == 3;
+    }
+
 private:
+
     // Letters, digits and hyphens from `p`; spaced, single ones a blank apart.
     std::size_t readLabel(std::size_t p, bool spaced, Text& label) const
     {
@@ -306,10 +334,6 @@ Span widenToSentence(TextView line, Span cut)
 std::vector<Span> addressSpans(TextView line)
 {
     std::vector<Span> spans;
-    // An address has Latin letters or digits, in either width; most lines of a Chinese
-    // story have none.
-    if (std::none_of(line.begin(), line.end(), [](char16_t c) { return isLatinAlnum(foldWidthAndCase(c)); }))
-        return spans;
     const Text f = foldForAddresses(line);
     const AddressMatcher matcher(f);
     for (std::size_t i = 0; i < f.size(); ++i) {
@@ -398,32 +422,47 @@ bool isNoticeLine(TextView line)
 
 LineHints lineHints(TextView line)
 {
-    // One bit a character tells whether it may matter at all: a letter or digit in either
-    // width, or what the folded first character of a notice phrase may be written as. Most
-    // characters of a story are none of these.
+    // One bit a character tells whether it may matter at all: a dot, a "w", or what the
+    // folded first character of a notice phrase may be written as. Most characters of a
+    // story are none of these. Notice phrases are looked for only in a line short enough
+    // to be a notice line; in a longer one only what an advert needs.
     const PhraseSet& strong = strongNoticePhrases();
     const PhraseSet& notices = noticePhrases();
-    static const std::vector<std::uint64_t> interesting = [&] {
+    const auto bitsFor = [&](bool withNotices) {
         std::vector<std::uint64_t> bits = strong.rawStarts();
-        for (std::size_t w = 0; w < bits.size(); ++w)
-            bits[w] |= notices.rawStarts()[w];
-        for (char32_t c = 0; c < 0x10000; ++c)
-            if ((c < 0x80 || (c >= 0xFF10 && c <= 0xFF5A)) && isLatinAlnum(foldWidthAndCase(static_cast<char16_t>(c))))
-                bits[c >> 6] |= std::uint64_t{1} << (c & 63);
+        if (withNotices)
+            for (std::size_t w = 0; w < bits.size(); ++w)
+                bits[w] |= notices.rawStarts()[w];
+        for (char16_t c : std::u16string_view(u".．。wWｗＷ"))
+            bits[c >> 6] |= std::uint64_t{1} << (c & 63);
         return bits;
-    }();
+    };
+    static const std::vector<std::uint64_t> shortLine = bitsFor(true);
+    static const std::vector<std::uint64_t> longLine = bitsFor(false);
+    const bool noticeMatters = trimBlanks(line).size() <= kShortLine;
+    const std::vector<std::uint64_t>& interesting = noticeMatters ? shortLine : longLine;
+
     LineHints hints;
+    std::size_t w1 = SIZE_MAX;  // where the last two w's stand
+    std::size_t w2 = SIZE_MAX;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char16_t c = line[i];
         if (((interesting[c >> 6] >> (c & 63)) & 1) == 0)
             continue;
-        if ((c < 0x80 || (c >= u'\uFF10' && c <= u'\uFF5A')) && isLatinAlnum(foldWidthAndCase(c)))
-            hints.letters = true;
+        const char16_t folded = foldWidthAndCase(c);
+        if (folded == u'w') {
+            // Three w's within five characters: "www" or "w w w".
+            hints.address = hints.address || (w2 != SIZE_MAX && i - w2 <= 4);
+            w2 = w1;
+            w1 = i;
+        } else if (folded == u'.' || folded == u'。') {
+            hints.address = hints.address || (i + 1 < line.size() && isLatinAlnum(foldWidthAndCase(line[i + 1])));
+        }
         if (!hints.strongNotice && strong.mayStartRaw(c) && strong.mayStartAt(line, i))
             hints.strongNotice = true;
-        if (!hints.notice && notices.mayStartRaw(c) && notices.mayStartAt(line, i))
+        if (noticeMatters && !hints.notice && notices.mayStartRaw(c) && notices.mayStartAt(line, i))
             hints.notice = true;
-        if (hints.letters && hints.strongNotice && hints.notice)
+        if (hints.address && hints.strongNotice && (hints.notice || !noticeMatters))
             break;
     }
     return hints;
@@ -431,11 +470,16 @@ LineHints lineHints(TextView line)
 
 std::vector<Text> cutAdverts(Text& line)
 {
-    if (!lineHints(line).mayHoldAdvert())
+    const LineHints hints = lineHints(line);
+    if (!hints.mayHoldAdvert())
         return {};
-    std::vector<Span> spans = addressSpans(line);
-    const std::vector<Span> notices = noticeSpans(line);
-    spans.insert(spans.end(), notices.begin(), notices.end());
+    std::vector<Span> spans;
+    if (hints.address)
+        spans = addressSpans(line);
+    if (hints.strongNotice) {
+        const std::vector<Span> notices = noticeSpans(line);
+        spans.insert(spans.end(), notices.begin(), notices.end());
+    }
     if (spans.empty())
         return {};
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.from < b.from; });

@@ -26,17 +26,19 @@ bool isNoticeLine(TextView line);
 // but for the blank the cut leaves.
 std::vector<Text> cutAdverts(Text& line);
 
-// What one look at a line tells of it, for the searches above: whether it holds a Latin
-// letter or digit (in either width), and whether the first two characters of a notice
-// phrase, or of one that never belongs to a story, stand somewhere in it. Most story
-// lines have none of these, and are neither copied nor searched.
+// What one look at a line tells of it, for the searches above: whether it holds what a
+// web address needs (a dot with a Latin letter or digit right after it, or three w's
+// close together, in either width), and whether the first two characters of a notice
+// phrase, or of one that never belongs to a story, stand somewhere in it (notice phrases
+// only in a line short enough to be a notice line). Most story lines have none of these,
+// and are neither copied nor searched.
 struct LineHints {
-    bool letters = false;
+    bool address = false;
     bool strongNotice = false;
     bool notice = false;
 
     // cutAdverts may cut something from the line.
-    bool mayHoldAdvert() const { return letters || strongNotice; }
+    bool mayHoldAdvert() const { return address || strongNotice; }
     // isNoticeLine may be true of the line.
     bool mayBeNotice() const { return notice; }
 };
