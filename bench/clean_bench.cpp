@@ -73,11 +73,61 @@ const std::vector<fs::path>& siteChapters()
     return paths;
 }
 
+// Chapter `n` of a made-up English site: the same layout, about 3,000 characters of
+// story in paragraphs, and an address pasted into one of them. Latin text is what makes
+// every line a candidate for the address search.
+std::string englishPage(int n)
+{
+    std::mt19937 rng(static_cast<unsigned>(n));
+    static const char* const words[] = {"He pushed the door open", "the rain had not stopped",
+                                        "wind came off the river", "she did not answer",
+                                        "she laid the letter on the table", "a dog barked somewhere far off",
+                                        "the lanterns kept swinging", "the street was empty by then",
+                                        "he counted the coins in his hand", "the fog thinned slowly"};
+    std::string story;
+    for (int line = 0; line < 20; ++line) {
+        std::string text;
+        const int clauses = 3 + static_cast<int>(rng() % 4);
+        for (int c = 0; c < clauses; ++c)
+            text += std::string(words[rng() % std::size(words)]) + (c + 1 < clauses ? ", " : ". ");
+        if (line == 10)
+            text += "Read the latest chapters at www.novelharbor.com for free. ";
+        story += "<p>" + text + "</p>\n";
+    }
+    std::string links;
+    for (int k = n + 1; k <= n + 10; ++k)
+        links += "<li><a href=\"" + std::to_string(k) + ".html\">Chapter " + std::to_string(k) + "</a></li>";
+    const std::string heading = "Chapter " + std::to_string(n) + ": The Ferry";
+    const std::string nav = "<a href=\"#\">Previous Chapter</a> | <a href=\"/b/\">Table of Contents</a> | "
+                            "<a href=\"#\">Next Chapter</a>";
+    return "<html><head><meta charset=\"utf-8\"><title>" + heading + " - Novel Harbor</title></head><body>"
+           "<div class=\"header\"><a href=\"/\">Novel Harbor</a> <form><input name=\"q\"><button>Search</button>"
+           "</form></div><div class=\"box_con\"><h1>" + heading + "</h1><div class=\"nav\">" + nav +
+           "</div><div id=\"content\">" + story + "</div><div class=\"nav\">" + nav + "</div></div>"
+           "<div class=\"sidebar\"><h3>Latest Chapters</h3><ul>" + links + "</ul></div><div class=\"footer\">"
+           "<p>Copyright Novel Harbor. All Rights Reserved.</p></div></body></html>";
+}
+
+const std::vector<fs::path>& englishChapters()
+{
+    static const std::vector<fs::path> paths = [] {
+        const fs::path folder = bench::scratchFolder("clean") / "english";
+        fs::create_directories(folder);
+        std::vector<fs::path> out;
+        for (int n = 1; n <= kChapters; ++n) {
+            const fs::path p = folder / (std::to_string(n) + ".html");
+            std::ofstream(p, std::ios::binary) << englishPage(n);
+            out.push_back(p);
+        }
+        return out;
+    }();
+    return paths;
+}
+
 // The book joined on one thread, so the time is the work itself; arg 0: cleaning off,
 // 1: on. The ratio of the two is what cleaning costs.
-void BM_JoinNovelSite(benchmark::State& state)
+void joinSite(benchmark::State& state, const std::vector<fs::path>& paths)
 {
-    const auto& paths = siteChapters();
     ConversionParams params;
     params.cleanPages = state.range(0) != 0;
     BookOptions options;
@@ -96,6 +146,17 @@ void BM_JoinNovelSite(benchmark::State& state)
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * bytes);
 }
+
+void BM_JoinNovelSite(benchmark::State& state)
+{
+    joinSite(state, siteChapters());
+}
 BENCHMARK(BM_JoinNovelSite)->ArgName("clean")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_JoinEnglishSite(benchmark::State& state)
+{
+    joinSite(state, englishChapters());
+}
+BENCHMARK(BM_JoinEnglishSite)->ArgName("clean")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -285,6 +285,12 @@ private:
             }
             if (lead < 0x80) {
                 ++i;
+                // Letters and the rest of ASCII from '@' on are neither blank nor
+                // punctuation: Latin text only counts them.
+                if (lead >= 0x40) {
+                    ++chars;
+                    continue;
+                }
                 if (lead == ' ' || lead == '\n' || lead == '\r' || lead == '\t' || lead == '\f')
                     continue;
                 punctuation += isSentencePunctuation(lead) ? 1 : 0;

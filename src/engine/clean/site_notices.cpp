@@ -420,33 +420,24 @@ bool isNoticeLine(TextView line)
     return !t.empty() && t.size() <= kShortLine && holds(noticePhrases(), t);
 }
 
-LineHints lineHints(TextView line)
+// The look lineHints takes, over a line short enough to be a notice line (`kNotices`:
+// notice phrases are looked for too) or over a longer one.
+template <bool kNotices>
+LineHints scanLine(TextView line, const std::vector<std::uint64_t>& interesting)
 {
-    // One bit a character tells whether it may matter at all: a dot, a "w", or what the
-    // folded first character of a notice phrase may be written as. Most characters of a
-    // story are none of these. Notice phrases are looked for only in a line short enough
-    // to be a notice line; in a longer one only what an advert needs.
     const PhraseSet& strong = strongNoticePhrases();
     const PhraseSet& notices = noticePhrases();
-    const auto bitsFor = [&](bool withNotices) {
-        std::vector<std::uint64_t> bits = strong.rawStarts();
-        if (withNotices)
-            for (std::size_t w = 0; w < bits.size(); ++w)
-                bits[w] |= notices.rawStarts()[w];
-        for (char16_t c : std::u16string_view(u".．。wWｗＷ"))
-            bits[c >> 6] |= std::uint64_t{1} << (c & 63);
-        return bits;
-    };
-    static const std::vector<std::uint64_t> shortLine = bitsFor(true);
-    static const std::vector<std::uint64_t> longLine = bitsFor(false);
-    const bool noticeMatters = trimBlanks(line).size() <= kShortLine;
-    const std::vector<std::uint64_t>& interesting = noticeMatters ? shortLine : longLine;
-
     LineHints hints;
     std::size_t w1 = SIZE_MAX;  // where the last two w's stand
     std::size_t w2 = SIZE_MAX;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char16_t c = line[i];
+        // In a long line a small letter matters only as a "w": Latin prose skips its
+        // letters at one comparison each.
+        if constexpr (!kNotices) {
+            if (static_cast<char16_t>(c - u'a') < 26 && c != u'w')
+                continue;
+        }
         if (((interesting[c >> 6] >> (c & 63)) & 1) == 0)
             continue;
         const char16_t folded = foldWidthAndCase(c);
@@ -460,12 +451,36 @@ LineHints lineHints(TextView line)
         }
         if (!hints.strongNotice && strong.mayStartRaw(c) && strong.mayStartAt(line, i))
             hints.strongNotice = true;
-        if (noticeMatters && !hints.notice && notices.mayStartRaw(c) && notices.mayStartAt(line, i))
-            hints.notice = true;
-        if (hints.address && hints.strongNotice && (hints.notice || !noticeMatters))
+        if constexpr (kNotices) {
+            if (!hints.notice && notices.mayStartRaw(c) && notices.mayStartAt(line, i))
+                hints.notice = true;
+        }
+        if (hints.address && hints.strongNotice && (hints.notice || !kNotices))
             break;
     }
     return hints;
+}
+
+LineHints lineHints(TextView line)
+{
+    // One bit a character tells whether it may matter at all: a dot, a "w", or what the
+    // folded first character of a notice phrase may be written as. Most characters of a
+    // story are none of these. Notice phrases are looked for only in a line short enough
+    // to be a notice line; in a longer one only what an advert needs.
+    const auto bitsFor = [](bool withNotices) {
+        std::vector<std::uint64_t> bits = strongNoticePhrases().rawStarts();
+        if (withNotices)
+            for (std::size_t w = 0; w < bits.size(); ++w)
+                bits[w] |= noticePhrases().rawStarts()[w];
+        for (char16_t c : std::u16string_view(u".．。wWｗＷ"))
+            bits[c >> 6] |= std::uint64_t{1} << (c & 63);
+        return bits;
+    };
+    static const std::vector<std::uint64_t> shortLine = bitsFor(true);
+    static const std::vector<std::uint64_t> longLine = bitsFor(false);
+    if (trimBlanks(line).size() <= kShortLine)
+        return scanLine<true>(line, shortLine);
+    return scanLine<false>(line, longLine);
 }
 
 std::vector<Text> cutAdverts(Text& line)
