@@ -131,6 +131,14 @@ std::optional<MarkSpan> findChapterMark(TextView line)
     for (std::size_t i = 0; i < line.size(); ++i) {
         std::optional<std::size_t> length;
         const char16_t c = line[i];
+        // ASCII, most of Latin text: only a "c" may start a mark.
+        if (c < 0x80) {
+            if ((c | 0x20) == u'c') {
+                if (const auto english = englishChapterAt(line, i))
+                    return MarkSpan{i, *english};
+            }
+            continue;
+        }
         if (c == u'第')
             length = chineseChapterAt(line, i);
         else if (foldWidthAndCase(c) == u'c')
@@ -155,6 +163,12 @@ std::uint64_t shapeKey(TextView line)
     std::uint64_t h = 0xCBF29CE484222325ull;
     bool inNumber = false;
     for (char16_t c : line) {
+        // Small letters, most of Latin text: no blank, digit or numeral, and folded already.
+        if (static_cast<char16_t>(c - u'a') < 26) {
+            inNumber = false;
+            h = mix(h, c);
+            continue;
+        }
         if (isBlank(c))
             continue;
         if ((kCharClasses[c] & (kDigit | kNumeral)) != 0) {
