@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -284,6 +285,25 @@ private:
                 continue;
             }
             if (lead < 0x80) {
+                // Eight bytes at a time while they are spaces and ASCII from '@' on
+                // (letters, neither blank nor punctuation): the words of Latin prose.
+                if (i + 8 <= s.size()) {
+                    std::uint64_t eight;
+                    std::memcpy(&eight, s.data() + i, sizeof eight);
+                    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+                    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+                    constexpr std::uint64_t lows = 0x7F7F7F7F7F7F7F7FULL;
+                    const std::uint64_t spaced = eight ^ (ones * ' ');
+                    // The high bit of each byte that is a space, exactly.
+                    const std::uint64_t spaces = ~(((spaced & lows) + lows) | spaced) & highs;
+                    // ... and of each byte below '@'.
+                    const std::uint64_t below = ~(eight + ones * 0x40) & highs;
+                    if ((eight & highs) == 0 && (below & ~spaces) == 0) {
+                        chars += 8 - static_cast<std::uint32_t>(((spaces >> 7) * ones) >> 56);
+                        i += 8;
+                        continue;
+                    }
+                }
                 ++i;
                 // Letters and the rest of ASCII from '@' on are neither blank nor
                 // punctuation: Latin text only counts them.
