@@ -73,8 +73,8 @@ const std::vector<fs::path>& siteChapters()
     return paths;
 }
 
-// Chapter `n` of a made-up English site: the same layout, about 3,000 characters of
-// story in paragraphs, and an address pasted into one of them. Latin text is what makes
+// Chapter `n` of a made-up English site: the same layout, about 2,400 characters of
+// story in twenty paragraphs, and an address pasted into one of them. Latin text is what makes
 // every line a candidate for the address search.
 std::string englishPage(int n)
 {
