@@ -32,7 +32,6 @@ bool holdsPart(std::string_view value, std::string_view part)
     return value.find(part) != std::string_view::npos;
 }
 
-
 struct ClassWords {
     float weight = 1;    // by the words of the class and id: story parts up, furniture down
     bool title = false;  // the class or id names a title

@@ -163,7 +163,7 @@ void cleanPageLines(CleanPage& page)
         LineHints hints = lineHints(t);
         if (hints.mayHoldAdvert()) {
             scratch.assign(t);
-            std::vector<Text> pieces = cutAdverts(scratch);
+            std::vector<Text> pieces = cutAdverts(scratch, hints);
             if (!pieces.empty()) {
                 for (Text& piece : pieces)
                     page.removed.push_back({Removal::Advert, page.keepTexts ? std::move(piece) : Text()});

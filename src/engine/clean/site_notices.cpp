@@ -167,9 +167,7 @@ public:
         // Most words are no address: without a dot after the first label, or a spaced
         // address without "www" first, there is none, and nothing need be gathered to tell.
         if (!spaced) {
-            std::size_t q = p;
-            while (q < f.size() && (isLatinAlnum(f[q]) || (f[q] == u'-' && q > p)))
-                ++q;
+            const std::size_t q = walkLabel(p, false, [](char16_t) { return true; });
             if (q == p || q >= f.size() || f[q] != u'.')
                 return 0;
         } else if (!spacedWww(p)) {
@@ -213,40 +211,46 @@ public:
         return end;
     }
 
-    // Whether the first label from `p`, read as readLabel reads a spaced one, is "www".
-    bool spacedWww(std::size_t p) const
-    {
-        std::size_t i = p;
-        std::size_t letters = 0;
-        while (i < f.size() && (isLatinAlnum(f[i]) || (f[i] == u'-' && letters > 0))) {
-            if (f[i] != u'w' || ++letters > 3)
-                return false;
-            ++i;
-            if (i + 1 < f.size() && isBlank(f[i]) && isLatinAlnum(f[i + 1]) &&
-                (i + 2 == f.size() || !isLatinAlnum(f[i + 2])))
-                ++i;
-        }
-        return letters == 3;
-    }
-
 private:
-
-    // Letters, digits and hyphens from `p`; spaced, single ones a blank apart.
-    std::size_t readLabel(std::size_t p, bool spaced, Text& label) const
+    // Walks the letters, digits and hyphens of the label from `p` (spaced: single ones a
+    // blank apart), giving each to `take`, which may stop the walk by returning false.
+    // Returns where the walk ended.
+    template <typename Take>
+    std::size_t walkLabel(std::size_t p, bool spaced, Take take) const
     {
         std::size_t i = p;
-        while (i < f.size()) {
-            if (isLatinAlnum(f[i]) || (f[i] == u'-' && !label.empty())) {
-                label.push_back(f[i]);
-                ++i;
-                if (spaced && i + 1 < f.size() && isBlank(f[i]) && isLatinAlnum(f[i + 1]) &&
-                    (i + 2 == f.size() || !isLatinAlnum(f[i + 2])))
-                    ++i;  // "w w w": one blank between single letters
-                continue;
-            }
-            break;
+        std::size_t taken = 0;
+        while (i < f.size() && (isLatinAlnum(f[i]) || (f[i] == u'-' && taken > 0))) {
+            if (!take(f[i]))
+                return i;
+            ++taken;
+            ++i;
+            if (spaced && i + 1 < f.size() && isBlank(f[i]) && isLatinAlnum(f[i + 1]) &&
+                (i + 2 == f.size() || !isLatinAlnum(f[i + 2])))
+                ++i;  // "w w w": one blank between single letters
         }
         return i;
+    }
+
+    // The label from `p` into `label`, and where it ends.
+    std::size_t readLabel(std::size_t p, bool spaced, Text& label) const
+    {
+        return walkLabel(p, spaced, [&label](char16_t c) {
+            label.push_back(c);
+            return true;
+        });
+    }
+
+    // Whether the first label from `p`, read spaced, is "www".
+    bool spacedWww(std::size_t p) const
+    {
+        std::size_t ws = 0;
+        bool other = false;
+        walkLabel(p, true, [&](char16_t c) {
+            other = c != u'w' || ++ws > 3;
+            return !other;
+        });
+        return !other && ws == 3;
     }
 
     const Text& f;
@@ -485,7 +489,11 @@ LineHints lineHints(TextView line)
 
 std::vector<Text> cutAdverts(Text& line)
 {
-    const LineHints hints = lineHints(line);
+    return cutAdverts(line, lineHints(line));
+}
+
+std::vector<Text> cutAdverts(Text& line, const LineHints& hints)
+{
     if (!hints.mayHoldAdvert())
         return {};
     std::vector<Span> spans;

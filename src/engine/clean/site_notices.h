@@ -44,4 +44,7 @@ struct LineHints {
 };
 LineHints lineHints(TextView line);
 
+// cutAdverts on a line whose hints are known already.
+std::vector<Text> cutAdverts(Text& line, const LineHints& hints);
+
 }  // namespace sorvane::clean
