@@ -57,19 +57,24 @@ std::string sitePage(int n, bool gbk)
     return gbk ? encodeCp936(fromUtf8(page)).bytes : page;
 }
 
+// The chapters `page` writes, into the folder `name` of the scratch folder.
+template <typename Page>
+std::vector<fs::path> writeChapters(const std::string& name, Page page)
+{
+    const fs::path folder = bench::scratchFolder("clean") / name;
+    fs::create_directories(folder);
+    std::vector<fs::path> out;
+    for (int n = 1; n <= kChapters; ++n) {
+        const fs::path p = folder / (std::to_string(n) + ".html");
+        std::ofstream(p, std::ios::binary) << page(n);
+        out.push_back(p);
+    }
+    return out;
+}
+
 const std::vector<fs::path>& siteChapters()
 {
-    static const std::vector<fs::path> paths = [] {
-        const fs::path folder = bench::scratchFolder("clean") / "pages";
-        fs::create_directories(folder);
-        std::vector<fs::path> out;
-        for (int n = 1; n <= kChapters; ++n) {
-            const fs::path p = folder / (std::to_string(n) + ".html");
-            std::ofstream(p, std::ios::binary) << sitePage(n, n % 2 == 0);
-            out.push_back(p);
-        }
-        return out;
-    }();
+    static const std::vector<fs::path> paths = writeChapters("pages", [](int n) { return sitePage(n, n % 2 == 0); });
     return paths;
 }
 
@@ -110,17 +115,7 @@ std::string englishPage(int n)
 
 const std::vector<fs::path>& englishChapters()
 {
-    static const std::vector<fs::path> paths = [] {
-        const fs::path folder = bench::scratchFolder("clean") / "english";
-        fs::create_directories(folder);
-        std::vector<fs::path> out;
-        for (int n = 1; n <= kChapters; ++n) {
-            const fs::path p = folder / (std::to_string(n) + ".html");
-            std::ofstream(p, std::ios::binary) << englishPage(n);
-            out.push_back(p);
-        }
-        return out;
-    }();
+    static const std::vector<fs::path> paths = writeChapters("english", englishPage);
     return paths;
 }
 
